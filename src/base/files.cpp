@@ -1,0 +1,159 @@
+#include "base/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace zel {
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string DirName(const std::string& path) {
+  size_t p = path.rfind('/');
+  if (p == std::string::npos) return std::string();
+  if (p == 0) return "/";
+  return path.substr(0, p);
+}
+
+std::string BaseName(const std::string& path) {
+  size_t p = path.rfind('/');
+  return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string JoinPath(const std::string& a, const std::string& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  bool as = a.back() == '/', bs = b.front() == '/';
+  if (as && bs) return a + b.substr(1);
+  if (as || bs) return a + b;
+  return a + "/" + b;
+}
+
+bool CreateFolderLevels(const std::string& dir) {
+  if (dir.empty()) return false;
+  if (DirExists(dir)) return true;
+  // Walk each level: "/a", "/a/b", ...; the root itself is never created.
+  for (size_t i = 1; i <= dir.size(); ++i) {
+    if (i != dir.size() && dir[i] != '/') continue;
+    std::string level = dir.substr(0, i);
+    if (level.empty() || level == "/" || DirExists(level)) continue;
+    if (::mkdir(level.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  return DirExists(dir);
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::nullopt;
+  std::string out;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  bool bad = std::ferror(f);
+  std::fclose(f);
+  if (bad) return std::nullopt;
+  return out;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  std::string dir = DirName(path);
+  std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + BaseName(path) + ".XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) return false;
+  struct stat st;
+  mode_t mode = 0644;
+  if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  ::fchmod(fd, mode);
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    p += w;
+    left -= size_t(w);
+  }
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(name.data(), path.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(name.data());
+  return ok;
+}
+
+std::string EncodeUtf16Le(u16view text) {
+  std::string out;
+  out.resize(text.size() * 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out[2 * i] = char(text[i] & 0xFF);
+    out[2 * i + 1] = char(text[i] >> 8);
+  }
+  return out;
+}
+
+u16 DecodeUtf16Le(std::string_view b) {
+  size_t start = 0;
+  if (b.size() >= 2 && (unsigned char)b[0] == 0xFF && (unsigned char)b[1] == 0xFE) start = 2;
+  u16 out;
+  out.reserve((b.size() - start) / 2);
+  for (size_t i = start; i + 1 < b.size(); i += 2)
+    out += char16_t((unsigned char)b[i] | ((unsigned char)b[i + 1] << 8));
+  return out;
+}
+
+std::optional<u16> ReadUtf16LeFile(const std::string& path) {
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return DecodeUtf16Le(*bytes);
+}
+
+bool AppendUtf16LeFile(const std::string& path, u16view text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return false;
+  std::string bytes = EncodeUtf16Le(text);
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    p += w;
+    left -= size_t(w);
+  }
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+bool WriteUtf16LeFileAtomic(const std::string& path, u16view text) {
+  return WriteFileAtomic(path, EncodeUtf16Le(text));
+}
+
+bool MakeWritable(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  if (st.st_mode & S_IWUSR) return true;
+  return ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+}  // namespace zel

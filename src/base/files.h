@@ -1,0 +1,42 @@
+// File helpers. Paths are UTF-8 std::string with "/" separators.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "base/text.h"
+
+namespace zel {
+
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+// The folder part of a path, without the trailing "/" ("" when there is none).
+std::string DirName(const std::string& path);
+std::string BaseName(const std::string& path);
+// Joins with exactly one "/" between the parts.
+std::string JoinPath(const std::string& a, const std::string& b);
+
+// Creates every missing level of a folder path in turn; the root is never created and
+// creation stops at the first failure. True when the folder exists afterwards.
+bool CreateFolderLevels(const std::string& dir);
+
+// Whole-file read. nullopt when the file cannot be opened.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
+// Writes to a temporary file in the same folder, flushes it and renames it over path, so
+// readers see either the old or the new file, never a torn one. Keeps the old file's mode.
+bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// Raw UTF-16LE text files without byte-order mark handling on write.
+// Read: the whole file as 16-bit units (a leading FF FE mark is dropped; an odd last byte
+// is ignored).
+std::optional<u16> ReadUtf16LeFile(const std::string& path);
+bool AppendUtf16LeFile(const std::string& path, u16view text);
+bool WriteUtf16LeFileAtomic(const std::string& path, u16view text);
+std::string EncodeUtf16Le(u16view text);
+u16 DecodeUtf16Le(std::string_view bytes);
+
+// Clears a read-only state: gives the owner write permission.
+bool MakeWritable(const std::string& path);
+
+}  // namespace zel
