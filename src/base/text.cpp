@@ -271,6 +271,18 @@ std::string ToGbk(u16view s) {
   return out;
 }
 
+std::string ToGb18030(u16view s) {
+  if (s.empty()) return std::string();
+  std::string utf8 = ToUtf8(s);
+  gsize written = 0;
+  gchar* out = g_convert(utf8.data(), (gssize)utf8.size(), "GB18030", "UTF-8", nullptr,
+                         &written, nullptr);
+  if (!out) return ToGbk(s);
+  std::string r(out, written);
+  g_free(out);
+  return r;
+}
+
 std::vector<u16> Split(u16view s, char16_t sep) {
   std::vector<u16> out;
   size_t start = 0;

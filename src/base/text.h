@@ -68,6 +68,9 @@ std::string ToUtf8(u16view s);
 // GBK (code page 936). Characters GBK cannot hold become '?'.
 u16 FromGbk(std::string_view s);
 std::string ToGbk(u16view s);
+// GB18030 holds every character and encodes GBK's characters as GBK does: used when
+// writing back into a file that came from a GBK system, so nothing is lost.
+std::string ToGb18030(u16view s);
 bool IsValidUtf8(std::string_view s);
 
 // Splits at every occurrence of sep; empty pieces are kept.

@@ -1,0 +1,61 @@
+// The pure decisions of process start: command line, folders, the single-instance
+// question and the window placement.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+
+namespace zel {
+
+struct CommandLine {
+  u16 target;              // an address or a shortcut file; empty when none
+  bool embedding = false;  // started by automation: open no start page
+};
+
+// Arguments after the program name. "-Embedding" and "-Automation" (also with "/", any
+// case) are the automation switches. Any other argument is the target when none was seen
+// yet: on this platform "/" starts a path, so it does not make an argument a switch.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// A target is a shortcut when its last four characters are ".url" in any case.
+bool IsShortcutTarget(u16view target);
+// The InternetShortcut/URL value of a shortcut file (at most 2047 characters), or empty.
+// A relative path is taken from the current folder.
+u16 ResolveShortcut(u16view path);
+// The address a target stands for: a shortcut's URL, otherwise the target itself.
+u16 ResolveTarget(u16view target);
+
+// The program folder, with a trailing "/": ZEL_HOME when set; else the executable's folder
+// when it can be written (portable use, the build tree); else $XDG_DATA_HOME/zel/ (or
+// ~/.local/share/zel/).
+std::string ChooseProgramFolder(const std::string& exeDir, bool exeDirWritable,
+                                const char* zelHome, const char* xdgDataHome, const char* home);
+inline constexpr char kProfileSub[] = "profile/Defaults";
+
+enum class InstanceDecision {
+  Continue,  // go on starting
+  HandOff,   // write the target into the shared text, tell the running frame, raise it, end
+  Raise,     // raise (or un-hide) the running frame and end
+  Exit,      // a second instance with a target but no frame to take it: end
+};
+InstanceDecision DecideInstance(bool hasTarget, bool secondInstance, bool frameFound);
+
+struct Placement {
+  bool apply = false;  // move and size the frame (otherwise it keeps its pre-create size)
+  int x = 0, y = 0, width = 0, height = 0;
+  bool maximized = false;
+};
+Placement ComputePlacement(int top, int left, int width, int height, bool zoomed, int screenW,
+                           int screenH);
+
+// The shared hand-off text holds 2560 bytes: at most 1279 UTF-16 units and a terminating
+// zero. Longer text is cut; a cut never leaves half of a surrogate pair.
+inline constexpr size_t kShareBytes = 2560;
+std::string EncodeShareText(u16view text);
+// Reads up to the first zero, or the whole block when a writer left none.
+u16 DecodeShareText(const char* block, size_t bytes);
+
+}  // namespace zel

@@ -1,0 +1,51 @@
+// The registry values the program reads back (typed addresses, offline switch, engine
+// options, save folder ...). Keys are paths such as
+// "HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\Main"; the empty value name is
+// the key's default value. Missing keys and values are reported as missing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "base/text.h"
+
+namespace zel {
+
+enum class RegType { String, ExpandString, Dword, Binary };
+
+struct RegValue {
+  RegType type = RegType::String;
+  u16 text;            // String, ExpandString; Binary as hex digits
+  uint32_t dword = 0;  // Dword
+
+  static RegValue Str(u16view s) { return {RegType::String, u16(s), 0}; }
+  static RegValue Dw(uint32_t v) { return {RegType::Dword, u16(), v}; }
+};
+
+class RegistryPort {
+ public:
+  virtual ~RegistryPort() = default;
+  virtual bool KeyExists(u16view key) = 0;
+  virtual std::optional<RegValue> GetValue(u16view key, u16view name) = 0;
+  // Creates the key when missing.
+  virtual bool SetValue(u16view key, u16view name, const RegValue& value) = 0;
+  virtual bool CreateKey(u16view key) = 0;
+  // False when the value was not there.
+  virtual bool DeleteValue(u16view key, u16view name) = 0;
+  virtual bool DeleteKey(u16view key) = 0;
+  virtual std::vector<u16> ValueNames(u16view key) = 0;
+
+  // Conveniences
+  std::optional<u16> GetString(u16view key, u16view name);
+  std::optional<uint32_t> GetDword(u16view key, u16view name);
+};
+
+inline constexpr char16_t kHkcuIeMain[] =
+    u"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main";
+inline constexpr char16_t kHkcuInternetSettings[] =
+    u"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline constexpr char16_t kHkcuTypedUrls[] =
+    u"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+}  // namespace zel

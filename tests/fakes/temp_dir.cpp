@@ -1,0 +1,9 @@
+#include "fakes/temp_dir.h"
+
+#include "app/settings_file.h"
+
+namespace zel::test {
+
+ScratchProfile::ScratchProfile() { SettingsFile::SetLocation(dir_.path() + "/", "profile/Defaults"); }
+
+}  // namespace zel::test
