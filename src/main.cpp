@@ -1,1 +1,3 @@
-int main(){return 0;}
+#include "app/gtk/browser_app.h"
+
+int main(int argc, char** argv) { return zel::RunBrowser(argc, argv); }

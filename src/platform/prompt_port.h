@@ -1,0 +1,28 @@
+// Message boxes and small input dialogs. Texts are the system's own; the caption is the
+// application title unless given.
+#pragma once
+
+#include <optional>
+
+#include "base/text.h"
+
+namespace zel {
+
+inline constexpr char16_t kAppTitle[] = u"Zel浏览器";
+
+enum class PromptIcon { None, Info, Question, Warning, Error };
+
+class PromptPort {
+ public:
+  virtual ~PromptPort() = default;
+  virtual void Message(u16view text, u16view caption = kAppTitle,
+                       PromptIcon icon = PromptIcon::None) = 0;
+  // Yes/No question: true for Yes.
+  virtual bool AskYesNo(u16view text, u16view caption = kAppTitle,
+                        PromptIcon icon = PromptIcon::Question) = 0;
+  // A one-line input; nullopt when cancelled. secret hides what is typed.
+  virtual std::optional<u16> AskText(u16view prompt, u16view caption, u16view initial,
+                                     bool secret) = 0;
+};
+
+}  // namespace zel
