@@ -120,6 +120,11 @@ int RunBrowser(int argc, char** argv) {
   IniRegistry registry(JoinPath(profile, "registry.ini"));
   CMainFrame frame({&window, &loop, &prompts, &registry});
   window.AttachFrame(&frame);
+  // From here on a termination signal runs the shutdown order.
+  SignalContext sig{&frame};
+  guint sigSources[] = {g_unix_signal_add(SIGTERM, OnTerminateSignal, &sig),
+                        g_unix_signal_add(SIGINT, OnTerminateSignal, &sig),
+                        g_unix_signal_add(SIGHUP, OnTerminateSignal, &sig)};
   window.BuildMenus(MainMenu());
 
   FrameServer server({
@@ -171,10 +176,6 @@ int RunBrowser(int argc, char** argv) {
     frame.OpenStartPage();
   WriteConfigInt(u"GENERAL", u"normalquit", 0);
 
-  SignalContext sig{&frame};
-  guint sigSources[] = {g_unix_signal_add(SIGTERM, OnTerminateSignal, &sig),
-                        g_unix_signal_add(SIGINT, OnTerminateSignal, &sig),
-                        g_unix_signal_add(SIGHUP, OnTerminateSignal, &sig)};
 
   Gtk::Main::run();
 

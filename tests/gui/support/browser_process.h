@@ -1,0 +1,45 @@
+// Starts the real browser as a child process with a scratch program folder and runtime
+// folder, and reads its top-level windows from the X server.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zel::test {
+
+// Polls cond every 50 ms until it holds or the time runs out.
+bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout);
+
+// The captions of the mapped top-level windows of a process (by _NET_WM_PID).
+std::vector<std::string> WindowCaptions(pid_t pid);
+
+class BrowserProcess {
+ public:
+  // home: the program folder (ZEL_HOME); runtime: XDG_RUNTIME_DIR for the instance lock.
+  BrowserProcess(std::string home, std::string runtime);
+  ~BrowserProcess();  // kills a process still running
+
+  bool Start(const std::vector<std::string>& args);
+  pid_t pid() const { return pid_; }
+  bool Running();
+  // Waits for the process to end; its exit status, or nullopt on time-out.
+  std::optional<int> Wait(std::chrono::milliseconds timeout);
+  void Signal(int sig);
+  // The frame caption (the window whose caption ends with the application title).
+  std::string Caption();
+  bool WaitForCaption(const std::string& caption, std::chrono::milliseconds timeout);
+
+  std::string ConfigPath() const { return home_ + "/profile/Defaults/config.ini"; }
+
+ private:
+  std::string home_, runtime_;
+  pid_t pid_ = -1;
+  std::optional<int> status_;
+};
+
+}  // namespace zel::test

@@ -1,0 +1,106 @@
+#include "support/test_server.h"
+
+#include <libsoup/soup.h>
+
+#include <condition_variable>
+
+namespace zel::test {
+
+std::string TitledPage(const std::string& title) {
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +
+         "</title></head><body><h1>" + title +
+         "</h1><p><a id=\"link\" href=\"/t/Linked\">link</a></p></body></html>";
+}
+
+TestServer::TestServer() {
+  std::mutex m;
+  std::condition_variable cv;
+  bool ready = false;
+  thread_ = std::thread([&] {
+    auto* ctx = g_main_context_new();
+    g_main_context_push_thread_default(ctx);
+    context_ = ctx;
+    loop_ = g_main_loop_new(ctx, FALSE);
+    SoupServer* s = soup_server_new(nullptr, nullptr);
+    server_ = s;
+    soup_server_add_handler(
+        s, nullptr,
+        [](SoupServer* sv, SoupServerMessage* msg, const char* path, GHashTable* q, gpointer self) {
+          Handle(sv, msg, path, q, self);
+        },
+        this, nullptr);
+    GError* err = nullptr;
+    soup_server_listen_local(s, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &err);
+    GSList* uris = soup_server_get_uris(s);
+    if (uris) port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    {
+      std::lock_guard<std::mutex> l(m);
+      ready = true;
+    }
+    cv.notify_one();
+    g_main_loop_run(static_cast<GMainLoop*>(loop_));
+    soup_server_disconnect(s);
+    g_object_unref(s);
+    g_main_context_pop_thread_default(ctx);
+    g_main_loop_unref(static_cast<GMainLoop*>(loop_));
+    g_main_context_unref(ctx);
+  });
+  std::unique_lock<std::mutex> l(m);
+  cv.wait(l, [&] { return ready; });
+}
+
+TestServer::~TestServer() {
+  g_main_loop_quit(static_cast<GMainLoop*>(loop_));
+  thread_.join();
+}
+
+std::string TestServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void TestServer::SetPage(const std::string& path, const std::string& html) {
+  std::lock_guard<std::mutex> l(mu_);
+  pages_[path] = html;
+}
+
+int TestServer::Hits(const std::string& path) const {
+  std::lock_guard<std::mutex> l(mu_);
+  int n = 0;
+  for (const auto& r : requests_)
+    if (r == path) ++n;
+  return n;
+}
+
+std::vector<std::string> TestServer::Requests() const {
+  std::lock_guard<std::mutex> l(mu_);
+  return requests_;
+}
+
+void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
+  auto* self = static_cast<TestServer*>(selfp);
+  auto* msg = static_cast<SoupServerMessage*>(m);
+  std::string p = path ? path : "/";
+  std::string body;
+  int status = 200;
+  {
+    std::lock_guard<std::mutex> l(self->mu_);
+    self->requests_.push_back(p);
+    auto it = self->pages_.find(p);
+    if (it != self->pages_.end()) {
+      body = it->second;
+    } else if (p.rfind("/t/", 0) == 0) {
+      char* title = g_uri_unescape_string(p.c_str() + 3, nullptr);
+      body = TitledPage(title ? title : "");
+      g_free(title);
+    } else {
+      status = 404;
+      body = "<html><head><title>404</title></head><body>not found</body></html>";
+    }
+  }
+  soup_server_message_set_status(msg, status, nullptr);
+  soup_server_message_set_response(msg, "text/html; charset=utf-8", SOUP_MEMORY_COPY,
+                                   body.data(), body.size());
+}
+
+}  // namespace zel::test

@@ -1,0 +1,43 @@
+// An HTTP server on 127.0.0.1 for GUI tests, running on its own thread.
+//   /t/<title>       a page titled <title> (percent-decoded), with a link and a form
+//   /raw/<name>      a page registered with SetPage
+// Every request path is recorded.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zel::test {
+
+class TestServer {
+ public:
+  TestServer();
+  ~TestServer();
+  int port() const { return port_; }
+  std::string Url(const std::string& path) const;
+  // A page served at path (exact match) with the given HTML.
+  void SetPage(const std::string& path, const std::string& html);
+  int Hits(const std::string& path) const;
+  std::vector<std::string> Requests() const;
+
+ private:
+  static void Handle(void* server, void* msg, const char* path, void* query, void* self);
+  void Run();
+
+  std::thread thread_;
+  void* context_ = nullptr;
+  void* loop_ = nullptr;
+  void* server_ = nullptr;
+  int port_ = 0;
+  mutable std::mutex mu_;
+  std::vector<std::string> requests_;
+  std::map<std::string, std::string> pages_;
+};
+
+// A page with this title, as the server sends it for /t/<title>.
+std::string TitledPage(const std::string& title);
+
+}  // namespace zel::test
