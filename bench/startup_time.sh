@@ -15,4 +15,4 @@ measure() {
     rm -rf "$home" "$rt"
   done
 }
-if [ -n "${DISPLAY:-}" ]; then measure; else export -f measure; export runs; xvfb-run -a bash -c measure; fi
+if [ -n "${DISPLAY:-}" ]; then measure; else export -f measure; export runs; xvfb-run -a -s "-noreset" bash -c measure; fi

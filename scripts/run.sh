@@ -9,7 +9,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 mkdir -p out
 shot="$PWD/out/screenshot-$(date +%Y%m%d-%H%M%S).png"
-xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x900x24 -noreset" bash -c '
   build/src/zel "$@" &
   pid=$!
   sleep "${ZEL_SHOT_DELAY:-6}"

@@ -8,5 +8,5 @@ cd build
 if [ -n "${DISPLAY:-}" ]; then
   ctest --output-on-failure -j "${JOBS:-2}"
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "${JOBS:-2}"
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j "${JOBS:-2}"
 fi
