@@ -1,0 +1,135 @@
+// The hosted page engine as the view sees it: the operations it calls and the events it
+// receives. The GTK build implements it over a WebKitWebView (view/gtk/webkit_engine);
+// unit tests use a recording fake (tests/fakes/fake_engine.h).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+
+namespace zel {
+
+// A prepared navigation: what Navigate2 takes.
+struct NavRequest {
+  u16 url;
+  int flags = 0;
+  u16 targetFrame;
+  std::string postData;  // raw bytes; empty for a GET
+  u16 headers;           // extra headers, "Name: value\r\n" lines
+};
+
+// Navigate2 flags the view uses.
+inline constexpr int kNavOpenInNewWindow = 0x1;
+inline constexpr int kNavNoHistory = 0x2;
+
+// BeforeNavigate2: the engine is about to load url. The handler may set cancel.
+struct BeforeNavigateArgs {
+  u16 url;
+  int flags = 0;
+  u16 targetFrame;           // the frame name the navigation is aimed at ("" for this one)
+  bool isPost = false;
+  std::string postData;
+  u16 headers;
+  bool topLevel = true;      // false for a sub-frame's navigation
+  bool userGesture = false;  // the engine saw a click or key for it
+  bool cancel = false;
+};
+
+// CommandStateChange commands.
+inline constexpr int kCscNavigateForward = 1;
+inline constexpr int kCscNavigateBack = 2;
+
+// ExecWB commands and options.
+inline constexpr int kOleSaveAs = 4;
+inline constexpr int kOleCut = 11;
+inline constexpr int kOleCopy = 12;
+inline constexpr int kOlePaste = 13;
+inline constexpr int kOleSelectAll = 17;
+inline constexpr int kOleZoom = 19;
+inline constexpr int kOlePageSetup = 8;
+inline constexpr int kOleProperties = 10;
+inline constexpr int kOleOptionPrompt = 0;
+inline constexpr int kOleOptionNoPrompt = 2;
+
+// Refresh2 levels.
+inline constexpr int kRefreshNormal = 0;
+inline constexpr int kRefreshCompletely = 3;
+
+struct TravelEntry {
+  u16 url;
+  u16 title;
+};
+
+// The result of a script run in the page: the value as JSON text, or an error.
+struct ScriptResult {
+  bool ok = false;
+  std::string json;   // JSON of the script's value ("null" for undefined)
+  u16 error;
+};
+
+class Engine;
+
+class EngineEvents {
+ public:
+  virtual ~EngineEvents() = default;
+  virtual void OnStatusTextChange(u16view text) = 0;
+  virtual void OnProgressChange(int progress, int progressMax) = 0;
+  virtual void OnCommandStateChange(int command, bool enabled) = 0;
+  virtual void OnTitleChange(u16view title) = 0;
+  virtual void OnNavigateComplete2(u16view url) = 0;
+  virtual void OnBeforeNavigate2(BeforeNavigateArgs& args) = 0;
+  // A page asks for a new window. Returns the engine that receives it (a new tab's), or
+  // nullptr to refuse the window. userGesture: the request followed a click or key.
+  virtual Engine* OnNewWindow2(const u16& url, bool userGesture) = 0;
+  virtual void OnDocumentComplete(u16view url, bool topLevel) = 0;
+};
+
+class Engine {
+ public:
+  virtual ~Engine() = default;
+  virtual void SetEvents(EngineEvents* events) = 0;
+
+  virtual void Navigate2(const NavRequest& request) = 0;
+  virtual void GoBack(int steps) = 0;
+  virtual void GoForward(int steps) = 0;
+  virtual void GoHome() = 0;
+  virtual void Stop() = 0;
+  virtual void Refresh2(int level) = 0;
+  virtual u16 LocationURL() const = 0;
+  virtual u16 LocationName() const = 0;
+  virtual bool Busy() const = 0;
+  virtual bool CanGoBack() const = 0;
+  virtual bool CanGoForward() const = 0;
+  virtual void SetRegisterAsBrowser(bool on) = 0;
+  virtual void SetSilent(bool on) = 0;
+  virtual void ExecWB(int command, int option, int argument = 0) = 0;
+  // Runs a script in the page's main frame; done runs later on the main loop.
+  virtual void RunScript(u16view script, std::function<void(const ScriptResult&)> done) = 0;
+  // The back/forward list, oldest first, with the index of the current entry.
+  virtual std::vector<TravelEntry> TravelLog(int* currentIndex) const = 0;
+  // The engine's own serialised history, to be given back to RestoreSession of a new
+  // engine (reopening a closed page with its history).
+  virtual std::string SaveSession() const = 0;
+  virtual bool RestoreSession(const std::string& state) = 0;
+  // Page elements: images, scripts, media (the view's download-control flags).
+  virtual void SetLoadImages(bool on) = 0;
+  virtual void SetScriptsEnabled(bool on) = 0;
+  virtual void SetMediaEnabled(bool on) = 0;
+  virtual void Focus() = 0;
+  // The toolkit widget that shows the page (GtkWidget* in the GTK build).
+  virtual void* NativeWidget() = 0;
+};
+
+class EngineFactory {
+ public:
+  virtual ~EngineFactory() = default;
+  // A new engine; related is the opener's engine for a page's new-window request (the new
+  // page shares its process and session), else null. May return null on failure.
+  virtual std::unique_ptr<Engine> Create(Engine* related) = 0;
+};
+
+}  // namespace zel
