@@ -4,6 +4,27 @@
 
 namespace zel::cmd {
 
+// Tabs
+inline constexpr int kNewBlankPage = 802;      // F1
+inline constexpr int kDuplicatePage = 803;     // Ctrl+Shift+P
+inline constexpr int kCloseAll = 805;          // Ctrl+Shift+W
+inline constexpr int kCloseTab = 806;          // F4, Ctrl+W, Ctrl+PgDn
+inline constexpr int kHome = 819;
+inline constexpr int kHomeNewTab = 882;        // Alt+Home
+inline constexpr int kActivateNewTabs = 884;
+inline constexpr int kPreviousTab = 944;       // Alt+Up, F2
+inline constexpr int kNextTab = 945;           // Alt+Down, F3
+inline constexpr int kSelectTab0 = 949;        // Ctrl+1 ... Ctrl+9, Ctrl+0 (949..958)
+inline constexpr int kSelectTab9 = 958;
+inline constexpr int kNewPageByMode = 988;     // Ctrl+N
+inline constexpr int kSiteRoot = 1091;
+// Function keys F2..F12
+inline constexpr int kFunctionKeyF2 = 933;
+inline constexpr int kFunctionKeyF12 = 943;
+// Page
+inline constexpr int kSavePage = 807;          // Ctrl+S
+inline constexpr int kSavePageNoPrompt = 828;
+inline constexpr int kRefresh = 809;           // F5
 // File
 inline constexpr int kExit = 57665;
 

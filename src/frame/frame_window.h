@@ -6,6 +6,8 @@
 
 namespace zel {
 
+class CChildFrame;
+
 struct WindowRect {
   int x = 0, y = 0, width = 0, height = 0;
 };
@@ -15,8 +17,24 @@ class FrameWindow {
   virtual ~FrameWindow() = default;
   virtual void SetCaption(u16view text) = 0;
   virtual void SetStatusText(u16view text) = 0;
-  // Until tabs exist the frame has one page view; this loads an address in it.
-  virtual void ShowPage(u16view address) = 0;
+
+  // Page views: every child frame's engine widget is hosted by the window; the active
+  // child's page is the one shown.
+  virtual void AddChildView(CChildFrame* child) = 0;
+  virtual void RemoveChildView(CChildFrame* child) = 0;
+  virtual void ShowChildView(CChildFrame* child) = 0;
+
+  // The tab strip. Indexes are positions in the strip.
+  virtual void InsertTabEntry(int index, u16view caption, CChildFrame* child) = 0;
+  virtual void RemoveTabEntry(int index) = 0;
+  // Selects an entry without reporting it back as a user's selection.
+  virtual void SelectTabEntry(int index) = 0;
+  virtual int SelectedTabEntry() const = 0;
+  virtual void SetTabEntryText(int index, u16view caption) = 0;
+  virtual void SetTabEntryIcon(int index, int icon) = 0;
+
+  // Check marks and enabled states of menu items and buttons follow the frame's state.
+  virtual void RefreshCommandStates() = 0;
 
   virtual bool IsVisible() const = 0;
   virtual bool IsMinimized() const = 0;

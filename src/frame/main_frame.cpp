@@ -3,37 +3,117 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "app/config_schema.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
+#include "frame/child_frame.h"
 #include "frame/commands.h"
 #include "frame/frame_window.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 #include "platform/registry_port.h"
+#include "platform/shell_port.h"
+#include "view/vop_view.h"
 
 namespace zel {
 
 namespace {
 constexpr char16_t kBlankCaption[] = u"空白页";
+constexpr char16_t kBlank[] = u"about:blank";
 
 u16 WithTrailingSlash(u16 s) {
   if (!s.empty() && s.back() != u'/') s += u'/';
   return s;
 }
+
+bool IsBlankText(u16view s) { return s.empty() || EqualsNoCase(s, kBlank); }
 }  // namespace
 
+u16 TabCaptionFor(u16view title) { return IsBlankText(title) ? u16(kBlankCaption) : u16(title); }
+
 u16 FrameCaptionFor(u16view tabCaption) {
-  u16view shown = tabCaption;
-  if (shown.empty() || EqualsNoCase(shown, u"about:blank")) shown = kBlankCaption;
-  return Format(u"%s - %s", shown, kAppTitle);
+  return Format(u"%s - %s", TabCaptionFor(tabCaption), kAppTitle);
 }
 
-CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
+CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) { RegisterCommands(); }
+
+CMainFrame::~CMainFrame() {
+  // Views go before the frame's ports do.
+  strip_.clear();
+  active_ = nullptr;
+  children_.clear();
+}
+
+UrlRuleSettings CMainFrame::RuleSettings() const {
+  UrlRuleSettings r = rules_;
+  r.webProxyDefault = settings_.webprx;
+  return r;
+}
+
+void CMainFrame::RegisterCommands() {
   commands_[cmd::kExit] = [this] { Close(CloseSource::ExitCommand); };
+  commands_[cmd::kNewBlankPage] = [this] { OpenUrl(2, 0, u"", nullptr, settings_.activateNewTabs); };
+  commands_[cmd::kDuplicatePage] = [this] {
+    CVOPView* v = ActiveView();
+    u16 address = v && !v->CurrentAddress().empty() ? v->CurrentAddress() : u16(kBlank);
+    OpenUrl(1, 2, address, nullptr, settings_.activateNewTabs);
+  };
+  commands_[cmd::kHome] = [this] { GoHomePage(); };
+  commands_[cmd::kHomeNewTab] = [this] { GoHomePage(); };
+  commands_[cmd::kNewPageByMode] = [this] { NewPageByMode(); };
+  commands_[cmd::kCloseTab] = [this] {
+    if (active_) PostCloseTab(active_);
+  };
+  commands_[cmd::kCloseAll] = [this] { CloseAllTabs(); };
+  commands_[cmd::kPreviousTab] = [this] { PreviousTab(); };
+  commands_[cmd::kNextTab] = [this] { NextTab(); };
+  for (int id = cmd::kSelectTab0; id <= cmd::kSelectTab9; ++id)
+    commands_[id] = [this, id] { SelectTabByNumber(id - cmd::kSelectTab0); };
+  commands_[cmd::kActivateNewTabs] = [this] {
+    settings_.activateNewTabs = !settings_.activateNewTabs;
+    if (ports_.window) ports_.window->RefreshCommandStates();
+  };
+  commands_[cmd::kSiteRoot] = [this] {
+    if (CVOPView* v = ActiveView()) {
+      u16 root = SiteRoot(v->CurrentAddress());
+      if (!root.empty()) OpenUrl(1, 2, root, nullptr, settings_.activateNewTabs);
+    }
+  };
+  commands_[cmd::kRefresh] = [this] {
+    if (CVOPView* v = ActiveView()) v->Refresh();
+  };
+  commands_[cmd::kSavePage] = [this] {
+    if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionPrompt);
+  };
+  commands_[cmd::kSavePageNoPrompt] = [this] {
+    if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
+  };
+  // Function keys whose targets exist: F2 previous, F3 next, F4 close, F5 refresh.
+  for (int id = cmd::kFunctionKeyF2; id <= cmd::kFunctionKeyF2 + 3; ++id)
+    commands_[id] = [this, id] { RunFunctionKey(id); };
 }
 
-CMainFrame::~CMainFrame() = default;
+void CMainFrame::RunFunctionKey(int id) {
+  switch (id - cmd::kFunctionKeyF2 + 2) {
+    case 2:
+      PreviousTab();
+      break;
+    case 3:
+      NextTab();
+      break;
+    case 4:
+      // With the function-key variant on, F4 belongs to the address box's list.
+      if (!settings_.hotkeyEnable && active_) PostCloseTab(active_);
+      break;
+    case 5:
+      OnCommand(cmd::kRefresh);
+      break;
+    default:
+      break;
+  }
+}
 
 void CMainFrame::LoadEarlySettings(int engineFlags) {
   zel::LoadEarlySettings(settings_, engineFlags);
@@ -41,7 +121,28 @@ void CMainFrame::LoadEarlySettings(int engineFlags) {
     ports_.registry->SetValue(kHkcuIeMain, u"Disable Script Debugger", RegValue::Str(u"yes"));
 }
 
-bool CMainFrame::OpenUrl(int mode, int startKind, u16view address, bool show) {
+// ---------------------------------------------------------------------------------------
+// OpenUrl
+
+CChildFrame* CMainFrame::CreateChild(bool show, CVOPView* opener) {
+  if (!ports_.engines) return nullptr;
+  std::unique_ptr<Engine> engine = ports_.engines->Create(opener ? opener->engine() : nullptr);
+  if (!engine) return nullptr;
+  auto child = std::make_unique<CChildFrame>();
+  child->showRequest = show;
+  auto view = std::make_unique<CVOPView>(*this, *child, std::move(engine));
+  view->activate = recordedTabCount_ == 0 || settings_.activateNewTabs || show;
+  child->SetView(std::move(view));
+  CChildFrame* raw = child.get();
+  children_.push_back(std::move(child));
+  if (ports_.window) ports_.window->AddChildView(raw);
+  return raw;
+}
+
+CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPView* opener,
+                                 bool show, const NavRequest* request, bool forceNew) {
+  if (closed_) return nullptr;
+  // 1-2: trimmed, without line breaks; empty is the blank page.
   u16 url = Trim(address);
   if (url.find_first_of(u"\r\n") != u16::npos) {
     u16 clean;
@@ -50,37 +151,504 @@ bool CMainFrame::OpenUrl(int mode, int startKind, u16view address, bool show) {
     url = clean;
   }
   if (url.empty()) {
-    url = u"about:blank";
-  } else if (Contains(url, u"javascript:") || Contains(url, u"vbscript:") ||
-             Contains(url, u"mailto:")) {
-    return false;
+    url = kBlank;
+  } else {
+    // 3: script and mail addresses never open a tab.
+    if (Contains(url, u"javascript:") || Contains(url, u"vbscript:") || Contains(url, u"mailto:"))
+      return nullptr;
+    // 4: locations the desktop opens, FTP hand-off, typed-entry expansions.
+    if (ports_.shell) {
+      HandOffResult r = HandOffTypedEntry(url, RuleSettings(), *ports_.shell);
+      if (!r.message.empty() && ports_.prompts) ports_.prompts->Message(r.message);
+      if (r.handled) return nullptr;
+      if (!r.text.empty()) url = r.text;
+    }
+    // 5: a bare host name ending in .com, .net, .edu or .org gets "www.".
+    size_t dot = url.find(u'.');
+    if (url.find(u':') == u16::npos && dot != u16::npos && dot > 0) {
+      u16 lower = ToLower(url);
+      u16view four = u16view(lower).substr(dot, 4);
+      bool known = four == u".com" || four == u".net" || four == u".edu" || four == u".org";
+      bool ends = dot + 4 == lower.size() || (dot + 4 < lower.size() && lower[dot + 4] == u'.');
+      if (!StartsWith(lower, u"www.") && known && ends) url = u"www." + url;
+    }
   }
-  if (ports_.window) {
-    ports_.window->ShowPage(url);
-    if (show) ports_.window->Present();
+
+  // 6: an idle blank tab is reused for modes 0 and 1.
+  CChildFrame* child = nullptr;
+  bool reused = false;
+  if (mode < 2 && !forceNew) {
+    for (CChildFrame* c : strip_) {
+      CVOPView* v = c->view();
+      if (!v || v->loadState >= 0 || v->closing) continue;
+      const u16& shown = v->CurrentAddress().empty() ? c->caption : v->CurrentAddress();
+      if (EqualsNoCase(shown, kBlank)) {
+        child = c;
+        reused = true;
+        v->loadState = -1;
+        v->started = true;
+        break;
+      }
+    }
   }
-  return true;
+  // 7: otherwise a new tab.
+  if (!child) {
+    child = CreateChild(show, opener);
+    if (!child) return nullptr;
+  }
+  CVOPView* view = child->view();
+  // 8: the view's per-view settings come from its opener, else from the frame.
+  view->initialNavigation = true;
+  view->loadState = -1;
+  if (opener) {
+    view->webProxyTemplate = opener->webProxyTemplate;
+    view->webProxyMode = opener->webProxyMode;
+    view->pageElementFlags = opener->pageElementFlags;
+    view->autoScrollSpeed = opener->autoScrollSpeed;
+    view->autoScrollWaitLoaded = opener->autoScrollWaitLoaded;
+    view->autoScrollExtra = opener->autoScrollExtra;
+    view->openerIndex = TabIndexOf(&opener->child());
+  } else {
+    view->pageElementFlags = settings_.ctlpro;
+    view->autoScrollExtra = false;
+  }
+  // 9
+  if (mode != 0 && startKind == 2) view->SetCurrentAddress(url);
+  // 10: a reused tab comes forward when asked to, or when it is the only one.
+  if (reused && (recordedTabCount_ == 0 || show)) {
+    view->activate = true;
+    ActivateTab(child);
+  }
+  // 11
+  if (mode != 0) view->Start(startKind, url, request);
+  return child;
 }
 
 void CMainFrame::OpenStartPage() {
-  if (settings_.startmode == 1) {
-    const u16& home = settings_.homepage;
-    OpenUrl(1, 2, home.empty() ? u16(u"about:blank") : home, true);
-  } else {
-    OpenUrl(2, 0, u"", settings_.activateNewTabs);
+  if (settings_.startmode == 1)
+    GoHomePage();
+  else
+    OnCommand(cmd::kNewBlankPage);
+}
+
+// ---------------------------------------------------------------------------------------
+// Tab strip
+
+int CMainFrame::TabIndexOf(const CChildFrame* child) const {
+  for (size_t i = 0; i < strip_.size(); ++i)
+    if (strip_[i] == child) return int(i);
+  return -1;
+}
+
+CChildFrame* CMainFrame::TabAt(int index) const {
+  return index >= 0 && index < int(strip_.size()) ? strip_[index] : nullptr;
+}
+
+CVOPView* CMainFrame::ActiveView() const { return active_ ? active_->view() : nullptr; }
+
+void CMainFrame::InsertTab(CChildFrame* child, u16view title, int position) {
+  if (!child || TabIndexOf(child) >= 0) return;
+  int sel = TabIndexOf(active_);
+  int index;
+  switch (settings_.newsequence) {
+    case 0:
+      index = sel;
+      break;
+    case 1:
+      index = sel + 1;
+      break;
+    case 2:
+      index = int(strip_.size());
+      break;
+    default:
+      index = position;
+      break;
+  }
+  index = std::clamp(index, 0, int(strip_.size()));
+  // Openers to the right of the new entry move one place right.
+  for (CChildFrame* c : strip_)
+    if (c->view() && c->view()->openerIndex >= index) ++c->view()->openerIndex;
+  strip_.insert(strip_.begin() + index, child);
+  child->shown = true;
+  child->caption = u16(title);
+  if (ports_.window) ports_.window->InsertTabEntry(index, TabCaptionFor(title), child);
+  if (child->view() && child->view()->activate && ports_.window)
+    ports_.window->SelectTabEntry(index);
+  PostMessage(msg::kRefreshToolbars);
+  recordedTabCount_ = int(strip_.size());
+  tabListChanged_ = true;
+}
+
+void CMainFrame::SetTabCaption(CChildFrame* child, u16view caption) {
+  if (!child) return;
+  if (child->customCaption.empty()) child->caption = u16(caption);
+  int i = TabIndexOf(child);
+  if (i >= 0 && ports_.window) ports_.window->SetTabEntryText(i, TabCaptionFor(child->caption));
+  if (child == active_) RefreshFrameCaption();
+}
+
+void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
+  int i = TabIndexOf(child);
+  if (i >= 0 && ports_.window) ports_.window->SetTabEntryIcon(i, icon);
+}
+
+bool CMainFrame::AskTabPassword(CChildFrame* child) {
+  if (!ports_.prompts) return false;
+  auto answer = ports_.prompts->AskText(u"请输入密码:", u"页面已加密", u"", true);
+  if (!answer) return false;
+  if (*answer == child->password) return true;
+  ports_.prompts->Message(u"密码错误", kAppTitle, PromptIcon::Warning);
+  return false;
+}
+
+void CMainFrame::MoveOnFromLockedTab(CChildFrame* child) {
+  bool allLocked = std::all_of(strip_.begin(), strip_.end(),
+                               [](CChildFrame* c) { return c->hasPassword; });
+  if (allLocked) {
+    bool saved = settings_.activateNewTabs;
+    settings_.activateNewTabs = true;
+    OpenUrl(2, 0, u"", nullptr, true);
+    settings_.activateNewTabs = saved;
+    return;
+  }
+  // The next tab that can be shown without a password.
+  int i = TabIndexOf(child);
+  for (size_t k = 1; k <= strip_.size(); ++k) {
+    CChildFrame* next = strip_[(size_t(std::max(i, 0)) + k) % strip_.size()];
+    if (!next->hasPassword) {
+      ActivateTab(next);
+      return;
+    }
   }
 }
+
+void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) {
+  if (!child || !child->view()) return;
+  if (child->hasPassword && child != active_ && !handOff) {
+    if (!AskTabPassword(child)) {
+      // The selection goes back to the tab that stays in front.
+      MoveOnFromLockedTab(child);
+      if (active_ && ports_.window) ports_.window->SelectTabEntry(TabIndexOf(active_));
+      return;
+    }
+  }
+  CChildFrame* previous = active_;
+  if (previous && previous != child && previous->view()) {
+    previous->view()->activate = false;
+  }
+  active_ = child;
+  CVOPView* v = child->view();
+  v->activate = true;
+  if (ports_.window) ports_.window->ShowChildView(child);
+  RefreshFrameCaption();
+  int i = TabIndexOf(child);
+  if (!fromTabBar && i >= 0 && ports_.window) ports_.window->SelectTabEntry(i);
+  if (v->loadState < 0) v->RefreshStoppedIcon();
+  // A shown page gets the keyboard focus once the activation is through.
+  if (v->CurrentAddress() != kBlank && ports_.loop) {
+    ports_.loop->Post([this, child] {
+      if (active_ == child && child->view()) child->view()->FocusPage();
+    });
+  }
+  if (ports_.window) ports_.window->RefreshCommandStates();
+}
+
+void CMainFrame::PostCloseTab(CChildFrame* child) {
+  if (!ports_.loop) {
+    CloseTab(child);
+    return;
+  }
+  ports_.loop->Post([this, child] {
+    // The tab may be gone already (closed twice in one turn).
+    for (auto& c : children_)
+      if (c.get() == child) {
+        CloseTab(child);
+        return;
+      }
+  });
+}
+
+void CMainFrame::DestroyChild(CChildFrame* child) {
+  if (active_ == child) active_ = nullptr;
+  if (ports_.window) ports_.window->RemoveChildView(child);
+  auto it = std::find_if(children_.begin(), children_.end(),
+                         [child](const auto& c) { return c.get() == child; });
+  if (it != children_.end()) children_.erase(it);
+}
+
+bool CMainFrame::CloseTab(CChildFrame* child) {
+  if (!child || !child->view()) return false;
+  CVOPView* view = child->view();
+  // 1: a locked tab asks first.
+  if (child->locked && ports_.prompts &&
+      !ports_.prompts->AskYesNo(u"您真的要关闭已锁定窗口吗?", kAppTitle, PromptIcon::Question)) {
+    view->closing = false;
+    return false;
+  }
+  int index = -1;
+  bool openBlankAfter = false;
+  bool frameHidden = ports_.window && !ports_.window->IsVisible();
+  // 2: the strip entry is handled for a shown tab (or while the frame is hidden).
+  if (child->shown || frameHidden) {
+    index = TabIndexOf(child);
+    if (int(strip_.size()) <= 1) {
+      // 3: the last tab. A blank one stays; a page closes and a blank tab follows.
+      if (view->CurrentAddress() == kBlank || view->CurrentAddress().empty()) {
+        view->closing = false;
+        return false;
+      }
+      openBlankAfter = true;
+    } else if (view->newWindowMark) {
+      // 4: a page's new window is blanked the first time instead of closed.
+      view->newWindowMark = false;
+      view->closing = false;
+      view->Navigate(kBlank);
+      return false;
+    }
+    // 5: the recently closed list takes pages other than the blank one (with its owner).
+    // 6
+    if (index >= 0) {
+      if (view->openerIndex > index) --view->openerIndex;
+      for (CChildFrame* c : strip_)
+        if (c != child && c->view() && c->view()->openerIndex > index) --c->view()->openerIndex;
+      strip_.erase(strip_.begin() + index);
+      if (ports_.window) ports_.window->RemoveTabEntry(index);
+      tabListChanged_ = true;
+      recordedTabCount_ = std::max(0, recordedTabCount_ - 1);
+    }
+  }
+  // 7
+  view->closing = true;
+  if (child->hasPassword) --passwordTabs_;
+  // 8: which tab comes forward.
+  int target = -1;
+  if (index >= 0) {
+    if (settings_.activateNewTabs && view->openerIndex >= 0) {
+      target = view->openerIndex;
+    } else if (settings_.closeactiveseq == 0) {
+      target = std::max(index - 1, 0);
+    } else if (settings_.closeactiveseq > 0) {
+      target = index;
+    }
+  }
+  bool wasActive = active_ == child;
+  // 9
+  DestroyChild(child);
+  if (target >= 0 && !strip_.empty()) {
+    target = std::min(target, int(strip_.size()) - 1);
+    ActivateTab(strip_[target]);
+  } else if (wasActive && !strip_.empty()) {
+    // Something must stay in front even when the setting asks for no change.
+    ActivateTab(strip_[std::min(std::max(index, 0), int(strip_.size()) - 1)]);
+  }
+  if (openBlankAfter) OnCommand(cmd::kNewBlankPage);
+  if (strip_.empty() && !active_) RefreshFrameCaption();
+  return true;
+}
+
+void CMainFrame::CloseAllTabs() {
+  if (strip_.empty()) return;
+  if (settings_.quitallconfirm && ports_.prompts &&
+      !ports_.prompts->AskYesNo(u"您真的要关闭所有窗口吗?", kAppTitle, PromptIcon::Question))
+    return;
+  std::vector<CChildFrame*> targets;
+  for (CChildFrame* c : strip_)
+    if (!c->locked && c->view() && !c->view()->closing) targets.push_back(c);
+  for (CChildFrame* c : targets) {
+    c->view()->closing = true;
+    PostCloseTab(c);
+  }
+}
+
+void CMainFrame::GoHomePage() {
+  const u16& home = settings_.homepage;
+  if (!settings_.newtabhome && active_ && active_->view()) {
+    if (home.empty())
+      active_->view()->GoHome();
+    else
+      active_->view()->Navigate(home);
+    return;
+  }
+  OpenUrl(1, 2, home, nullptr, true);
+}
+
+void CMainFrame::OpenInNewTabIfDifferent(const u16& address) {
+  CVOPView* v = ActiveView();
+  if (!v || address.empty() || address == v->CurrentAddress()) return;
+  OpenUrl(1, 2, address, nullptr, settings_.activateNewTabs);
+}
+
+void CMainFrame::NewPageByMode() {
+  switch (settings_.newmode) {
+    case 0:
+      OnCommand(cmd::kNewBlankPage);
+      break;
+    case 1:
+      GoHomePage();
+      break;
+    case 2:
+      OnCommand(cmd::kDuplicatePage);
+      break;
+    case 3:
+      OnCommand(1089);  // open the selected link
+      break;
+    case 4:
+      OnCommand(903);  // open the clipboard's address
+      break;
+    case 5:
+      OnCommand(1037);  // search the page's selection
+      break;
+    case 6:
+      if (CVOPView* v = ActiveView()) OpenInNewTabIfDifferent(ParentAddress(v->CurrentAddress()));
+      break;
+    case 7:
+      OnCommand(cmd::kSiteRoot);
+      break;
+    default:
+      break;
+  }
+}
+
+void CMainFrame::PreviousTab() {
+  if (strip_.empty()) return;
+  int i = TabIndexOf(active_) - 1;
+  if (i < 0) i = std::max(recordedTabCount_, 1) - 1;
+  ActivateTab(TabAt(std::min(i, TabCount() - 1)));
+}
+
+void CMainFrame::NextTab() {
+  if (strip_.empty()) return;
+  int i = TabIndexOf(active_) + 1;
+  if (i >= TabCount()) i = 0;
+  ActivateTab(TabAt(i));
+}
+
+void CMainFrame::SelectTabByNumber(int index) {
+  if (CChildFrame* c = TabAt(index)) ActivateTab(c);
+}
+
+void CMainFrame::ToggleLock(CChildFrame* child) {
+  if (!child || child->hasPassword || !child->view()) return;
+  child->locked = !child->locked;
+  CVOPView* v = child->view();
+  if (v->loadState < 0) {
+    if (child->locked) {
+      v->savedIcon = v->tabIcon();
+      v->SetTabIcon(kIconLocked);
+    } else {
+      v->SetTabIcon(v->savedIcon);
+    }
+  }
+}
+
+void CMainFrame::SetTabPassword(CChildFrame* child) {
+  if (!child || !child->view() || !ports_.prompts) return;
+  auto first = ports_.prompts->AskText(u"请输入密码:", u"设置密码", u"", true);
+  if (!first || first->empty()) return;
+  auto again = ports_.prompts->AskText(u"请再次输入密码:", u"设置密码", u"", true);
+  if (!again) return;
+  if (*again != *first) {
+    ports_.prompts->Message(u"两次输入的密码不一致", kAppTitle, PromptIcon::Warning);
+    return;
+  }
+  if (!child->hasPassword) ++passwordTabs_;
+  child->hasPassword = true;
+  child->password = *first;
+  if (child->view()->loadState < 0) child->view()->SetTabIcon(kIconPassword);
+}
+
+void CMainFrame::ClearTabPassword(CChildFrame* child) {
+  if (!child || !child->hasPassword) return;
+  if (!AskTabPassword(child)) return;
+  child->hasPassword = false;
+  child->password.clear();
+  --passwordTabs_;
+  if (child->view() && child->view()->loadState < 0) child->view()->RefreshStoppedIcon();
+}
+
+void CMainFrame::OnTabMouse(int index, TabMouse action) {
+  CChildFrame* child = TabAt(index);
+  if (!child || !child->view()) return;
+  if (action == TabMouse::CloseButton) {
+    PostCloseTab(child);
+    return;
+  }
+  if (child->hasPassword && child != active_) return;
+  int what = action == TabMouse::LeftDouble ? settings_.ldbtab
+             : action == TabMouse::Middle   ? settings_.mktab
+                                            : settings_.rdbtab;
+  switch (what) {
+    case 0:
+      PostCloseTab(child);
+      break;
+    case 2:
+      child->view()->ExecWB(kOleSaveAs, kOleOptionPrompt);
+      break;
+    case 3:
+      child->view()->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
+      break;
+    case 4:
+      OnCommand(1015);
+      break;
+    case 5:
+      ToggleLock(child);
+      break;
+    case 6:
+      child->view()->Refresh();
+      break;
+    default:
+      break;
+  }
+}
+
+void CMainFrame::ApplyTabSelection() {
+  if (!ports_.window) return;
+  int index = ports_.window->SelectedTabEntry();
+  CChildFrame* child = TabAt(index);
+  if (!child || child == active_) return;
+  child->cachedIndex = index;
+  child->indexPending = true;
+  if (child->hasPassword) {
+    PostMessage(msg::kActivateChild, 0, reinterpret_cast<intptr_t>(child));
+  } else {
+    ActivateTab(child, true);
+    SetFrameCaption(child->caption);
+  }
+  child->indexPending = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Messages
 
 void CMainFrame::PostMessage(int message, intptr_t wparam, intptr_t lparam) {
   if (!ports_.loop) return;
   ports_.loop->Post([this, message, wparam, lparam] { OnMessage(message, wparam, lparam); });
 }
 
-void CMainFrame::OnMessage(int message, intptr_t, intptr_t) {
+void CMainFrame::OnMessage(int message, intptr_t, intptr_t lparam) {
   if (closed_) return;
   switch (message) {
     case msg::kDeferredStartup:
       OnDeferredStartup();
+      break;
+    case msg::kRefreshToolbars:
+      if (ports_.window) ports_.window->RefreshCommandStates();
+      break;
+    case msg::kRefreshTabTexts:
+      for (size_t i = 0; i < strip_.size(); ++i)
+        if (ports_.window) ports_.window->SetTabEntryText(int(i), TabCaptionFor(strip_[i]->caption));
+      break;
+    case msg::kActivateChild: {
+      auto* child = reinterpret_cast<CChildFrame*>(lparam);
+      for (auto& c : children_)
+        if (c.get() == child) {
+          ActivateTab(child);
+          break;
+        }
+      break;
+    }
+    case msg::kApplyTabSelection:
+      ApplyTabSelection();
       break;
     default:
       break;
@@ -90,22 +658,16 @@ void CMainFrame::OnMessage(int message, intptr_t, intptr_t) {
 void CMainFrame::OnHandOff(u16view text) {
   if (closed_) return;
   if (ports_.window) {
-    if (ports_.window->IsVisible()) {
-      ports_.window->Present();
-    } else {
-      // The hidden frame is shown through its show path; a hand-off never asks for a
-      // tab password.
-      ports_.window->Restore();
-      ports_.window->Present();
-    }
+    if (!ports_.window->IsVisible()) ports_.window->Restore();
+    ports_.window->Present();
   }
   u16 address = IsShortcutTarget(text) ? ResolveShortcut(text) : u16(text);
-  OpenUrl(1, 2, address, true);
+  OpenUrl(1, 2, address, nullptr, true);
 }
 
 void CMainFrame::OnRaiseRequest() {
   if (closed_ || !ports_.window) return;
-  if (ports_.window->IsMinimized()) ports_.window->Restore();
+  if (ports_.window->IsMinimized() || !ports_.window->IsVisible()) ports_.window->Restore();
   ports_.window->Present();
 }
 
@@ -138,7 +700,10 @@ void CMainFrame::OnDeferredStartup() {
   }
   if (pictureFolder_.empty())
     pictureFolder_ = WithTrailingSlash(WithTrailingSlash(docsDir) + u"My Pictures");
-  if (ports_.window) ports_.window->Present();
+  if (ports_.window) {
+    ports_.window->Present();
+    ports_.window->RefreshCommandStates();
+  }
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -148,14 +713,37 @@ bool CMainFrame::OnCommand(int id) {
   return true;
 }
 
-void CMainFrame::OnPageTitle(u16view title) {
-  pageTitle_ = u16(title);
-  SetFrameCaption(pageTitle_);
+std::optional<bool> CMainFrame::CommandChecked(int id) const {
+  if (id == cmd::kActivateNewTabs) return settings_.activateNewTabs;
+  return std::nullopt;
+}
+
+bool CMainFrame::CommandEnabled(int id) const {
+  switch (id) {
+    case cmd::kCloseTab:
+    case cmd::kDuplicatePage:
+    case cmd::kRefresh:
+    case cmd::kSavePage:
+      return active_ != nullptr;
+    case cmd::kCloseAll:
+      return !strip_.empty();
+    default:
+      return HasCommand(id);
+  }
 }
 
 void CMainFrame::SetFrameCaption(u16view caption) {
-  if (ports_.window) ports_.window->SetCaption(FrameCaptionFor(caption));
+  if (!ports_.window) return;
+  // Without an active tab the text is used as it is.
+  ports_.window->SetCaption(active_ ? FrameCaptionFor(caption) : u16(caption));
 }
+
+void CMainFrame::RefreshFrameCaption() {
+  SetFrameCaption(active_ ? active_->caption : u16(kAppTitle));
+}
+
+// ---------------------------------------------------------------------------------------
+// Shutdown
 
 void CMainFrame::SavePlacement() {
   FrameWindow* w = ports_.window;
@@ -187,6 +775,10 @@ bool CMainFrame::Close(CloseSource source) {
   WriteConfigInt(u"GENERAL", u"normalquit", 1);
   SaveExitSettingsBeforeSearchWords(settings_);
   SaveExitSettingsAfterSearchWords(settings_);
+  // The tabs go with the frame.
+  strip_.clear();
+  active_ = nullptr;
+  while (!children_.empty()) DestroyChild(children_.back().get());
   if (ports_.window) ports_.window->Destroy();
   return true;
 }

@@ -1,24 +1,34 @@
-// The main frame: owns the frame-wide settings and switches, opens addresses, handles the
-// private messages and commands, and runs the shutdown order.
+// The main frame: owns the tabs, the frame-wide settings and switches; opens addresses in
+// new or reused tabs; handles the private messages and commands; runs the shutdown order.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/frame_settings.h"
 #include "base/text.h"
+#include "view/engine_port.h"
+#include "view/url_rules.h"
 
 namespace zel {
 
+class CChildFrame;
+class CVOPView;
 class FrameWindow;
 class MessageLoop;
 class PromptPort;
 class RegistryPort;
+class ShellPort;
 
 // Where a close request came from: the window's close box, the exit command, or the
 // system ending the session (a signal here). Only the first asks the quit question.
 enum class CloseSource { Window, ExitCommand, System };
+
+// Mouse actions on a tab-strip entry.
+enum class TabMouse { LeftDouble, Middle, RightDouble, CloseButton };
 
 class CMainFrame {
  public:
@@ -27,23 +37,70 @@ class CMainFrame {
     MessageLoop* loop = nullptr;
     PromptPort* prompts = nullptr;
     RegistryPort* registry = nullptr;
+    ShellPort* shell = nullptr;
+    EngineFactory* engines = nullptr;
   };
   explicit CMainFrame(const Ports& ports);
   ~CMainFrame();
 
   FrameSettings& settings() { return settings_; }
   const FrameSettings& settings() const { return settings_; }
+  void SetProgramFolder(u16view folder) { rules_.programFolder = u16(folder); }
+  UrlRuleSettings RuleSettings() const;
 
   // Early load, the per-start registry value and the start-mode rule.
   void LoadEarlySettings(int engineFlags);
 
-  // Opens an address (the single page view until tabs exist). Trims the text, drops line
-  // breaks, refuses script and mail addresses. Returns false when nothing was opened.
-  bool OpenUrl(int mode, int startKind, u16view address, bool show);
-  // The start page: the home page for start mode 1, else a blank page.
+  // ---- Tabs ----
+  // The one way to get a new or reused tab for a page. mode 0: pick or create a tab, do not
+  // start it; 1: reuse a blank tab when there is one, else create one, and start it; 2 or
+  // more: always a new tab, started. startKind: 0 blank, 1 engine home, 2 the address,
+  // 3 the request. Returns nothing for script and mail addresses, handed-off addresses and
+  // when no tab can be made. forceNew: never reuse a blank tab (a page's new window must get
+  // a fresh engine made for it).
+  CChildFrame* OpenUrl(int mode, int startKind, u16view address, CVOPView* opener, bool show,
+                       const NavRequest* request = nullptr, bool forceNew = false);
+  // The start page: the home page for start mode 1, else a blank tab.
   void OpenStartPage();
 
-  // Posts a private message to the frame; it runs after the current handler.
+  // Called by a view the first time its navigation survives: the tab enters the strip.
+  void InsertTab(CChildFrame* child, u16view title, int position = -1);
+  // MDI activation of a tab. fromTabBar: the user selected it on the strip.
+  void ActivateTab(CChildFrame* child, bool fromTabBar = false, bool handOff = false);
+  // Posts a close to the tab (it runs after the current handler).
+  void PostCloseTab(CChildFrame* child);
+  // The tab's close handler. Returns true when the tab went away.
+  bool CloseTab(CChildFrame* child);
+  void CloseAllTabs();
+  void GoHomePage();
+  void NewPageByMode();
+  void PreviousTab();
+  void NextTab();
+  void SelectTabByNumber(int index);
+  void ToggleLock(CChildFrame* child);
+  // Asks for a password and sets it; an empty answer clears nothing.
+  void SetTabPassword(CChildFrame* child);
+  void ClearTabPassword(CChildFrame* child);
+  void OnTabMouse(int index, TabMouse action);
+
+  const std::vector<CChildFrame*>& Tabs() const { return strip_; }
+  int TabCount() const { return int(strip_.size()); }
+  int TabIndexOf(const CChildFrame* child) const;
+  CChildFrame* TabAt(int index) const;
+  CChildFrame* ActiveChild() const { return active_; }
+  CVOPView* ActiveView() const;
+  size_t ChildCount() const { return children_.size(); }
+  int recordedTabCount() const { return recordedTabCount_; }
+  bool tabListChanged() const { return tabListChanged_; }
+  void ClearTabListChanged() { tabListChanged_ = false; }
+  bool activateNewTabs() const { return settings_.activateNewTabs; }
+  int passwordTabCount() const { return passwordTabs_; }
+
+  // Tab captions and icons, from the views.
+  void SetTabCaption(CChildFrame* child, u16view caption);
+  void SetTabIcon(CChildFrame* child, int icon);
+
+  // ---- Messages and commands ----
   void PostMessage(int message, intptr_t wparam = 0, intptr_t lparam = 0);
   void OnMessage(int message, intptr_t wparam, intptr_t lparam);
   // A hand-off text copied from the shared block (message 5120).
@@ -52,14 +109,15 @@ class CMainFrame {
   void OnRaiseRequest();
   void OnDeferredStartup();
   bool deferredStartupDone() const { return deferredDone_; }
-
-  // Routes a command id; false when no handler exists.
   bool OnCommand(int id);
   bool HasCommand(int id) const { return commands_.count(id) != 0; }
+  // Whether a check-mark command is on (884 ...); nullopt for commands without a mark.
+  std::optional<bool> CommandChecked(int id) const;
+  bool CommandEnabled(int id) const;
 
-  // The page's title changed.
-  void OnPageTitle(u16view title);
   void SetFrameCaption(u16view caption);
+  // The caption for the active tab (or the empty caption without one).
+  void RefreshFrameCaption();
 
   // Runs the shutdown order. Returns false when the user cancelled the quit question.
   bool Close(CloseSource source);
@@ -71,21 +129,39 @@ class CMainFrame {
   const u16& pictureFolder() const { return pictureFolder_; }
 
  private:
+  void RegisterCommands();
   void SavePlacement();
+  CChildFrame* CreateChild(bool show, CVOPView* opener);
+  void DestroyChild(CChildFrame* child);
+  void ApplyTabSelection();
+  bool AskTabPassword(CChildFrame* child);
+  void MoveOnFromLockedTab(CChildFrame* child);
+  void RunFunctionKey(int id);
+  void OpenInNewTabIfDifferent(const u16& address);
 
   Ports ports_;
   FrameSettings settings_;
+  UrlRuleSettings rules_;
   std::map<int, std::function<void()>> commands_;
-  u16 pageTitle_;
+  std::vector<std::unique_ptr<CChildFrame>> children_;  // creation order (MDI order)
+  std::vector<CChildFrame*> strip_;                     // tab-strip order
+  CChildFrame* active_ = nullptr;
+  int recordedTabCount_ = 0;
+  bool tabListChanged_ = false;
+  int passwordTabs_ = 0;
+  bool lastChildMaximized_ = true;
   u16 hostName_;
   u16 downloadFolder_;
   u16 pictureFolder_;
   bool offline_ = false;
   bool deferredDone_ = false;
   bool closed_ = false;
+  bool inTabSelection_ = false;
 };
 
-// "%s - %s" with the page caption (or "空白页" for an empty or blank page) and the title.
+// "%s - %s" with the tab caption (or "空白页" for an empty or blank page) and the title.
 u16 FrameCaptionFor(u16view tabCaption);
+// The strip caption of a tab: the title, or "空白页" for an empty or blank one.
+u16 TabCaptionFor(u16view title);
 
 }  // namespace zel

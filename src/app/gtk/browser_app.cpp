@@ -99,9 +99,9 @@ int RunBrowser(int argc, char** argv) {
     case InstanceDecision::Continue:
       break;
     case InstanceDecision::HandOff: {
-      HandOffResult r = SendHandOff(cl.target);
-      if (r == HandOffResult::NoShareMemory) ShowSenderError(u"create share memory faile!");
-      if (r == HandOffResult::MapFailed) ShowSenderError(u"MapViewOfFile Fail!");
+      SendResult r = SendHandOff(cl.target);
+      if (r == SendResult::NoShareMemory) ShowSenderError(u"create share memory faile!");
+      if (r == SendResult::MapFailed) ShowSenderError(u"MapViewOfFile Fail!");
       SendRaise();
       return 0;
     }

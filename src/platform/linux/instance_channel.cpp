@@ -124,25 +124,25 @@ bool WaitForFrame(int timeoutMs) {
   }
 }
 
-HandOffResult SendHandOff(u16view target) {
+SendResult SendHandOff(u16view target) {
   int mutex = ::open(PathOf(kMutexName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (mutex >= 0) {
     while (::flock(mutex, LOCK_EX) != 0 && errno == EINTR) {
     }
   }
-  HandOffResult result = HandOffResult::Sent;
+  SendResult result = SendResult::Sent;
   std::string sharePath = PathOf(kShareName);
   int fd = ::open(sharePath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0 || ::ftruncate(fd, kShareBytes) != 0) {
-    result = HandOffResult::NoShareMemory;
+    result = SendResult::NoShareMemory;
   } else {
     void* mem = ::mmap(nullptr, kShareBytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (mem == MAP_FAILED) {
-      result = HandOffResult::MapFailed;
+      result = SendResult::MapFailed;
     } else {
       std::string block = EncodeShareText(target);
       std::memcpy(mem, block.data(), kShareBytes);
-      if (!Request(std::to_string(msg::kHandOff))) result = HandOffResult::NoFrame;
+      if (!Request(std::to_string(msg::kHandOff))) result = SendResult::NoFrame;
       ::munmap(mem, kShareBytes);
     }
   }

@@ -34,10 +34,10 @@ bool FrameIsRunning();
 // Waits until a frame answers or the time runs out.
 bool WaitForFrame(int timeoutMs);
 
-enum class HandOffResult { Sent, NoShareMemory, MapFailed, NoFrame };
+enum class SendResult { Sent, NoShareMemory, MapFailed, NoFrame };
 // Holds "ZELMutex", writes the text into "ZELShare", sends 5120 and waits until the
 // running frame has copied the text and handled it, then also asks it to come forward.
-HandOffResult SendHandOff(u16view target);
+SendResult SendHandOff(u16view target);
 // A start without a target: the running frame shows itself.
 bool SendRaise();
 

@@ -1,0 +1,111 @@
+// Fakes of the frame's ports: a window that records what the frame shows, prompts that
+// answer from a script, and a message loop run by hand with a virtual clock.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frame/frame_window.h"
+#include "platform/message_loop.h"
+#include "platform/prompt_port.h"
+
+namespace zel::test {
+
+class FakeWindow : public FrameWindow {
+ public:
+  struct Entry {
+    u16 caption;
+    CChildFrame* child;
+    int icon = -1;
+  };
+  void SetCaption(u16view t) override { caption = u16(t); }
+  void SetStatusText(u16view t) override { status = u16(t); }
+  void AddChildView(CChildFrame* c) override { hosted.push_back(c); }
+  void RemoveChildView(CChildFrame* c) override;
+  void ShowChildView(CChildFrame* c) override { shownView = c; }
+  void InsertTabEntry(int index, u16view caption, CChildFrame* child) override;
+  void RemoveTabEntry(int index) override;
+  void SelectTabEntry(int index) override { selected = index; }
+  int SelectedTabEntry() const override { return selected; }
+  void SetTabEntryText(int index, u16view c) override { entries.at(index).caption = u16(c); }
+  void SetTabEntryIcon(int index, int icon) override { entries.at(index).icon = icon; }
+  void RefreshCommandStates() override { ++commandRefreshes; }
+  bool IsVisible() const override { return visible; }
+  bool IsMinimized() const override { return minimized; }
+  bool IsMaximized() const override { return maximized; }
+  bool IsFullScreen() const override { return fullScreen; }
+  WindowRect GetRect() const override { return rect; }
+  void Restore() override {
+    minimized = false;
+    visible = true;
+    ++restores;
+  }
+  void Present() override { ++presents; }
+  void HideFrame() override { visible = false; }
+  void Destroy() override { destroyed = true; }
+
+  std::vector<u16> Captions() const;
+
+  u16 caption, status;
+  std::vector<CChildFrame*> hosted;
+  CChildFrame* shownView = nullptr;
+  std::vector<Entry> entries;
+  int selected = -1;
+  int commandRefreshes = 0, restores = 0, presents = 0;
+  bool visible = true, minimized = false, maximized = false, fullScreen = false;
+  bool destroyed = false;
+  WindowRect rect{10, 20, 640, 480};
+};
+
+class FakePrompts : public PromptPort {
+ public:
+  void Message(u16view text, u16view caption, PromptIcon) override { messages.push_back(u16(text)); }
+  bool AskYesNo(u16view text, u16view, PromptIcon) override {
+    questions.push_back(u16(text));
+    bool a = yesAnswers.empty() ? defaultYes : yesAnswers.front();
+    if (!yesAnswers.empty()) yesAnswers.pop_front();
+    return a;
+  }
+  std::optional<u16> AskText(u16view prompt, u16view, u16view, bool) override {
+    prompts.push_back(u16(prompt));
+    if (textAnswers.empty()) return std::nullopt;
+    auto a = textAnswers.front();
+    textAnswers.pop_front();
+    return a;
+  }
+  std::vector<u16> messages, questions, prompts;
+  std::deque<bool> yesAnswers;
+  bool defaultYes = true;
+  std::deque<std::optional<u16>> textAnswers;
+};
+
+class FakeLoop : public MessageLoop {
+ public:
+  void Post(std::function<void()> fn) override { posted.push_back(std::move(fn)); }
+  void SetTimer(const void* owner, int id, int ms, std::function<void()> fn) override {
+    timers[{owner, id}] = {ms, now + ms, std::move(fn)};
+  }
+  void KillTimer(const void* owner, int id) override { timers.erase({owner, id}); }
+  bool HasTimer(const void* owner, int id) const override { return timers.count({owner, id}); }
+  int64_t NowMs() const override { return now; }
+
+  // Runs posted work until none is left (work posted meanwhile runs too).
+  void RunPosted();
+  // Moves the clock and fires the timers that fall due, in order.
+  void Advance(int64_t ms);
+
+  struct Timer {
+    int ms;
+    int64_t due;
+    std::function<void()> fn;
+  };
+  std::deque<std::function<void()>> posted;
+  std::map<std::pair<const void*, int>, Timer> timers;
+  int64_t now = 0;
+};
+
+}  // namespace zel::test
