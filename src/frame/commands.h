@@ -25,6 +25,21 @@ inline constexpr int kFunctionKeyF12 = 943;
 inline constexpr int kSavePage = 807;          // Ctrl+S
 inline constexpr int kSavePageNoPrompt = 828;
 inline constexpr int kRefresh = 809;           // F5
+inline constexpr int kStop = 808;              // Esc
+inline constexpr int kStopAll = 909;           // Shift+Esc
+inline constexpr int kRefreshCompletely = 1127;  // Ctrl+F5
+// Navigation
+inline constexpr int kBack = 817;
+inline constexpr int kForward = 818;
+// View
+inline constexpr int kStatusFilter = 946;
+inline constexpr int kAutoScrollWaitLoaded = 980;
+inline constexpr int kAutoScrollSpeed1 = 981;  // 981..983
+inline constexpr int kAutoScrollSpeed3 = 983;
+inline constexpr int kAutoScroll = 984;
+inline constexpr int kAutoRefresh = 994;
+inline constexpr int kScrollMode0 = 1038;      // 1038..1041: modes 0, 4, 2, 1
+inline constexpr int kScrollMode1 = 1041;
 // File
 inline constexpr int kExit = 57665;
 
@@ -32,6 +47,7 @@ inline constexpr int kExit = 57665;
 
 namespace zel::msg {
 
+inline constexpr int kCommand = 273;  // wparam: a command id to run
 inline constexpr int kViewStart = 1104;
 inline constexpr int kHandOff = 5120;
 inline constexpr int kRefreshToolbars = 5122;

@@ -36,6 +36,21 @@ class FrameWindow {
   // Check marks and enabled states of menu items and buttons follow the frame's state.
   virtual void RefreshCommandStates() = 0;
 
+  // The address box, the progress display and the secure indicator.
+  virtual void SetAddressText(u16view text) = 0;
+  virtual void FocusAddressBox() = 0;
+  virtual void SetProgress(int percentage) = 0;  // negative: not loading
+  virtual void SetSecureIndicator(bool secure) = 0;
+  // The pointer over a tab's page: its height in the page and the page's height less the
+  // bottom margin; inside is false outside the page or in its right or bottom margin.
+  struct PagePointer {
+    bool inside = false;
+    int y = 0;
+    int height = 0;
+  };
+  virtual PagePointer PointerInPage(CChildFrame* child) const = 0;
+  virtual int PageHeight(CChildFrame* child) const = 0;
+
   virtual bool IsVisible() const = 0;
   virtual bool IsMinimized() const = 0;
   virtual bool IsMaximized() const = 0;

@@ -11,6 +11,7 @@
 #include "frame/child_frame.h"
 #include "frame/commands.h"
 #include "frame/frame_window.h"
+#include "platform/clipboard_port.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 #include "platform/registry_port.h"
@@ -89,6 +90,55 @@ void CMainFrame::RegisterCommands() {
   };
   commands_[cmd::kSavePageNoPrompt] = [this] {
     if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
+  };
+  commands_[cmd::kBack] = [this] {
+    if (CVOPView* v = ActiveView(); v && v->backEnabled) v->GoBack(1);
+  };
+  commands_[cmd::kForward] = [this] {
+    if (CVOPView* v = ActiveView(); v && v->forwardEnabled) v->GoForward(1);
+  };
+  commands_[cmd::kStop] = [this] {
+    if (CVOPView* v = ActiveView()) v->StopLoading();
+  };
+  commands_[cmd::kStopAll] = [this] {
+    for (CChildFrame* c : strip_)
+      if (c->view()) c->view()->StopLoading();
+  };
+  commands_[cmd::kRefreshCompletely] = [this] {
+    if (CVOPView* v = ActiveView(); v && v->CurrentAddress() != kBlank)
+      v->Refresh2(kRefreshCompletely);
+  };
+  commands_[cmd::kStatusFilter] = [this] {
+    statusFilter = !statusFilter;
+    if (ports_.window) ports_.window->RefreshCommandStates();
+  };
+  commands_[cmd::kAutoScroll] = [this] {
+    if (CVOPView* v = ActiveView()) v->SetAutoScroll(!v->autoScroll());
+    if (ports_.window) ports_.window->RefreshCommandStates();
+  };
+  for (int id = cmd::kAutoScrollSpeed1; id <= cmd::kAutoScrollSpeed3; ++id)
+    commands_[id] = [this, id] {
+      autoScrollSpeed = id - cmd::kAutoScrollSpeed1 + 1;
+      if (CVOPView* v = ActiveView()) {
+        v->autoScrollSpeed = autoScrollSpeed;
+        if (v->autoScroll()) v->SetAutoScroll(true);
+      }
+      if (ports_.window) ports_.window->RefreshCommandStates();
+    };
+  commands_[cmd::kAutoScrollWaitLoaded] = [this] {
+    autoScrollWaitLoaded = !autoScrollWaitLoaded;
+    if (CVOPView* v = ActiveView()) v->autoScrollWaitLoaded = autoScrollWaitLoaded;
+    if (ports_.window) ports_.window->RefreshCommandStates();
+  };
+  for (int id = cmd::kScrollMode0; id <= cmd::kScrollMode1; ++id)
+    commands_[id] = [this, id] {
+      static const int modes[] = {0, 4, 2, 1};
+      autoScrollMode = modes[id - cmd::kScrollMode0];
+      if (ports_.window) ports_.window->RefreshCommandStates();
+    };
+  commands_[cmd::kAutoRefresh] = [this] {
+    if (CVOPView* v = ActiveView()) v->SetAutoRefresh(!v->autoRefresh());
+    if (ports_.window) ports_.window->RefreshCommandStates();
   };
   // Function keys whose targets exist: F2 previous, F3 next, F4 close, F5 refresh.
   for (int id = cmd::kFunctionKeyF2; id <= cmd::kFunctionKeyF2 + 3; ++id)
@@ -210,6 +260,8 @@ CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPV
     view->openerIndex = TabIndexOf(&opener->child());
   } else {
     view->pageElementFlags = settings_.ctlpro;
+    view->autoScrollSpeed = autoScrollSpeed;
+    view->autoScrollWaitLoaded = autoScrollWaitLoaded;
     view->autoScrollExtra = false;
   }
   // 9
@@ -284,7 +336,7 @@ void CMainFrame::SetTabCaption(CChildFrame* child, u16view caption) {
   if (child->customCaption.empty()) child->caption = u16(caption);
   int i = TabIndexOf(child);
   if (i >= 0 && ports_.window) ports_.window->SetTabEntryText(i, TabCaptionFor(child->caption));
-  if (child == active_) RefreshFrameCaption();
+  if (child == active_ && showTitle) RefreshFrameCaption();
 }
 
 void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
@@ -344,6 +396,9 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
   int i = TabIndexOf(child);
   if (!fromTabBar && i >= 0 && ports_.window) ports_.window->SelectTabEntry(i);
   if (v->loadState < 0) v->RefreshStoppedIcon();
+  SetAddressText(v->CurrentAddress());
+  SetProgress(v->loadState);
+  SetSecureIndicator(v->secure);
   // A shown page gets the keyboard focus once the activation is through.
   if (v->CurrentAddress() != kBlank && ports_.loop) {
     ports_.loop->Post([this, child] {
@@ -617,6 +672,67 @@ void CMainFrame::ApplyTabSelection() {
   child->indexPending = false;
 }
 
+CChildFrame* CMainFrame::FindTabByName(u16view name, const CVOPView* except) const {
+  for (CChildFrame* c : strip_)
+    if (c->view() && c->view() != except && c->view()->targetFrame == name) return c;
+  return nullptr;
+}
+
+CChildFrame* CMainFrame::FindTabByAddress(u16view address, const CChildFrame* except) const {
+  CChildFrame* found = nullptr;
+  for (CChildFrame* c : strip_)
+    if (c != except && c->view() &&
+        EqualsNoCase(DrivePathToFileUrl(c->view()->CurrentAddress()), address))
+      found = c;
+  return found;
+}
+
+void CMainFrame::SetAddressText(u16view text) {
+  if (ports_.window) ports_.window->SetAddressText(text);
+}
+
+void CMainFrame::FocusAddressBox() {
+  if (ports_.window) ports_.window->FocusAddressBox();
+}
+
+void CMainFrame::SetStatusText(u16view text) {
+  if (ports_.window) ports_.window->SetStatusText(text);
+}
+
+void CMainFrame::SetProgress(int percentage) {
+  if (ports_.window) ports_.window->SetProgress(percentage);
+}
+
+void CMainFrame::SetSecureIndicator(bool secure) {
+  secureShown = secure;
+  if (ports_.window) ports_.window->SetSecureIndicator(secure);
+}
+
+void CMainFrame::OfferClipboardAddress() {
+  if (!ports_.clipboard) {
+    SetAddressText(kBlank);
+    return;
+  }
+  CChildFrame* asked = active_;
+  ports_.clipboard->RequestText([this, asked](std::optional<u16> text) {
+    if (active_ != asked || !asked || !asked->view()) return;
+    u16 t = text ? Trim(*text) : u16();
+    if (t.size() > 1024) t.resize(1024);
+    SetAddressText(!t.empty() && IsAddress(t) ? t : asked->view()->CurrentAddress());
+  });
+}
+
+bool CMainFrame::FrameVisible() const { return ports_.window && ports_.window->IsVisible(); }
+
+std::optional<FrameWindow::PagePointer> CMainFrame::CursorInPage(CChildFrame* child) const {
+  if (!ports_.window) return std::nullopt;
+  return ports_.window->PointerInPage(child);
+}
+
+int CMainFrame::PageHeight(CChildFrame* child) const {
+  return ports_.window ? ports_.window->PageHeight(child) : 0;
+}
+
 // ---------------------------------------------------------------------------------------
 // Messages
 
@@ -625,7 +741,7 @@ void CMainFrame::PostMessage(int message, intptr_t wparam, intptr_t lparam) {
   ports_.loop->Post([this, message, wparam, lparam] { OnMessage(message, wparam, lparam); });
 }
 
-void CMainFrame::OnMessage(int message, intptr_t, intptr_t lparam) {
+void CMainFrame::OnMessage(int message, intptr_t wparam, intptr_t lparam) {
   if (closed_) return;
   switch (message) {
     case msg::kDeferredStartup:
@@ -649,6 +765,9 @@ void CMainFrame::OnMessage(int message, intptr_t, intptr_t lparam) {
     }
     case msg::kApplyTabSelection:
       ApplyTabSelection();
+      break;
+    case msg::kCommand:
+      OnCommand(int(wparam));
       break;
     default:
       break;
@@ -714,12 +833,38 @@ bool CMainFrame::OnCommand(int id) {
 }
 
 std::optional<bool> CMainFrame::CommandChecked(int id) const {
-  if (id == cmd::kActivateNewTabs) return settings_.activateNewTabs;
+  CVOPView* v = ActiveView();
+  switch (id) {
+    case cmd::kActivateNewTabs:
+      return settings_.activateNewTabs;
+    case cmd::kStatusFilter:
+      return statusFilter;
+    case cmd::kAutoScroll:
+      return v && v->autoScroll();
+    case cmd::kAutoRefresh:
+      return v && v->autoRefresh();
+    case cmd::kAutoScrollWaitLoaded:
+      return autoScrollWaitLoaded;
+    default:
+      break;
+  }
+  if (id >= cmd::kAutoScrollSpeed1 && id <= cmd::kAutoScrollSpeed3)
+    return autoScrollSpeed == id - cmd::kAutoScrollSpeed1 + 1;
+  if (id >= cmd::kScrollMode0 && id <= cmd::kScrollMode1) {
+    static const int modes[] = {0, 4, 2, 1};
+    return autoScrollMode == modes[id - cmd::kScrollMode0];
+  }
   return std::nullopt;
 }
 
 bool CMainFrame::CommandEnabled(int id) const {
   switch (id) {
+    case cmd::kBack:
+      return ActiveView() && ActiveView()->backEnabled;
+    case cmd::kForward:
+      return ActiveView() && ActiveView()->forwardEnabled;
+    case cmd::kStop:
+      return ActiveView() && ActiveView()->loadState >= 0;
     case cmd::kCloseTab:
     case cmd::kDuplicatePage:
     case cmd::kRefresh:

@@ -10,6 +10,7 @@
 
 #include "app/frame_settings.h"
 #include "base/text.h"
+#include "frame/frame_window.h"
 #include "view/engine_port.h"
 #include "view/url_rules.h"
 
@@ -17,6 +18,9 @@ namespace zel {
 
 class CChildFrame;
 class CVOPView;
+class ClipboardPort;
+class KeyState;
+class PopupPolicy;
 class FrameWindow;
 class MessageLoop;
 class PromptPort;
@@ -39,6 +43,8 @@ class CMainFrame {
     RegistryPort* registry = nullptr;
     ShellPort* shell = nullptr;
     EngineFactory* engines = nullptr;
+    KeyState* keys = nullptr;
+    ClipboardPort* clipboard = nullptr;
   };
   explicit CMainFrame(const Ports& ports);
   ~CMainFrame();
@@ -95,6 +101,49 @@ class CMainFrame {
   void ClearTabListChanged() { tabListChanged_ = false; }
   bool activateNewTabs() const { return settings_.activateNewTabs; }
   int passwordTabCount() const { return passwordTabs_; }
+
+  // Tabs by the name pages target them with, and by address (after the drive-path rule,
+  // case-insensitive; the last in tab order wins). except is left out of the search.
+  CChildFrame* FindTabByName(u16view name, const CVOPView* except) const;
+  CChildFrame* FindTabByAddress(u16view address, const CChildFrame* except) const;
+
+  // What the views show through the frame.
+  void SetAddressText(u16view text);
+  void FocusAddressBox();
+  void SetStatusText(u16view text);
+  void SetProgress(int percentage);
+  void SetSecureIndicator(bool secure);
+  // The clipboard's text goes into the address box when it is an address.
+  void OfferClipboardAddress();
+  bool FrameVisible() const;
+  std::optional<FrameWindow::PagePointer> CursorInPage(CChildFrame* child) const;
+  int PageHeight(CChildFrame* child) const;
+
+  // Ports the views use.
+  MessageLoop* loop() const { return ports_.loop; }
+  PromptPort* prompts() const { return ports_.prompts; }
+  ShellPort* shell() const { return ports_.shell; }
+  KeyState* keys() const { return ports_.keys; }
+  PopupPolicy* popupPolicy() const { return popupPolicy_; }
+  void SetPopupPolicy(PopupPolicy* p) { popupPolicy_ = p; }
+
+  // Frame-wide switches the views read.
+  bool spoofCheck = true;         // ask before a spoofed address
+  bool namedTargetReuse = true;   // a named target reuses its tab
+  bool statusFilter = false;      // command 946
+  bool showTitle = true;          // the page title goes into the frame caption
+  bool tabNumbering = false;      // tab captions "%d-%s"
+  int toolbarRefreshMode = 0;
+  bool focusOnBlankPage = false;
+  int autoScrollMode = 0;         // 0, 4, 2 or 1 (commands 1038..1041)
+  int autoScrollSpeed = 1;        // the last chosen speed, for new views (981..983)
+  bool autoScrollWaitLoaded = false;  // the last value of command 980, for new views
+  bool autoScrollCursorMode = false;
+  bool autoScrollAll = false;
+  int autoRefreshSeconds = 60;
+  bool refreshActiveTab = true;
+  u16 lastRequestedAddress;
+  bool secureShown = false;
 
   // Tab captions and icons, from the views.
   void SetTabCaption(CChildFrame* child, u16view caption);
@@ -157,6 +206,7 @@ class CMainFrame {
   bool deferredDone_ = false;
   bool closed_ = false;
   bool inTabSelection_ = false;
+  PopupPolicy* popupPolicy_ = nullptr;
 };
 
 // "%s - %s" with the tab caption (or "空白页" for an empty or blank page) and the title.

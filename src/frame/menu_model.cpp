@@ -4,16 +4,82 @@
 
 namespace zel {
 
+namespace {
+MenuItem Item(const char16_t* text, int id, const char16_t* accel = u"", bool check = false) {
+  MenuItem m;
+  m.text = text;
+  m.id = id;
+  m.accel = accel;
+  m.check = check;
+  return m;
+}
+MenuItem Popup(const char16_t* text, std::vector<MenuItem> children) {
+  MenuItem m;
+  m.text = text;
+  m.children = std::move(children);
+  return m;
+}
+MenuItem Separator() { return MenuItem(); }
+}  // namespace
+
 std::vector<MenuItem> MainMenu() {
+  return {
+      Popup(u"文件(&F)",
+            {
+                Popup(u"新建(&N)",
+                      {
+                          Item(u"空白页", cmd::kNewBlankPage, u"F1"),
+                          Item(u"当前页", cmd::kDuplicatePage, u"Ctrl+Shift+P"),
+                          Item(u"主页", cmd::kHomeNewTab, u"Alt+Home"),
+                      }),
+                Item(u"保存页面(&S)...", cmd::kSavePage, u"Ctrl+S"),
+                Separator(),
+                Item(u"关闭当前页面(&C)", cmd::kCloseTab, u"Ctrl+W"),
+                Item(u"关闭全部页面", cmd::kCloseAll, u"Ctrl+Shift+W"),
+                Separator(),
+                Item(u"退出(&X)", cmd::kExit),
+            }),
+      Popup(u"编辑(&E)", {}),
+      Popup(u"查看(&V)",
+            {
+                Item(u"刷新(&R)", cmd::kRefresh, u"F5"),
+                Item(u"主页", cmd::kHome),
+            }),
+      Popup(u"收藏(&A)", {}),
+      Popup(u"工具(&T)",
+            {
+                Item(u"在前台打开新页面", cmd::kActivateNewTabs, u"", true),
+            }),
+      Popup(u"帮助(&H)", {}),
+  };
+}
+
+std::vector<KeyBinding> MainKeys() {
+  std::vector<KeyBinding> keys = {
+      {u"F1", cmd::kNewBlankPage},
+      {u"Ctrl+Shift+P", cmd::kDuplicatePage},
+      {u"Alt+Home", cmd::kHomeNewTab},
+      {u"Ctrl+N", cmd::kNewPageByMode},
+      {u"Ctrl+W", cmd::kCloseTab},
+      {u"Ctrl+PgDn", cmd::kCloseTab},
+      {u"Ctrl+Shift+W", cmd::kCloseAll},
+      {u"Alt+Up", cmd::kPreviousTab},
+      {u"Alt+Down", cmd::kNextTab},
+      {u"Ctrl+S", cmd::kSavePage},
+  };
+  for (int i = 0; i < 10; ++i)
+    keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});
+  for (int f = 2; f <= 12; ++f) keys.push_back({u"F" + IntToText(f), cmd::kFunctionKeyF2 + f - 2});
+  return keys;
+}
+
+std::vector<MenuItem> TabMenu(bool locked, bool hasPassword) {
   std::vector<MenuItem> m;
-  MenuItem file{u"文件(&F)"};
-  file.children.push_back({u"退出(&X)", cmd::kExit});
-  m.push_back(file);
-  m.push_back({u"编辑(&E)"});
-  m.push_back({u"查看(&V)"});
-  m.push_back({u"收藏(&A)"});
-  m.push_back({u"工具(&T)"});
-  m.push_back({u"帮助(&H)"});
+  if (!hasPassword) m.push_back(Item(locked ? u"解除锁定(&L)" : u"锁定(&L)", kTabMenuLock));
+  m.push_back(hasPassword ? Item(u"清除密码(&E)...", kTabMenuClearPassword)
+                          : Item(u"设置密码(&P)...", kTabMenuSetPassword));
+  m.push_back(Separator());
+  m.push_back(Item(u"关闭(&C)", kTabMenuClose));
   return m;
 }
 

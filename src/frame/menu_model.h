@@ -1,5 +1,5 @@
-// The menus as data: the GTK front end builds its menu bar from this, so a menu item is a
-// row here and its command a row in the frame's command table.
+// The menus and keys as data: the GTK front end builds its menu bar and key table from
+// this, so a menu item is a row here and its command a row in the frame's command table.
 #pragma once
 
 #include <vector>
@@ -11,15 +11,29 @@ namespace zel {
 struct MenuItem {
   u16 text;         // with "&" before the mnemonic, as in "退出(&X)"; empty for a separator
   int id = 0;       // command id; 0 for a popup or separator
-  u16 accel;        // shown key, e.g. "Ctrl+W" (the first key of the command's keys)
-  bool check = false;  // shows a check mark that the frame keeps current
+  u16 accel;        // the key shown beside the item, e.g. "Ctrl+W"
+  bool check = false;  // shows a check mark that follows the frame's state
   std::vector<MenuItem> children;  // popup contents
 
   bool IsSeparator() const { return text.empty() && id == 0 && children.empty(); }
 };
 
+struct KeyBinding {
+  u16 key;  // "Ctrl+Shift+W", "Alt+Home", "F4", "Ctrl+PgDn", "Ctrl+1"
+  int id;
+};
+
 // Main menu 128: the top-level popups with the items whose commands exist.
 std::vector<MenuItem> MainMenu();
+// The frame's keys.
+std::vector<KeyBinding> MainKeys();
+// The tab strip's menu of one tab (lock, password, close).
+std::vector<MenuItem> TabMenu(bool locked, bool hasPassword);
+// Ids of the tab menu, handled by the frame for the tab the menu belongs to.
+inline constexpr int kTabMenuLock = 1;
+inline constexpr int kTabMenuSetPassword = 2;
+inline constexpr int kTabMenuClearPassword = 3;
+inline constexpr int kTabMenuClose = 4;
 
 // "退出(&X)" -> "退出(_X)"; "&&" is a literal "&", a literal "_" is doubled.
 u16 MnemonicToGtk(u16view text);

@@ -73,6 +73,9 @@ struct ScriptResult {
 
 class Engine;
 
+// Mouse and key input on the page, reported before the engine sees it.
+enum class UserInput { LeftDown, LeftUp, RightDown, EnterDown, EnterUp, CtrlLeft, CtrlRight };
+
 class EngineEvents {
  public:
   virtual ~EngineEvents() = default;
@@ -86,6 +89,9 @@ class EngineEvents {
   // nullptr to refuse the window. userGesture: the request followed a click or key.
   virtual Engine* OnNewWindow2(const u16& url, bool userGesture) = 0;
   virtual void OnDocumentComplete(u16view url, bool topLevel) = 0;
+  // Input on the page. ctrl: Ctrl was held; editable: the focus is in an editable field.
+  // Returns true when the input was used up and must not reach the page.
+  virtual bool OnUserInput(UserInput input, bool ctrl, bool editable) { return false; }
 };
 
 class Engine {
@@ -104,6 +110,8 @@ class Engine {
   virtual bool Busy() const = 0;
   virtual bool CanGoBack() const = 0;
   virtual bool CanGoForward() const = 0;
+  // The page came over TLS with a certificate that has no errors.
+  virtual bool IsSecure() const { return false; }
   virtual void SetRegisterAsBrowser(bool on) = 0;
   virtual void SetSilent(bool on) = 0;
   virtual void ExecWB(int command, int option, int argument = 0) = 0;

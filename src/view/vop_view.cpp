@@ -1,8 +1,18 @@
 #include "view/vop_view.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "frame/child_frame.h"
 #include "frame/commands.h"
 #include "frame/main_frame.h"
+#include "platform/key_state.h"
+#include "platform/message_loop.h"
+#include "platform/prompt_port.h"
+#include "platform/shell_port.h"
+#include "view/popup_policy.h"
+#include "view/status_filter.h"
+#include "view/url_rules.h"
 
 namespace zel {
 
@@ -17,14 +27,35 @@ int LoadPercentage(int progress, int progressMax) {
 
 int LoadingIcon(int percentage) { return percentage / 34 + 1; }
 
+int AutoScrollPeriod(int speed) {
+  speed = std::clamp(speed, 1, 3);
+  return 100 / (speed * speed);
+}
+
+int CursorControlledPeriod(int y, int h) {
+  if (h <= 0) return kCursorControlledPeriod;
+  return 101 - y * 100 / h;
+}
+
 CVOPView::CVOPView(CMainFrame& frame, CChildFrame& child, std::unique_ptr<Engine> engine)
     : CHtmlViewBase(std::move(engine)), frame_(frame), child_(child) {
+  // Script errors never pop up a dialog.
   SetSilent(true);
 }
 
-CVOPView::~CVOPView() = default;
+CVOPView::~CVOPView() {
+  if (MessageLoop* loop = frame_.loop()) {
+    loop->KillTimer(this, kAutoScrollTimer);
+    if (autoRefreshId_) loop->KillTimer(this, autoRefreshId_);
+  }
+}
 
 bool CVOPView::IsActiveView() const { return frame_.ActiveChild() == &child_; }
+
+void CVOPView::CloseSelf() {
+  frame_.PostCloseTab(&child_);
+  closing = true;
+}
 
 void CVOPView::Start(int kind, u16view address, const NavRequest* request) {
   if (webProxyTemplate.empty()) webProxyTemplate = frame_.settings().webprx;
@@ -51,6 +82,7 @@ void CVOPView::Start(int kind, u16view address, const NavRequest* request) {
 }
 
 void CVOPView::Navigate(u16view address) {
+  if (IsActiveView()) frame_.SetAddressText(address);
   currentAddress_ = u16(address);
   initialNavigation = true;
   UrlRuleSettings rules = frame_.RuleSettings();
@@ -66,7 +98,18 @@ void CVOPView::Refresh() {
   Refresh2(kRefreshNormal);
 }
 
+void CVOPView::StopLoading() {
+  Stop();
+  loadState = kNotLoading;
+  if (IsActiveView()) frame_.SetProgress(kNotLoading);
+  if (tabIcon_ >= 1 && tabIcon_ <= 3) {
+    SetTabIcon(IsActiveView() ? kIconNormal : kIconUnseen);
+    if (frame_.toolbarRefreshMode == 2) frame_.PostMessage(msg::kRefreshToolbars);
+  }
+}
+
 void CVOPView::RefreshAddressFromEngine() {
+  if (spoofAccepted) return;
   u16 a = GetLocationURL();
   if (!a.empty()) currentAddress_ = a;
 }
@@ -90,17 +133,264 @@ void CVOPView::RefreshStoppedIcon() {
   }
 }
 
-void CVOPView::OnStatusTextChange(u16view text) {}
+void CVOPView::RecordUserAction(bool leftClickOrEnter, bool rightClick) {
+  MessageLoop* loop = frame_.loop();
+  // A time of 0 means "no action"; the clock starts at 0, so count from 1.
+  userActionTime_ = (loop ? loop->NowMs() : 0) + 1;
+  if (leftClickOrEnter) leftClick_ = true;
+  if (rightClick) rightClick_ = true;
+}
+
+bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
+  const FrameSettings& s = frame_.settings();
+  bool watched = s.newtablink || child_.locked || s.popupFilter;
+  switch (input) {
+    case UserInput::EnterDown:
+      RecordUserAction(true, false);
+      enterWithCtrl_ = ctrl;
+      return false;
+    case UserInput::EnterUp:
+      enterWithCtrl_ = false;
+      return false;
+    case UserInput::LeftUp:
+      RecordUserAction(false, false);
+      pendingNewTabAddress_.clear();
+      return false;
+    case UserInput::LeftDown:
+      if (watched) RecordUserAction(true, false);
+      return false;
+    case UserInput::RightDown:
+      if (watched) RecordUserAction(false, true);
+      return false;
+    case UserInput::CtrlLeft:
+    case UserInput::CtrlRight:
+      if (editable) return false;
+      frame_.PostMessage(msg::kCommand,
+                         input == UserInput::CtrlLeft ? cmd::kPreviousTab : cmd::kNextTab);
+      return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// BeforeNavigate2
+
+void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
+  if (!args.topLevel) return;
+  // 1: an address dressed up to show another host.
+  if (frame_.spoofCheck && IsSpoofedAddress(args.url)) {
+    PromptPort* prompts = frame_.prompts();
+    u16 text = args.url + u"\r\n\r\n" + u"这可能是一个 \"漏洞欺骗\" 地址." + u"您真的要浏览吗?";
+    if (prompts && !prompts->AskYesNo(text, kAppTitle, PromptIcon::Question)) {
+      args.cancel = true;
+      CloseSelf();
+      return;
+    }
+    spoofAccepted = true;
+    currentAddress_ = args.url;
+  }
+  // 2: a named target that another tab already carries.
+  if (!args.targetFrame.empty() && !Contains(args.targetFrame, u"No__Name")) {
+    CChildFrame* named = frame_.namedTargetReuse ? frame_.FindTabByName(args.targetFrame, this)
+                                                 : nullptr;
+    if (named && named->view() && !child_.locked &&
+        (currentAddress_.empty() || currentAddress_ == kBlank) && initialNavigation) {
+      args.cancel = true;
+      u16 url = args.url;
+      CloseSelf();
+      named->view()->Navigate(url);
+      return;
+    }
+    targetFrame = args.targetFrame;
+  }
+  // 3-4
+  SecondStage(args);
+}
+
+void CVOPView::SecondStage(BeforeNavigateArgs& args) {
+  ShellPort* shell = frame_.shell();
+  KeyState* keys = frame_.keys();
+  UrlRuleSettings rules = frame_.RuleSettings();
+  // 1: FTP addresses may belong to another program (not while Ctrl is held).
+  if (shell && !(keys && keys->Ctrl())) {
+    HandOffResult r = HandOffFtp(args.url, rules, *shell);
+    if (r.handled) {
+      if (!r.message.empty() && frame_.prompts()) frame_.prompts()->Message(r.message);
+      args.cancel = true;
+      return;
+    }
+  }
+  // 2: locations the desktop opens.
+  if (shell && IsShellHandled(args.url, rules)) {
+    HandOffShellLocation(args.url, rules, *shell);
+    args.cancel = true;
+    return;
+  }
+  // 3
+  frame_.lastRequestedAddress = args.url;
+  u16 normal = DrivePathToFileUrl(args.url);
+  // 4: the second click on the same link within a second opens nothing more.
+  int64_t now = frame_.loop() ? frame_.loop()->NowMs() + 1 : 1;
+  int64_t since = userActionTime_ ? now - userActionTime_ : -1;
+  bool duplicate = !pendingNewTabAddress_.empty() && normal == pendingNewTabAddress_ &&
+                   since >= 0 && since < 1000;
+  pendingNewTabAddress_.clear();
+  if (duplicate) {
+    args.cancel = true;
+    return;
+  }
+  // 5: a user's navigation moves into a new tab.
+  const FrameSettings& s = frame_.settings();
+  if ((s.newtablink || child_.locked || child_.pendingNewWindowFlags) && userActionTime_ &&
+      !args.isPost) {
+    if (since > 1000) {
+      userActionTime_ = 0;
+    } else {
+      bool wanted = true;
+      if (s.popupFilter) {
+        if (CChildFrame* same = frame_.FindTabByAddress(normal, &child_)) {
+          args.cancel = true;
+          frame_.ActivateTab(same);
+          return;
+        }
+      }
+      if (wanted && !initialNavigation && !IsInPageAnchor(args.url, currentAddress_) &&
+          !HasScriptOrMail(args.url)) {
+        CChildFrame* tab = frame_.OpenUrl(0, 0, u"", this, false);
+        if (tab && tab->view()) {
+          CVOPView* v = tab->view();
+          v->zoomCommand = zoomCommand;
+          v->initialNavigation = true;
+          tab->pendingNewWindowFlags = child_.pendingNewWindowFlags;
+          child_.pendingNewWindowFlags = 0;
+          v->Navigate(args.url);
+          args.cancel = true;
+          pendingNewTabAddress_ = normal;
+          return;
+        }
+      }
+    }
+  }
+  // 6
+  initialNavigation = false;
+  if (PopupPolicy* policy = frame_.popupPolicy()) {
+    policy->CheckNavigation(*this, args);
+    if (args.cancel) return;
+  }
+  // 7: the secure flag is set again only by a page that proves it.
+  if (!StartsWithNoCase(args.url, u"https")) {
+    secure = false;
+    if (IsActiveView()) frame_.SetSecureIndicator(false);
+  }
+  // 8: the first navigation that survives puts the tab into the strip.
+  if (!firstSurvived_) {
+    firstSurvived_ = true;
+    frame_.InsertTab(&child_, args.url == kBlank ? u16() : args.url);
+    SetTabIcon(kIconPage);
+    int flags = child_.pendingNewWindowFlags;
+    bool switchOn = frame_.settings().activateNewTabs || child_.showRequest ||
+                    frame_.recordedTabCount() <= 1;
+    if (!(flags & kPendingBackground) && (switchOn || (flags & kPendingActivate)))
+      frame_.ActivateTab(&child_);
+    child_.pendingNewWindowFlags = 0;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Other events
+
+Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
+  if (closing) return nullptr;
+  PopupPolicy* policy = frame_.popupPolicy();
+  bool candidate = policy ? policy->IsPopupCandidate(*this) : false;
+  CChildFrame* child = frame_.OpenUrl(0, 0, u"", this, false, nullptr, /*forceNew=*/true);
+  if (!child || !child->view()) return nullptr;
+  CVOPView* v = child->view();
+  v->popupCandidate = candidate;
+  v->zoomCommand = zoomCommand;
+  v->newWindowMark = true;
+  child->pendingNewWindowFlags = child_.pendingNewWindowFlags;
+  v->SetRegisterAsBrowser(true);
+  return v->engine();
+}
+
+void CVOPView::OnNavigateComplete2(u16view url) {
+  leftClick_ = false;
+  rightClick_ = false;
+  RefreshAddressFromEngine();
+  if (currentAddress_.empty()) currentAddress_ = u16(url);
+  // A blocked new window closes itself.
+  if (newWindowMark && blocked) {
+    bool hiddenBehindVisibleFrame = !child_.shown && frame_.FrameVisible();
+    const u16& a = currentAddress_;
+    bool cancelledPage = a == u"about:NavigationCanceled" || a == lastBlockedAddress ||
+                         EndsWith(a, u"navcancl.htm#" + lastBlockedAddress);
+    if (hiddenBehindVisibleFrame || cancelledPage) {
+      CloseSelf();
+      return;
+    }
+  }
+  if (StartsWithNoCase(currentAddress_, u"https")) {
+    secure = engine_ && engine_->IsSecure();
+    if (IsActiveView()) frame_.SetSecureIndicator(secure);
+  }
+}
+
+void CVOPView::OnTitleChange(u16view title) {
+  u16 caption(title);
+  if (frame_.tabNumbering) {
+    int i = frame_.TabIndexOf(&child_);
+    if (i >= 0) caption = Format(u"%d-%s", i + 1, title);
+  }
+  frame_.SetTabCaption(&child_, caption);
+  u16 before = currentAddress_;
+  RefreshAddressFromEngine();
+  if (IsActiveView() && currentAddress_ != before) frame_.SetAddressText(currentAddress_);
+  frame_.PostMessage(msg::kRefreshToolbars);
+}
+
+void CVOPView::OnStatusTextChange(u16view text) {
+  if (!IsActiveView()) return;
+  if (text.empty()) {
+    if (!lastStatus_.empty()) frame_.SetStatusText(u"");
+    lastStatus_.clear();
+    return;
+  }
+  if (frame_.statusFilter && !StatusTextPasses(text)) return;
+  lastStatus_ = u16(text);
+  frame_.SetStatusText(text);
+}
 
 void CVOPView::OnProgressChange(int progress, int progressMax) {
   int pct = LoadPercentage(progress, progressMax);
   bool wasLoading = loadState >= 0;
   loadState = pct;
+  bool active = IsActiveView();
+  if (active) frame_.SetProgress(pct);
   if (pct >= 0) {
     int icon = LoadingIcon(pct);
     if (icon != tabIcon_) SetTabIcon(icon);
   } else if (wasLoading) {
     RefreshStoppedIcon();
+  }
+  if (wasLoading != (pct >= 0) && frame_.toolbarRefreshMode == 2)
+    frame_.PostMessage(msg::kRefreshToolbars);
+  // Auto-scroll pauses while a page starts loading and goes on when it is done.
+  if (active && autoScrollOn_) {
+    MessageLoop* loop = frame_.loop();
+    bool running = loop && loop->HasTimer(this, kAutoScrollTimer);
+    if (pct >= 1 && pct <= 19 && running) {
+      loop->KillTimer(this, kAutoScrollTimer);
+    } else if (!running && (pct == 100 || pct < 0 || !autoScrollWaitLoaded)) {
+      StartAutoScrollTimer();
+    }
+  }
+  // A finished page: the focus goes where the user will type next.
+  if (progress == 0 && progressMax == 0 && frame_.focusOnBlankPage) {
+    if (active && currentAddress_ == kBlank)
+      frame_.FocusAddressBox();
+    else if (active)
+      FocusPage();
   }
 }
 
@@ -110,47 +400,100 @@ void CVOPView::OnCommandStateChange(int command, bool enabled) {
   if (IsActiveView()) frame_.PostMessage(msg::kRefreshToolbars);
 }
 
-void CVOPView::OnTitleChange(u16view title) {
-  frame_.SetTabCaption(&child_, title);
-  RefreshAddressFromEngine();
-}
-
-void CVOPView::OnNavigateComplete2(u16view url) {
-  RefreshAddressFromEngine();
-  if (currentAddress_.empty()) currentAddress_ = u16(url);
-}
-
-void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
-  if (!args.topLevel) return;
-  initialNavigation = false;
-  // The first navigation that survives puts the tab into the strip.
-  if (!firstSurvived_) {
-    firstSurvived_ = true;
-    frame_.InsertTab(&child_, args.url == kBlank ? u16() : args.url);
-    SetTabIcon(kIconPage);
-    int flags = child_.pendingNewWindowFlags;
-    if (!(flags & 4) && (activate || (flags & 2))) frame_.ActivateTab(&child_);
-    child_.pendingNewWindowFlags = 0;
+void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
+  // 1
+  u16 a = GetLocationURL();
+  if (!spoofAccepted) currentAddress_ = a.empty() ? u16(url) : a;
+  // 2
+  if (PopupPolicy* policy = frame_.popupPolicy()) {
+    policy->CheckLoadedPage(*this, currentAddress_);
+    if (closing) return;
+  }
+  // 3
+  if (topLevel) {
+    loadState = kNotLoading;
+    if (IsActiveView()) {
+      frame_.SetProgress(kNotLoading);
+      if (currentAddress_ == kBlank && frame_.settings().watchclipboard)
+        frame_.OfferClipboardAddress();
+      else
+        frame_.SetAddressText(currentAddress_);
+    }
+  }
+  // 4
+  if (!IsActiveView() && currentAddress_ != kBlank) SetTabIcon(kIconUnseen);
+  // 6: a command queued for this page runs now, in front.
+  if (topLevel && queuedCommand) {
+    int id = queuedCommand;
+    queuedCommand = 0;
+    frame_.ActivateTab(&child_);
+    frame_.PostMessage(msg::kCommand, id);
   }
 }
 
-Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
-  if (closing) return nullptr;
-  CChildFrame* child = frame_.OpenUrl(0, 0, u"", this, false, nullptr, /*forceNew=*/true);
-  if (!child || !child->view()) return nullptr;
-  CVOPView* v = child->view();
-  v->newWindowMark = true;
-  child->pendingNewWindowFlags = child_.pendingNewWindowFlags;
-  v->SetRegisterAsBrowser(true);
-  return v->engine();
+// ---------------------------------------------------------------------------------------
+// Auto-scroll and auto-refresh
+
+void CVOPView::StartAutoScrollTimer() {
+  MessageLoop* loop = frame_.loop();
+  if (!loop) return;
+  if (autoScrollWaitLoaded && loadState >= 0 && loadState <= 99) return;
+  autoScrollPeriod_ =
+      frame_.autoScrollCursorMode ? kCursorControlledPeriod : AutoScrollPeriod(autoScrollSpeed);
+  autoScrollTicks_ = 0;
+  loop->SetTimer(this, kAutoScrollTimer, autoScrollPeriod_, [this] { AutoScrollTick(); });
 }
 
-void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
-  RefreshAddressFromEngine();
-  if (currentAddress_.empty()) currentAddress_ = u16(url);
-  if (!topLevel) return;
-  loadState = kNotLoading;
-  if (!IsActiveView() && currentAddress_ != kBlank) SetTabIcon(kIconUnseen);
+void CVOPView::SetAutoScroll(bool on) {
+  autoScrollOn_ = on;
+  MessageLoop* loop = frame_.loop();
+  if (on) {
+    StartAutoScrollTimer();
+  } else if (loop && !frame_.autoScrollAll) {
+    loop->KillTimer(this, kAutoScrollTimer);
+  }
+}
+
+void CVOPView::AutoScrollTick() {
+  MessageLoop* loop = frame_.loop();
+  if (frame_.autoScrollCursorMode) {
+    // The cursor's height in the page sets the pace: lower is faster.
+    auto pos = frame_.CursorInPage(&child_);
+    int period = kCursorControlledPeriod;
+    if (pos && pos->inside) period = CursorControlledPeriod(pos->y, pos->height);
+    if (loop && std::abs(period - autoScrollPeriod_) > 5) {
+      autoScrollPeriod_ = period;
+      loop->SetTimer(this, kAutoScrollTimer, period, [this] { AutoScrollTick(); });
+    }
+  }
+  if (autoScrollPeriod_ >= kCursorControlledPeriod) return;
+  int mode = frame_.autoScrollMode;
+  if (mode == 0) {
+    RunScript(u"window.scrollBy(0, 1)", nullptr);
+    return;
+  }
+  // Modes 1, 2 and 4: a page-fraction jump every (height / mode) ticks, in 2-pixel steps.
+  int height = frame_.PageHeight(&child_);
+  int every = std::max(height / mode, 1);
+  if (++autoScrollTicks_ < every) return;
+  autoScrollTicks_ = 0;
+  RunScript(Format(u"(function(){var n=%d,s=0;function st(){if(s>=n)return;window.scrollBy(0,2);"
+                   u"s+=2;setTimeout(st,2);}st();})()",
+                   every),
+            nullptr);
+}
+
+void CVOPView::SetAutoRefresh(bool on) {
+  MessageLoop* loop = frame_.loop();
+  if (!loop) return;
+  if (autoRefreshId_) loop->KillTimer(this, autoRefreshId_);
+  autoRefreshId_ = 0;
+  if (!on) return;
+  autoRefreshId_ = kAutoRefreshTimerBase + std::rand() / 500;
+  loop->SetTimer(this, autoRefreshId_, frame_.autoRefreshSeconds * 1000, [this] {
+    if (IsActiveView() && !frame_.refreshActiveTab) return;
+    Refresh();
+  });
 }
 
 }  // namespace zel

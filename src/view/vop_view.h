@@ -1,5 +1,6 @@
-// The view inside one tab: owns the engine, turns its events into tab captions, icons and
-// frame state, and hands every new window to the frame as a new tab.
+// The view inside one tab: owns the engine, turns its events into tab captions, icons,
+// status and frame state, moves user-initiated navigations into new tabs, and hands every
+// new window to the frame as a new tab.
 #pragma once
 
 #include "view/html_view_base.h"
@@ -17,10 +18,24 @@ inline constexpr int kIconPassword = 6;
 inline constexpr int kIconNormal = -1;
 inline constexpr int kNotLoading = -10;
 
+// Pending new-window flags of the open-link actions.
+inline constexpr int kPendingNewTab = 1;         // activated as the frame's switch says
+inline constexpr int kPendingActivate = 2;
+inline constexpr int kPendingBackground = 4;
+
+// Auto-scroll and auto-refresh timers.
+inline constexpr int kAutoScrollTimer = 2132;
+inline constexpr int kAutoRefreshTimerBase = 3132;
+inline constexpr int kCursorControlledPeriod = 950;
+
 // The load percentage from a progress report: -10 when not loading.
 int LoadPercentage(int progress, int progressMax);
 // The tab icon while loading (percentage 0..100): 1, 2 or 3.
 int LoadingIcon(int percentage);
+// The auto-scroll timer period for a speed (1..3): 100 / speed² ms.
+int AutoScrollPeriod(int speed);
+// The cursor-controlled period: 101 − y × 100 / h ms for a cursor at height y of h.
+int CursorControlledPeriod(int y, int h);
 
 class CVOPView : public CHtmlViewBase {
  public:
@@ -28,6 +43,7 @@ class CVOPView : public CHtmlViewBase {
   ~CVOPView() override;
 
   CChildFrame& child() const { return child_; }
+  CMainFrame& frame() const { return frame_; }
 
   // The start message: 0 blank page, 1 engine home page, 2 load address, 3 the request.
   void Start(int kind, u16view address, const NavRequest* request);
@@ -36,6 +52,8 @@ class CVOPView : public CHtmlViewBase {
   void Navigate(u16view address);
   // The view's refresh action: a blank page is never reloaded.
   void Refresh();
+  // Stop: the engine stops and a loading icon becomes the normal or unseen icon.
+  void StopLoading();
   // The current address: the stored one, refreshed from the engine on its events.
   const u16& CurrentAddress() const { return currentAddress_; }
   void SetCurrentAddress(u16view a) { currentAddress_ = u16(a); }
@@ -47,17 +65,40 @@ class CVOPView : public CHtmlViewBase {
   // The icon for the stopped state (locked 4, password 6, active normal, unseen 5).
   void RefreshStoppedIcon();
 
-  // State the tab model reads and sets.
+  // The user action record: the time of the last click or Enter on the page and its kind.
+  void RecordUserAction(bool leftClickOrEnter, bool rightClick);
+  int64_t userActionTime() const { return userActionTime_; }
+  bool leftClickFlag() const { return leftClick_; }
+  bool rightClickFlag() const { return rightClick_; }
+  const u16& pendingNewTabAddress() const { return pendingNewTabAddress_; }
+
+  // Auto-scroll (984) and auto-refresh (994).
+  void SetAutoScroll(bool on);
+  bool autoScroll() const { return autoScrollOn_; }
+  int autoScrollPeriod() const { return autoScrollPeriod_; }
+  void SetAutoRefresh(bool on);
+  bool autoRefresh() const { return autoRefreshId_ != 0; }
+  int autoRefreshTimerId() const { return autoRefreshId_; }
+
+  // State the tab model and the filters read and set.
   bool closing = false;
   int loadState = kNotLoading;  // the load percentage; negative while idle
   bool started = false;
   bool activate = false;
   int openerIndex = -1;
   bool newWindowMark = false;  // opened by a page's new-window request
+  bool popupCandidate = false;
+  bool blocked = false;
+  u16 lastBlockedAddress;
   int savedIcon = kIconNormal;  // the icon from before the tab was locked
   bool initialNavigation = false;
   bool backEnabled = false;
   bool forwardEnabled = false;
+  bool secure = false;
+  bool spoofAccepted = false;
+  u16 targetFrame;  // the name pages target this tab by
+  int zoomCommand = 1117;
+  int queuedCommand = 0;  // a command the frame runs when this view's page is complete
   // Per-view settings copied from the opener.
   u16 webProxyTemplate;
   bool webProxyMode = false;
@@ -75,15 +116,30 @@ class CVOPView : public CHtmlViewBase {
   void OnBeforeNavigate2(BeforeNavigateArgs& args) override;
   Engine* OnNewWindow2(const u16& url, bool userGesture) override;
   void OnDocumentComplete(u16view url, bool topLevel) override;
+  bool OnUserInput(UserInput input, bool ctrl, bool editable) override;
 
  private:
+  void SecondStage(BeforeNavigateArgs& args);
   void RefreshAddressFromEngine();
+  void StartAutoScrollTimer();
+  void AutoScrollTick();
+  void CloseSelf();
 
   CMainFrame& frame_;
   CChildFrame& child_;
   u16 currentAddress_;
+  u16 pendingNewTabAddress_;
   int tabIcon_ = kIconNormal;
   bool firstSurvived_ = false;
+  int64_t userActionTime_ = 0;
+  bool leftClick_ = false, rightClick_ = false;
+  bool enterWithCtrl_ = false;
+  bool topDocumentKnown_ = false;
+  u16 lastStatus_;
+  bool autoScrollOn_ = false;
+  int autoScrollPeriod_ = 0;
+  int autoScrollTicks_ = 0;
+  int autoRefreshId_ = 0;
 };
 
 }  // namespace zel

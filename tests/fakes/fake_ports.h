@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "frame/frame_window.h"
+#include "platform/clipboard_port.h"
+#include "platform/key_state.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 
@@ -34,6 +36,12 @@ class FakeWindow : public FrameWindow {
   void SetTabEntryText(int index, u16view c) override { entries.at(index).caption = u16(c); }
   void SetTabEntryIcon(int index, int icon) override { entries.at(index).icon = icon; }
   void RefreshCommandStates() override { ++commandRefreshes; }
+  void SetAddressText(u16view t) override { address = u16(t); }
+  void FocusAddressBox() override { ++addressFocus; }
+  void SetProgress(int p) override { progress = p; }
+  void SetSecureIndicator(bool s) override { secure = s; }
+  PagePointer PointerInPage(CChildFrame*) const override { return pointer; }
+  int PageHeight(CChildFrame*) const override { return pageHeight; }
   bool IsVisible() const override { return visible; }
   bool IsMinimized() const override { return minimized; }
   bool IsMaximized() const override { return maximized; }
@@ -50,7 +58,10 @@ class FakeWindow : public FrameWindow {
 
   std::vector<u16> Captions() const;
 
-  u16 caption, status;
+  u16 caption, status, address;
+  int addressFocus = 0, progress = -10, pageHeight = 400;
+  bool secure = false;
+  PagePointer pointer;
   std::vector<CChildFrame*> hosted;
   CChildFrame* shownView = nullptr;
   std::vector<Entry> entries;
@@ -81,6 +92,21 @@ class FakePrompts : public PromptPort {
   std::deque<bool> yesAnswers;
   bool defaultYes = true;
   std::deque<std::optional<u16>> textAnswers;
+};
+
+class FakeKeys : public KeyState {
+ public:
+  bool Ctrl() const override { return ctrl; }
+  bool Shift() const override { return shift; }
+  bool Alt() const override { return alt; }
+  bool ctrl = false, shift = false, alt = false;
+};
+
+class FakeClipboard : public ClipboardPort {
+ public:
+  void RequestText(std::function<void(std::optional<u16>)> done) override { done(text); }
+  void SetText(u16view t) override { text = u16(t); }
+  std::optional<u16> text;
 };
 
 class FakeLoop : public MessageLoop {

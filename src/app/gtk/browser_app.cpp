@@ -3,32 +3,24 @@
 #include <glib-unix.h>
 #include <gtkmm.h>
 #include <unistd.h>
-#include <webkit2/webkit2.h>
 
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 
-#include "app/config_schema.h"
 #include "app/frame_settings.h"
+#include "app/gtk/frame_host.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
 #include "base/files.h"
-#include "frame/commands.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
-#include "frame/menu_model.h"
-#include "platform/ini_registry.h"
-#include "platform/linux/glib_loop.h"
 #include "platform/linux/gtk_prompts.h"
 #include "platform/linux/instance_channel.h"
 
 namespace zel {
 
 namespace {
-
-// The page-element flags of a fresh engine: images, video and sound on, scripts allowed.
-constexpr int kEngineDefaultElementFlags = 0x10 | 0x20 | 0x40;
 
 std::string ExecutableFolder() {
   char buf[4096];
@@ -46,15 +38,6 @@ void ShowSenderError(u16view text) {
   } else {
     std::cerr << ToUtf8(text) << "\n";
   }
-}
-
-WebKitWebContext* MakeWebContext(const std::string& profile) {
-  WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
-      "base-data-directory", JoinPath(profile, "webdata").c_str(), "base-cache-directory",
-      JoinPath(profile, "webcache").c_str(), nullptr);
-  WebKitWebContext* ctx = webkit_web_context_new_with_website_data_manager(data);
-  g_object_unref(data);
-  return ctx;
 }
 
 struct SignalContext {
@@ -113,47 +96,22 @@ int RunBrowser(int argc, char** argv) {
   }
 
   Gtk::Main kit(argc, argv);
-  WebKitWebContext* context = MakeWebContext(profile);
-  MainWindow window(context);
-  GtkPrompts prompts(&window);
-  GlibLoop loop;
-  IniRegistry registry(JoinPath(profile, "registry.ini"));
-  CMainFrame frame({&window, &loop, &prompts, &registry});
-  window.AttachFrame(&frame);
+  FrameHost host({program, nullptr});
+  CMainFrame& frame = host.frame();
+  MainWindow& window = host.window();
   // From here on a termination signal runs the shutdown order.
   SignalContext sig{&frame};
   guint sigSources[] = {g_unix_signal_add(SIGTERM, OnTerminateSignal, &sig),
                         g_unix_signal_add(SIGINT, OnTerminateSignal, &sig),
                         g_unix_signal_add(SIGHUP, OnTerminateSignal, &sig)};
-  window.BuildMenus(MainMenu());
 
+  GtkPrompts serverPrompts(&window);
   FrameServer server({
       [&](const u16& text) { frame.OnHandOff(text); },
-      [&](u16view message) { prompts.Message(message, kAppTitle, PromptIcon::Error); },
+      [&](u16view message) { serverPrompts.Message(message, kAppTitle, PromptIcon::Error); },
       [&] { frame.OnRaiseRequest(); },
   });
   server.Start();
-
-  // Before the settings are read the frame covers the screen.
-  GdkRectangle screen{0, 0, 800, 600};
-  if (auto display = Gdk::Display::get_default()) {
-    auto monitor = display->get_primary_monitor();
-    if (!monitor) monitor = display->get_monitor(0);
-    if (monitor) gdk_monitor_get_geometry(monitor->gobj(), &screen);
-  }
-  window.move(0, 0);
-  window.resize(screen.width, screen.height);
-
-  frame.LoadEarlySettings(kEngineDefaultElementFlags);
-  LoadFrameCreationSettings(frame.settings());
-  const FrameSettings& s = frame.settings();
-  Placement place =
-      ComputePlacement(s.top, s.left, s.width, s.height, s.zoomed, screen.width, screen.height);
-  if (place.apply) {
-    window.move(place.x, place.y);
-    window.resize(std::max(place.width, 1), std::max(place.height, 1));
-  }
-  if (place.maximized) window.maximize();
 
   if (g_getenv("ZEL_STARTUP_TIMING")) {
     window.signal_map_event().connect(
@@ -166,12 +124,10 @@ int RunBrowser(int argc, char** argv) {
         },
         false);
   }
-  window.show();
-  frame.SetFrameCaption(u"");
-  frame.PostMessage(msg::kDeferredStartup);
+  host.Show();
 
   if (hasTarget)
-    frame.OpenUrl(1, 2, ResolveTarget(cl.target), false);
+    frame.OpenUrl(1, 2, ResolveTarget(cl.target), nullptr, false);
   else if (!cl.embedding)
     frame.OpenStartPage();
   WriteConfigInt(u"GENERAL", u"normalquit", 0);
@@ -181,7 +137,6 @@ int RunBrowser(int argc, char** argv) {
 
   for (guint id : sigSources) g_source_remove(id);
   server.Stop();
-  g_object_unref(context);
   return 0;
 }
 

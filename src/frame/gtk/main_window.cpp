@@ -1,52 +1,134 @@
 #include "frame/gtk/main_window.h"
 
+#include <algorithm>
+
+#include "frame/child_frame.h"
+#include "frame/gtk/tab_icons.h"
 #include "frame/main_frame.h"
 #include "platform/prompt_port.h"
 
 namespace zel {
 
-MainWindow::MainWindow(WebKitWebContext* context) {
+struct MainWindow::Entry {
+  Gtk::Box page;  // the strip's (empty) page for this entry
+  Gtk::EventBox label;
+  Gtk::Box row{Gtk::ORIENTATION_HORIZONTAL, 4};
+  Gtk::Image icon;
+  Gtk::Label text;
+  Gtk::Button close;
+  CChildFrame* child = nullptr;
+};
+
+bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods) {
+  *mods = Gdk::ModifierType(0);
+  std::vector<u16> parts = Split(key, u'+');
+  if (parts.empty()) return false;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    if (parts[i] == u"Ctrl") *mods |= Gdk::CONTROL_MASK;
+    else if (parts[i] == u"Shift") *mods |= Gdk::SHIFT_MASK;
+    else if (parts[i] == u"Alt") *mods |= Gdk::MOD1_MASK;
+    else return false;
+  }
+  std::string name = ToUtf8(parts.back());
+  static const std::map<std::string, std::string> names = {
+      {"PgDn", "Page_Down"}, {"PgUp", "Page_Up"}, {"Esc", "Escape"},
+      {"Enter", "Return"},   {"Del", "Delete"},   {"Ins", "Insert"},
+  };
+  if (auto it = names.find(name); it != names.end()) name = it->second;
+  if (name.size() == 1) name = std::string(1, char(std::tolower(name[0])));
+  guint kv = gdk_keyval_from_name(name.c_str());
+  if (kv == GDK_KEY_VoidSymbol || kv == 0) return false;
+  *keyval = kv;
+  return true;
+}
+
+MainWindow::MainWindow() {
   set_title(ToUtf8(kAppTitle));
-  view_ = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context));
-  g_signal_connect(view_, "notify::title", G_CALLBACK(&MainWindow::OnTitleChanged), this);
-  Gtk::Widget* page = Glib::wrap(GTK_WIDGET(view_));
+  strip_.set_scrollable(true);
+  strip_.set_show_border(false);
+  strip_.set_vexpand(false);
+  strip_.signal_switch_page().connect([this](Gtk::Widget*, guint) {
+    if (!selecting_ && frame_) frame_->PostMessage(5127);
+  });
+  pages_.set_vexpand(true);
+  pages_.set_hexpand(true);
   box_.pack_start(menuBar_, Gtk::PACK_SHRINK);
-  box_.pack_start(*page, Gtk::PACK_EXPAND_WIDGET);
+  box_.pack_start(strip_, Gtk::PACK_SHRINK);
+  box_.pack_start(pages_, Gtk::PACK_EXPAND_WIDGET);
   box_.pack_start(status_, Gtk::PACK_SHRINK);
   add(box_);
   box_.show_all();
+  signal_key_press_event().connect(sigc::mem_fun(*this, &MainWindow::OnKey), false);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { pendingTabMenu_.disconnect(); }
 
 Gtk::MenuItem* MainWindow::MakeItem(const MenuItem& item) {
   if (item.IsSeparator()) return Gtk::manage(new Gtk::SeparatorMenuItem());
-  auto* mi = Gtk::manage(new Gtk::MenuItem(ToUtf8(MnemonicToGtk(item.text)), true));
-  if (!item.children.empty()) {
+  std::string label = ToUtf8(MnemonicToGtk(item.text));
+  Gtk::MenuItem* mi = item.check ? Gtk::manage(new Gtk::CheckMenuItem(label, true))
+                                 : Gtk::manage(new Gtk::MenuItem(label, true));
+  if (!item.children.empty() || item.id == 0) {
     auto* sub = Gtk::manage(new Gtk::Menu());
     for (const auto& child : item.children) sub->append(*MakeItem(child));
     mi->set_submenu(*sub);
-  } else if (item.id != 0) {
-    int id = item.id;
-    mi->signal_activate().connect([this, id] {
-      if (frame_) frame_->OnCommand(id);
-    });
-  } else {
-    // A top-level popup whose commands come later still opens as an empty menu.
-    mi->set_submenu(*Gtk::manage(new Gtk::Menu()));
+    return mi;
   }
+  guint kv;
+  Gdk::ModifierType mods;
+  if (!item.accel.empty() && ParseKey(item.accel, &kv, &mods)) {
+    if (auto* al = dynamic_cast<Gtk::AccelLabel*>(mi->get_child())) al->set_accel(kv, mods);
+  }
+  int id = item.id;
+  mi->signal_activate().connect([this, id] {
+    if (!refreshing_ && frame_) frame_->OnCommand(id);
+  });
+  commandItems_[id] = mi;
   return mi;
 }
 
-void MainWindow::BuildMenus(const std::vector<MenuItem>& menus) {
+void MainWindow::BuildMenus(const std::vector<MenuItem>& menus,
+                            const std::vector<KeyBinding>& keys) {
   for (auto* child : menuBar_.get_children()) menuBar_.remove(*child);
+  commandItems_.clear();
   for (const auto& m : menus) menuBar_.append(*MakeItem(m));
   menuBar_.show_all();
+  keys_.clear();
+  for (const auto& k : keys) {
+    guint kv;
+    Gdk::ModifierType mods;
+    if (ParseKey(k.key, &kv, &mods)) keys_[{kv, guint(mods)}] = k.id;
+  }
 }
 
-void MainWindow::OnTitleChanged(WebKitWebView* view, GParamSpec*, MainWindow* self) {
-  const char* t = webkit_web_view_get_title(view);
-  if (self->frame_) self->frame_->OnPageTitle(FromUtf8(t ? t : ""));
+bool MainWindow::OnKey(GdkEventKey* e) {
+  guint mods = e->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK);
+  guint kv = gdk_keyval_to_lower(e->keyval);
+  // Shift+digit arrives as a symbol; keys are matched on the unshifted key.
+  GdkKeymapKey* entries = nullptr;
+  guint* values = nullptr;
+  gint n = 0;
+  if (gdk_keymap_get_entries_for_keycode(gdk_keymap_get_for_display(get_display()->gobj()),
+                                         e->hardware_keycode, &entries, &values, &n) &&
+      n > 0) {
+    kv = gdk_keyval_to_lower(values[0]);
+  }
+  g_free(entries);
+  g_free(values);
+  auto it = keys_.find({kv, mods});
+  if (it == keys_.end() || !frame_) return false;
+  frame_->OnCommand(it->second);
+  return true;
+}
+
+void MainWindow::SetTabWidths(int minWidth, int maxWidth) {
+  minTabWidth_ = std::max(minWidth, 16);
+  maxTabWidth_ = std::max(maxWidth, minTabWidth_);
+}
+
+GtkWidget* MainWindow::PageWidget(CChildFrame* child) const {
+  auto it = views_.find(child);
+  return it == views_.end() ? nullptr : it->second;
 }
 
 void MainWindow::SetCaption(u16view text) { set_title(ToUtf8(text)); }
@@ -56,8 +138,191 @@ void MainWindow::SetStatusText(u16view text) {
   status_.push(ToUtf8(text));
 }
 
-void MainWindow::ShowPage(u16view address) {
-  webkit_web_view_load_uri(view_, ToUtf8(address).c_str());
+void MainWindow::AddChildView(CChildFrame* child) {
+  if (!child || !child->view() || !child->view()->engine()) return;
+  auto* w = static_cast<GtkWidget*>(child->view()->engine()->NativeWidget());
+  if (!w) return;
+  views_[child] = w;
+  gtk_container_add(GTK_CONTAINER(pages_.gobj()), w);
+  gtk_widget_show(w);
+  // A tab not yet shown keeps the page that is in front.
+  if (auto* current = pages_.get_visible_child())
+    if (current->gobj() != w) pages_.set_visible_child(*current);
+}
+
+void MainWindow::RemoveChildView(CChildFrame* child) {
+  auto it = views_.find(child);
+  if (it == views_.end()) return;
+  gtk_container_remove(GTK_CONTAINER(pages_.gobj()), it->second);
+  views_.erase(it);
+}
+
+void MainWindow::ShowChildView(CChildFrame* child) {
+  auto it = views_.find(child);
+  if (it == views_.end()) return;
+  gtk_stack_set_visible_child(pages_.gobj(), it->second);
+}
+
+MainWindow::Entry* MainWindow::EntryAt(int index) const {
+  Gtk::Widget* page = const_cast<Gtk::Notebook&>(strip_).get_nth_page(index);
+  auto it = entries_.find(page);
+  return it == entries_.end() ? nullptr : it->second.get();
+}
+
+int MainWindow::IndexOfLabel(const Gtk::Widget* label) const {
+  for (const auto& [page, e] : entries_)
+    if (&e->label == label) return const_cast<Gtk::Notebook&>(strip_).page_num(*page);
+  return -1;
+}
+
+void MainWindow::InsertTabEntry(int index, u16view caption, CChildFrame* child) {
+  auto e = std::make_unique<Entry>();
+  e->child = child;
+  e->icon.set(TabIcon(0));
+  e->text.set_text(ToUtf8(caption));
+  e->text.set_ellipsize(Pango::ELLIPSIZE_END);
+  e->text.set_xalign(0);
+  e->text.set_size_request(std::max(minTabWidth_ - 40, 8), -1);
+  e->text.set_max_width_chars(std::max(maxTabWidth_ / 8, 2));
+  e->close.set_relief(Gtk::RELIEF_NONE);
+  e->close.set_focus_on_click(false);
+  e->close.set_image_from_icon_name("window-close-symbolic", Gtk::ICON_SIZE_MENU);
+  e->close.set_tooltip_text("关闭");
+  e->row.pack_start(e->icon, Gtk::PACK_SHRINK);
+  e->row.pack_start(e->text, Gtk::PACK_EXPAND_WIDGET);
+  e->row.pack_start(e->close, Gtk::PACK_SHRINK);
+  e->label.add(e->row);
+  e->label.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK);
+  Gtk::Widget* labelWidget = &e->label;
+  e->label.signal_button_press_event().connect(
+      [this, labelWidget](GdkEventButton* ev) { return OnEntryButton(ev, labelWidget); }, false);
+  e->close.signal_clicked().connect([this, labelWidget] {
+    int i = IndexOfLabel(labelWidget);
+    if (i >= 0 && frame_) frame_->OnTabMouse(i, TabMouse::CloseButton);
+  });
+  e->label.show_all();
+  e->page.show();
+  selecting_ = true;
+  strip_.insert_page(e->page, e->label, index);
+  selecting_ = false;
+  entries_[&e->page] = std::move(e);
+}
+
+void MainWindow::RemoveTabEntry(int index) {
+  Gtk::Widget* page = strip_.get_nth_page(index);
+  if (!page) return;
+  selecting_ = true;
+  strip_.remove_page(index);
+  selecting_ = false;
+  entries_.erase(page);
+}
+
+void MainWindow::SelectTabEntry(int index) {
+  if (index < 0 || index >= strip_.get_n_pages()) return;
+  selecting_ = true;
+  strip_.set_current_page(index);
+  selecting_ = false;
+}
+
+std::string MainWindow::EntryText(int index) const {
+  Entry* e = EntryAt(index);
+  return e ? std::string(e->text.get_text()) : std::string();
+}
+
+int MainWindow::SelectedTabEntry() const { return strip_.get_current_page(); }
+
+void MainWindow::SetTabEntryText(int index, u16view caption) {
+  if (Entry* e = EntryAt(index)) {
+    e->text.set_text(ToUtf8(caption));
+    e->label.set_tooltip_text(ToUtf8(caption));
+  }
+}
+
+void MainWindow::SetTabEntryIcon(int index, int icon) {
+  if (Entry* e = EntryAt(index)) e->icon.set(TabIcon(icon));
+}
+
+bool MainWindow::OnEntryButton(GdkEventButton* ev, Gtk::Widget* label) {
+  int index = IndexOfLabel(label);
+  if (index < 0 || !frame_) return false;
+  if (ev->type == GDK_2BUTTON_PRESS && ev->button == 1) {
+    frame_->OnTabMouse(index, TabMouse::LeftDouble);
+    return true;
+  }
+  if (ev->type == GDK_2BUTTON_PRESS && ev->button == 3) {
+    pendingTabMenu_.disconnect();
+    frame_->OnTabMouse(index, TabMouse::RightDouble);
+    return true;
+  }
+  if (ev->type == GDK_BUTTON_PRESS && ev->button == 2) {
+    frame_->OnTabMouse(index, TabMouse::Middle);
+    return true;
+  }
+  if (ev->type == GDK_BUTTON_PRESS && ev->button == 3) {
+    // The tab's menu waits out the double-click time, so a right double click stays a
+    // double click.
+    int ms = 400;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &ms, nullptr);
+    guint32 time = ev->time;
+    pendingTabMenu_.disconnect();
+    pendingTabMenu_ = Glib::signal_timeout().connect(
+        [this, label, time] {
+          int i = IndexOfLabel(label);
+          if (i >= 0) ShowTabMenu(i, time);
+          return false;
+        },
+        ms + 20);
+    return true;
+  }
+  return false;
+}
+
+void MainWindow::ShowTabMenu(int index, guint32) {
+  Entry* e = EntryAt(index);
+  if (!e || !frame_) return;
+  CChildFrame* child = e->child;
+  tabMenu_ = std::make_unique<Gtk::Menu>();
+  for (const auto& item : TabMenu(child->locked, child->hasPassword)) {
+    if (item.IsSeparator()) {
+      tabMenu_->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
+      continue;
+    }
+    auto* mi = Gtk::manage(new Gtk::MenuItem(ToUtf8(MnemonicToGtk(item.text)), true));
+    int id = item.id;
+    mi->signal_activate().connect([this, child, id] {
+      if (!frame_ || frame_->TabIndexOf(child) < 0) return;
+      switch (id) {
+        case kTabMenuLock:
+          frame_->ToggleLock(child);
+          break;
+        case kTabMenuSetPassword:
+          frame_->SetTabPassword(child);
+          break;
+        case kTabMenuClearPassword:
+          frame_->ClearTabPassword(child);
+          break;
+        case kTabMenuClose:
+          frame_->PostCloseTab(child);
+          break;
+      }
+    });
+    tabMenu_->append(*mi);
+  }
+  tabMenu_->show_all();
+  tabMenu_->popup_at_widget(&e->label, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+}
+
+void MainWindow::RefreshCommandStates() {
+  if (!frame_) return;
+  refreshing_ = true;
+  for (auto& [id, item] : commandItems_) {
+    if (auto* check = dynamic_cast<Gtk::CheckMenuItem*>(item)) {
+      auto on = frame_->CommandChecked(id);
+      if (on && check->get_active() != *on) check->set_active(*on);
+    }
+    item->set_sensitive(frame_->CommandEnabled(id));
+  }
+  refreshing_ = false;
 }
 
 bool MainWindow::IsVisible() const { return get_visible(); }
@@ -90,8 +355,10 @@ void MainWindow::Destroy() {
 
 bool MainWindow::on_delete_event(GdkEventAny*) {
   // The frame decides; the window itself never closes on its own.
-  if (frame_) frame_->Close(CloseSource::Window);
-  else Destroy();
+  if (frame_)
+    frame_->Close(CloseSource::Window);
+  else
+    Destroy();
   return true;
 }
 

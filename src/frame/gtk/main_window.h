@@ -1,8 +1,9 @@
-// The top-level window: menu bar, the page view and the status bar.
+// The top-level window: menu bar, the tab strip, the page views and the status bar.
 #pragma once
 
 #include <gtkmm.h>
-#include <webkit2/webkit2.h>
+
+#include <map>
 
 #include "frame/frame_window.h"
 #include "frame/menu_model.h"
@@ -13,18 +14,34 @@ class CMainFrame;
 
 class MainWindow : public Gtk::Window, public FrameWindow {
  public:
-  explicit MainWindow(WebKitWebContext* context);
+  MainWindow();
   ~MainWindow() override;
 
   void AttachFrame(CMainFrame* frame) { frame_ = frame; }
-  // Fills the menu bar from the menu model.
-  void BuildMenus(const std::vector<MenuItem>& menus);
-  WebKitWebView* page() const { return view_; }
+  // Fills the menu bar and the key table.
+  void BuildMenus(const std::vector<MenuItem>& menus, const std::vector<KeyBinding>& keys);
+  // Tab entry width limits in pixels.
+  void SetTabWidths(int minWidth, int maxWidth);
+  // The widget that shows a tab's page (tests reach the page through it).
+  GtkWidget* PageWidget(CChildFrame* child) const;
+  Gtk::Notebook& strip() { return strip_; }
+  // What an entry of the strip shows (for tests and the page-list dialog).
+  std::string EntryText(int index) const;
+  int EntryCount() const { return const_cast<Gtk::Notebook&>(strip_).get_n_pages(); }
 
   // FrameWindow
   void SetCaption(u16view text) override;
   void SetStatusText(u16view text) override;
-  void ShowPage(u16view address) override;
+  void AddChildView(CChildFrame* child) override;
+  void RemoveChildView(CChildFrame* child) override;
+  void ShowChildView(CChildFrame* child) override;
+  void InsertTabEntry(int index, u16view caption, CChildFrame* child) override;
+  void RemoveTabEntry(int index) override;
+  void SelectTabEntry(int index) override;
+  int SelectedTabEntry() const override;
+  void SetTabEntryText(int index, u16view caption) override;
+  void SetTabEntryIcon(int index, int icon) override;
+  void RefreshCommandStates() override;
   bool IsVisible() const override;
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }
   bool IsMaximized() const override { return state_ & GDK_WINDOW_STATE_MAXIMIZED; }
@@ -40,16 +57,34 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   bool on_window_state_event(GdkEventWindowState* event) override;
 
  private:
+  struct Entry;
   Gtk::MenuItem* MakeItem(const MenuItem& item);
-  static void OnTitleChanged(WebKitWebView* view, GParamSpec*, MainWindow* self);
+  Entry* EntryAt(int index) const;
+  int IndexOfLabel(const Gtk::Widget* label) const;
+  bool OnEntryButton(GdkEventButton* e, Gtk::Widget* label);
+  void ShowTabMenu(int index, guint32 time);
+  bool OnKey(GdkEventKey* e);
 
   CMainFrame* frame_ = nullptr;
   Gtk::Box box_{Gtk::ORIENTATION_VERTICAL};
   Gtk::MenuBar menuBar_;
+  Gtk::Notebook strip_;
+  Gtk::Stack pages_;
   Gtk::Statusbar status_;
-  WebKitWebView* view_ = nullptr;
+  std::map<CChildFrame*, GtkWidget*> views_;
+  std::map<Gtk::Widget*, std::unique_ptr<Entry>> entries_;  // by page widget of the strip
+  std::map<int, Gtk::MenuItem*> commandItems_;
+  std::map<std::pair<guint, guint>, int> keys_;
+  std::unique_ptr<Gtk::Menu> tabMenu_;
+  sigc::connection pendingTabMenu_;
+  int minTabWidth_ = 50, maxTabWidth_ = 100;
   GdkWindowState state_ = GdkWindowState(0);
+  bool selecting_ = false;   // a selection made by the program, not the user
+  bool refreshing_ = false;  // check marks are being set from the frame's state
   bool destroyed_ = false;
 };
+
+// "Ctrl+Shift+PgDn" -> the key value and modifiers; false for a key it does not know.
+bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods);
 
 }  // namespace zel

@@ -1,0 +1,98 @@
+#include "app/gtk/frame_host.h"
+
+#include <algorithm>
+
+#include "app/frame_settings.h"
+#include "app/startup.h"
+#include "base/files.h"
+#include "frame/commands.h"
+#include "frame/gtk/main_window.h"
+#include "frame/main_frame.h"
+#include "frame/menu_model.h"
+#include "platform/ini_registry.h"
+#include "platform/linux/gio_shell.h"
+#include "platform/linux/glib_loop.h"
+#include "platform/linux/gtk_prompts.h"
+#include "view/gtk/webkit_engine.h"
+
+namespace zel {
+
+namespace {
+// The page-element flags of a fresh engine: images, video and sound on, scripts allowed.
+constexpr int kEngineDefaultElementFlags = 0x10 | 0x20 | 0x40;
+
+WebKitWebContext* MakeWebContext(const std::string& profile) {
+  WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
+      "base-data-directory", JoinPath(profile, "webdata").c_str(), "base-cache-directory",
+      JoinPath(profile, "webcache").c_str(), nullptr);
+  WebKitWebContext* ctx = webkit_web_context_new_with_website_data_manager(data);
+  g_object_unref(data);
+  return ctx;
+}
+}  // namespace
+
+struct FrameHost::Parts {
+  explicit Parts(WebKitWebContext* ctx, const std::string& profile)
+      : prompts(&window), engines(ctx), registry(JoinPath(profile, "registry.ini")) {}
+  MainWindow window;
+  GtkPrompts prompts;
+  GlibLoop loop;
+  GioShell shell;
+  WebKitEngineFactory engines;
+  IniRegistry registry;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+FrameHost::FrameHost(const Options& o) {
+  std::string profile = JoinPath(o.programFolder, kProfileSub);
+  context_ = MakeWebContext(profile);
+  parts_ = std::make_unique<Parts>(context_, profile);
+  Parts& p = *parts_;
+  PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
+  p.frame = std::make_unique<CMainFrame>(
+      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines});
+  p.frame->SetProgramFolder(FromUtf8(o.programFolder));
+  p.window.AttachFrame(p.frame.get());
+}
+
+FrameHost::~FrameHost() {
+  // The tabs (and their engines) go before the window and the engine context.
+  parts_->frame.reset();
+  parts_.reset();
+  if (context_) g_object_unref(context_);
+}
+
+CMainFrame& FrameHost::frame() { return *parts_->frame; }
+MainWindow& FrameHost::window() { return parts_->window; }
+
+void FrameHost::Show() {
+  MainWindow& window = parts_->window;
+  CMainFrame& frame = *parts_->frame;
+  window.BuildMenus(MainMenu(), MainKeys());
+  // Before the settings are read the frame covers the screen.
+  GdkRectangle screen{0, 0, 800, 600};
+  if (auto display = Gdk::Display::get_default()) {
+    auto monitor = display->get_primary_monitor();
+    if (!monitor) monitor = display->get_monitor(0);
+    if (monitor) gdk_monitor_get_geometry(monitor->gobj(), &screen);
+  }
+  window.move(0, 0);
+  window.resize(screen.width, screen.height);
+
+  frame.LoadEarlySettings(kEngineDefaultElementFlags);
+  LoadFrameCreationSettings(frame.settings());
+  const FrameSettings& s = frame.settings();
+  window.SetTabWidths(s.minwidth, s.maxwidth);
+  Placement place =
+      ComputePlacement(s.top, s.left, s.width, s.height, s.zoomed, screen.width, screen.height);
+  if (place.apply) {
+    window.move(place.x, place.y);
+    window.resize(std::max(place.width, 1), std::max(place.height, 1));
+  }
+  if (place.maximized) window.maximize();
+  window.show();
+  frame.RefreshFrameCaption();
+  frame.PostMessage(msg::kDeferredStartup);
+}
+
+}  // namespace zel

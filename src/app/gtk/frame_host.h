@@ -1,0 +1,42 @@
+// Everything a running frame is made of: the window, the ports and the frame itself,
+// created in the start-up order up to the frame being shown. The program's start-up and
+// the GUI tests both build the browser through this.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <webkit2/webkit2.h>
+
+#include "base/text.h"
+
+namespace zel {
+
+class CMainFrame;
+class MainWindow;
+class PromptPort;
+
+class FrameHost {
+ public:
+  struct Options {
+    std::string programFolder;  // with the settings location already set to it
+    // The prompts the frame uses; null: the window's own GTK dialogs.
+    PromptPort* prompts = nullptr;
+  };
+  explicit FrameHost(const Options& options);
+  ~FrameHost();
+
+  // Early settings, placement, menus; shows the frame and posts the deferred start-up.
+  void Show();
+
+  CMainFrame& frame();
+  MainWindow& window();
+  WebKitWebContext* context() const { return context_; }
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+  WebKitWebContext* context_ = nullptr;
+};
+
+}  // namespace zel

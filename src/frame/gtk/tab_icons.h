@@ -1,0 +1,11 @@
+// The built-in 16x16 tab icons: 0 page, 1-3 loading, 4 locked, 5 unseen page, 6 password,
+// 7-10 further page states. -1 (the normal icon) is drawn as the page.
+#pragma once
+
+#include <gdkmm/pixbuf.h>
+
+namespace zel {
+
+Glib::RefPtr<Gdk::Pixbuf> TabIcon(int index);
+
+}  // namespace zel

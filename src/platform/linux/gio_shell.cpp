@@ -1,0 +1,83 @@
+#include "platform/linux/gio_shell.h"
+
+#include <gio/gio.h>
+
+#include <cstring>
+
+namespace zel {
+
+namespace {
+
+// A location as a URI: addresses with a scheme stay, local paths become file URIs.
+std::string ToUri(u16view location) {
+  std::string s = ToUtf8(location);
+  if (!s.empty() && s[0] == '/') {
+    gchar* uri = g_filename_to_uri(s.c_str(), nullptr, nullptr);
+    if (uri) {
+      std::string r(uri);
+      g_free(uri);
+      return r;
+    }
+  }
+  return s;
+}
+
+bool IsZel(GAppInfo* app) {
+  const char* id = g_app_info_get_id(app);
+  const char* exe = g_app_info_get_executable(app);
+  return (id && std::strncmp(id, "zel", 3) == 0) || (exe && std::strstr(exe, "/zel") != nullptr) ||
+         (exe && std::strcmp(exe, "zel") == 0);
+}
+
+}  // namespace
+
+bool GioShell::OpenLocation(u16view location) {
+  std::string uri = ToUri(location);
+  if (uri.empty()) return false;
+  GError* err = nullptr;
+  gboolean ok = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &err);
+  if (err) g_error_free(err);
+  return ok;
+}
+
+bool GioShell::StartProgram(u16view program, u16view parameter, u16view workingFolder) {
+  std::string prog = ToUtf8(program);
+  std::string param = ToUtf8(parameter);
+  std::string dir = ToUtf8(workingFolder);
+  std::vector<char*> argv{prog.data()};
+  if (!param.empty()) argv.push_back(param.data());
+  argv.push_back(nullptr);
+  GError* err = nullptr;
+  gboolean ok = g_spawn_async(dir.empty() ? nullptr : dir.c_str(), argv.data(), nullptr,
+                              G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &err);
+  if (err) g_error_free(err);
+  return ok;
+}
+
+bool GioShell::OpenInOtherBrowser(u16view address) {
+  std::string uri = ToUtf8(address);
+  GList* apps = g_app_info_get_all_for_type("x-scheme-handler/http");
+  bool ok = false;
+  for (GList* l = apps; l && !ok; l = l->next) {
+    auto* app = G_APP_INFO(l->data);
+    if (IsZel(app)) continue;
+    GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
+    ok = g_app_info_launch_uris(app, &uris, nullptr, nullptr);
+  }
+  g_list_free_full(apps, g_object_unref);
+  return ok;
+}
+
+std::optional<u16> GioShell::EnvironmentVariable(u16view name) {
+  const char* v = g_getenv(ToUtf8(name).c_str());
+  if (!v) return std::nullopt;
+  return FromUtf8(v);
+}
+
+u16 GioShell::HomeFolder() { return FromUtf8(g_get_home_dir()); }
+
+bool GioShell::IsFolder(u16view path) {
+  return g_file_test(ToUtf8(path).c_str(), G_FILE_TEST_IS_DIR);
+}
+
+}  // namespace zel
