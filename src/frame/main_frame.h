@@ -52,6 +52,11 @@ class CMainFrame {
   FrameSettings& settings() { return settings_; }
   const FrameSettings& settings() const { return settings_; }
   void SetProgramFolder(u16view folder) { rules_.programFolder = u16(folder); }
+  // FTP addresses: 0 load in the tab, 1 the other browser, 2 the FTP program.
+  void SetFtpMode(int mode, u16view program = u"") {
+    rules_.ftpMode = mode;
+    rules_.ftpProgram = u16(program);
+  }
   UrlRuleSettings RuleSettings() const;
 
   // Early load, the per-start registry value and the start-mode rule.
