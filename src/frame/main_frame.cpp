@@ -276,6 +276,26 @@ CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPV
   return child;
 }
 
+void CMainFrame::OpenTypedAddress(u16view text) {
+  u16 typed = Trim(text);
+  if (typed.empty()) return;
+  if (ports_.shell) {
+    HandOffResult r = HandOffTypedEntry(typed, RuleSettings(), *ports_.shell);
+    if (!r.message.empty() && ports_.prompts) ports_.prompts->Message(r.message);
+    if (r.handled) return;
+    if (!r.text.empty()) typed = r.text;
+  }
+  if (CVOPView* v = ActiveView()) {
+    if (Contains(typed, u"javascript:") || Contains(typed, u"vbscript:") ||
+        Contains(typed, u"mailto:"))
+      return;
+    v->Navigate(typed);
+    v->FocusPage();
+  } else {
+    OpenUrl(1, 2, typed, nullptr, true);
+  }
+}
+
 void CMainFrame::OpenStartPage() {
   if (settings_.startmode == 1)
     GoHomePage();

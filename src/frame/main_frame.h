@@ -71,6 +71,9 @@ class CMainFrame {
   // a fresh engine made for it).
   CChildFrame* OpenUrl(int mode, int startKind, u16view address, CVOPView* opener, bool show,
                        const NavRequest* request = nullptr, bool forceNew = false);
+  // Enter in the address box: the typed text goes through the typed-entry rules and loads
+  // in the active tab (in a new one when there is none).
+  void OpenTypedAddress(u16view text);
   // The start page: the home page for start mode 1, else a blank tab.
   void OpenStartPage();
 

@@ -12,6 +12,7 @@
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
 #include "platform/linux/glib_loop.h"
+#include "platform/linux/gtk_input.h"
 #include "platform/linux/gtk_prompts.h"
 #include "view/gtk/webkit_engine.h"
 
@@ -40,6 +41,8 @@ struct FrameHost::Parts {
   GioShell shell;
   WebKitEngineFactory engines;
   IniRegistry registry;
+  ModifierKeys keys;
+  DesktopClipboard clipboard;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -50,7 +53,8 @@ FrameHost::FrameHost(const Options& o) {
   Parts& p = *parts_;
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
   p.frame = std::make_unique<CMainFrame>(
-      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines});
+      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
+                        &p.clipboard});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.window.AttachFrame(p.frame.get());
 }

@@ -52,16 +52,114 @@ MainWindow::MainWindow() {
   });
   pages_.set_vexpand(true);
   pages_.set_hexpand(true);
+  BuildStandardBar();
+  address_.set_placeholder_text("地址");
+  address_.signal_activate().connect([this] {
+    if (frame_) frame_->OpenTypedAddress(FromUtf8(address_.get_text().raw()));
+  });
+  bars_.pack_start(standard_, Gtk::PACK_SHRINK);
+  bars_.pack_start(address_, Gtk::PACK_EXPAND_WIDGET);
+  bars_.set_spacing(4);
+  progress_.set_size_request(120, -1);
+  progress_.set_valign(Gtk::ALIGN_CENTER);
+  progress_.set_no_show_all(true);
+  secure_.set_from_icon_name("channel-secure-symbolic", Gtk::ICON_SIZE_MENU);
+  secure_.set_tooltip_text("安全连接");
+  secure_.set_no_show_all(true);
+  statusRow_.pack_start(status_, Gtk::PACK_EXPAND_WIDGET);
+  statusRow_.pack_start(secure_, Gtk::PACK_SHRINK);
+  statusRow_.pack_start(progress_, Gtk::PACK_SHRINK);
   box_.pack_start(menuBar_, Gtk::PACK_SHRINK);
+  box_.pack_start(bars_, Gtk::PACK_SHRINK);
   box_.pack_start(strip_, Gtk::PACK_SHRINK);
   box_.pack_start(pages_, Gtk::PACK_EXPAND_WIDGET);
-  box_.pack_start(status_, Gtk::PACK_SHRINK);
+  box_.pack_start(statusRow_, Gtk::PACK_SHRINK);
   add(box_);
   box_.show_all();
   signal_key_press_event().connect(sigc::mem_fun(*this, &MainWindow::OnKey), false);
 }
 
 MainWindow::~MainWindow() { pendingTabMenu_.disconnect(); }
+
+void MainWindow::BuildStandardBar() {
+  struct Button {
+    int id;
+    const char* icon;
+    const char* text;
+  } buttons[] = {
+      {817, "go-previous", "后退"},  {818, "go-next", "前进"},  {809, "view-refresh", "刷新"},
+      {808, "process-stop", "停止"}, {819, "go-home", "主页"},
+  };
+  standard_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
+  standard_.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
+  for (const auto& b : buttons) {
+    auto* item = Gtk::manage(new Gtk::ToolButton());
+    item->set_icon_name(b.icon);
+    item->set_label(b.text);
+    item->set_tooltip_text(b.text);
+    int id = b.id;
+    item->signal_clicked().connect([this, id] {
+      if (frame_) frame_->OnCommand(id);
+    });
+    standard_.append(*item);
+    standardButtons_[id] = item;
+  }
+}
+
+Gtk::ToolButton* MainWindow::StandardButton(int id) const {
+  auto it = standardButtons_.find(id);
+  return it == standardButtons_.end() ? nullptr : it->second;
+}
+
+void MainWindow::SetAddressText(u16view text) {
+  std::string t = ToUtf8(text);
+  if (address_.get_text() != t) address_.set_text(t);
+}
+
+void MainWindow::FocusAddressBox() {
+  address_.grab_focus();
+  address_.select_region(0, -1);
+}
+
+void MainWindow::SetProgress(int percentage) {
+  if (percentage < 0) {
+    progress_.hide();
+    return;
+  }
+  progress_.set_fraction(std::min(percentage, 100) / 100.0);
+  progress_.show();
+}
+
+void MainWindow::SetSecureIndicator(bool secure) {
+  if (secure)
+    secure_.show();
+  else
+    secure_.hide();
+}
+
+FrameWindow::PagePointer MainWindow::PointerInPage(CChildFrame* child) const {
+  PagePointer p;
+  GtkWidget* w = PageWidget(child);
+  GdkWindow* win = w ? gtk_widget_get_window(w) : nullptr;
+  if (!win) return p;
+  GdkDisplay* d = gtk_widget_get_display(w);
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(d));
+  int x = 0, y = 0;
+  gdk_window_get_device_position(win, pointer, &x, &y, nullptr);
+  GtkAllocation a;
+  gtk_widget_get_allocation(w, &a);
+  // The right margin holds the scroll bar, the bottom margin the horizontal one.
+  const int margin = 16;
+  p.height = a.height - margin;
+  p.y = y;
+  p.inside = x >= 0 && y >= 0 && x < a.width - margin && y < a.height - margin;
+  return p;
+}
+
+int MainWindow::PageHeight(CChildFrame* child) const {
+  GtkWidget* w = PageWidget(child);
+  return w ? gtk_widget_get_allocated_height(w) : 0;
+}
 
 Gtk::MenuItem* MainWindow::MakeItem(const MenuItem& item) {
   if (item.IsSeparator()) return Gtk::manage(new Gtk::SeparatorMenuItem());
@@ -322,6 +420,7 @@ void MainWindow::RefreshCommandStates() {
     }
     item->set_sensitive(frame_->CommandEnabled(id));
   }
+  for (auto& [id, button] : standardButtons_) button->set_sensitive(frame_->CommandEnabled(id));
   refreshing_ = false;
 }
 

@@ -42,6 +42,16 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void SetTabEntryText(int index, u16view caption) override;
   void SetTabEntryIcon(int index, int icon) override;
   void RefreshCommandStates() override;
+  void SetAddressText(u16view text) override;
+  void FocusAddressBox() override;
+  void SetProgress(int percentage) override;
+  void SetSecureIndicator(bool secure) override;
+  PagePointer PointerInPage(CChildFrame* child) const override;
+  int PageHeight(CChildFrame* child) const override;
+  std::string AddressText() const { return address_.get_text(); }
+  bool SecureShown() const { return secure_.get_visible(); }
+  // The "Standard" bar's button for a command (tests press it like a user).
+  Gtk::ToolButton* StandardButton(int id) const;
   bool IsVisible() const override;
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }
   bool IsMaximized() const override { return state_ & GDK_WINDOW_STATE_MAXIMIZED; }
@@ -64,10 +74,18 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   bool OnEntryButton(GdkEventButton* e, Gtk::Widget* label);
   void ShowTabMenu(int index, guint32 time);
   bool OnKey(GdkEventKey* e);
+  void BuildStandardBar();
 
   CMainFrame* frame_ = nullptr;
   Gtk::Box box_{Gtk::ORIENTATION_VERTICAL};
   Gtk::MenuBar menuBar_;
+  Gtk::Box bars_{Gtk::ORIENTATION_HORIZONTAL};
+  Gtk::Toolbar standard_;
+  Gtk::Entry address_;
+  std::map<int, Gtk::ToolButton*> standardButtons_;
+  Gtk::Box statusRow_{Gtk::ORIENTATION_HORIZONTAL};
+  Gtk::ProgressBar progress_;
+  Gtk::Image secure_;
   Gtk::Notebook strip_;
   Gtk::Stack pages_;
   Gtk::Statusbar status_;

@@ -1,0 +1,119 @@
+// The real frame with real WebKit tabs against pages from a local server.
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include "app/frame_settings.h"
+#include "app/gtk/frame_host.h"
+#include "app/settings_file.h"
+#include "app/startup.h"
+#include "fakes/fake_ports.h"
+#include "fakes/temp_dir.h"
+#include "frame/child_frame.h"
+#include "frame/commands.h"
+#include "frame/gtk/main_window.h"
+#include "frame/main_frame.h"
+#include "support/pump.h"
+#include "support/test_server.h"
+
+using namespace std::chrono_literals;
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+class Tabs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
+    PrepareConfigFile();
+    host_ = std::make_unique<FrameHost>(FrameHost::Options{dir_.path() + "/", &prompts_});
+    host_->Show();
+    frame().OnDeferredStartup();
+  }
+  void TearDown() override {
+    frame().Close(CloseSource::System);
+    host_.reset();
+    PumpFor(50ms);
+  }
+  CMainFrame& frame() { return host_->frame(); }
+  MainWindow& window() { return host_->window(); }
+  std::vector<std::string> Entries() {
+    std::vector<std::string> out;
+    for (int i = 0; i < window().EntryCount(); ++i) out.push_back(window().EntryText(i));
+    return out;
+  }
+  bool CaptionIs(const std::string& c) { return window().get_title() == c; }
+
+  TempDir dir_;
+  FakePrompts prompts_;
+  TestServer server_;
+  std::unique_ptr<FrameHost> host_;
+};
+
+TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
+  for (auto t : {"One", "Two", "Three"})
+    ASSERT_NE(frame().OpenUrl(2, 2, FromUtf8(server_.Url(std::string("/t/") + t)), nullptr, true),
+              nullptr);
+  ASSERT_TRUE(PumpUntil([&] {
+    return Entries() == std::vector<std::string>{"One", "Two", "Three"};
+  })) << ::testing::PrintToString(Entries());
+  EXPECT_TRUE(PumpUntil([&] { return CaptionIs("Three - Zel浏览器"); })) << window().get_title();
+  EXPECT_EQ(window().SelectedTabEntry(), 2);
+
+  // Closing the active last tab brings its left neighbour forward.
+  frame().OnCommand(cmd::kCloseTab);
+  ASSERT_TRUE(PumpUntil([&] { return Entries().size() == 2; }));
+  EXPECT_EQ(frame().ActiveChild(), frame().TabAt(1));
+  EXPECT_TRUE(CaptionIs("Two - Zel浏览器")) << window().get_title();
+
+  // A user's click on the strip selects and activates.
+  window().strip().set_current_page(0);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == frame().TabAt(0); }));
+  EXPECT_TRUE(CaptionIs("One - Zel浏览器")) << window().get_title();
+
+  // A locked tab survives close all.
+  frame().ToggleLock(frame().TabAt(0));
+  frame().OnCommand(cmd::kCloseAll);
+  ASSERT_TRUE(PumpUntil([&] { return Entries().size() == 1; }));
+  PumpFor(200ms);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"One"});
+  EXPECT_TRUE(frame().TabAt(0)->locked);
+  EXPECT_TRUE(CaptionIs("One - Zel浏览器"));
+  EXPECT_EQ(server_.Hits("/t/One"), 1);
+}
+
+TEST_F(Tabs, LastPageClosedLeavesABlankTab) {
+  frame().OpenUrl(1, 2, FromUtf8(server_.Url("/t/Only")), nullptr, true);
+  ASSERT_TRUE(PumpUntil([&] { return Entries() == std::vector<std::string>{"Only"}; }));
+  frame().OnCommand(cmd::kCloseTab);
+  ASSERT_TRUE(PumpUntil([&] { return Entries() == std::vector<std::string>{"空白页"}; }))
+      << ::testing::PrintToString(Entries());
+  EXPECT_TRUE(PumpUntil([&] { return CaptionIs("空白页 - Zel浏览器"); })) << window().get_title();
+  // Closing the blank last tab does nothing.
+  frame().OnCommand(cmd::kCloseTab);
+  PumpFor(200ms);
+  EXPECT_EQ(Entries().size(), 1u);
+}
+
+TEST_F(Tabs, PageWindowsBecomeTabs) {
+  server_.SetPage("/opener", R"(<html><head><title>Opener</title></head><body>
+      <script>window.onload = function () { window.open("/t/Opened"); };</script></body></html>)");
+  frame().OpenUrl(2, 2, FromUtf8(server_.Url("/opener")), nullptr, true);
+  ASSERT_TRUE(PumpUntil([&] { return Entries().size() == 2; })) << ::testing::PrintToString(Entries());
+  ASSERT_TRUE(PumpUntil([&] {
+    auto e = Entries();
+    return std::find(e.begin(), e.end(), "Opened") != e.end();
+  })) << ::testing::PrintToString(Entries());
+  CChildFrame* opened = frame().TabAt(1);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_TRUE(opened->view()->newWindowMark);
+  EXPECT_EQ(opened->view()->openerIndex, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Gtk::Main kit(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
