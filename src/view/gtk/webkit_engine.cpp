@@ -1,0 +1,783 @@
+#include "view/gtk/webkit_engine.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zel {
+
+namespace {
+
+const char kBlank[] = "about:blank";
+
+std::string Str(const char* s) { return s ? s : ""; }
+
+// Copies every writable setting of from into to.
+void CopySettings(WebKitSettings* from, WebKitSettings* to) {
+  guint n = 0;
+  GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(from), &n);
+  for (guint i = 0; i < n; ++i) {
+    GParamSpec* p = specs[i];
+    const GParamFlags need = GParamFlags(G_PARAM_READABLE | G_PARAM_WRITABLE);
+    if ((p->flags & need) != need || (p->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED)))
+      continue;
+    GValue v = G_VALUE_INIT;
+    g_value_init(&v, p->value_type);
+    g_object_get_property(G_OBJECT(from), p->name, &v);
+    g_object_set_property(G_OBJECT(to), p->name, &v);
+    g_value_unset(&v);
+  }
+  g_free(specs);
+}
+
+// "Name: value" lines (CR LF or LF separated) into the request's headers.
+void AddHeaders(WebKitURIRequest* request, const u16& headers) {
+  SoupMessageHeaders* h = webkit_uri_request_get_http_headers(request);
+  if (!h || headers.empty()) return;
+  std::string text = ToUtf8(headers);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t colon = line.find(':');
+    if (colon == std::string::npos || colon == 0) continue;
+    std::string name = line.substr(0, colon);
+    std::string value = line.substr(colon + 1);
+    value.erase(0, value.find_first_not_of(" \t"));
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    soup_message_headers_append(h, name.c_str(), value.c_str());
+  }
+}
+
+// A JavaScript string literal holding s (UTF-8).
+std::string JsString(const std::string& s) {
+  std::string out = "\"";
+  for (size_t i = 0; i < s.size(); ++i) {
+    unsigned char c = s[i];
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      g_snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else if (c == 0xE2 && i + 2 < s.size() && (unsigned char)s[i + 1] == 0x80 &&
+               ((unsigned char)s[i + 2] == 0xA8 || (unsigned char)s[i + 2] == 0xA9)) {
+      out += (unsigned char)s[i + 2] == 0xA8 ? "\\u2028" : "\\u2029";  // line separators
+      i += 2;
+    } else {
+      out += char(c);
+    }
+  }
+  return out + "\"";
+}
+
+// Form-encoded text ("+" and %XX) back to its characters; bytes that are not UTF-8 become
+// U+FFFD.
+std::string FormDecode(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '+') {
+      out += ' ';
+    } else if (s[i] == '%' && i + 2 < s.size() && g_ascii_isxdigit(s[i + 1]) &&
+               g_ascii_isxdigit(s[i + 2])) {
+      out += char(g_ascii_xdigit_value(s[i + 1]) * 16 + g_ascii_xdigit_value(s[i + 2]));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  if (g_utf8_validate(out.data(), out.size(), nullptr)) return out;
+  char* valid = g_utf8_make_valid(out.data(), out.size());
+  std::string r = valid;
+  g_free(valid);
+  return r;
+}
+
+std::string HtmlEscape(const std::string& s) {
+  char* e = g_markup_escape_text(s.c_str(), -1);
+  std::string r = e;
+  g_free(e);
+  return r;
+}
+
+// A page that posts body (name=value&... form encoding) to uri as soon as it is parsed.
+std::string PostFormPage(const std::string& uri, const std::string& body) {
+  std::string html =
+      "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"
+      "<form method=\"post\" enctype=\"application/x-www-form-urlencoded\" "
+      "accept-charset=\"utf-8\" action=\"" + HtmlEscape(uri) + "\">";
+  size_t pos = 0;
+  while (pos <= body.size() && !body.empty()) {
+    size_t end = body.find('&', pos);
+    if (end == std::string::npos) end = body.size();
+    std::string pair = body.substr(pos, end - pos);
+    pos = end + 1;
+    if (pair.empty()) continue;
+    size_t eq = pair.find('=');
+    std::string name = FormDecode(pair.substr(0, eq));
+    std::string value = eq == std::string::npos ? "" : FormDecode(pair.substr(eq + 1));
+    html += "<input type=\"hidden\" name=\"" + HtmlEscape(name) + "\" value=\"" +
+            HtmlEscape(value) + "\">";
+  }
+  return html + "</form><script>document.forms[0].submit();</script></body></html>";
+}
+
+// The title question of a finished load.
+struct CompleteAsk {
+  std::weak_ptr<bool> alive;
+  WebKitEngine* engine;
+  unsigned gen;
+};
+
+struct ScriptCall {
+  std::weak_ptr<bool> alive;
+  std::function<void(const ScriptResult&)> done;
+};
+
+void OnScriptDone(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<ScriptCall> call(static_cast<ScriptCall*>(data));
+  GError* error = nullptr;
+  JSCValue* value =
+      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+  // An answer for an engine that is gone is dropped: its listener went with it.
+  if (call->alive.expired()) {
+    g_clear_error(&error);
+    g_clear_object(&value);
+    return;
+  }
+  ScriptResult r;
+  if (!value) {
+    r.error = FromUtf8(error ? error->message : "script failed");
+  } else if (jsc_value_is_undefined(value)) {
+    r.ok = true;
+    r.json = "null";
+  } else {
+    char* json = jsc_value_to_json(value, 0);
+    if (json) {
+      r.ok = true;
+      r.json = json;
+    } else {
+      JSCException* e = jsc_context_get_exception(jsc_value_get_context(value));
+      r.error = FromUtf8(e ? jsc_exception_get_message(e) : "value has no JSON form");
+      jsc_context_clear_exception(jsc_value_get_context(value));
+    }
+    g_free(json);
+  }
+  g_clear_error(&error);
+  g_clear_object(&value);
+  if (call->done) call->done(r);
+}
+
+}  // namespace
+
+WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
+                           WebKitSettings* base, WebKitUserContentManager* content)
+    : opener_(opener) {
+  WebKitSettings* settings = webkit_settings_new();
+  WebKitSettings* from = opener ? webkit_web_view_get_settings(opener) : base;
+  if (from) CopySettings(from, settings);
+  // Every window a page opens reaches the create signal; the view decides about popups.
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+  GObject* obj;
+  if (opener) {
+    obj = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener, "settings",
+                                settings, "user-content-manager",
+                                webkit_web_view_get_user_content_manager(opener), nullptr));
+  } else if (content) {
+    obj = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings",
+                                settings, "user-content-manager", content, nullptr));
+  } else {
+    obj = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings",
+                                settings, nullptr));
+  }
+  g_object_unref(settings);
+  view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(obj));
+  history_ = webkit_web_view_get_back_forward_list(view_);
+  cancellable_ = g_cancellable_new();
+
+  g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+  g_signal_connect(view_, "create", G_CALLBACK(OnCreate), this);
+  g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
+  g_signal_connect(view_, "load-failed", G_CALLBACK(OnLoadFailed), this);
+  g_signal_connect(view_, "notify::title", G_CALLBACK(OnTitle), this);
+  g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(OnProgress), this);
+  g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
+  g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(history_, "changed", G_CALLBACK(OnHistoryChanged), this);
+  // Not connected: "ready-to-show" (a new window's view is already in its tab when WebKit
+  // emits it) and "close" (window.close() from a script: the view logic decides about
+  // closing tabs, and WebKit does nothing by itself).
+}
+
+WebKitEngine::~WebKitEngine() {
+  alive_.reset();
+  events_ = nullptr;
+  if (postSource_) g_source_remove(postSource_);
+  if (completeTimer_) g_source_remove(completeTimer_);
+  g_cancellable_cancel(cancellable_);
+  g_object_unref(cancellable_);
+  g_signal_handlers_disconnect_by_data(history_, this);
+  g_signal_handlers_disconnect_by_data(view_, this);
+  gtk_widget_destroy(GTK_WIDGET(view_));
+  g_object_unref(view_);
+  g_clear_object(&pageSetup_);
+  g_clear_object(&printSettings_);
+}
+
+// ---- Events ----
+
+gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                      WebKitPolicyDecisionType type, WebKitEngine* self) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;  // WebKit's own choice
+  auto* nav = WEBKIT_NAVIGATION_POLICY_DECISION(decision);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+    // A link or form aimed at a window that does not exist yet. The page's new window is
+    // NewWindow2 (from create, which follows); the name goes with it to the new engine.
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(nav);
+    self->newWindowName_ = Str(webkit_navigation_action_get_frame_name(action));
+    self->newWindowUri_ = Str(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+    webkit_policy_decision_use(decision);
+    return TRUE;
+  }
+  // Keep the decision alive if the listener destroys this engine.
+  g_object_ref(decision);
+  bool use = self->DecideNavigation(nav);
+  if (use)
+    webkit_policy_decision_use(decision);
+  else
+    webkit_policy_decision_ignore(decision);
+  g_object_unref(decision);
+  return TRUE;
+}
+
+bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(decision);
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  std::string uri = Str(webkit_uri_request_get_uri(request));
+  const char* method = webkit_uri_request_get_http_method(request);
+  bool isPost = method && g_ascii_strcasecmp(method, "POST") == 0;
+  WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
+
+  if (postHelper_) {
+    // The generated form page and its submission were reported by StartPostLoad.
+    if (!isPost && g_str_has_prefix(uri.c_str(), "data:")) return true;
+    if (isPost && uri == postHelperTarget_) {
+      EndPostHelper();
+      return true;
+    }
+    EndPostHelper();  // something else took over
+  }
+
+  BeforeNavigateArgs args;
+  args.url = FromUtf8(uri);
+  args.isPost = isPost;
+  args.userGesture = webkit_navigation_action_is_user_gesture(action);
+  // WebKit names a target frame only for a window that does not exist yet, and does not
+  // say which frame of the page a navigation is for: every navigation counts as the
+  // top-level one.
+  args.topLevel = true;
+  args.targetFrame = FromUtf8(Str(webkit_navigation_action_get_frame_name(action)));
+  if (!openerTarget_.empty()) {
+    args.targetFrame = FromUtf8(openerTarget_);
+    openerTarget_.clear();
+  }
+  if (pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER)) {
+    args.flags = pending_->flags;
+    args.headers = pending_->headers;
+    pending_.reset();
+  }
+  if (!events_) return true;
+  events_->OnBeforeNavigate2(args);
+  return !args.cancel;
+}
+
+GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
+                                  WebKitEngine* self) {
+  std::string uri = Str(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+  bool gesture = webkit_navigation_action_is_user_gesture(action);
+  std::string name;
+  if (!self->newWindowUri_.empty() && self->newWindowUri_ == uri) name = self->newWindowName_;
+  self->newWindowName_.clear();
+  self->newWindowUri_.clear();
+  if (!self->events_) return nullptr;
+  Engine* target = self->events_->OnNewWindow2(FromUtf8(uri), gesture);
+  if (!target) return nullptr;  // the window is refused
+  auto* engine = dynamic_cast<WebKitEngine*>(target);
+  if (!engine || engine->opener_ != view) {
+    g_warning("NewWindow2 answered with an engine not created for this opener; window refused");
+    return nullptr;
+  }
+  engine->openerTarget_ = name;
+  return GTK_WIDGET(engine->view_);
+}
+
+void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, WebKitEngine* self) {
+  if (self->postHelper_) return;  // the generated form page
+  std::string uri = Str(webkit_web_view_get_uri(view));
+  switch (event) {
+    case WEBKIT_LOAD_STARTED:
+      self->loading_ = true;
+      self->failedUri_.reset();
+      if (self->completing_) {
+        // WebKit's error page for the failed load completes it; any other load comes after
+        // the last page's completion.
+        if (self->awaitErrorPage_)
+          self->DropComplete();
+        else
+          self->FinishComplete(std::nullopt);
+      }
+      break;
+    case WEBKIT_LOAD_COMMITTED: {
+      self->lastTitle_.clear();
+      self->pageTitle_.clear();
+      if (!self->events_) return;
+      std::weak_ptr<bool> alive = self->alive_;
+      self->events_->OnNavigateComplete2(FromUtf8(uri));
+      if (alive.expired()) return;
+      self->ReportCommandState();
+      if (alive.expired()) return;
+      // A title the page already has (one that came with the commit).
+      if (const char* t = webkit_web_view_get_title(view); t && *t) self->ReportTitle(t);
+      break;
+    }
+    case WEBKIT_LOAD_FINISHED: {
+      self->loading_ = false;
+      // A finished page: both values 0 (also after a failure or a stop).
+      if (self->events_) {
+        std::weak_ptr<bool> alive = self->alive_;
+        self->events_->OnProgressChange(0, 0);
+        if (alive.expired()) return;
+      }
+      if (self->failedUri_) {
+        // The failed address completes, without a title of its own. When WebKit shows its
+        // error page for it, that page's load brings the completion instead (the timer is
+        // there in case no page comes).
+        std::string failed = std::move(*self->failedUri_);
+        self->failedUri_.reset();
+        if (self->completing_) self->FinishComplete(std::nullopt);
+        self->completing_ = failed;
+        if (self->errorPageFollows_) {
+          self->awaitErrorPage_ = true;
+          self->completeTimer_ = g_timeout_add(1000, OnCompleteTimeout, self);
+        } else {
+          self->FinishComplete(std::nullopt);
+        }
+        break;
+      }
+      self->BeginComplete(uri);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+gboolean WebKitEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, const char* uri,
+                                    GError* error, WebKitEngine* self) {
+  if (self->postHelper_) return FALSE;
+  self->failedUri_ = Str(uri);
+  // WebKit's own handler shows an error page, except for loads that were stopped, replaced
+  // or handed to a download or a plug-in.
+  self->errorPageFollows_ =
+      !g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
+      !g_error_matches(error, WEBKIT_POLICY_ERROR,
+                       WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) &&
+      !g_error_matches(error, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD);
+  return FALSE;
+}
+
+void WebKitEngine::BeginComplete(const std::string& uri) {
+  if (completing_) FinishComplete(std::nullopt);
+  completing_ = uri;
+  if (const char* t = webkit_web_view_get_title(view_); t && *t) {
+    FinishComplete(std::string(t));
+    return;
+  }
+  // Ask the page for its title; the answer (or, should the page be stuck in a dialog, the
+  // timeout) completes the document.
+  unsigned gen = ++completeGen_;
+  completeTimer_ = g_timeout_add(1000, OnCompleteTimeout, this);
+  webkit_web_view_evaluate_javascript(view_, "document.title", -1, nullptr, nullptr, cancellable_,
+                                      OnCompleteTitle, new CompleteAsk{alive_, this, gen});
+}
+
+void WebKitEngine::DropComplete() {
+  completing_.reset();
+  awaitErrorPage_ = false;
+  ++completeGen_;
+  if (completeTimer_) g_source_remove(completeTimer_);
+  completeTimer_ = 0;
+}
+
+void WebKitEngine::OnCompleteTitle(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<CompleteAsk> ask(static_cast<CompleteAsk*>(data));
+  JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+  std::optional<std::string> title;
+  if (value && jsc_value_is_string(value)) {
+    char* t = jsc_value_to_string(value);
+    title = t ? t : "";
+    g_free(t);
+  }
+  g_clear_object(&value);
+  if (ask->alive.expired() || ask->engine->completeGen_ != ask->gen || !ask->engine->completing_)
+    return;
+  ask->engine->FinishComplete(title);
+}
+
+gboolean WebKitEngine::OnCompleteTimeout(gpointer data) {
+  auto* self = static_cast<WebKitEngine*>(data);
+  self->completeTimer_ = 0;
+  self->FinishComplete(std::nullopt);
+  return G_SOURCE_REMOVE;
+}
+
+void WebKitEngine::FinishComplete(const std::optional<std::string>& title) {
+  if (!completing_) return;
+  std::string uri = std::move(*completing_);
+  DropComplete();
+  std::weak_ptr<bool> alive = alive_;
+  // Trimmed as WebKit trims it; a page without a title is shown by its address.
+  if (title) {
+    std::string t = *title;
+    t.erase(0, t.find_first_not_of(" \t\r\n"));
+    t.erase(t.find_last_not_of(" \t\r\n") + 1);
+    pageTitle_ = t;
+    ReportTitle(t.empty() ? uri : t);
+    if (alive.expired()) return;
+  }
+  if (events_) events_->OnDocumentComplete(FromUtf8(uri), true);
+}
+
+void WebKitEngine::OnTitle(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
+  if (self->postHelper_) return;
+  // WebKit clears the title before the next page commits; that is no title of a page.
+  const char* t = webkit_web_view_get_title(view);
+  if (t && *t) self->ReportTitle(t);
+}
+
+void WebKitEngine::ReportTitle(const std::string& title) {
+  if (title.empty() || title == lastTitle_) return;
+  lastTitle_ = title;
+  if (events_) events_->OnTitleChange(FromUtf8(title));
+}
+
+void WebKitEngine::OnProgress(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
+  // Between the start and the end of a load: WebKit starts counting before the navigation
+  // is decided, and a cancelled navigation never starts.
+  if (self->postHelper_ || !self->events_ || !self->loading_) return;
+  double p = webkit_web_view_get_estimated_load_progress(view);
+  self->events_->OnProgressChange(int(std::clamp(p, 0.0, 1.0) * 10000 + 0.5), 10000);
+}
+
+void WebKitEngine::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint,
+                                 WebKitEngine* self) {
+  u16 text;
+  if (webkit_hit_test_result_context_is_link(hit))
+    text = FromUtf8(Str(webkit_hit_test_result_get_link_uri(hit)));
+  if (text == self->lastStatus_) return;
+  self->lastStatus_ = text;
+  if (self->events_) self->events_->OnStatusTextChange(text);
+}
+
+void WebKitEngine::OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer,
+                                    WebKitEngine* self) {
+  if (self->postHelper_) return;
+  self->ReportCommandState();
+}
+
+void WebKitEngine::ReportCommandState() {
+  if (!events_) return;
+  std::weak_ptr<bool> alive = alive_;
+  bool back = CanGoBack(), forward = CanGoForward();
+  events_->OnCommandStateChange(kCscNavigateBack, back);
+  if (alive.expired() || !events_) return;
+  events_->OnCommandStateChange(kCscNavigateForward, forward);
+}
+
+gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog,
+                                      WebKitEngine* self) {
+  if (!self->silent_) return FALSE;  // WebKit shows the dialog
+  // Silent: nothing pops up. A confirm answers no, a prompt gives null, and leaving a page
+  // that asks before unloading is allowed.
+  switch (webkit_script_dialog_get_dialog_type(dialog)) {
+    case WEBKIT_SCRIPT_DIALOG_CONFIRM:
+      webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
+      break;
+    case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
+      webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+// ---- Navigation ----
+
+void WebKitEngine::Navigate2(const NavRequest& request) {
+  CancelPostLoad();
+  std::string uri = ToUtf8(request.url);
+  if (uri.empty()) return;
+  if (!request.postData.empty()) {
+    // WebKit cannot load a request with a body, so a POST goes through a generated page
+    // whose form posts the fields of the body (name=value&... form encoding). It is reported
+    // and decided first, as the engine's own navigations are.
+    postLoad_ = PostLoad{uri, request.postData, request.flags, request.headers};
+    postSource_ = g_idle_add(StartPostLoad, this);
+    return;
+  }
+  const char* page = webkit_web_view_get_uri(view_);
+  std::string target = ToUtf8(request.targetFrame);
+  if ((request.flags & kNavOpenInNewWindow) && target.empty()) target = "_blank";
+  if (!target.empty() && target != "_self" && target != "_top" && target != "_parent" && page) {
+    // A named frame or window: the page opens it, so the name means what it means to the
+    // page (a frame of it, a window it opened, or a new window through create).
+    RunPageScript("window.open(" + JsString(uri) + "," + JsString(target) + ");");
+    return;
+  }
+  if ((request.flags & kNavNoHistory) && page) {
+    // The new page takes the place of the current one in the back/forward list.
+    pending_ = PendingNav{uri, request.flags, request.headers};
+    RunPageScript("location.replace(" + JsString(uri) + ");");
+    return;
+  }
+  LoadRequest(uri, request.flags, request.headers);
+}
+
+void WebKitEngine::LoadRequest(const std::string& uri, int flags, const u16& headers) {
+  pending_ = PendingNav{uri, flags, headers};
+  WebKitURIRequest* req = webkit_uri_request_new(uri.c_str());
+  AddHeaders(req, headers);
+  webkit_web_view_load_request(view_, req);
+  g_object_unref(req);
+}
+
+void WebKitEngine::RunPageScript(const std::string& script) {
+  webkit_web_view_evaluate_javascript(view_, script.c_str(), -1, nullptr, nullptr, cancellable_,
+                                      nullptr, nullptr);
+}
+
+gboolean WebKitEngine::StartPostLoad(gpointer data) {
+  auto* self = static_cast<WebKitEngine*>(data);
+  self->postSource_ = 0;
+  PostLoad post = std::move(*self->postLoad_);
+  self->postLoad_.reset();
+  if (self->events_) {
+    BeforeNavigateArgs args;
+    args.url = FromUtf8(post.uri);
+    args.flags = post.flags;
+    args.isPost = true;
+    args.postData = post.body;
+    args.headers = post.headers;
+    std::weak_ptr<bool> alive = self->alive_;
+    self->events_->OnBeforeNavigate2(args);
+    if (alive.expired() || args.cancel) return G_SOURCE_REMOVE;
+  }
+  // The form page submits while it is still loading, so WebKit replaces its back/forward
+  // entry with the posted page. Its script runs even where the view switched page scripts
+  // off; they are switched off again when the post leaves.
+  WebKitSettings* s = webkit_web_view_get_settings(self->view_);
+  if (!webkit_settings_get_enable_javascript_markup(s)) {
+    webkit_settings_set_enable_javascript_markup(s, TRUE);
+    self->restoreScripts_ = true;
+  }
+  self->postHelper_ = true;
+  self->postHelperTarget_ = post.uri;
+  std::string page = PostFormPage(post.uri, post.body);
+  // Loaded as a navigation of its own (WebKit gives it a back/forward entry, which the post
+  // then takes over; loading it as HTML text would replace the current page's entry).
+  char* encoded = g_base64_encode(reinterpret_cast<const guchar*>(page.data()), page.size());
+  std::string uri = std::string("data:text/html;charset=utf-8;base64,") + encoded;
+  g_free(encoded);
+  webkit_web_view_load_uri(self->view_, uri.c_str());
+  return G_SOURCE_REMOVE;
+}
+
+void WebKitEngine::CancelPostLoad() {
+  if (postSource_) g_source_remove(postSource_);
+  postSource_ = 0;
+  postLoad_.reset();
+  EndPostHelper();
+}
+
+void WebKitEngine::EndPostHelper() {
+  if (!postHelper_) return;
+  postHelper_ = false;
+  postHelperTarget_.clear();
+  if (restoreScripts_)
+    webkit_settings_set_enable_javascript_markup(webkit_web_view_get_settings(view_), FALSE);
+  restoreScripts_ = false;
+}
+
+void WebKitEngine::GoSteps(int steps) {
+  CancelPostLoad();
+  // As many steps as the list holds, like calling back or forward that many times.
+  GList* items = steps < 0 ? webkit_back_forward_list_get_back_list(history_)
+                           : webkit_back_forward_list_get_forward_list(history_);
+  int available = int(g_list_length(items));
+  g_list_free(items);
+  int n = std::min(std::abs(steps), available);
+  if (n == 0) return;
+  WebKitBackForwardListItem* item =
+      webkit_back_forward_list_get_nth_item(history_, steps < 0 ? -n : n);
+  if (item) webkit_web_view_go_to_back_forward_list_item(view_, item);
+}
+
+void WebKitEngine::GoBack(int steps) {
+  if (steps > 0) GoSteps(-steps);
+}
+
+void WebKitEngine::GoForward(int steps) {
+  if (steps > 0) GoSteps(steps);
+}
+
+void WebKitEngine::GoHome() {
+  // WebKit has no home page of its own.
+  CancelPostLoad();
+  LoadRequest(kBlank, 0, u16());
+}
+
+void WebKitEngine::Stop() {
+  CancelPostLoad();
+  webkit_web_view_stop_loading(view_);
+}
+
+void WebKitEngine::Refresh2(int level) {
+  CancelPostLoad();
+  if (level == kRefreshCompletely)
+    webkit_web_view_reload_bypass_cache(view_);
+  else
+    webkit_web_view_reload(view_);
+}
+
+u16 WebKitEngine::LocationURL() const { return FromUtf8(Str(webkit_web_view_get_uri(view_))); }
+
+std::string WebKitEngine::PageTitle() const {
+  const char* title = webkit_web_view_get_title(view_);
+  return title && *title ? title : pageTitle_;
+}
+
+u16 WebKitEngine::LocationName() const {
+  std::string title = PageTitle();
+  return title.empty() ? LocationURL() : FromUtf8(title);
+}
+
+bool WebKitEngine::Busy() const { return webkit_web_view_is_loading(view_); }
+bool WebKitEngine::CanGoBack() const { return webkit_web_view_can_go_back(view_); }
+bool WebKitEngine::CanGoForward() const { return webkit_web_view_can_go_forward(view_); }
+
+void WebKitEngine::SetRegisterAsBrowser(bool) {
+  // Nothing to register: every WebKit view can be targeted by name by the pages related to
+  // it (window.open and link targets find the windows they opened).
+}
+
+// ---- Scripts, history, settings ----
+
+void WebKitEngine::RunScript(u16view script, std::function<void(const ScriptResult&)> done) {
+  std::string text = ToUtf8(script);
+  auto* call = new ScriptCall{alive_, std::move(done)};
+  webkit_web_view_evaluate_javascript(view_, text.c_str(), gssize(text.size()), nullptr, nullptr,
+                                      cancellable_, OnScriptDone, call);
+}
+
+std::vector<TravelEntry> WebKitEngine::TravelLog(int* currentIndex) const {
+  std::vector<TravelEntry> out;
+  if (currentIndex) *currentIndex = -1;
+  if (!webkit_back_forward_list_get_current_item(history_)) return out;
+  GList* back = webkit_back_forward_list_get_back_list(history_);
+  GList* forward = webkit_back_forward_list_get_forward_list(history_);
+  int nb = int(g_list_length(back)), nf = int(g_list_length(forward));
+  g_list_free(back);
+  g_list_free(forward);
+  for (int i = -nb; i <= nf; ++i) {
+    WebKitBackForwardListItem* item = webkit_back_forward_list_get_nth_item(history_, i);
+    if (!item) continue;
+    if (i == 0 && currentIndex) *currentIndex = int(out.size());
+    out.push_back({FromUtf8(Str(webkit_back_forward_list_item_get_uri(item))),
+                   FromUtf8(Str(webkit_back_forward_list_item_get_title(item)))});
+  }
+  return out;
+}
+
+std::string WebKitEngine::SaveSession() const {
+  WebKitWebViewSessionState* state = webkit_web_view_get_session_state(view_);
+  if (!state) return {};
+  GBytes* bytes = webkit_web_view_session_state_serialize(state);
+  webkit_web_view_session_state_unref(state);
+  if (!bytes) return {};
+  gsize size = 0;
+  const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+  std::string out(data ? data : "", data ? size : 0);
+  g_bytes_unref(bytes);
+  return out;
+}
+
+bool WebKitEngine::RestoreSession(const std::string& saved) {
+  if (saved.empty()) return false;
+  GBytes* bytes = g_bytes_new(saved.data(), saved.size());
+  WebKitWebViewSessionState* state = webkit_web_view_session_state_new(bytes);
+  g_bytes_unref(bytes);
+  if (!state) return false;
+  CancelPostLoad();
+  webkit_web_view_restore_session_state(view_, state);
+  webkit_web_view_session_state_unref(state);
+  // The list is back; its current page is loaded as a history navigation.
+  WebKitBackForwardListItem* current = webkit_back_forward_list_get_current_item(history_);
+  if (!current) return false;
+  webkit_web_view_go_to_back_forward_list_item(view_, current);
+  ReportCommandState();
+  return true;
+}
+
+void WebKitEngine::SetLoadImages(bool on) {
+  webkit_settings_set_auto_load_images(webkit_web_view_get_settings(view_), on);
+}
+
+void WebKitEngine::SetScriptsEnabled(bool on) {
+  // The page's own scripts; scripts the system runs in the page (RunScript) still run.
+  if (postHelper_) {
+    restoreScripts_ = !on;
+    return;
+  }
+  webkit_settings_set_enable_javascript_markup(webkit_web_view_get_settings(view_), on);
+}
+
+void WebKitEngine::SetMediaEnabled(bool on) {
+  webkit_settings_set_enable_media(webkit_web_view_get_settings(view_), on);
+}
+
+void WebKitEngine::Focus() { gtk_widget_grab_focus(GTK_WIDGET(view_)); }
+
+// ---- Factory ----
+
+WebKitEngineFactory::WebKitEngineFactory(WebKitWebContext* context)
+    : context_(WEBKIT_WEB_CONTEXT(g_object_ref(context))) {}
+
+WebKitEngineFactory::~WebKitEngineFactory() {
+  g_clear_object(&base_);
+  g_clear_object(&content_);
+  g_object_unref(context_);
+}
+
+void WebKitEngineFactory::SetBaseSettings(WebKitSettings* settings) {
+  if (settings) g_object_ref(settings);
+  g_clear_object(&base_);
+  base_ = settings;
+}
+
+void WebKitEngineFactory::SetUserContentManager(WebKitUserContentManager* content) {
+  if (content) g_object_ref(content);
+  g_clear_object(&content_);
+  content_ = content;
+}
+
+std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
+  auto* opener = dynamic_cast<WebKitEngine*>(related);
+  return std::make_unique<WebKitEngine>(context_, opener ? opener->view() : nullptr, base_,
+                                        content_);
+}
+
+}  // namespace zel

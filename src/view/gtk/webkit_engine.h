@@ -1,0 +1,191 @@
+// The page engine of the GTK build: the engine port over one WebKitWebView.
+//
+// Events come from the view's signals:
+//   decide-policy (navigation)   -> BeforeNavigate2 (cancel ignores the navigation)
+//   decide-policy (new window)   -> nothing yet; the target name travels to the new engine
+//   create                       -> NewWindow2; the engine it returns receives the page
+//   load-changed committed       -> NavigateComplete2, CommandStateChange
+//   load-changed finished        -> ProgressChange(0, 0) at once; TitleChange and
+//                                   DocumentComplete once the page's title is known
+//   load-failed                  -> ProgressChange(0, 0) and DocumentComplete of the failed
+//                                   address (so the view never stays "loading"); when WebKit
+//                                   shows its error page, that page's load completes instead
+//   notify::estimated-load-progress -> ProgressChange(value * 10000, 10000) while loading
+//   notify::title                -> TitleChange (the address for a page without a title)
+//   mouse-target-changed         -> StatusTextChange (the link under the pointer, or "")
+//   back/forward list changed    -> CommandStateChange for back and forward
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "view/engine_port.h"
+
+namespace zel {
+
+class WebKitEngine : public Engine {
+ public:
+  // A new view in context. opener is the view of the page whose new-window request this
+  // engine answers (the new view then shares the opener's web process, settings defaults
+  // and user content); base gives the settings a top-level view starts from (copied, so
+  // per-tab switches never reach another tab); content is the user content manager of
+  // top-level views. Everything but context may be null.
+  WebKitEngine(WebKitWebContext* context, WebKitWebView* opener, WebKitSettings* base,
+               WebKitUserContentManager* content);
+  ~WebKitEngine() override;
+  WebKitEngine(const WebKitEngine&) = delete;
+  WebKitEngine& operator=(const WebKitEngine&) = delete;
+
+  WebKitWebView* view() const { return view_; }
+  // The folder that a save without a prompt writes into; the user's download folder (else
+  // the home folder) when never set.
+  void SetSaveFolder(const std::string& folder) { saveFolder_ = folder; }
+
+  void SetEvents(EngineEvents* events) override { events_ = events; }
+  void Navigate2(const NavRequest& request) override;
+  void GoBack(int steps) override;
+  void GoForward(int steps) override;
+  void GoHome() override;
+  void Stop() override;
+  void Refresh2(int level) override;
+  u16 LocationURL() const override;
+  u16 LocationName() const override;
+  bool Busy() const override;
+  bool CanGoBack() const override;
+  bool CanGoForward() const override;
+  void SetRegisterAsBrowser(bool on) override;
+  void SetSilent(bool on) override { silent_ = on; }
+  void ExecWB(int command, int option, int argument = 0) override;
+  void RunScript(u16view script, std::function<void(const ScriptResult&)> done) override;
+  std::vector<TravelEntry> TravelLog(int* currentIndex) const override;
+  std::string SaveSession() const override;
+  bool RestoreSession(const std::string& state) override;
+  void SetLoadImages(bool on) override;
+  void SetScriptsEnabled(bool on) override;
+  void SetMediaEnabled(bool on) override;
+  void Focus() override;
+  void* NativeWidget() override { return view_; }
+
+ private:
+  // What the engine itself asked for, reported with the BeforeNavigate2 it causes.
+  struct PendingNav {
+    std::string uri;
+    int flags = 0;
+    u16 headers;
+  };
+  // A POST from Navigate2, loaded through a generated form page (see Navigate2).
+  struct PostLoad {
+    std::string uri;
+    std::string body;
+    int flags = 0;
+    u16 headers;
+  };
+
+  static gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                 WebKitPolicyDecisionType type, WebKitEngine* self);
+  static GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
+                             WebKitEngine* self);
+  static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, WebKitEngine* self);
+  static gboolean OnLoadFailed(WebKitWebView* view, WebKitLoadEvent event, const char* uri,
+                               GError* error, WebKitEngine* self);
+  static void OnTitle(WebKitWebView* view, GParamSpec*, WebKitEngine* self);
+  static void OnProgress(WebKitWebView* view, GParamSpec*, WebKitEngine* self);
+  static void OnMouseTarget(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers,
+                            WebKitEngine* self);
+  static void OnHistoryChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
+                               gpointer removed, WebKitEngine* self);
+  static gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog,
+                                 WebKitEngine* self);
+  static gboolean StartPostLoad(gpointer self);
+  static void OnCompleteTitle(GObject* source, GAsyncResult* result, gpointer data);
+  static gboolean OnCompleteTimeout(gpointer self);
+
+  bool DecideNavigation(WebKitNavigationPolicyDecision* decision);
+  void LoadRequest(const std::string& uri, int flags, const u16& headers);
+  void RunPageScript(const std::string& script);
+  void CancelPostLoad();
+  void EndPostHelper();
+  void GoSteps(int steps);
+  void ReportCommandState();
+  void ReportTitle(const std::string& title);
+  void BeginComplete(const std::string& uri);
+  void FinishComplete(const std::optional<std::string>& title);
+  void DropComplete();
+  void SaveAs(bool prompt);
+  void SaveToFolder(const std::string& folder);
+  void PageSetup();
+  void Print();
+  void ShowProperties();
+  GtkWindow* ParentWindow() const;
+  // The page's title ("" when it has none): WebKit's, or the one the page gave when asked.
+  std::string PageTitle() const;
+
+  WebKitWebView* view_ = nullptr;
+  WebKitWebView* opener_ = nullptr;  // compared only, never used: it may be gone
+  WebKitBackForwardList* history_ = nullptr;
+  GCancellable* cancellable_ = nullptr;
+  EngineEvents* events_ = nullptr;
+  // Expires with the engine: late callbacks (script results, dialogs) check it first.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+  bool silent_ = false;
+  std::string saveFolder_;
+  u16 lastStatus_;
+  std::string lastTitle_;  // the last title reported for the current page
+  std::string pageTitle_;  // the current page's own title, once known
+  // A finished load whose DocumentComplete waits for the page's title (WebKit reports the
+  // title of a page without subresources only after the load has finished).
+  std::optional<std::string> completing_;
+  unsigned completeGen_ = 0;
+  guint completeTimer_ = 0;
+  bool loading_ = false;  // between load started and finished
+  std::optional<std::string> failedUri_;  // the load that failed, until it finishes
+  bool errorPageFollows_ = false;
+  bool awaitErrorPage_ = false;  // completing_ waits for WebKit's error page
+  std::optional<PendingNav> pending_;
+  // The target frame name of the new-window request this engine was created for, given
+  // to its first BeforeNavigate2.
+  std::string openerTarget_;
+  // The frame name of the last new-window navigation decision, for the create that follows.
+  std::string newWindowName_, newWindowUri_;
+
+  std::optional<PostLoad> postLoad_;  // waiting for its BeforeNavigate2
+  guint postSource_ = 0;
+  // The generated form page is loading: its own events are not the page's.
+  bool postHelper_ = false;
+  std::string postHelperTarget_;
+  bool restoreScripts_ = false;  // page scripts were switched on for the form page only
+
+  GtkPageSetup* pageSetup_ = nullptr;
+  GtkPrintSettings* printSettings_ = nullptr;
+
+  friend class WebKitEngineFactory;
+};
+
+class WebKitEngineFactory : public EngineFactory {
+ public:
+  explicit WebKitEngineFactory(WebKitWebContext* context);
+  ~WebKitEngineFactory() override;
+  WebKitEngineFactory(const WebKitEngineFactory&) = delete;
+  WebKitEngineFactory& operator=(const WebKitEngineFactory&) = delete;
+
+  // The settings new top-level views start from (each view gets its own copy).
+  void SetBaseSettings(WebKitSettings* settings);
+  // The user content (scripts, style sheets, filters) shared by all views.
+  void SetUserContentManager(WebKitUserContentManager* content);
+
+  // A page's new window must be given an engine made here with related = the opener's
+  // engine: WebKit only accepts a view that shares the opener's web process, and an engine
+  // made otherwise is refused by the opener's NewWindow2 (the window does not open).
+  std::unique_ptr<Engine> Create(Engine* related) override;
+
+ private:
+  WebKitWebContext* context_;
+  WebKitSettings* base_ = nullptr;
+  WebKitUserContentManager* content_ = nullptr;
+};
+
+}  // namespace zel

@@ -1,0 +1,21 @@
+#include "support/pump.h"
+
+#include <glib.h>
+
+namespace zel::test {
+
+bool PumpUntil(const std::function<bool()>& cond, std::chrono::milliseconds timeout) {
+  const gint64 end = g_get_monotonic_time() + gint64(timeout.count()) * 1000;
+  while (!cond()) {
+    if (g_get_monotonic_time() >= end) return cond();
+    // Sleep briefly when nothing is ready instead of spinning.
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+  }
+  return true;
+}
+
+void PumpFor(std::chrono::milliseconds time) {
+  PumpUntil([] { return false; }, time);
+}
+
+}  // namespace zel::test

@@ -1,0 +1,15 @@
+// Synthesized pointer input for GUI tests: events built like the X server's and handed to
+// GTK's own dispatch, so a page sees a real click (a user gesture) or a real hover.
+#pragma once
+
+#include <gtk/gtk.h>
+
+namespace zel::test {
+
+// Presses and releases button at (x, y) in widget coordinates; the widget must be
+// realized and shown.
+void ClickAt(GtkWidget* widget, double x, double y, unsigned button = 1);
+// Moves the pointer to (x, y) in widget coordinates.
+void MoveTo(GtkWidget* widget, double x, double y);
+
+}  // namespace zel::test
