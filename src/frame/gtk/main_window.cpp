@@ -79,7 +79,13 @@ MainWindow::MainWindow() {
   signal_key_press_event().connect(sigc::mem_fun(*this, &MainWindow::OnKey), false);
 }
 
-MainWindow::~MainWindow() { pendingTabMenu_.disconnect(); }
+MainWindow::~MainWindow() {
+  pendingTabMenu_.disconnect();
+  // Entries leave the strip before their widgets go.
+  selecting_ = true;
+  while (strip_.get_n_pages() > 0) strip_.remove_page(0);
+  entries_.clear();
+}
 
 void MainWindow::BuildStandardBar() {
   struct Button {
@@ -449,7 +455,8 @@ void MainWindow::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
   hide();
-  Gtk::Main::quit();
+  // The program's main loop ends with the frame (tests run the frame without one).
+  if (gtk_main_level() > 0) Gtk::Main::quit();
 }
 
 bool MainWindow::on_delete_event(GdkEventAny*) {

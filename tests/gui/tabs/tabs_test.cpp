@@ -51,9 +51,15 @@ class Tabs : public ::testing::Test {
 };
 
 TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
-  for (auto t : {"One", "Two", "Three"})
+  // One after the other, as a user opens them: each tab enters the strip when its first
+  // navigation survives.
+  int n = 0;
+  for (auto t : {"One", "Two", "Three"}) {
     ASSERT_NE(frame().OpenUrl(2, 2, FromUtf8(server_.Url(std::string("/t/") + t)), nullptr, true),
               nullptr);
+    ++n;
+    ASSERT_TRUE(PumpUntil([&] { return int(Entries().size()) == n; }));
+  }
   ASSERT_TRUE(PumpUntil([&] {
     return Entries() == std::vector<std::string>{"One", "Two", "Three"};
   })) << ::testing::PrintToString(Entries());
