@@ -119,7 +119,12 @@ TEST_F(Tabs, PageWindowsBecomeTabs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Gtk::Main kit(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  // Listing the tests needs no display.
+  std::unique_ptr<Gtk::Main> kit;
+  if (!::testing::GTEST_FLAG(list_tests)) {
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    kit = std::make_unique<Gtk::Main>(argc, argv);
+  }
   return RUN_ALL_TESTS();
 }
