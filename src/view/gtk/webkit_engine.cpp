@@ -203,10 +203,12 @@ WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
   g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
   g_signal_connect(view_, "load-failed", G_CALLBACK(OnLoadFailed), this);
   g_signal_connect(view_, "notify::title", G_CALLBACK(OnTitle), this);
+  g_signal_connect(view_, "notify::uri", G_CALLBACK(OnUri), this);
   g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(OnProgress), this);
   g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
   g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(history_, "changed", G_CALLBACK(OnHistoryChanged), this);
+  ConnectInput();
   // Not connected: "ready-to-show" (a new window's view is already in its tab when WebKit
   // emits it) and "close" (window.close() from a script: the view logic decides about
   // closing tabs, and WebKit does nothing by itself).
@@ -314,6 +316,21 @@ GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* a
   return GTK_WIDGET(engine->view_);
 }
 
+void WebKitEngine::OnUri(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
+  // A load reports its own address when it commits (the address also changes as soon as a
+  // load is asked for); only a move to another anchor of the committed page is told here.
+  if (self->loading_ || self->postHelper_ || !self->events_ || self->committedUri_.empty())
+    return;
+  std::string uri = Str(webkit_web_view_get_uri(view));
+  auto page = [](const std::string& u) { return u.substr(0, u.find('#')); };
+  if (uri == self->committedUri_ || page(uri) != page(self->committedUri_)) return;
+  self->committedUri_ = uri;
+  std::weak_ptr<bool> alive = self->alive_;
+  self->events_->OnNavigateComplete2(FromUtf8(uri));
+  if (alive.expired()) return;
+  self->ReportCommandState();
+}
+
 void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, WebKitEngine* self) {
   if (self->postHelper_) return;  // the generated form page
   std::string uri = Str(webkit_web_view_get_uri(view));
@@ -331,6 +348,7 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
       }
       break;
     case WEBKIT_LOAD_COMMITTED: {
+      self->committedUri_ = uri;
       self->lastTitle_.clear();
       self->pageTitle_.clear();
       if (!self->events_) return;

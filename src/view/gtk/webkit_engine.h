@@ -92,6 +92,8 @@ class WebKitEngine : public Engine {
   static gboolean OnLoadFailed(WebKitWebView* view, WebKitLoadEvent event, const char* uri,
                                GError* error, WebKitEngine* self);
   static void OnTitle(WebKitWebView* view, GParamSpec*, WebKitEngine* self);
+  // The address moved to another anchor of the same page, without a load.
+  static void OnUri(WebKitWebView* view, GParamSpec*, WebKitEngine* self);
   static void OnProgress(WebKitWebView* view, GParamSpec*, WebKitEngine* self);
   static void OnMouseTarget(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers,
                             WebKitEngine* self);
@@ -100,6 +102,12 @@ class WebKitEngine : public Engine {
   static gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog,
                                  WebKitEngine* self);
   static gboolean StartPostLoad(gpointer self);
+  // Mouse and key input on the page, seen before WebKit handles it.
+  static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, WebKitEngine* self);
+  static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, WebKitEngine* self);
+  void ConnectInput();
+  // Asks the page whether its focus is in an editable field, then reports the input.
+  void ReportWhenEditableKnown(UserInput input);
   static void OnCompleteTitle(GObject* source, GAsyncResult* result, gpointer data);
   static gboolean OnCompleteTimeout(gpointer self);
 
@@ -142,6 +150,7 @@ class WebKitEngine : public Engine {
   unsigned completeGen_ = 0;
   guint completeTimer_ = 0;
   bool loading_ = false;  // between load started and finished
+  std::string committedUri_;  // the address of the last committed load
   std::optional<std::string> failedUri_;  // the load that failed, until it finishes
   bool errorPageFollows_ = false;
   bool awaitErrorPage_ = false;  // completing_ waits for WebKit's error page

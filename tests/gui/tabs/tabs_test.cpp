@@ -14,6 +14,7 @@
 #include "frame/main_frame.h"
 #include "support/pump.h"
 #include "support/test_server.h"
+#include "tabs/frame_test.h"
 
 using namespace std::chrono_literals;
 using namespace zel;
@@ -21,34 +22,7 @@ using namespace zel::test;
 
 namespace {
 
-class Tabs : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
-    PrepareConfigFile();
-    host_ = std::make_unique<FrameHost>(FrameHost::Options{dir_.path() + "/", &prompts_});
-    host_->Show();
-    frame().OnDeferredStartup();
-  }
-  void TearDown() override {
-    frame().Close(CloseSource::System);
-    host_.reset();
-    PumpFor(50ms);
-  }
-  CMainFrame& frame() { return host_->frame(); }
-  MainWindow& window() { return host_->window(); }
-  std::vector<std::string> Entries() {
-    std::vector<std::string> out;
-    for (int i = 0; i < window().EntryCount(); ++i) out.push_back(window().EntryText(i));
-    return out;
-  }
-  bool CaptionIs(const std::string& c) { return window().get_title() == c; }
-
-  TempDir dir_;
-  FakePrompts prompts_;
-  TestServer server_;
-  std::unique_ptr<FrameHost> host_;
-};
+class Tabs : public FrameTest {};
 
 TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
   // One after the other, as a user opens them: each tab enters the strip when its first
@@ -118,13 +92,3 @@ TEST_F(Tabs, PageWindowsBecomeTabs) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  // Listing the tests needs no display.
-  std::unique_ptr<Gtk::Main> kit;
-  if (!::testing::GTEST_FLAG(list_tests)) {
-    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
-    kit = std::make_unique<Gtk::Main>(argc, argv);
-  }
-  return RUN_ALL_TESTS();
-}

@@ -1,0 +1,84 @@
+#include "tabs/frame_test.h"
+
+#include <gtkmm.h>
+
+#include <cstdio>
+
+#include "app/frame_settings.h"
+#include "app/settings_file.h"
+#include "app/startup.h"
+#include "frame/gtk/main_window.h"
+#include "support/synth_input.h"
+
+using namespace std::chrono_literals;
+
+namespace zel::test {
+
+void FrameTest::SetUp() {
+  SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
+  PrepareConfigFile();
+  host_ = std::make_unique<FrameHost>(FrameHost::Options{dir_.path() + "/", &prompts_});
+  host_->Show();
+  frame().OnDeferredStartup();
+}
+
+void FrameTest::TearDown() {
+  frame().Close(CloseSource::System);
+  host_.reset();
+  PumpFor(50ms);
+}
+
+CMainFrame& FrameTest::frame() { return host_->frame(); }
+MainWindow& FrameTest::window() { return host_->window(); }
+
+std::vector<std::string> FrameTest::Entries() {
+  std::vector<std::string> out;
+  for (int i = 0; i < window().EntryCount(); ++i) out.push_back(window().EntryText(i));
+  return out;
+}
+
+bool FrameTest::CaptionIs(const std::string& c) { return window().get_title() == c; }
+
+CChildFrame* FrameTest::OpenAndWait(const std::string& path, const std::string& title) {
+  CChildFrame* c = frame().OpenUrl(2, 2, FromUtf8(server_.Url(path)), nullptr, true);
+  if (!c) return nullptr;
+  bool ok = PumpUntil([&] {
+    return c->caption == FromUtf8(title) && c->view() && c->view()->loadState < 0;
+  });
+  return ok ? c : nullptr;
+}
+
+std::string FrameTest::Run(CChildFrame* tab, const std::string& script) {
+  bool done = false;
+  std::string out;
+  tab->view()->RunScript(FromUtf8(script), [&](const ScriptResult& r) {
+    if (r.ok) out = r.json;
+    done = true;
+  });
+  PumpUntil([&] { return done; }, 10s);
+  return out;
+}
+
+GtkWidget* FrameTest::PageOf(CChildFrame* tab) { return window().PageWidget(tab); }
+
+void FrameTest::Click(CChildFrame* tab, const std::string& id) {
+  std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +
+                                  "').getBoundingClientRect();return [r.left+r.width/2,"
+                                  "r.top+r.height/2];})()");
+  double x = 0, y = 0;
+  ASSERT_EQ(std::sscanf(json.c_str(), "[%lf,%lf]", &x, &y), 2) << "no element " << id;
+  ClickAt(PageOf(tab), x, y);
+}
+
+}  // namespace zel::test
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Listing the tests needs no display.
+  std::unique_ptr<Gtk::Main> kit;
+  if (!::testing::GTEST_FLAG(list_tests)) {
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    kit = std::make_unique<Gtk::Main>(argc, argv);
+  }
+  return RUN_ALL_TESTS();
+}

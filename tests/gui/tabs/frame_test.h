@@ -1,0 +1,44 @@
+// The real frame (window, tabs, WebKit engines) in the test process, with pages from a
+// local server and scripted prompts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/gtk/frame_host.h"
+#include "fakes/fake_ports.h"
+#include "fakes/temp_dir.h"
+#include "frame/child_frame.h"
+#include "frame/main_frame.h"
+#include "support/pump.h"
+#include "support/test_server.h"
+
+namespace zel::test {
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  CMainFrame& frame();
+  MainWindow& window();
+  std::vector<std::string> Entries();
+  bool CaptionIs(const std::string& c);
+  // Opens a server page in a new tab and waits until its title is on the tab.
+  CChildFrame* OpenAndWait(const std::string& path, const std::string& title);
+  // Runs a script in a tab's page and waits for its JSON answer ("" on failure).
+  std::string Run(CChildFrame* tab, const std::string& script);
+  // A real click (a user gesture for the page) on the element with the id.
+  void Click(CChildFrame* tab, const std::string& id);
+  GtkWidget* PageOf(CChildFrame* tab);
+
+  TempDir dir_;
+  FakePrompts prompts_;
+  TestServer server_;
+  std::unique_ptr<FrameHost> host_;
+};
+
+}  // namespace zel::test
