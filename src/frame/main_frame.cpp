@@ -903,6 +903,10 @@ void CMainFrame::SetFrameCaption(u16view caption) {
   ports_.window->SetCaption(active_ ? FrameCaptionFor(caption) : u16(caption));
 }
 
+void CMainFrame::RefreshCommandStates() {
+  if (ports_.window) ports_.window->RefreshCommandStates();
+}
+
 void CMainFrame::RefreshFrameCaption() {
   SetFrameCaption(active_ ? active_->caption : u16(kAppTitle));
 }

@@ -173,6 +173,7 @@ class CMainFrame {
   bool CommandEnabled(int id) const;
 
   void SetFrameCaption(u16view caption);
+  void RefreshCommandStates();
   // The caption for the active tab (or the empty caption without one).
   void RefreshFrameCaption();
 

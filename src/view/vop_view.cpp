@@ -373,8 +373,11 @@ void CVOPView::OnProgressChange(int progress, int progressMax) {
   } else if (wasLoading) {
     RefreshStoppedIcon();
   }
-  if (wasLoading != (pct >= 0) && frame_.toolbarRefreshMode == 2)
-    frame_.PostMessage(msg::kRefreshToolbars);
+  if (wasLoading != (pct >= 0)) {
+    if (frame_.toolbarRefreshMode == 2) frame_.PostMessage(msg::kRefreshToolbars);
+    // Stop is enabled while the page loads.
+    if (active) frame_.RefreshCommandStates();
+  }
   // Auto-scroll pauses while a page starts loading and goes on when it is done.
   if (active && autoScrollOn_) {
     MessageLoop* loop = frame_.loop();

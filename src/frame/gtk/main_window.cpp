@@ -286,8 +286,10 @@ void MainWindow::InsertTabEntry(int index, u16view caption, CChildFrame* child) 
   e->text.set_text(ToUtf8(caption));
   e->text.set_ellipsize(Pango::ELLIPSIZE_END);
   e->text.set_xalign(0);
-  e->text.set_size_request(std::max(minTabWidth_ - 40, 8), -1);
-  e->text.set_max_width_chars(std::max(maxTabWidth_ / 8, 2));
+  // The entry stays within the tab width limits: the text gets what the icon and the close
+  // button leave of the largest width.
+  e->text.set_size_request(std::max(maxTabWidth_ - 42, std::max(minTabWidth_ - 42, 24)), -1);
+  e->text.set_max_width_chars(1);
   e->close.set_relief(Gtk::RELIEF_NONE);
   e->close.set_focus_on_click(false);
   e->close.set_image_from_icon_name("window-close-symbolic", Gtk::ICON_SIZE_MENU);

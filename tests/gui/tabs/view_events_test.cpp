@@ -97,6 +97,7 @@ TEST_F(ViewEvents, BackAndForwardFollowTheHistory) {
   ASSERT_NE(back, nullptr);
   EXPECT_FALSE(back->get_sensitive());
   EXPECT_FALSE(forward->get_sensitive());
+  EXPECT_TRUE(PumpUntil([&] { return !window().StandardButton(cmd::kStop)->get_sensitive(); }));
   Click(tab, "link");  // to /t/Linked in the same tab
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Linked"; }));
   ASSERT_TRUE(PumpUntil([&] { return back->get_sensitive(); }));
