@@ -40,6 +40,24 @@ inline constexpr int kAutoScroll = 984;
 inline constexpr int kAutoRefresh = 994;
 inline constexpr int kScrollMode0 = 1038;      // 1038..1041: modes 0, 4, 2, 1
 inline constexpr int kScrollMode1 = 1041;
+// Filters
+inline constexpr int kPopupFilter = 850;        // Alt+P
+inline constexpr int kContentFilter = 1028;
+inline constexpr int kFloatingAdFilter = 1190;  // Alt+Y
+inline constexpr int kDialogFilter = 1192;
+inline constexpr int kAllFilters = 1393;
+inline constexpr int kAddToContentFilter = 1129;
+inline constexpr int kAllowSite = 1424;
+inline constexpr int kAnimations = 1111;
+inline constexpr int kNoFlash = 1112;
+inline constexpr int kNoActiveXDownload = 1191;
+// Page elements of the active tab (download-control bits)
+inline constexpr int kShowImages = 838;         // 0x10
+inline constexpr int kPlayVideos = 839;         // 0x20
+inline constexpr int kPlaySounds = 840;         // 0x40
+inline constexpr int kAllowScripts = 842;       // 0x80, checked when clear
+inline constexpr int kAllowJava = 862;          // 0x100, checked when clear
+inline constexpr int kAllowActiveX = 863;       // 0x200, checked when clear
 // File
 inline constexpr int kExit = 57665;
 

@@ -51,6 +51,11 @@ class FrameWindow {
   virtual PagePointer PointerInPage(CChildFrame* child) const = 0;
   virtual int PageHeight(CChildFrame* child) const = 0;
 
+  // The notification bar of a tab whose popup was blocked, and the desktop's alert sound.
+  virtual void ShowPopupBar(CChildFrame* child, u16view blockedAddress) = 0;
+  virtual void HidePopupBar(CChildFrame* child) = 0;
+  virtual void Beep() = 0;
+
   virtual bool IsVisible() const = 0;
   virtual bool IsMinimized() const = 0;
   virtual bool IsMaximized() const = 0;

@@ -11,6 +11,7 @@
 #include "frame/child_frame.h"
 #include "frame/commands.h"
 #include "frame/frame_window.h"
+#include "filters/popup_filter.h"
 #include "platform/clipboard_port.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
@@ -38,7 +39,10 @@ u16 FrameCaptionFor(u16view tabCaption) {
   return Format(u"%s - %s", TabCaptionFor(tabCaption), kAppTitle);
 }
 
-CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) { RegisterCommands(); }
+CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
+  RegisterCommands();
+  RegisterFilterCommands();
+}
 
 CMainFrame::~CMainFrame() {
   // Views go before the frame's ports do.
@@ -264,6 +268,7 @@ CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPV
     view->autoScrollWaitLoaded = autoScrollWaitLoaded;
     view->autoScrollExtra = false;
   }
+  view->ApplyPageElementFlags(false);
   // 9
   if (mode != 0 && startKind == 2) view->SetCurrentAddress(url);
   // 10: a reused tab comes forward when asked to, or when it is the only one.
@@ -813,6 +818,8 @@ void CMainFrame::OnRaiseRequest() {
 void CMainFrame::OnDeferredStartup() {
   if (deferredDone_) return;
   deferredDone_ = true;
+  // The filter lists are there before the first page can open a popup.
+  LoadFilterLists();
   // Host name for the proxy bypass of local addresses.
   u16 host = FromUtf8(g_get_host_name());
   if (host.size() > 255) host.resize(255);
@@ -854,7 +861,43 @@ bool CMainFrame::OnCommand(int id) {
 
 std::optional<bool> CMainFrame::CommandChecked(int id) const {
   CVOPView* v = ActiveView();
+  int flags = v ? v->pageElementFlags : settings_.ctlpro;
   switch (id) {
+    case cmd::kPopupFilter:
+      return filters_.switches.popup;
+    case cmd::kContentFilter:
+      return filters_.switches.content;
+    case cmd::kFloatingAdFilter:
+      return filters_.switches.floatingAd;
+    case cmd::kDialogFilter:
+      return filters_.switches.dialog;
+    case cmd::kAllFilters:
+      return filters_.AnyFilterOn();
+    case cmd::kShowImages:
+      return (flags & 0x10) != 0;
+    case cmd::kPlayVideos:
+      return (flags & 0x20) != 0;
+    case cmd::kPlaySounds:
+      return (flags & 0x40) != 0;
+    case cmd::kAllowScripts:
+      return (flags & 0x80) == 0;
+    case cmd::kAllowJava:
+      return (flags & 0x100) == 0;
+    case cmd::kAllowActiveX:
+      return (flags & 0x200) == 0;
+    case cmd::kNoActiveXDownload:
+      return activeXDownloadBan;
+    case cmd::kNoFlash: {
+      auto v = ports_.registry
+                   ? ports_.registry->GetDword(kHklmFlashCompat, u"Compatibility Flags")
+                   : std::nullopt;
+      return v && *v == 1024;
+    }
+    case cmd::kAnimations: {
+      auto v = ports_.registry ? ports_.registry->GetString(kHkcuIeMain, u"Play_Animations")
+                               : std::nullopt;
+      return v && !EqualsNoCase(*v, u"yes");
+    }
     case cmd::kActivateNewTabs:
       return settings_.activateNewTabs;
     case cmd::kStatusFilter:

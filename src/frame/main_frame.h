@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/frame_settings.h"
+#include "filters/filter_lists.h"
+#include "filters/floating_ad.h"
 #include "base/text.h"
 #include "frame/frame_window.h"
 #include "view/engine_port.h"
@@ -21,6 +23,8 @@ class CVOPView;
 class ClipboardPort;
 class KeyState;
 class PopupPolicy;
+class PopupFilter;
+class ContentFilterPort;
 class FrameWindow;
 class MessageLoop;
 class PromptPort;
@@ -45,6 +49,7 @@ class CMainFrame {
     EngineFactory* engines = nullptr;
     KeyState* keys = nullptr;
     ClipboardPort* clipboard = nullptr;
+    ContentFilterPort* contentFilter = nullptr;
   };
   explicit CMainFrame(const Ports& ports);
   ~CMainFrame();
@@ -126,6 +131,28 @@ class CMainFrame {
   bool FrameVisible() const;
   std::optional<FrameWindow::PagePointer> CursorInPage(CChildFrame* child) const;
   int PageHeight(CChildFrame* child) const;
+
+  // ---- Filters ----
+  FilterLists& filters() { return filters_; }
+  // The lists of blockage.ini and the allowed sites of Unblocksite.dat (deferred start-up).
+  void LoadFilterLists();
+  // The content filter's hook follows the switches: lists and switch go to the web processes.
+  void UpdateFilterHook();
+  // A popup of view's page was stopped: its opener's tab shows the notification bar.
+  void OnPopupBlocked(CVOPView& view, u16view url);
+  // Allow-this-site of a tab (command 1424 from its notification bar).
+  void AllowSiteOf(CChildFrame* child);
+  // The address the context menu or a drag acts on.
+  u16 contextAddress;
+  // Runs a script in a tab's top document; a failure shows "运行脚本错误!" while the
+  // report flag is on.
+  void RunPageScript(CChildFrame* child, const u16& script, const u16& language);
+  void RunFloatingAdScript(CChildFrame* child);
+  const PageScript& floatingAdScript() const { return floatingAd_; }
+  bool reportScriptErrors = true;
+  bool activeXDownloadBan = false;
+  // The page-element flags as the engine is given them (0x400 added under the ban).
+  int DeliveredElementFlags(const CVOPView& view) const;
 
   // Ports the views use.
   MessageLoop* loop() const { return ports_.loop; }
@@ -216,6 +243,15 @@ class CMainFrame {
   bool closed_ = false;
   bool inTabSelection_ = false;
   PopupPolicy* popupPolicy_ = nullptr;
+  FilterLists filters_;
+  std::unique_ptr<PopupFilter> popupFilter_;
+  PageScript floatingAd_;
+
+  void RegisterFilterCommands();
+  void SyncFilterSwitches();
+  void ToggleElementBit(int bit);
+  void LoadFloatingAd();
+  std::string ProgramPath(const char* relative) const;
 };
 
 // "%s - %s" with the tab caption (or "空白页" for an empty or blank page) and the title.

@@ -70,6 +70,28 @@ std::vector<MenuItem> MainMenu() {
       Popup(u"收藏(&A)", {}),
       Popup(u"工具(&T)",
             {
+                Popup(u"广告过滤(&A)",
+                      {
+                          Item(u"启用弹出窗口过滤器(&P)", cmd::kPopupFilter, u"Alt+P", true),
+                          Item(u"启用页面内容过滤器(&C)", cmd::kContentFilter, u"", true),
+                          Item(u"启用飘浮广告过滤器(&Y)", cmd::kFloatingAdFilter, u"Alt+Y", true),
+                          Item(u"启用对话框过滤器(&D)", cmd::kDialogFilter, u"", true),
+                          Separator(),
+                          Item(u"启用过滤器", cmd::kAllFilters, u"", true),
+                      }),
+                Popup(u"下载控制(&L)",
+                      {
+                          Item(u"显示图片(&I)", cmd::kShowImages, u"", true),
+                          Item(u"播放视频(&V)", cmd::kPlayVideos, u"", true),
+                          Item(u"播放页面声音(&S)", cmd::kPlaySounds, u"", true),
+                          Item(u"允许执行 Scripts(&R)", cmd::kAllowScripts, u"", true),
+                          Item(u"允许执行 Java(&J)", cmd::kAllowJava, u"", true),
+                          Item(u"允许执行 ActiveX(&X)", cmd::kAllowActiveX, u"", true),
+                          Separator(),
+                          Item(u"不使用Flash(&F)", cmd::kNoFlash, u"", true),
+                          Item(u"禁止下载ActiveX(&X)", cmd::kNoActiveXDownload, u"", true),
+                      }),
+                Separator(),
                 Item(u"在前台打开新页面", cmd::kActivateNewTabs, u"", true),
             }),
       Popup(u"帮助(&H)", {}),
@@ -93,6 +115,8 @@ std::vector<KeyBinding> MainKeys() {
       {u"Esc", cmd::kStop},
       {u"Shift+Esc", cmd::kStopAll},
       {u"Ctrl+F5", cmd::kRefreshCompletely},
+      {u"Alt+P", cmd::kPopupFilter},
+      {u"Alt+Y", cmd::kFloatingAdFilter},
   };
   for (int i = 0; i < 10; ++i)
     keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});

@@ -45,6 +45,9 @@ inline constexpr char16_t kHkcuIeMain[] =
     u"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main";
 inline constexpr char16_t kHkcuInternetSettings[] =
     u"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline constexpr char16_t kHklmFlashCompat[] =
+    u"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\ActiveX "
+    u"Compatibility\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 inline constexpr char16_t kHkcuTypedUrls[] =
     u"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
 

@@ -127,6 +127,8 @@ class Engine {
   virtual void SetLoadImages(bool on) = 0;
   virtual void SetScriptsEnabled(bool on) = 0;
   virtual void SetMediaEnabled(bool on) = 0;
+  // Background sounds of the page.
+  virtual void SetMuted(bool muted) {}
   virtual void Focus() = 0;
   // The toolkit widget that shows the page (GtkWidget* in the GTK build).
   virtual void* NativeWidget() = 0;

@@ -311,7 +311,27 @@ Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
   v->newWindowMark = true;
   child->pendingNewWindowFlags = child_.pendingNewWindowFlags;
   v->SetRegisterAsBrowser(true);
+  v->pageElementFlags = pageElementFlags;
+  v->ApplyPageElementFlags(false);
+  // One click lets one window through.
+  leftClick_ = false;
+  rightClick_ = false;
   return v->engine();
+}
+
+void CVOPView::ApplyPageElementFlags(bool reload) {
+  if (engine_) {
+    engine_->SetLoadImages(pageElementFlags & 0x10);
+    engine_->SetMediaEnabled(pageElementFlags & 0x20);
+    engine_->SetMuted(!(pageElementFlags & 0x40));
+    engine_->SetScriptsEnabled(!(pageElementFlags & 0x80));
+  }
+  if (!reload) return;
+  if (currentAddress_ == kBlank) {
+    SetTabIcon(1);
+    return;
+  }
+  Refresh2(kRefreshNormal);
 }
 
 void CVOPView::OnNavigateComplete2(u16view url) {

@@ -71,6 +71,11 @@ class CVOPView : public CHtmlViewBase {
   bool leftClickFlag() const { return leftClick_; }
   bool rightClickFlag() const { return rightClick_; }
   const u16& pendingNewTabAddress() const { return pendingNewTabAddress_; }
+  // No navigation of this view has survived yet (the tab is not in the strip).
+  bool FirstNavigationPending() const { return !firstSurvived_; }
+  // Page elements: the download-control flags go to the engine (images, media, sound,
+  // scripts); with reload the page loads again as after a switch.
+  void ApplyPageElementFlags(bool reload);
 
   // Auto-scroll (984) and auto-refresh (994).
   void SetAutoScroll(bool on);

@@ -45,6 +45,7 @@ class FakeEngine : public Engine {
   void SetLoadImages(bool on) override { images = on; }
   void SetScriptsEnabled(bool on) override { scriptsOn = on; }
   void SetMediaEnabled(bool on) override { media = on; }
+  void SetMuted(bool m) override { muted = m; }
   void Focus() override { ++focusCount; }
   void* NativeWidget() override { return this; }
 
@@ -61,7 +62,7 @@ class FakeEngine : public Engine {
   u16 location, title, pending;
   std::string session;
   bool busy = false, silent = false, registeredAsBrowser = false;
-  bool images = true, scriptsOn = true, media = true;
+  bool images = true, scriptsOn = true, media = true, muted = false;
   int focusCount = 0;
 };
 

@@ -42,6 +42,9 @@ class FakeWindow : public FrameWindow {
   void SetSecureIndicator(bool s) override { secure = s; }
   PagePointer PointerInPage(CChildFrame*) const override { return pointer; }
   int PageHeight(CChildFrame*) const override { return pageHeight; }
+  void ShowPopupBar(CChildFrame* c, u16view url) override { popupBars[c] = u16(url); }
+  void HidePopupBar(CChildFrame* c) override { popupBars.erase(c); }
+  void Beep() override { ++beeps; }
   bool IsVisible() const override { return visible; }
   bool IsMinimized() const override { return minimized; }
   bool IsMaximized() const override { return maximized; }
@@ -62,6 +65,8 @@ class FakeWindow : public FrameWindow {
   int addressFocus = 0, progress = -10, pageHeight = 400;
   bool secure = false;
   PagePointer pointer;
+  std::map<CChildFrame*, u16> popupBars;
+  int beeps = 0;
   std::vector<CChildFrame*> hosted;
   CChildFrame* shownView = nullptr;
   std::vector<Entry> entries;

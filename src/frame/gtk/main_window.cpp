@@ -19,6 +19,12 @@ struct MainWindow::Entry {
   CChildFrame* child = nullptr;
 };
 
+struct MainWindow::Page {
+  Gtk::Box box{Gtk::ORIENTATION_VERTICAL};
+  Gtk::InfoBar bar;
+  Gtk::Label text;
+};
+
 bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods) {
   *mods = Gdk::ModifierType(0);
   std::vector<u16> parts = Split(key, u'+');
@@ -85,6 +91,7 @@ MainWindow::~MainWindow() {
   selecting_ = true;
   while (strip_.get_n_pages() > 0) strip_.remove_page(0);
   entries_.clear();
+  while (!pageHosts_.empty()) RemoveChildView(pageHosts_.begin()->first);
 }
 
 void MainWindow::BuildStandardBar() {
@@ -247,24 +254,71 @@ void MainWindow::AddChildView(CChildFrame* child) {
   auto* w = static_cast<GtkWidget*>(child->view()->engine()->NativeWidget());
   if (!w) return;
   views_[child] = w;
-  gtk_container_add(GTK_CONTAINER(pages_.gobj()), w);
+  auto page = std::make_unique<Page>();
+  page->text.set_xalign(0);
+  page->text.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
+  dynamic_cast<Gtk::Container*>(page->bar.get_content_area())->add(page->text);
+  page->bar.add_button("允许此站点的弹出窗口", 1424);
+  page->bar.set_show_close_button(true);
+  page->bar.set_message_type(Gtk::MESSAGE_INFO);
+  page->bar.signal_response().connect([this, child](int response) {
+    if (!frame_) return;
+    if (response == 1424)
+      frame_->AllowSiteOf(child);
+    else
+      HidePopupBar(child);
+  });
+  page->bar.set_no_show_all(true);
+  page->text.show();
+  page->box.pack_start(page->bar, Gtk::PACK_SHRINK);
+  gtk_box_pack_start(GTK_BOX(page->box.gobj()), w, TRUE, TRUE, 0);
   gtk_widget_show(w);
+  page->box.show();
+  pages_.add(page->box);
+  pageHosts_[child] = std::move(page);
   // A tab not yet shown keeps the page that is in front.
   if (auto* current = pages_.get_visible_child())
-    if (current->gobj() != w) pages_.set_visible_child(*current);
+    if (current != &pageHosts_[child]->box) pages_.set_visible_child(*current);
 }
 
 void MainWindow::RemoveChildView(CChildFrame* child) {
   auto it = views_.find(child);
   if (it == views_.end()) return;
-  gtk_container_remove(GTK_CONTAINER(pages_.gobj()), it->second);
+  auto host = pageHosts_.find(child);
+  if (host != pageHosts_.end()) {
+    gtk_container_remove(GTK_CONTAINER(host->second->box.gobj()), it->second);
+    pages_.remove(host->second->box);
+    pageHosts_.erase(host);
+  }
   views_.erase(it);
 }
 
 void MainWindow::ShowChildView(CChildFrame* child) {
-  auto it = views_.find(child);
-  if (it == views_.end()) return;
-  gtk_stack_set_visible_child(pages_.gobj(), it->second);
+  auto it = pageHosts_.find(child);
+  if (it == pageHosts_.end()) return;
+  pages_.set_visible_child(it->second->box);
+}
+
+void MainWindow::ShowPopupBar(CChildFrame* child, u16view blockedAddress) {
+  auto it = pageHosts_.find(child);
+  if (it == pageHosts_.end()) return;
+  it->second->text.set_text("已阻止弹出窗口: " + ToUtf8(blockedAddress));
+  it->second->bar.show();
+}
+
+void MainWindow::HidePopupBar(CChildFrame* child) {
+  auto it = pageHosts_.find(child);
+  if (it != pageHosts_.end()) it->second->bar.hide();
+}
+
+std::string MainWindow::PopupBarText(CChildFrame* child) const {
+  auto it = pageHosts_.find(child);
+  if (it == pageHosts_.end() || !it->second->bar.get_visible()) return std::string();
+  return it->second->text.get_text();
+}
+
+void MainWindow::Beep() {
+  if (auto display = get_display()) display->beep();
 }
 
 MainWindow::Entry* MainWindow::EntryAt(int index) const {

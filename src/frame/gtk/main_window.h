@@ -48,6 +48,11 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void SetSecureIndicator(bool secure) override;
   PagePointer PointerInPage(CChildFrame* child) const override;
   int PageHeight(CChildFrame* child) const override;
+  void ShowPopupBar(CChildFrame* child, u16view blockedAddress) override;
+  void HidePopupBar(CChildFrame* child) override;
+  void Beep() override;
+  // The text of a tab's notification bar; empty when the bar is hidden.
+  std::string PopupBarText(CChildFrame* child) const;
   std::string AddressText() const { return address_.get_text(); }
   bool SecureShown() const { return secure_.get_visible(); }
   // The "Standard" bar's button for a command (tests press it like a user).
@@ -89,6 +94,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   Gtk::Notebook strip_;
   Gtk::Stack pages_;
   Gtk::Statusbar status_;
+  struct Page;  // a tab's page: its notification bar above the engine's widget
+  std::map<CChildFrame*, std::unique_ptr<Page>> pageHosts_;
   std::map<CChildFrame*, GtkWidget*> views_;
   std::map<Gtk::Widget*, std::unique_ptr<Entry>> entries_;  // by page widget of the strip
   std::map<int, Gtk::MenuItem*> commandItems_;

@@ -66,6 +66,7 @@ class WebKitEngine : public Engine {
   void SetLoadImages(bool on) override;
   void SetScriptsEnabled(bool on) override;
   void SetMediaEnabled(bool on) override;
+  void SetMuted(bool muted) override { webkit_web_view_set_is_muted(view_, muted); }
   void Focus() override;
   void* NativeWidget() override { return view_; }
 
