@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "base/files.h"
+#include "res/page_scripts.h"
 #include "filters/content_filter_port.h"
 #include "filters/popup_filter.h"
 #include "frame/child_frame.h"
@@ -100,7 +101,11 @@ void CMainFrame::ToggleElementBit(int bit) {
   v->pageElementFlags ^= bit;
   // The last applied flags are what new tabs without an opener start from.
   settings_.ctlpro = v->pageElementFlags;
-  v->ApplyPageElementFlags(!(ports_.keys && ports_.keys->Ctrl()));
+  bool ctrl = ports_.keys && ports_.keys->Ctrl();
+  v->ApplyPageElementFlags(!ctrl);
+  // Images switched back on without a reload: the page's missing images load again.
+  if (ctrl && bit == 0x10 && (v->pageElementFlags & 0x10))
+    RunPageScript(active_, FromUtf8(kReloadImagesJs), u"JavaScript");
   if (ports_.window) ports_.window->RefreshCommandStates();
 }
 

@@ -179,11 +179,17 @@ TEST_F(Popups, PageElementSwitchesReachTheEngine) {
   EXPECT_EQ(frame_.CommandChecked(cmd::kAllowScripts), false);
   frame_.OnCommand(cmd::kPlaySounds);
   EXPECT_TRUE(EngineOf(a)->muted);
+  // Images back on without a reload: the broken images load again by script.
+  frame_.OnCommand(cmd::kShowImages);
+  EXPECT_TRUE(EngineOf(a)->images);
+  ASSERT_FALSE(EngineOf(a)->scripts.empty());
+  EXPECT_NE(EngineOf(a)->scripts.back().find(u"img.src = src"), u16::npos);
   // A tab opened from this one takes its flags.
   keys_.ctrl = false;
   a->view()->OnUserInput(UserInput::LeftDown, false, false);
   Engine* e = a->view()->OnNewWindow2(u"http://site/w.htm", true);
-  EXPECT_FALSE(static_cast<FakeEngine*>(e)->images);
+  EXPECT_TRUE(static_cast<FakeEngine*>(e)->muted);
+  EXPECT_FALSE(static_cast<FakeEngine*>(e)->scriptsOn);
   frame_.OnCommand(cmd::kNoActiveXDownload);
   EXPECT_EQ(frame_.DeliveredElementFlags(*a->view()) & 0x400, 0x400);
 }

@@ -701,6 +701,14 @@ void WebKitEngine::RunScript(u16view script, std::function<void(const ScriptResu
                                       cancellable_, OnScriptDone, call);
 }
 
+bool WebKitEngine::IsSecure() const {
+  // TLS with a certificate that has no errors.
+  GTlsCertificate* certificate = nullptr;
+  GTlsCertificateFlags errors = GTlsCertificateFlags(0);
+  return webkit_web_view_get_tls_info(view_, &certificate, &errors) && certificate &&
+         errors == 0;
+}
+
 std::vector<TravelEntry> WebKitEngine::TravelLog(int* currentIndex) const {
   std::vector<TravelEntry> out;
   if (currentIndex) *currentIndex = -1;

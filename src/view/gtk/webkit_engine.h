@@ -56,6 +56,7 @@ class WebKitEngine : public Engine {
   bool Busy() const override;
   bool CanGoBack() const override;
   bool CanGoForward() const override;
+  bool IsSecure() const override;
   void SetRegisterAsBrowser(bool on) override;
   void SetSilent(bool on) override { silent_ = on; }
   void ExecWB(int command, int option, int argument = 0) override;
