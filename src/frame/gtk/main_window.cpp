@@ -19,6 +19,18 @@ struct MainWindow::Entry {
   CChildFrame* child = nullptr;
 };
 
+namespace {
+// What a window title or a tab shows of a text: a page's megabyte title would only cost the
+// layout seconds for nothing anyone can read.
+std::string Shown(u16view text) {
+  constexpr size_t kMax = 512;
+  if (text.size() <= kMax) return ToUtf8(text);
+  size_t n = kMax;
+  if (text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  return ToUtf8(text.substr(0, n)) + "…";
+}
+}  // namespace
+
 struct MainWindow::Page {
   Gtk::Box box{Gtk::ORIENTATION_VERTICAL};
   Gtk::InfoBar bar;
@@ -242,7 +254,7 @@ GtkWidget* MainWindow::PageWidget(CChildFrame* child) const {
   return it == views_.end() ? nullptr : it->second;
 }
 
-void MainWindow::SetCaption(u16view text) { set_title(ToUtf8(text)); }
+void MainWindow::SetCaption(u16view text) { set_title(Shown(text)); }
 
 void MainWindow::SetStatusText(u16view text) {
   status_.pop();
@@ -337,7 +349,7 @@ void MainWindow::InsertTabEntry(int index, u16view caption, CChildFrame* child) 
   auto e = std::make_unique<Entry>();
   e->child = child;
   e->icon.set(TabIcon(0));
-  e->text.set_text(ToUtf8(caption));
+  e->text.set_text(Shown(caption));
   e->text.set_ellipsize(Pango::ELLIPSIZE_END);
   e->text.set_xalign(0);
   // The entry stays within the tab width limits: the text gets what the icon and the close
@@ -393,8 +405,8 @@ int MainWindow::SelectedTabEntry() const { return strip_.get_current_page(); }
 
 void MainWindow::SetTabEntryText(int index, u16view caption) {
   if (Entry* e = EntryAt(index)) {
-    e->text.set_text(ToUtf8(caption));
-    e->label.set_tooltip_text(ToUtf8(caption));
+    e->text.set_text(Shown(caption));
+    e->label.set_tooltip_text(Shown(caption));
   }
 }
 
