@@ -454,6 +454,10 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   }
 }
 
+void CVOPView::OnScriptError() {
+  if (IsActiveView()) frame_.SetStatusText(u"Script Error!");
+}
+
 // ---------------------------------------------------------------------------------------
 // Auto-scroll and auto-refresh
 

@@ -122,6 +122,8 @@ class CVOPView : public CHtmlViewBase {
   Engine* OnNewWindow2(const u16& url, bool userGesture) override;
   void OnDocumentComplete(u16view url, bool topLevel) override;
   bool OnUserInput(UserInput input, bool ctrl, bool editable) override;
+  // A script of the page failed: no dialog, "Script Error!" in the status bar.
+  void OnScriptError();
 
  private:
   void SecondStage(BeforeNavigateArgs& args);

@@ -366,3 +366,17 @@ TEST_F(View, AutoRefreshEveryMinute) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(View, ScriptErrorsGoToTheStatusBarOfTheActiveTab) {
+  CChildFrame* a = OpenPage("http://site/a.htm", "A");
+  CChildFrame* b = OpenPage("http://site/b.htm", "B");
+  a->view()->OnScriptError();
+  EXPECT_TRUE(window_.status.empty());
+  b->view()->OnScriptError();
+  EXPECT_EQ(window_.status, u"Script Error!");
+  EXPECT_TRUE(prompts_.messages.empty());
+}
+
+}  // namespace
