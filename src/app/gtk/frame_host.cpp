@@ -5,6 +5,7 @@
 #include "app/frame_settings.h"
 #include "app/startup.h"
 #include "base/files.h"
+#include "filters/gtk/content_filter_host.h"
 #include "frame/commands.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
@@ -49,6 +50,9 @@ struct FrameHost::Parts {
 FrameHost::FrameHost(const Options& o) {
   std::string profile = JoinPath(o.programFolder, kProfileSub);
   context_ = MakeWebContext(profile);
+  // Before any view: WebKit takes the hook's module folder when its first process starts.
+  // Until the lists are loaded the index is stale and every request loads.
+  contentFilter_ = std::make_unique<ContentFilterHost>(context_);
   parts_ = std::make_unique<Parts>(context_, profile);
   Parts& p = *parts_;
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
@@ -63,6 +67,7 @@ FrameHost::~FrameHost() {
   // The tabs (and their engines) go before the window and the engine context.
   parts_->frame.reset();
   parts_.reset();
+  contentFilter_.reset();
   if (context_) g_object_unref(context_);
 }
 

@@ -13,6 +13,7 @@
 namespace zel {
 
 class CMainFrame;
+class ContentFilterHost;
 class MainWindow;
 class PromptPort;
 
@@ -32,11 +33,15 @@ class FrameHost {
   CMainFrame& frame();
   MainWindow& window();
   WebKitWebContext* context() const { return context_; }
+  // The request hook of the content filter on this context; the frame's owner sends it
+  // the lists once they are loaded and after each change.
+  ContentFilterHost& contentFilter() { return *contentFilter_; }
 
  private:
   struct Parts;
   std::unique_ptr<Parts> parts_;
   WebKitWebContext* context_ = nullptr;
+  std::unique_ptr<ContentFilterHost> contentFilter_;
 };
 
 }  // namespace zel
