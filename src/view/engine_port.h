@@ -92,6 +92,8 @@ class EngineEvents {
   // Input on the page. ctrl: Ctrl was held; editable: the focus is in an editable field.
   // Returns true when the input was used up and must not reach the page.
   virtual bool OnUserInput(UserInput input, bool ctrl, bool editable) { return false; }
+  // A script of the page failed.
+  virtual void OnScriptError() {}
 };
 
 class Engine {

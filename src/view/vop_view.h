@@ -123,7 +123,7 @@ class CVOPView : public CHtmlViewBase {
   void OnDocumentComplete(u16view url, bool topLevel) override;
   bool OnUserInput(UserInput input, bool ctrl, bool editable) override;
   // A script of the page failed: no dialog, "Script Error!" in the status bar.
-  void OnScriptError();
+  void OnScriptError() override;
 
  private:
   void SecondStage(BeforeNavigateArgs& args);

@@ -36,8 +36,19 @@ gboolean OnSendRequest(WebKitWebPage* page, WebKitURIRequest* request,
   return FALSE;
 }
 
+// A script error of the page: the view shows it in the status bar instead of a dialog.
+void OnConsoleMessage(WebKitWebPage* page, WebKitConsoleMessage* message, gpointer) {
+  if (webkit_console_message_get_source(message) != WEBKIT_CONSOLE_MESSAGE_SOURCE_JAVASCRIPT ||
+      webkit_console_message_get_level(message) != WEBKIT_CONSOLE_MESSAGE_LEVEL_ERROR)
+    return;
+  webkit_web_page_send_message_to_view(
+      page, webkit_user_message_new(zel::kScriptErrorMessage, nullptr), nullptr, nullptr, nullptr);
+}
+
 void OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, gpointer) {
   g_signal_connect(page, "send-request", G_CALLBACK(OnSendRequest), nullptr);
+  if (g_signal_lookup("console-message-sent", WEBKIT_TYPE_WEB_PAGE))
+    g_signal_connect(page, "console-message-sent", G_CALLBACK(OnConsoleMessage), nullptr);
 }
 
 gboolean OnExtensionMessage(WebKitWebExtension*, WebKitUserMessage* message, gpointer) {

@@ -58,7 +58,7 @@ FrameHost::FrameHost(const Options& o) {
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
   p.frame = std::make_unique<CMainFrame>(
       CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
-                        &p.clipboard});
+                        &p.clipboard, contentFilter_.get()});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.window.AttachFrame(p.frame.get());
 }

@@ -13,25 +13,26 @@
 #include <string>
 
 #include "base/text.h"
+#include "filters/content_filter_port.h"
 #include "filters/filter_lists.h"
 #include "filters/filter_message.h"
 
 namespace zel {
 
-class ContentFilterHost {
+class ContentFilterHost : public ContentFilterPort {
  public:
   // The module is looked up in ZEL_WEBEXT_DIR when that is set, else in "webext" beside
   // the executable, else in the install's module folder. Until Update, the web processes
   // start with lists and hookActive as given here.
   explicit ContentFilterHost(WebKitWebContext* context, const FilterLists& lists = FilterLists(),
                              bool hookActive = FilterSwitches{}.content);
-  ~ContentFilterHost();
+  ~ContentFilterHost() override;
   ContentFilterHost(const ContentFilterHost&) = delete;
   ContentFilterHost& operator=(const ContentFilterHost&) = delete;
 
   // The content lists, the index state and the content switch go to every running web
   // process (each rebuilds its index) and become the start state of later ones.
-  void Update(const FilterLists& lists, bool hookActive);
+  void Update(const FilterLists& lists, bool hookActive) override;
 
   // The folder the module was found in; "" when none held it (requests then load
   // unfiltered, the way a hook that could not be registered leaves them).

@@ -257,8 +257,9 @@ GtkWidget* MainWindow::PageWidget(CChildFrame* child) const {
 void MainWindow::SetCaption(u16view text) { set_title(Shown(text)); }
 
 void MainWindow::SetStatusText(u16view text) {
+  statusText_ = Shown(text);
   status_.pop();
-  status_.push(ToUtf8(text));
+  status_.push(statusText_);
 }
 
 void MainWindow::AddChildView(CChildFrame* child) {

@@ -54,6 +54,7 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   // The text of a tab's notification bar; empty when the bar is hidden.
   std::string PopupBarText(CChildFrame* child) const;
   std::string AddressText() const { return address_.get_text(); }
+  std::string StatusText() const { return statusText_; }
   bool SecureShown() const { return secure_.get_visible(); }
   // The "Standard" bar's button for a command (tests press it like a user).
   Gtk::ToolButton* StandardButton(int id) const;
@@ -107,6 +108,7 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   bool selecting_ = false;   // a selection made by the program, not the user
   bool refreshing_ = false;  // check marks are being set from the frame's state
   bool destroyed_ = false;
+  std::string statusText_;
 };
 
 // "Ctrl+Shift+PgDn" -> the key value and modifiers; false for a key it does not know.

@@ -106,6 +106,9 @@ class WebKitEngine : public Engine {
   static gboolean StartPostLoad(gpointer self);
   // Mouse and key input on the page, seen before WebKit handles it.
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, WebKitEngine* self);
+  // Messages of the page's process (a script error).
+  static gboolean OnPageMessage(WebKitWebView* view, WebKitUserMessage* message,
+                                WebKitEngine* self);
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, WebKitEngine* self);
   void ConnectInput();
   // Asks the page whether its focus is in an editable field, then reports the input.

@@ -2,6 +2,7 @@
 // WebKit sees them.
 #include <gdk/gdkkeysyms.h>
 
+#include "filters/filter_message.h"
 #include "view/gtk/webkit_engine.h"
 
 namespace zel {
@@ -20,6 +21,14 @@ void WebKitEngine::ConnectInput() {
   g_signal_connect(view_, "button-release-event", G_CALLBACK(OnButton), this);
   g_signal_connect(view_, "key-press-event", G_CALLBACK(OnKey), this);
   g_signal_connect(view_, "key-release-event", G_CALLBACK(OnKey), this);
+  g_signal_connect(view_, "user-message-received", G_CALLBACK(OnPageMessage), this);
+}
+
+gboolean WebKitEngine::OnPageMessage(WebKitWebView*, WebKitUserMessage* message,
+                                     WebKitEngine* self) {
+  if (g_strcmp0(webkit_user_message_get_name(message), kScriptErrorMessage) != 0) return FALSE;
+  if (self->events_) self->events_->OnScriptError();
+  return TRUE;
 }
 
 gboolean WebKitEngine::OnButton(GtkWidget*, GdkEventButton* e, WebKitEngine* self) {

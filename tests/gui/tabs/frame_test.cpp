@@ -17,6 +17,7 @@ namespace zel::test {
 void FrameTest::SetUp() {
   SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
   PrepareConfigFile();
+  BeforeStart();
   host_ = std::make_unique<FrameHost>(FrameHost::Options{dir_.path() + "/", &prompts_});
   host_->Show();
   frame().OnDeferredStartup();
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<Gtk::Main> kit;
   if (!::testing::GTEST_FLAG(list_tests)) {
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    // The request hook built beside the tests.
+    g_setenv("ZEL_WEBEXT_DIR", ZEL_WEBEXT_BUILD_DIR, FALSE);
     kit = std::make_unique<Gtk::Main>(argc, argv);
   }
   return RUN_ALL_TESTS();

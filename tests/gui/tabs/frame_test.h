@@ -22,6 +22,9 @@ class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Runs after the profile exists and before the frame starts (files a test wants read).
+  virtual void BeforeStart() {}
+  std::string ProfileFolder() const { return dir_.path() + "/profile/Defaults"; }
 
   CMainFrame& frame();
   MainWindow& window();
