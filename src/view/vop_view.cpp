@@ -445,6 +445,9 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   }
   // 4
   if (!IsActiveView() && currentAddress_ != kBlank) SetTabIcon(kIconUnseen);
+  // Floating ads of the finished page go while their filter is on.
+  if (topLevel && currentAddress_ != kBlank && frame_.filters().switches.floatingAd)
+    frame_.RunFloatingAdScript(&child_);
   // 6: a command queued for this page runs now, in front.
   if (topLevel && queuedCommand) {
     int id = queuedCommand;

@@ -241,6 +241,14 @@ TEST_F(Popups, FloatingAdFilterRunsOnTheActivePageWhenSwitchedOn) {
   EXPECT_NE(EngineOf(a)->scripts.back().find(u"MutationObserver"), u16::npos);
   frame_.OnCommand(cmd::kFloatingAdFilter);  // off: nothing runs
   EXPECT_EQ(EngineOf(a)->scripts.size(), 1u);
+  // While the filter is on, every finished page gets the script; a blank one does not.
+  frame_.OnCommand(cmd::kFloatingAdFilter);
+  CChildFrame* b = OpenPage("http://site/b.htm", "B");
+  ASSERT_EQ(EngineOf(b)->scripts.size(), 1u);
+  EXPECT_NE(EngineOf(b)->scripts[0].find(u"MutationObserver"), u16::npos);
+  CChildFrame* c = frame_.OpenUrl(2, 0, u"", nullptr, true);
+  EngineOf(c)->FinishLoad(u"");
+  EXPECT_TRUE(EngineOf(c)->scripts.empty());
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ std::optional<u16> GtkPrompts::AskText(u16view prompt, u16view caption, u16view 
                                        bool secret) {
   Gtk::Dialog d(ToUtf8(caption), true);
   if (parent_) d.set_transient_for(*parent_);
-  d.add_button("确定", Gtk::RESPONSE_OK);
+  d.add_button("确认", Gtk::RESPONSE_OK);
   d.add_button("取消", Gtk::RESPONSE_CANCEL);
   d.set_default_response(Gtk::RESPONSE_OK);
   Gtk::Label label(ToUtf8(prompt));

@@ -1,7 +1,8 @@
 // Hides floating advertisements: a layer, a Flash object or an embed that moves itself
 // (its left or top changes) is hidden and taken out of the page at its first move.
+// Its own errors are silent; the page's errors are left to the page.
 (function () {
-  window.addEventListener("error", function (e) { e.preventDefault(); return true; }, true);
+  try {
   // The search pages of this provider are left alone.
   var exempt = ".baidu.com";
   var host = String(location.hostname || "").toLowerCase();
@@ -58,4 +59,5 @@
       } catch (e) {}
     }
   }
+  } catch (e) {}
 })();

@@ -1,6 +1,6 @@
 // Loads the page's broken images again.
 (function () {
-  window.addEventListener("error", function (e) { e.preventDefault(); return true; }, true);
+  try {
   var images = document.images;
   for (var i = 0; i < images.length; i++) {
     var img = images[i];
@@ -10,4 +10,5 @@
       img.src = src;
     }
   }
+  } catch (e) {}
 })();

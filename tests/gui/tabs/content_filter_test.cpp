@@ -66,3 +66,22 @@ TEST_F(ContentFilter, ScriptErrorsShowInTheStatusBar) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ContentFilter, FloatingAdGoesAtItsFirstMove) {
+  frame().filters().switches.floatingAd = true;
+  server_.SetPage("/float", R"HTML(<html><head><title>Float</title></head><body>
+      <div id="ad" style="position:absolute;left:10px;top:10px">ad</div>
+      <div id="still" style="position:absolute;left:10px;top:60px">still</div>
+      <script>window.setTimeout(function () {
+        window.setInterval(function () {
+          var a = document.getElementById('ad'); if (a) a.style.left = (parseInt(a.style.left) + 5) + 'px';
+        }, 100); }, 500);</script></body></html>)HTML");
+  CChildFrame* tab = OpenAndWait("/float", "Float");
+  ASSERT_NE(tab, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return Run(tab, "!!document.getElementById('ad')") == "false"; }));
+  EXPECT_EQ(Run(tab, "!!document.getElementById('still')"), "true");
+}
+
+}  // namespace
