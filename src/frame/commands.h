@@ -58,6 +58,11 @@ inline constexpr int kPlaySounds = 840;         // 0x40
 inline constexpr int kAllowScripts = 842;       // 0x80, checked when clear
 inline constexpr int kAllowJava = 862;          // 0x100, checked when clear
 inline constexpr int kAllowActiveX = 863;       // 0x200, checked when clear
+// Address box
+inline constexpr int kClearTypedAddresses = 1008;
+inline constexpr int kUp = 1233;
+inline constexpr int kOffline = 810;           // Alt+O
+inline constexpr int kSearch = 1242;
 // File
 inline constexpr int kExit = 57665;
 

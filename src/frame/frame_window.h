@@ -2,6 +2,8 @@
 // tests use a recording fake.
 #pragma once
 
+#include <vector>
+
 #include "base/text.h"
 
 namespace zel {
@@ -38,6 +40,8 @@ class FrameWindow {
 
   // The address box, the progress display and the secure indicator.
   virtual void SetAddressText(u16view text) = 0;
+  // The address box's drop-down list, newest first.
+  virtual void SetAddressList(const std::vector<u16>& entries) = 0;
   virtual void FocusAddressBox() = 0;
   virtual void SetProgress(int percentage) = 0;  // negative: not loading
   virtual void SetSecureIndicator(bool secure) = 0;

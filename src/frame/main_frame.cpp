@@ -42,6 +42,7 @@ u16 FrameCaptionFor(u16view tabCaption) {
 CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   RegisterCommands();
   RegisterFilterCommands();
+  RegisterAddressCommands();
 }
 
 CMainFrame::~CMainFrame() {
@@ -279,26 +280,6 @@ CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPV
   // 11
   if (mode != 0) view->Start(startKind, url, request);
   return child;
-}
-
-void CMainFrame::OpenTypedAddress(u16view text) {
-  u16 typed = Trim(text);
-  if (typed.empty()) return;
-  if (ports_.shell) {
-    HandOffResult r = HandOffTypedEntry(typed, RuleSettings(), *ports_.shell);
-    if (!r.message.empty() && ports_.prompts) ports_.prompts->Message(r.message);
-    if (r.handled) return;
-    if (!r.text.empty()) typed = r.text;
-  }
-  if (CVOPView* v = ActiveView()) {
-    if (Contains(typed, u"javascript:") || Contains(typed, u"vbscript:") ||
-        Contains(typed, u"mailto:"))
-      return;
-    v->Navigate(typed);
-    v->FocusPage();
-  } else {
-    OpenUrl(1, 2, typed, nullptr, true);
-  }
 }
 
 void CMainFrame::OpenStartPage() {
@@ -828,6 +809,8 @@ void CMainFrame::OnDeferredStartup() {
     auto off = ports_.registry->GetDword(kHkcuInternetSettings, u"GlobalUserOffline");
     offline_ = off && *off != 0;
   }
+  if (ports_.engines) ports_.engines->SetOffline(offline_);
+  LoadTypedHistory();
   LoadLateSettings(settings_);
   // Download folder: the setting, or the documents folder + "My Html/"; the picture
   // folder: documents + "My Pictures/". Both end with "/".
@@ -887,6 +870,8 @@ std::optional<bool> CMainFrame::CommandChecked(int id) const {
       return (flags & 0x200) == 0;
     case cmd::kNoActiveXDownload:
       return activeXDownloadBan;
+    case cmd::kOffline:
+      return offline_;
     case cmd::kNoFlash: {
       auto v = ports_.registry
                    ? ports_.registry->GetDword(kHklmFlashCompat, u"Compatibility Flags")
@@ -987,6 +972,10 @@ bool CMainFrame::Close(CloseSource source) {
   WriteConfigInt(u"GENERAL", u"normalquit", 1);
   SaveExitSettingsBeforeSearchWords(settings_);
   SaveExitSettingsAfterSearchWords(settings_);
+  if (settings_.clean.address)
+    ClearTypedHistory();
+  else
+    SaveTypedHistory();
   // The tabs go with the frame.
   strip_.clear();
   active_ = nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame_settings.h"
+#include "frame/address_entry.h"
 #include "filters/filter_lists.h"
 #include "filters/floating_ad.h"
 #include "base/text.h"
@@ -76,9 +77,17 @@ class CMainFrame {
   // a fresh engine made for it).
   CChildFrame* OpenUrl(int mode, int startKind, u16view address, CVOPView* opener, bool show,
                        const NavRequest* request = nullptr, bool forceNew = false);
-  // Enter in the address box: the typed text goes through the typed-entry rules and loads
-  // in the active tab (in a new one when there is none).
-  void OpenTypedAddress(u16view text);
+  // Enter in the address box with the modifier keys held.
+  void OnAddressEnter(u16view text, ModifierState keys);
+  // An entry of the address box's list was chosen.
+  void OnAddressListChoice(u16view text);
+  const std::vector<u16>& typedAddresses() const { return typedAddresses_; }
+  // The list of typed addresses to and from the registry (TypedURLs, url1 ...).
+  void LoadTypedHistory();
+  void SaveTypedHistory();
+  void ClearTypedHistory();
+  // The words go to the search box and are searched (when the search bar exists).
+  void SearchFor(u16view words, int target);
   // The start page: the home page for start mode 1, else a blank tab.
   void OpenStartPage();
 
@@ -178,6 +187,8 @@ class CMainFrame {
   int autoRefreshSeconds = 60;
   bool refreshActiveTab = true;
   u16 lastRequestedAddress;
+  u16 searchWords;       // what the search box holds
+  int searchTarget = 1;  // where the next search goes
   bool secureShown = false;
 
   // Tab captions and icons, from the views.
@@ -246,8 +257,11 @@ class CMainFrame {
   FilterLists filters_;
   std::unique_ptr<PopupFilter> popupFilter_;
   PageScript floatingAd_;
+  std::vector<u16> typedAddresses_;
+  void NavigateTypedText(u16view text, bool newTab);
 
   void RegisterFilterCommands();
+  void RegisterAddressCommands();
   void SyncFilterSwitches();
   void ToggleElementBit(int bit);
   void LoadFloatingAd();

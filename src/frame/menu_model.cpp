@@ -33,6 +33,7 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"主页", cmd::kHomeNewTab, u"Alt+Home"),
                       }),
                 Item(u"保存页面(&S)...", cmd::kSavePage, u"Ctrl+S"),
+                Item(u"脱机工作(&W)", cmd::kOffline, u"Alt+O", true),
                 Separator(),
                 Item(u"关闭当前页面(&C)", cmd::kCloseTab, u"Ctrl+W"),
                 Item(u"关闭全部页面", cmd::kCloseAll, u"Ctrl+Shift+W"),
@@ -49,6 +50,7 @@ std::vector<MenuItem> MainMenu() {
                 Item(u"刷新(&R)", cmd::kRefresh, u"F5"),
                 Item(u"彻底刷新", cmd::kRefreshCompletely, u"Ctrl+F5"),
                 Item(u"主页", cmd::kHome),
+                Item(u"向上", cmd::kUp),
                 Separator(),
                 Popup(u"自动滚屏",
                       {
@@ -116,6 +118,7 @@ std::vector<KeyBinding> MainKeys() {
       {u"Shift+Esc", cmd::kStopAll},
       {u"Ctrl+F5", cmd::kRefreshCompletely},
       {u"Alt+P", cmd::kPopupFilter},
+      {u"Alt+O", cmd::kOffline},
       {u"Alt+Y", cmd::kFloatingAdFilter},
   };
   for (int i = 0; i < 10; ++i)

@@ -142,6 +142,8 @@ class EngineFactory {
   // A new engine; related is the opener's engine for a page's new-window request (the new
   // page shares its process and session), else null. May return null on failure.
   virtual std::unique_ptr<Engine> Create(Engine* related) = 0;
+  // Offline: page loads do not reach the network (pages come from the cache or fail).
+  virtual void SetOffline(bool offline) {}
 };
 
 }  // namespace zel

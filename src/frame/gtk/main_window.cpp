@@ -60,7 +60,7 @@ bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods) {
   return true;
 }
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow() : address_(*addressBox_.get_entry()) {
   set_title(ToUtf8(kAppTitle));
   strip_.set_scrollable(true);
   strip_.set_show_border(false);
@@ -72,11 +72,15 @@ MainWindow::MainWindow() {
   pages_.set_hexpand(true);
   BuildStandardBar();
   address_.set_placeholder_text("地址");
-  address_.signal_activate().connect([this] {
-    if (frame_) frame_->OpenTypedAddress(FromUtf8(address_.get_text().raw()));
+  address_.signal_key_press_event().connect(sigc::mem_fun(*this, &MainWindow::OnAddressKey),
+                                            false);
+  addressBox_.signal_changed().connect([this] {
+    // A pick from the list (typing changes the text too, but selects no row).
+    if (fillingAddressList_ || !frame_ || addressBox_.get_active_row_number() < 0) return;
+    frame_->OnAddressListChoice(FromUtf8(addressBox_.get_active_text().raw()));
   });
   bars_.pack_start(standard_, Gtk::PACK_SHRINK);
-  bars_.pack_start(address_, Gtk::PACK_EXPAND_WIDGET);
+  bars_.pack_start(addressBox_, Gtk::PACK_EXPAND_WIDGET);
   bars_.set_spacing(4);
   progress_.set_size_request(120, -1);
   progress_.set_valign(Gtk::ALIGN_CENTER);
@@ -134,6 +138,30 @@ void MainWindow::BuildStandardBar() {
 Gtk::ToolButton* MainWindow::StandardButton(int id) const {
   auto it = standardButtons_.find(id);
   return it == standardButtons_.end() ? nullptr : it->second;
+}
+
+bool MainWindow::OnAddressKey(GdkEventKey* e) {
+  if (e->keyval != GDK_KEY_Return && e->keyval != GDK_KEY_KP_Enter) return false;
+  EnterAddress(address_.get_text(), GdkModifierType(e->state));
+  return true;
+}
+
+void MainWindow::EnterAddress(const std::string& text, GdkModifierType mods) {
+  if (!frame_) return;
+  ModifierState keys;
+  keys.ctrl = mods & GDK_CONTROL_MASK;
+  keys.shift = mods & GDK_SHIFT_MASK;
+  keys.alt = mods & GDK_MOD1_MASK;
+  frame_->OnAddressEnter(FromUtf8(text), keys);
+}
+
+void MainWindow::SetAddressList(const std::vector<u16>& entries) {
+  fillingAddressList_ = true;
+  std::string text = address_.get_text();
+  addressBox_.remove_all();
+  for (const auto& e : entries) addressBox_.append(Shown(e));
+  address_.set_text(text);
+  fillingAddressList_ = false;
 }
 
 void MainWindow::SetAddressText(u16view text) {

@@ -43,6 +43,9 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void SetTabEntryIcon(int index, int icon) override;
   void RefreshCommandStates() override;
   void SetAddressText(u16view text) override;
+  void SetAddressList(const std::vector<u16>& entries) override;
+  // Enter in the address box as a user presses it (tests): the text and the modifiers.
+  void EnterAddress(const std::string& text, GdkModifierType mods);
   void FocusAddressBox() override;
   void SetProgress(int percentage) override;
   void SetSecureIndicator(bool secure) override;
@@ -80,6 +83,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   bool OnEntryButton(GdkEventButton* e, Gtk::Widget* label);
   void ShowTabMenu(int index, guint32 time);
   bool OnKey(GdkEventKey* e);
+  bool OnAddressKey(GdkEventKey* e);
+  bool fillingAddressList_ = false;
   void BuildStandardBar();
 
   CMainFrame* frame_ = nullptr;
@@ -87,7 +92,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   Gtk::MenuBar menuBar_;
   Gtk::Box bars_{Gtk::ORIENTATION_HORIZONTAL};
   Gtk::Toolbar standard_;
-  Gtk::Entry address_;
+  Gtk::ComboBoxText addressBox_{true};  // control 711: the edit and the typed list
+  Gtk::Entry& address_;
   std::map<int, Gtk::ToolButton*> standardButtons_;
   Gtk::Box statusRow_{Gtk::ORIENTATION_HORIZONTAL};
   Gtk::ProgressBar progress_;

@@ -782,6 +782,21 @@ void WebKitEngine::Focus() { gtk_widget_grab_focus(GTK_WIDGET(view_)); }
 WebKitEngineFactory::WebKitEngineFactory(WebKitWebContext* context)
     : context_(WEBKIT_WEB_CONTEXT(g_object_ref(context))) {}
 
+void WebKitEngineFactory::SetOffline(bool offline) {
+  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
+  if (!data) return;
+  if (!offline) {
+    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
+                                                           nullptr);
+    return;
+  }
+  // Port 9 of the loopback is the discard service: nothing listens there.
+  WebKitNetworkProxySettings* nowhere = webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
+  webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
+                                                         nowhere);
+  webkit_network_proxy_settings_free(nowhere);
+}
+
 WebKitEngineFactory::~WebKitEngineFactory() {
   g_clear_object(&base_);
   g_clear_object(&content_);

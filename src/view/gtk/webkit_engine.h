@@ -195,6 +195,9 @@ class WebKitEngineFactory : public EngineFactory {
   // engine: WebKit only accepts a view that shares the opener's web process, and an engine
   // made otherwise is refused by the opener's NewWindow2 (the window does not open).
   std::unique_ptr<Engine> Create(Engine* related) override;
+  // Offline sends every load to a proxy that never answers, so nothing reaches the network
+  // and pages fail at once; back online the system's proxy settings apply again.
+  void SetOffline(bool offline) override;
 
  private:
   WebKitWebContext* context_;
