@@ -1,0 +1,50 @@
+#include "search/keyword_history.h"
+
+#include <algorithm>
+
+#include "app/frame_settings.h"
+#include "app/settings_file.h"
+
+namespace zel {
+
+namespace {
+u16 KeyName(int n) { return Format(u"key_%d", n); }
+}  // namespace
+
+void KeywordHistory::Load() {
+  items_.clear();
+  SettingsFile file(kKeywordHistoryFile, u"");
+  for (int n = 0;; ++n) {
+    u16 value = file.ReadText(KeyName(n), u"", 260);
+    if (value.empty()) break;
+    items_.push_back(std::move(value));
+  }
+}
+
+void KeywordHistory::Save(const FrameSettings& settings) const {
+  if (settings.clean.search) return;
+  SettingsFile file(kKeywordHistoryFile, u"");
+  const int n = static_cast<int>(std::min<size_t>(items_.size(), kSavedKeywords));
+  for (int i = 0; i < n; ++i) {
+    u16 value = items_[i];
+    // A line break would end the INI line early; a lone carriage return does too.
+    std::erase_if(value, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+    file.WriteText(KeyName(i), value);
+  }
+}
+
+void KeywordHistory::Clear(FrameSettings& settings) {
+  items_.clear();
+  settings.clean.search = true;
+  SettingsFile file(kKeywordHistoryFile, u"");
+  for (int n = 0; n < kSavedKeywords; ++n) file.DeleteKey(KeyName(n));
+}
+
+bool KeywordHistory::Add(u16view keyword) {
+  if (keyword.empty()) return false;
+  if (std::find(items_.begin(), items_.end(), keyword) != items_.end()) return false;
+  items_.insert(items_.begin(), u16(keyword));
+  return true;
+}
+
+}  // namespace zel
