@@ -69,8 +69,10 @@ class FakeEngine : public Engine {
 class FakeEngineFactory : public EngineFactory {
  public:
   std::unique_ptr<Engine> Create(Engine* related) override;
+  void SetOffline(bool o) override { offline = o; }
   std::vector<FakeEngine*> created;  // alive as long as their views
   bool fail = false;
+  bool offline = false;
 };
 
 }  // namespace zel::test

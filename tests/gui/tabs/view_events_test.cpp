@@ -107,7 +107,7 @@ TEST_F(ViewEvents, BackAndForwardFollowTheHistory) {
   EXPECT_TRUE(PumpUntil([&] { return forward->get_sensitive() && !back->get_sensitive(); }));
   g_signal_emit_by_name(forward->gobj(), "clicked");
   EXPECT_TRUE(PumpUntil([&] { return tab->caption == u"Linked"; }));
-  EXPECT_TRUE(window().AddressText().find("/t/Linked") != std::string::npos)
+  EXPECT_TRUE(PumpUntil([&] { return window().AddressText().find("/t/Linked") != std::string::npos; }))
       << window().AddressText();
 }
 

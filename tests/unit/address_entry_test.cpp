@@ -1,0 +1,111 @@
+// Enter in the address box: completions, the search fall-back, the typed list and history.
+#include <gtest/gtest.h>
+
+#include "fakes/frame_fixture.h"
+#include "frame/address_entry.h"
+#include "platform/ini_registry.h"
+
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+FrameSettings Defaults() {
+  FrameSettings s;
+  LoadLateSettings(s);  // the absent values: http://www. + .com / .net / .com.cn / .cn
+  return s;
+}
+
+TEST(AddressEntry, Completions) {
+  ScratchProfile p;
+  FrameSettings s = Defaults();
+  auto nav = [&](const char16_t* t, ModifierState k = {}) {
+    TypedAddress a = CompleteTypedAddress(t, k, s);
+    return a.kind == TypedAddress::Kind::Navigate ? a.text : u"search:" + a.text;
+  };
+  EXPECT_EQ(nav(u"w", {true, false, false}), u"http://www.w.com");
+  EXPECT_EQ(nav(u"w", {false, true, false}), u"http://www.w.net");
+  EXPECT_EQ(nav(u"w", {true, true, false}), u"http://www.w.com.cn");
+  EXPECT_EQ(nav(u"w", {true, false, true}), u"http://www.w.cn");
+  EXPECT_EQ(nav(u"localhost"), u"http://localhost");
+  EXPECT_EQ(nav(u"ftp.example.com"), u"ftp://ftp.example.com");
+  EXPECT_EQ(nav(u"example.org/x"), u"http://example.org/x");
+  EXPECT_EQ(nav(u"\\\\server\\share"), u"\\\\server\\share");
+  EXPECT_EQ(nav(u"two words"), u"search:two words");
+  EXPECT_EQ(nav(u"word"), u"search:word");
+  EXPECT_EQ(nav(u"me@home"), u"search:me@home");
+  EXPECT_EQ(nav(u"user@example.com"), u"search:user@example.com");
+  EXPECT_EQ(nav(u"www.a.com/@x"), u"http://www.a.com/@x");  // an address despite its "@"
+  EXPECT_EQ(nav(u"C:\\docs\\a.htm"), u"C:/docs/a.htm");
+  EXPECT_EQ(nav(u"http://a/b\\c"), u"http://a/b/c");
+  // Shift alone completes; with Alt as well the words are searched in the page (target 4).
+  EXPECT_EQ(CompleteTypedAddress(u"two words", {false, true, true}, s).searchTarget, 4);
+}
+
+TEST(AddressEntry, ErrorPageAddress) {
+  EXPECT_EQ(ErrorPageAddress(u"res://ieframe.dll/dnserror.htm#http://a.b/"), u"http://a.b/");
+  EXPECT_EQ(ErrorPageAddress(u"RES://x.dll/e.htm#file://C:\\a\\b.htm"), u"file:///C:/a/b.htm");
+  EXPECT_EQ(ErrorPageAddress(u"res://x#"), u"res://x#");
+  EXPECT_EQ(ErrorPageAddress(u"http://a/#x"), u"http://a/#x");
+}
+
+TEST(AddressEntry, ListKeepsOneFormOfEachAddress) {
+  std::vector<u16> list;
+  RememberTypedAddress(list, u"http://a/");
+  RememberTypedAddress(list, u"http://a");
+  RememberTypedAddress(list, u"http://b");
+  RememberTypedAddress(list, u"http://b/");
+  EXPECT_EQ(list, (std::vector<u16>{u"http://b", u"http://a/"}));
+}
+
+class AddressBox : public FrameFixture {};
+
+TEST_F(AddressBox, EnterLoadsInTheActiveTabOrANewOne) {
+  CChildFrame* a = OpenPage("http://site/a.htm", "A");
+  frame_.OnAddressEnter(u"  example.org  ", {});
+  EXPECT_EQ(EngineOf(a)->navigations.back(), u"http://example.org");
+  EXPECT_EQ(frame_.typedAddresses(), std::vector<u16>{u"http://example.org"});
+  EXPECT_EQ(window_.addressList, frame_.typedAddresses());
+  // Alt+Enter: a new tab even with newtabaddress off.
+  frame_.OnAddressEnter(u"example.net", {false, false, true});
+  loop_.RunPosted();
+  EXPECT_EQ(frame_.TabCount(), 2);
+  EXPECT_EQ(LastNavigation(), u"http://example.net");
+  // Text that is no address goes to the search (nothing loads without the search bar).
+  size_t engines = engines_.created.size();
+  frame_.OnAddressEnter(u"two words", {});
+  EXPECT_EQ(frame_.searchWords, u"two words");
+  EXPECT_EQ(engines_.created.size(), engines);
+}
+
+TEST_F(AddressBox, HistoryGoesToTheRegistryTopTwentyFour) {
+  IniRegistry registry(profile_.ProfileFolder() + "/registry.ini");
+  CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
+  CChildFrame* tab = frame.OpenUrl(2, 2, u"http://start/", nullptr, true);
+  ASSERT_NE(tab, nullptr);
+  for (int i = 0; i < 30; ++i) frame.OnAddressEnter(Format(u"http://site%d/", i), {});
+  frame.SaveTypedHistory();
+  EXPECT_EQ(registry.GetString(kHkcuTypedUrls, u"url1"), u"http://site29/");
+  EXPECT_EQ(registry.GetString(kHkcuTypedUrls, u"url24"), u"http://site6/");
+  EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url25"));
+  frame.LoadTypedHistory();
+  EXPECT_EQ(frame.typedAddresses().size(), 24u);
+  frame.OnCommand(cmd::kClearTypedAddresses);
+  EXPECT_TRUE(frame.typedAddresses().empty());
+  EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url1"));
+  EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url24"));
+}
+
+TEST_F(AddressBox, UpAndOffline) {
+  CChildFrame* a = OpenPage("http://a.example.com/x/y.htm", "A");
+  frame_.OnCommand(cmd::kUp);
+  EXPECT_EQ(EngineOf(a)->navigations.back(), u"http://a.example.com/x/");
+  EXPECT_EQ(frame_.CommandChecked(cmd::kOffline), false);
+  frame_.OnCommand(cmd::kOffline);
+  EXPECT_EQ(frame_.CommandChecked(cmd::kOffline), true);
+  EXPECT_TRUE(engines_.offline);
+  frame_.OnCommand(cmd::kOffline);
+  EXPECT_FALSE(engines_.offline);
+}
+
+}  // namespace
