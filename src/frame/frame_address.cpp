@@ -20,6 +20,7 @@ constexpr size_t kSavedTypedAddresses = 24;
 void CMainFrame::SearchFor(u16view words, int target) {
   searchWords = u16(words);
   searchTarget = target;
+  if (ports_.window) ports_.window->SetSearchBoxText(words);
   OnCommand(cmd::kSearch);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "search/search_engines.h"
 
 namespace zel {
 
@@ -54,6 +55,13 @@ class FrameWindow {
   };
   virtual PagePointer PointerInPage(CChildFrame* child) const = 0;
   virtual int PageHeight(CChildFrame* child) const = 0;
+
+  // The search bar: the keyword box with its drop-down history and the engine button.
+  virtual u16 SearchBoxText() const = 0;
+  virtual void SetSearchBoxText(u16view text) = 0;
+  virtual void SetKeywordList(const std::vector<u16>& keywords) = 0;
+  virtual void SetEngineMenu(const EngineMenu& menu) = 0;
+  virtual void FocusSearchBox() = 0;
 
   // The notification bar of a tab whose popup was blocked, and the desktop's alert sound.
   virtual void ShowPopupBar(CChildFrame* child, u16view blockedAddress) = 0;

@@ -43,6 +43,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   RegisterCommands();
   RegisterFilterCommands();
   RegisterAddressCommands();
+  RegisterSearchCommands();
 }
 
 CMainFrame::~CMainFrame() {
@@ -971,6 +972,7 @@ bool CMainFrame::Close(CloseSource source) {
   if (ports_.window) ports_.window->HideFrame();
   WriteConfigInt(u"GENERAL", u"normalquit", 1);
   SaveExitSettingsBeforeSearchWords(settings_);
+  keywords_.Save(settings_);
   SaveExitSettingsAfterSearchWords(settings_);
   if (settings_.clean.address)
     ClearTypedHistory();

@@ -10,6 +10,8 @@
 
 #include "app/frame_settings.h"
 #include "frame/address_entry.h"
+#include "search/keyword_history.h"
+#include "search/search_engines.h"
 #include "filters/filter_lists.h"
 #include "filters/floating_ad.h"
 #include "base/text.h"
@@ -86,8 +88,13 @@ class CMainFrame {
   void LoadTypedHistory();
   void SaveTypedHistory();
   void ClearTypedHistory();
-  // The words go to the search box and are searched (when the search bar exists).
+  // The words go to the search box and are searched with the given mode (1 web search in a
+  // new tab, 2 find in the page, 4 highlight in the page).
   void SearchFor(u16view words, int target);
+  // The search bar's engines and keyword history (when the bar is made).
+  void LoadSearchBar();
+  const SearchEngines& searchEngines() const { return searchEngines_; }
+  const KeywordHistory& keywordHistory() const { return keywords_; }
   // The start page: the home page for start mode 1, else a blank tab.
   void OpenStartPage();
 
@@ -258,6 +265,10 @@ class CMainFrame {
   std::unique_ptr<PopupFilter> popupFilter_;
   PageScript floatingAd_;
   std::vector<u16> typedAddresses_;
+  SearchEngines searchEngines_;
+  KeywordHistory keywords_;
+  void RegisterSearchCommands();
+  void Search();
   void NavigateTypedText(u16view text, bool newTab);
 
   void RegisterFilterCommands();

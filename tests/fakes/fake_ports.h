@@ -46,6 +46,11 @@ class FakeWindow : public FrameWindow {
   void ShowPopupBar(CChildFrame* c, u16view url) override { popupBars[c] = u16(url); }
   void HidePopupBar(CChildFrame* c) override { popupBars.erase(c); }
   void Beep() override { ++beeps; }
+  u16 SearchBoxText() const override { return searchBox; }
+  void SetSearchBoxText(u16view t) override { searchBox = u16(t); }
+  void SetKeywordList(const std::vector<u16>& k) override { keywords = k; }
+  void SetEngineMenu(const EngineMenu& m) override { engineMenu = m; }
+  void FocusSearchBox() override { ++searchFocus; }
   bool IsVisible() const override { return visible; }
   bool IsMinimized() const override { return minimized; }
   bool IsMaximized() const override { return maximized; }
@@ -69,6 +74,10 @@ class FakeWindow : public FrameWindow {
   PagePointer pointer;
   std::map<CChildFrame*, u16> popupBars;
   int beeps = 0;
+  u16 searchBox;
+  std::vector<u16> keywords;
+  EngineMenu engineMenu;
+  int searchFocus = 0;
   std::vector<CChildFrame*> hosted;
   CChildFrame* shownView = nullptr;
   std::vector<Entry> entries;

@@ -4,6 +4,8 @@
 #include "fakes/frame_fixture.h"
 #include "frame/address_entry.h"
 #include "platform/ini_registry.h"
+#include "app/settings_file.h"
+#include "base/files.h"
 
 using namespace zel;
 using namespace zel::test;
@@ -106,6 +108,61 @@ TEST_F(AddressBox, UpAndOffline) {
   EXPECT_TRUE(engines_.offline);
   frame_.OnCommand(cmd::kOffline);
   EXPECT_FALSE(engines_.offline);
+}
+
+}  // namespace
+
+namespace {
+
+class SearchBar : public FrameFixture {
+ protected:
+  SearchBar() {
+    CreateFolderLevels(profile_.dir().path() + "/profile/SearchEngine");
+    WriteFileAtomic(profile_.dir().path() + "/profile/SearchEngine/config.ini",
+                    "[]\r\ncount=2\r\n0_title=Alpha\r\n0_s=http://alpha/?q=%s\r\n"
+                    "1_title=Beta\r\n1_s=http://beta/find?w=%s&x=1\r\n");
+    frame_.LoadSearchBar();
+  }
+};
+
+TEST_F(SearchBar, WordsTypedInTheAddressBoxAreSearched) {
+  OpenPage("http://site/a.htm", "A");
+  frame_.OnAddressEnter(u"中文 a&b", {});
+  loop_.RunPosted();
+  EXPECT_EQ(LastNavigation(), u"http://alpha/?q=%D6%D0%CE%C4+a%26b");
+  EXPECT_EQ(frame_.TabCount(), 2);
+  EXPECT_EQ(window_.keywords, std::vector<u16>{u"中文 a&b"});
+  EXPECT_EQ(window_.engineMenu.items.size(), 2u);
+  EXPECT_EQ(window_.engineMenu.currentItem, 0);
+}
+
+TEST_F(SearchBar, ChosenEngineIsWrittenAndUsed) {
+  frame_.OnCommand(kEngineMenuFirstId + 1);
+  EXPECT_EQ(ReadConfigInt(u"SEARCHSET", u"engine"), 1);
+  EXPECT_EQ(window_.engineMenu.currentItem, 1);
+  window_.searchBox = u"  zel  ";
+  frame_.searchTarget = 1;
+  frame_.OnCommand(cmd::kSearch);
+  EXPECT_EQ(LastNavigation(), u"http://beta/find?w=zel&x=1");
+  EXPECT_EQ(window_.searchBox, u"zel");
+  // An already listed keyword stays where it is; clearing empties box, list and file.
+  window_.searchBox = u"other";
+  frame_.OnCommand(cmd::kSearch);
+  window_.searchBox = u"zel";
+  frame_.OnCommand(cmd::kSearch);
+  EXPECT_EQ(window_.keywords, (std::vector<u16>{u"other", u"zel"}));
+  frame_.OnCommand(kCmdClearKeywordHistory);
+  EXPECT_TRUE(window_.keywords.empty());
+  EXPECT_TRUE(window_.searchBox.empty());
+}
+
+TEST(SearchBarFirstRun, DefaultEnginesAreInstalled) {
+  ScratchProfile p;
+  FakeWindow window;
+  CMainFrame frame({&window});
+  frame.LoadSearchBar();
+  EXPECT_FALSE(window.engineMenu.items.empty());
+  for (const auto& item : window.engineMenu.items) EXPECT_TRUE(FileExists(item.iconPath));
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ void FrameHost::Show() {
   MainWindow& window = parts_->window;
   CMainFrame& frame = *parts_->frame;
   window.BuildMenus(MainMenu(), MainKeys());
+  frame.LoadSearchBar();
   // Before the settings are read the frame covers the screen.
   GdkRectangle screen{0, 0, 800, 600};
   if (auto display = Gdk::Display::get_default()) {

@@ -81,6 +81,7 @@ MainWindow::MainWindow() : address_(*addressBox_.get_entry()) {
   });
   bars_.pack_start(standard_, Gtk::PACK_SHRINK);
   bars_.pack_start(addressBox_, Gtk::PACK_EXPAND_WIDGET);
+  BuildSearchBar();
   bars_.set_spacing(4);
   progress_.set_size_request(120, -1);
   progress_.set_valign(Gtk::ALIGN_CENTER);
@@ -154,6 +155,90 @@ void MainWindow::EnterAddress(const std::string& text, GdkModifierType mods) {
   keys.alt = mods & GDK_MOD1_MASK;
   frame_->OnAddressEnter(FromUtf8(text), keys);
 }
+
+void MainWindow::BuildSearchBar() {
+  keywordBox_.get_entry()->set_placeholder_text("搜索");
+  keywordBox_.get_entry()->set_width_chars(16);
+  keywordBox_.get_entry()->signal_key_press_event().connect(
+      sigc::mem_fun(*this, &MainWindow::OnKeywordKey), false);
+  engineFace_.pack_start(engineIcon_, Gtk::PACK_SHRINK);
+  engineFace_.pack_start(engineLabel_, Gtk::PACK_SHRINK);
+  engineButton_.add(engineFace_);
+  engineButton_.set_relief(Gtk::RELIEF_NONE);
+  engineButton_.set_tooltip_text("选择搜索引擎");
+  searchButton_.signal_clicked().connect([this] {
+    if (!frame_) return;
+    frame_->searchTarget = 1;
+    frame_->OnCommand(1242);
+  });
+  bars_.pack_start(engineButton_, Gtk::PACK_SHRINK);
+  bars_.pack_start(keywordBox_, Gtk::PACK_SHRINK);
+  bars_.pack_start(searchButton_, Gtk::PACK_SHRINK);
+}
+
+bool MainWindow::OnKeywordKey(GdkEventKey* e) {
+  if (e->keyval != GDK_KEY_Return && e->keyval != GDK_KEY_KP_Enter) return false;
+  EnterSearch(keywordBox_.get_entry()->get_text(), GdkModifierType(e->state));
+  return true;
+}
+
+void MainWindow::EnterSearch(const std::string& text, GdkModifierType mods) {
+  if (!frame_) return;
+  keywordBox_.get_entry()->set_text(text);
+  bool ctrl = mods & GDK_CONTROL_MASK, shift = mods & GDK_SHIFT_MASK;
+  // Enter searches the web; Ctrl or Shift+Enter finds in the page, both highlight.
+  frame_->searchTarget = ctrl && shift ? 4 : (ctrl || shift) ? 2 : 1;
+  frame_->OnCommand(1242);
+}
+
+u16 MainWindow::SearchBoxText() const {
+  return FromUtf8(const_cast<Gtk::ComboBoxText&>(keywordBox_).get_entry()->get_text().raw());
+}
+
+void MainWindow::SetSearchBoxText(u16view text) { keywordBox_.get_entry()->set_text(ToUtf8(text)); }
+
+void MainWindow::SetKeywordList(const std::vector<u16>& keywords) {
+  std::string text = keywordBox_.get_entry()->get_text();
+  keywordBox_.remove_all();
+  for (const auto& k : keywords) keywordBox_.append(Shown(k));
+  keywordBox_.get_entry()->set_text(text);
+}
+
+void MainWindow::SetEngineMenu(const EngineMenu& menu) {
+  engineMenu_ = std::make_unique<Gtk::Menu>();
+  engineIcon_.clear();
+  engineLabel_.set_text("搜索引擎");
+  for (size_t i = 0; i < menu.items.size(); ++i) {
+    const EngineMenuItem& item = menu.items[i];
+    auto* row = Gtk::manage(new Gtk::MenuItem());
+    auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    Glib::RefPtr<Gdk::Pixbuf> icon;
+    if (!item.iconPath.empty()) {
+      try {
+        icon = Gdk::Pixbuf::create_from_file(item.iconPath, 16, 16, true);
+      } catch (const Glib::Error&) {
+        // An icon that does not load leaves the item without an image.
+      }
+    }
+    if (icon) box->pack_start(*Gtk::manage(new Gtk::Image(icon)), Gtk::PACK_SHRINK);
+    box->pack_start(*Gtk::manage(new Gtk::Label(ToUtf8(item.title))), Gtk::PACK_SHRINK);
+    row->add(*box);
+    int id = item.id;
+    row->signal_activate().connect([this, id] {
+      if (frame_) frame_->OnCommand(id);
+    });
+    engineMenu_->append(*row);
+    if (int(i) == menu.currentItem) {
+      if (icon) engineIcon_.set(icon);
+      engineLabel_.set_text(ToUtf8(item.title));
+    }
+  }
+  engineMenu_->show_all();
+  engineButton_.set_popup(*engineMenu_);
+  engineFace_.show_all();
+}
+
+void MainWindow::FocusSearchBox() { keywordBox_.get_entry()->grab_focus(); }
 
 void MainWindow::SetAddressList(const std::vector<u16>& entries) {
   fillingAddressList_ = true;

@@ -54,6 +54,14 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void ShowPopupBar(CChildFrame* child, u16view blockedAddress) override;
   void HidePopupBar(CChildFrame* child) override;
   void Beep() override;
+  u16 SearchBoxText() const override;
+  void SetSearchBoxText(u16view text) override;
+  void SetKeywordList(const std::vector<u16>& keywords) override;
+  void SetEngineMenu(const EngineMenu& menu) override;
+  void FocusSearchBox() override;
+  std::string EngineButtonText() const { return engineLabel_.get_text(); }
+  // Enter in the keyword box as a user presses it (tests).
+  void EnterSearch(const std::string& text, GdkModifierType mods);
   // The text of a tab's notification bar; empty when the bar is hidden.
   std::string PopupBarText(CChildFrame* child) const;
   std::string AddressText() const { return address_.get_text(); }
@@ -84,6 +92,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void ShowTabMenu(int index, guint32 time);
   bool OnKey(GdkEventKey* e);
   bool OnAddressKey(GdkEventKey* e);
+  bool OnKeywordKey(GdkEventKey* e);
+  void BuildSearchBar();
   bool fillingAddressList_ = false;
   void BuildStandardBar();
 
@@ -95,6 +105,14 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   Gtk::ComboBoxText addressBox_{true};  // control 711: the edit and the typed list
   Gtk::Entry& address_;
   std::map<int, Gtk::ToolButton*> standardButtons_;
+  // The "Search" bar: keyword box 714, the engine button with its menu, the search button.
+  Gtk::ComboBoxText keywordBox_{true};
+  Gtk::MenuButton engineButton_;
+  Gtk::Box engineFace_{Gtk::ORIENTATION_HORIZONTAL, 4};
+  Gtk::Image engineIcon_;
+  Gtk::Label engineLabel_;
+  Gtk::Button searchButton_{"搜索"};
+  std::unique_ptr<Gtk::Menu> engineMenu_;
   Gtk::Box statusRow_{Gtk::ORIENTATION_HORIZONTAL};
   Gtk::ProgressBar progress_;
   Gtk::Image secure_;
