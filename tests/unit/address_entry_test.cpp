@@ -73,11 +73,12 @@ TEST_F(AddressBox, EnterLoadsInTheActiveTabOrANewOne) {
   loop_.RunPosted();
   EXPECT_EQ(frame_.TabCount(), 2);
   EXPECT_EQ(LastNavigation(), u"http://example.net");
-  // Text that is no address goes to the search (nothing loads without the search bar).
+  // Text that is no address is searched, in a new tab (no engine chosen: the default one).
   size_t engines = engines_.created.size();
   frame_.OnAddressEnter(u"two words", {});
   EXPECT_EQ(frame_.searchWords, u"two words");
-  EXPECT_EQ(engines_.created.size(), engines);
+  EXPECT_EQ(engines_.created.size(), engines + 1);
+  EXPECT_EQ(LastNavigation(), u"https://www.baidu.com/s?wd=two+words&tn=ZEL");
 }
 
 TEST_F(AddressBox, HistoryGoesToTheRegistryTopTwentyFour) {
