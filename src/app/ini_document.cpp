@@ -146,6 +146,17 @@ std::vector<u16> IniDocument::Keys(u16view section) const {
   return keys;
 }
 
+std::vector<std::pair<u16, u16>> IniDocument::Entries(u16view section) const {
+  std::vector<std::pair<u16, u16>> out;
+  size_t h = FindSection(section);
+  if (h == u16::npos) return out;
+  for (size_t i = h + 1; i < lines_.size(); ++i) {
+    if (SectionOf(lines_[i])) break;
+    if (auto kl = KeyOf(lines_[i])) out.emplace_back(std::move(kl->key), std::move(kl->value));
+  }
+  return out;
+}
+
 void IniDocument::Set(u16view section, u16view key, u16view value) {
   u16 k = Trim(key);
   // A line break inside a value would split it into lines of its own (and could plant

@@ -36,6 +36,8 @@ class IniDocument {
   bool RemoveSection(u16view section);
   // Keys of the first matching section, in file order.
   std::vector<u16> Keys(u16view section) const;
+  // Keys and values of the first matching section, in file order (values as Get reads them).
+  std::vector<std::pair<u16, u16>> Entries(u16view section) const;
 
  private:
   struct KeyLine {

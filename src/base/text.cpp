@@ -283,6 +283,24 @@ std::string ToGb18030(u16view s) {
   return r;
 }
 
+u16 JsStringLiteral(u16view s) {
+  static const char16_t hex[] = u"0123456789abcdef";
+  u16 out = u"\"";
+  for (char16_t c : s) {
+    if (c == u'"' || c == u'\\') {
+      out += u'\\';
+      out += c;
+    } else if (c < 0x20 || c == 0x2028 || c == 0x2029 || c == u'<' || c == u'>') {
+      out += u"\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) out += hex[(c >> shift) & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  out += u'"';
+  return out;
+}
+
 std::vector<u16> Split(u16view s, char16_t sep) {
   std::vector<u16> out;
   size_t start = 0;

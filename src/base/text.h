@@ -73,6 +73,9 @@ std::string ToGbk(u16view s);
 std::string ToGb18030(u16view s);
 bool IsValidUtf8(std::string_view s);
 
+// The text as a JavaScript string literal in double quotes, safe to put into a script.
+u16 JsStringLiteral(u16view s);
+
 // Splits at every occurrence of sep; empty pieces are kept.
 std::vector<u16> Split(u16view s, char16_t sep);
 void ReplaceAll(u16& s, u16view from, u16view to);

@@ -19,6 +19,21 @@ u16 ErrorPageAddress(u16view text) {
   return out;
 }
 
+namespace {
+// "name:1234" optionally followed by "/...": host characters before the colon, digits after.
+bool IsHostAndPort(u16view text, size_t colon) {
+  for (size_t i = 0; i < colon; ++i) {
+    char16_t c = text[i];
+    bool host = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                c == u'.' || c == u'-';
+    if (!host) return false;
+  }
+  size_t i = colon + 1, digits = 0;
+  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i, ++digits;
+  return digits > 0 && digits <= 5 && (i == text.size() || text[i] == u'/' || text[i] == u'?');
+}
+}  // namespace
+
 TypedAddress CompleteTypedAddress(u16view input, ModifierState k, const FrameSettings& s) {
   TypedAddress r;
   u16 text(input);
@@ -55,6 +70,8 @@ TypedAddress CompleteTypedAddress(u16view input, ModifierState k, const FrameSet
   if (colon != u16::npos && colon >= 1)
     for (auto& c : text)
       if (c == u'\\') c = u'/';
+  // "host:port/..." has no scheme the page engine knows; it is an http address.
+  if (colon != u16::npos && colon >= 1 && IsHostAndPort(text, colon)) text = u"http://" + text;
   r.text = text;
   return r;
 }

@@ -2,7 +2,15 @@
 #include "base/files.h"
 #include "frame/commands.h"
 #include "frame/frame_window.h"
+#include "frame/child_frame.h"
 #include "frame/main_frame.h"
+#include "platform/key_state.h"
+#include "platform/prompt_port.h"
+#include "platform/registry_port.h"
+#include "platform/shell_port.h"
+#include "res/page_scripts.h"
+#include "view/url_rules.h"
+#include "view/vop_view.h"
 
 namespace zel {
 
@@ -22,7 +30,7 @@ void CMainFrame::Search() {
   if (keyword.empty()) return;
   if (keywords_.Add(keyword) && ports_.window) ports_.window->SetKeywordList(keywords_.items());
   if (searchTarget == int(SearchMode::Find)) {
-    OnCommand(kCmdFindInPage);
+    FindInPage(false);
     return;
   }
   if (searchTarget == int(SearchMode::Highlight)) {
@@ -33,7 +41,128 @@ void CMainFrame::Search() {
   OpenUrl(2, 2, searchEngines_.SearchUrl(keyword), nullptr, true);
 }
 
+void CMainFrame::RunFindScript(CVOPView* view, const u16& keyword, int target,
+                               const char16_t* mode, std::function<void(int)> done) {
+  u16 call = FromUtf8(kFindInPageJs) +
+             Format(u"(%s, %s, %s, %d, \"%s\")", JsStringLiteral(keyword),
+                    settings_.matchcase ? u"true" : u"false",
+                    settings_.matchwhole ? u"true" : u"false", target, mode);
+  view->RunScript(call, [done](const ScriptResult& r) { done(r.ok ? ToInt(FromUtf8(r.json)) : -1); });
+}
+
+void CMainFrame::FindInPage(bool backwards) {
+  CVOPView* v = ActiveView();
+  if (!v) return;
+  u16 keyword = Trim(ports_.window ? ports_.window->SearchBoxText() : searchWords);
+  if (keyword.empty()) {
+    if (ports_.prompts) ports_.prompts->Message(kNoKeywordMessage);
+    return;
+  }
+  if (!settings_.saveKeyword && keywords_.Add(keyword) && ports_.window)
+    ports_.window->SetKeywordList(keywords_.items());
+  bool shift = backwards || (ports_.keys && ports_.keys->Shift());
+  auto step = [this, v, keyword, shift] {
+    int target = NextFindTarget(v->findState, shift);
+    RunFindScript(v, keyword, target, u"find", [this, v, target](int count) {
+      if (count < 0) return;
+      FindStep result = FinishFind(v->findState, target, count);
+      if (v == ActiveView()) SetStatusText(result.status);
+      if (result.again) PostMessage(msg::kCommand, kCmdFindInPage);
+    });
+  };
+  if (BeginFind(v->findState, keyword, settings_.matchcase)) {
+    RunFindScript(v, keyword, -1, u"find", [v, step](int count) {
+      if (count < 0) return;
+      StartNewFindKeyword(v->findState, count);
+      step();
+    });
+  } else {
+    step();
+  }
+}
+
+void CMainFrame::HighlightInPage() {
+  CVOPView* v = ActiveView();
+  if (!v) return;
+  u16 keyword = Trim(ports_.window ? ports_.window->SearchBoxText() : searchWords);
+  if (keyword.empty()) {
+    if (ports_.prompts) ports_.prompts->Message(kNoKeywordMessage);
+    return;
+  }
+  if (!settings_.saveKeyword && keywords_.Add(keyword) && ports_.window)
+    ports_.window->SetKeywordList(keywords_.items());
+  bool remove = BeginHighlight(v->highlightState, keyword);
+  RunFindScript(v, keyword, -1, remove ? u"unmark" : u"mark", [this, v](int count) {
+    if (count < 0) return;
+    u16 status = FinishHighlight(v->highlightState, count);
+    if (v != ActiveView()) return;
+    SetStatusText(status);
+    if (ports_.window && ports_.window->SearchBoxHasFocus()) v->FocusPage();
+  });
+}
+
+void CMainFrame::SearchSelection(int mode) {
+  CVOPView* v = ActiveView();
+  if (!v) return;
+  v->RunScript(u"String(window.getSelection())", [this, mode](const ScriptResult& r) {
+    if (!r.ok) return;
+    u16 text = Trim(FromUtf8(r.json.size() >= 2 ? r.json.substr(1, r.json.size() - 2) : ""));
+    if (text.empty()) return;
+    searchTarget = mode;
+    if (ports_.window) ports_.window->SetSearchBoxText(text);
+    OnCommand(cmd::kSearch);
+  });
+}
+
+void CMainFrame::OpenDialog() {
+  if (!ports_.window) return;
+  std::vector<u16> history;
+  if (ports_.registry)
+    for (int i = 1;; ++i) {
+      auto v = ports_.registry->GetString(kHkcuTypedUrls, Format(u"url%d", i));
+      if (!v) break;
+      history.push_back(*v);
+    }
+  auto choice = ports_.window->AskOpenAddress(history);
+  if (!choice) return;
+  u16 text = Trim(choice->text);
+  if (text.empty()) return;
+  if (ports_.shell) {
+    HandOffResult r = HandOffTypedEntry(text, RuleSettings(), *ports_.shell);
+    if (r.handled) return;
+    if (!r.text.empty()) text = r.text;
+  }
+  NavigateTypedText(text, !active_ || choice->newTab);
+}
+
 void CMainFrame::RegisterSearchCommands() {
+  commands_[kCmdFindInPage] = [this] { FindInPage(false); };
+  commands_[kCmdHighlightInPage] = [this] { HighlightInPage(); };
+  // F6 finds backwards, F7 forwards.
+  commands_[cmd::kFunctionKeyF2 + 4] = [this] { FindInPage(true); };
+  commands_[cmd::kFunctionKeyF2 + 5] = [this] { FindInPage(false); };
+  // F8: the address box; F9: the address box with its list open.
+  commands_[cmd::kFunctionKeyF2 + 6] = [this] { FocusAddressBox(); };
+  commands_[cmd::kFunctionKeyF2 + 7] = [this] {
+    FocusAddressBox();
+    if (ports_.window) ports_.window->PopupAddressList();
+  };
+  commands_[1171] = [this] { SearchSelection(int(SearchMode::Highlight)); };
+  commands_[1172] = [this] { SearchSelection(int(SearchMode::Find)); };
+  auto fromContext = [this](int mode) {
+    u16 text = Trim(contextText);
+    if (text.empty()) return;
+    searchTarget = mode;
+    if (ports_.window) ports_.window->SetSearchBoxText(text);
+    OnCommand(cmd::kSearch);
+  };
+  commands_[1134] = [this, fromContext] {
+    fromContext(ports_.keys && ports_.keys->Shift() ? int(SearchMode::Highlight)
+                                                    : int(SearchMode::Web));
+  };
+  commands_[1148] = [fromContext] { fromContext(int(SearchMode::Highlight)); };
+  commands_[1149] = [fromContext] { fromContext(int(SearchMode::Find)); };
+  commands_[922] = [this] { OpenDialog(); };
   commands_[cmd::kSearch] = [this] { Search(); };
   for (int id = kEngineIgnoredFirstId; id < kEngineMenuEndId; ++id)
     commands_[id] = [this, id] {

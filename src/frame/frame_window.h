@@ -2,6 +2,7 @@
 // tests use a recording fake.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "base/text.h"
@@ -62,6 +63,16 @@ class FrameWindow {
   virtual void SetKeywordList(const std::vector<u16>& keywords) = 0;
   virtual void SetEngineMenu(const EngineMenu& menu) = 0;
   virtual void FocusSearchBox() = 0;
+  virtual bool SearchBoxHasFocus() const = 0;
+  // Opens the address box's list (F9).
+  virtual void PopupAddressList() = 0;
+  // The "Open" dialog: the typed history in its list; the text and the new-tab box, or
+  // nothing when cancelled.
+  struct OpenChoice {
+    u16 text;
+    bool newTab = false;
+  };
+  virtual std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) = 0;
 
   // The notification bar of a tab whose popup was blocked, and the desktop's alert sound.
   virtual void ShowPopupBar(CChildFrame* child, u16view blockedAddress) = 0;

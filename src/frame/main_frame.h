@@ -160,6 +160,7 @@ class CMainFrame {
   void AllowSiteOf(CChildFrame* child);
   // The address the context menu or a drag acts on.
   u16 contextAddress;
+  u16 contextText;  // the selected text the text menu was opened for
   // Runs a script in a tab's top document; a failure shows "运行脚本错误!" while the
   // report flag is on.
   void RunPageScript(CChildFrame* child, const u16& script, const u16& language);
@@ -269,6 +270,14 @@ class CMainFrame {
   KeywordHistory keywords_;
   void RegisterSearchCommands();
   void Search();
+  void FindInPage(bool backwards);
+  void HighlightInPage();
+  // Runs the find script in view's page; done gets the match count (-1 on failure).
+  void RunFindScript(CVOPView* view, const u16& keyword, int target, const char16_t* mode,
+                     std::function<void(int)> done);
+  // The page's selected text, trimmed, goes into the keyword box and is searched.
+  void SearchSelection(int mode);
+  void OpenDialog();
   void NavigateTypedText(u16view text, bool newTab);
 
   void RegisterFilterCommands();

@@ -32,6 +32,7 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"当前页", cmd::kDuplicatePage, u"Ctrl+Shift+P"),
                           Item(u"主页", cmd::kHomeNewTab, u"Alt+Home"),
                       }),
+                Item(u"打开文件(&O)", 922, u"Ctrl+O"),
                 Item(u"保存页面(&S)...", cmd::kSavePage, u"Ctrl+S"),
                 Item(u"脱机工作(&W)", cmd::kOffline, u"Alt+O", true),
                 Separator(),
@@ -68,6 +69,10 @@ std::vector<MenuItem> MainMenu() {
                       }),
                 Item(u"自动刷新", cmd::kAutoRefresh, u"", true),
                 Item(u"过滤状态栏文字", cmd::kStatusFilter, u"", true),
+                Separator(),
+                Item(u"页内查找", 1086, u"F7"),
+                Item(u"高亮关键字", 1087),
+                Item(u"清除搜索记录", 1043),
             }),
       Popup(u"收藏(&A)", {}),
       Popup(u"工具(&T)",
@@ -119,6 +124,7 @@ std::vector<KeyBinding> MainKeys() {
       {u"Ctrl+F5", cmd::kRefreshCompletely},
       {u"Alt+P", cmd::kPopupFilter},
       {u"Alt+O", cmd::kOffline},
+      {u"Ctrl+O", 922},
       {u"Alt+Y", cmd::kFloatingAdFilter},
   };
   for (int i = 0; i < 10; ++i)

@@ -5,5 +5,7 @@ namespace zel {
 
 extern const char kKillFlyAdJs[];
 extern const char kReloadImagesJs[];
+// A function (keyword, matchCase, matchWhole, target, mode) returning the match count.
+extern const char kFindInPageJs[];
 
 }  // namespace zel

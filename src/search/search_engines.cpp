@@ -1,5 +1,9 @@
 #include "search/search_engines.h"
 
+#include <unordered_map>
+
+#include "app/ini_document.h"
+
 #include <array>
 
 #include "app/frame_settings.h"
@@ -125,16 +129,27 @@ void SearchEngines::Load() {
   current_ = ReadConfigInt(kSearchSet, kEngineKey);
   const std::string path = SearchEngineFile();
   if (!FileExists(path)) return;
-  SettingsFile file(FromUtf8(path), u"");
-  int count = file.ReadInt(u"count", 0);
+  // One read of the file: a large engine file would otherwise be parsed once per key.
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) return;
+  std::unordered_map<u16, u16> values;
+  for (auto& [key, value] : IniDocument::Parse(*bytes).Entries(u"")) {
+    if (value.size() > 259) value.resize(259);  // the 260-character buffer
+    values.emplace(ToLower(key), std::move(value));  // the first of equal keys counts
+  }
+  auto read = [&](const u16& key) {
+    auto it = values.find(ToLower(key));
+    return it == values.end() ? u16() : it->second;
+  };
+  int count = ToInt(read(u"count").substr(0, 15));
   // The menu can offer no more than kMaxEngines; a larger count (a damaged file) would
   // otherwise make millions of empty records.
   if (count > kMaxEngines) count = kMaxEngines;
   for (int n = 0; n < count; ++n) {
     SearchEngine e;
-    e.title = file.ReadText(Format(u"%d_title", n), u"", 260);
-    e.icon = file.ReadText(Format(u"%d_ico", n), u"", 260);
-    e.url = file.ReadText(Format(u"%d_s", n), u"", 260);
+    e.title = read(Format(u"%d_title", n));
+    e.icon = read(Format(u"%d_ico", n));
+    e.url = read(Format(u"%d_s", n));
     engines_.push_back(std::move(e));
   }
 }

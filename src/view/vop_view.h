@@ -3,6 +3,7 @@
 // new window to the frame as a new tab.
 #pragma once
 
+#include "search/find_rules.h"
 #include "view/html_view_base.h"
 
 namespace zel {
@@ -104,6 +105,8 @@ class CVOPView : public CHtmlViewBase {
   u16 targetFrame;  // the name pages target this tab by
   int zoomCommand = 1117;
   int queuedCommand = 0;  // a command the frame runs when this view's page is complete
+  FindState findState;
+  HighlightState highlightState;
   // Per-view settings copied from the opener.
   u16 webProxyTemplate;
   bool webProxyMode = false;

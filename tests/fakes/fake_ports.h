@@ -51,6 +51,12 @@ class FakeWindow : public FrameWindow {
   void SetKeywordList(const std::vector<u16>& k) override { keywords = k; }
   void SetEngineMenu(const EngineMenu& m) override { engineMenu = m; }
   void FocusSearchBox() override { ++searchFocus; }
+  bool SearchBoxHasFocus() const override { return searchBoxFocused; }
+  void PopupAddressList() override { ++addressPopups; }
+  std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) override {
+    openHistory = history;
+    return openAnswer;
+  }
   bool IsVisible() const override { return visible; }
   bool IsMinimized() const override { return minimized; }
   bool IsMaximized() const override { return maximized; }
@@ -77,7 +83,10 @@ class FakeWindow : public FrameWindow {
   u16 searchBox;
   std::vector<u16> keywords;
   EngineMenu engineMenu;
-  int searchFocus = 0;
+  int searchFocus = 0, addressPopups = 0;
+  bool searchBoxFocused = false;
+  std::vector<u16> openHistory;
+  std::optional<OpenChoice> openAnswer;
   std::vector<CChildFrame*> hosted;
   CChildFrame* shownView = nullptr;
   std::vector<Entry> entries;

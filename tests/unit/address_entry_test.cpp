@@ -40,6 +40,11 @@ TEST(AddressEntry, Completions) {
   EXPECT_EQ(nav(u"www.a.com/@x"), u"http://www.a.com/@x");  // an address despite its "@"
   EXPECT_EQ(nav(u"C:\\docs\\a.htm"), u"C:/docs/a.htm");
   EXPECT_EQ(nav(u"http://a/b\\c"), u"http://a/b/c");
+  // A host and port has no scheme the engine knows: it becomes an http address.
+  EXPECT_EQ(nav(u"localhost:8080/x"), u"http://localhost:8080/x");
+  EXPECT_EQ(nav(u"127.0.0.1:80"), u"http://127.0.0.1:80");
+  EXPECT_EQ(nav(u"about:blank"), u"about:blank");
+  EXPECT_EQ(nav(u"mail:1234x"), u"mail:1234x");
   // Shift alone completes; with Alt as well the words are searched in the page (target 4).
   EXPECT_EQ(CompleteTypedAddress(u"two words", {false, true, true}, s).searchTarget, 4);
 }
@@ -164,6 +169,74 @@ TEST(SearchBarFirstRun, DefaultEnginesAreInstalled) {
   frame.LoadSearchBar();
   EXPECT_FALSE(window.engineMenu.items.empty());
   for (const auto& item : window.engineMenu.items) EXPECT_TRUE(FileExists(item.iconPath));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AddressBox, ClearingStopsAtTheFirstGap) {
+  IniRegistry registry(profile_.ProfileFolder() + "/registry.ini");
+  registry.SetValue(kHkcuTypedUrls, u"url1", RegValue::Str(u"http://1/"));
+  registry.SetValue(kHkcuTypedUrls, u"url2", RegValue::Str(u"http://2/"));
+  registry.SetValue(kHkcuTypedUrls, u"url4", RegValue::Str(u"http://4/"));
+  CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
+  frame.LoadTypedHistory();
+  EXPECT_EQ(frame.typedAddresses(), (std::vector<u16>{u"http://1/", u"http://2/"}));
+  frame.OnCommand(cmd::kClearTypedAddresses);
+  EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url1"));
+  EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url2"));
+  EXPECT_EQ(registry.GetString(kHkcuTypedUrls, u"url4"), u"http://4/");
+}
+
+TEST_F(AddressBox, OpenDialogLoadsTheChosenText) {
+  IniRegistry registry(profile_.ProfileFolder() + "/registry.ini");
+  registry.SetValue(kHkcuTypedUrls, u"url1", RegValue::Str(u"http://typed/"));
+  CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
+  CChildFrame* a = frame.OpenUrl(2, 2, u"http://a/", nullptr, true);
+  window_.openAnswer = FrameWindow::OpenChoice{u"http://chosen/", false};
+  frame.OnCommand(922);
+  EXPECT_EQ(window_.openHistory, std::vector<u16>{u"http://typed/"});
+  EXPECT_EQ(EngineOf(a)->navigations.back(), u"http://chosen/");
+  window_.openAnswer = FrameWindow::OpenChoice{u"http://other/", true};
+  frame.OnCommand(922);
+  loop_.RunPosted();
+  EXPECT_EQ(frame.TabCount(), 2);
+  window_.openAnswer.reset();  // cancelled
+  size_t n = engines_.created.size();
+  frame.OnCommand(922);
+  EXPECT_EQ(engines_.created.size(), n);
+}
+
+TEST_F(AddressBox, LongAndBrokenInputDoesNotHang) {
+  OpenPage("http://site/a.htm", "A");
+  u16 huge = u"http://x/" + u16(100000, u'a');
+  frame_.OnAddressEnter(huge, {});
+  EXPECT_EQ(LastNavigation(), huge);
+  frame_.OnAddressEnter(u16(100000, u'w') + u" x", {});  // words: searched, cut to fit
+  EXPECT_LE(LastNavigation().size(), 1100u);
+  window_.searchBox = u"line\r\nbreak";
+  frame_.searchTarget = 1;
+  frame_.OnCommand(cmd::kSearch);
+  EXPECT_EQ(frame_.keywordHistory().items().front(), u"line\r\nbreak");
+  frame_.Close(CloseSource::System);
+  SettingsFile keys(u"searchkeys.ini", u"");
+  EXPECT_EQ(keys.ReadText(u"key_0"), u"linebreak");
+}
+
+TEST(SearchBarEngines, TenThousandEnginesStopAt511) {
+  ScratchProfile p;
+  std::string ini = "[]\r\ncount=10000\r\n";
+  for (int i = 0; i < 10000; ++i)
+    ini += std::to_string(i) + "_title=E" + std::to_string(i) + "\r\n" + std::to_string(i) + "_s=\r\n";
+  CreateFolderLevels(p.dir().path() + "/profile/SearchEngine");
+  WriteFileAtomic(p.dir().path() + "/profile/SearchEngine/config.ini", ini);
+  FakeWindow window;
+  CMainFrame frame({&window});
+  frame.LoadSearchBar();
+  EXPECT_EQ(window.engineMenu.items.size(), 511u);
+  // The chosen engine has an empty template: the default one is used.
+  EXPECT_EQ(frame.searchEngines().SearchUrl(u"x"), u"https://www.baidu.com/s?wd=x&tn=ZEL");
 }
 
 }  // namespace

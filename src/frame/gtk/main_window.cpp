@@ -240,6 +240,71 @@ void MainWindow::SetEngineMenu(const EngineMenu& menu) {
 
 void MainWindow::FocusSearchBox() { keywordBox_.get_entry()->grab_focus(); }
 
+bool MainWindow::SearchBoxHasFocus() const {
+  return const_cast<Gtk::ComboBoxText&>(keywordBox_).get_entry()->has_focus();
+}
+
+void MainWindow::PopupAddressList() { addressBox_.popup(); }
+
+std::optional<FrameWindow::OpenChoice> MainWindow::AskOpenAddress(
+    const std::vector<u16>& history) {
+  Gtk::Dialog d("打开", *this, true);
+  d.add_button("确定", Gtk::RESPONSE_OK);
+  d.add_button("取消", Gtk::RESPONSE_CANCEL);
+  d.set_default_response(Gtk::RESPONSE_OK);
+  Gtk::Label prompt("请键入 Internet 地址或文件名, Zel浏览器将为您打开它.");
+  prompt.set_xalign(0);
+  Gtk::ComboBoxText combo(true);
+  for (const auto& h : history) combo.append(Shown(h));
+  // Typing completes from the typed history.
+  auto completion = Gtk::EntryCompletion::create();
+  completion->set_model(combo.get_model());
+  completion->set_text_column(0);
+  completion->set_inline_completion(true);
+  combo.get_entry()->set_completion(completion);
+  combo.get_entry()->set_activates_default(true);
+  Gtk::Button browse("浏览(_B)...", true);
+  Gtk::CheckButton newTab("在新页面中打开");
+  browse.signal_clicked().connect([&] {
+    Gtk::FileChooserDialog chooser(d, "打开", Gtk::FILE_CHOOSER_ACTION_OPEN);
+    chooser.add_button("取消", Gtk::RESPONSE_CANCEL);
+    chooser.add_button("打开", Gtk::RESPONSE_OK);
+    // "HTML 文件|*.htm;*.html|文本文件|*.txt|GIF 文件|*.gif|JPEG 文件|*.jpg;*.jpeg|AU 文件|*.au|
+    //  AIFF 文件|*.aif;*.aiff|XBM 文件|*.xbm|所有文件|*.*||"
+    const char* filters[][2] = {{"HTML 文件", "*.htm;*.html"}, {"文本文件", "*.txt"},
+                                {"GIF 文件", "*.gif"},         {"JPEG 文件", "*.jpg;*.jpeg"},
+                                {"AU 文件", "*.au"},           {"AIFF 文件", "*.aif;*.aiff"},
+                                {"XBM 文件", "*.xbm"},         {"所有文件", "*"}};
+    for (auto& f : filters) {
+      auto filter = Gtk::FileFilter::create();
+      filter->set_name(f[0]);
+      std::string patterns = f[1];
+      size_t start = 0;
+      while (start <= patterns.size()) {
+        size_t end = patterns.find(';', start);
+        filter->add_pattern(patterns.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+      }
+      chooser.add_filter(filter);
+    }
+    if (chooser.run() == Gtk::RESPONSE_OK) combo.get_entry()->set_text(chooser.get_filename());
+  });
+  Gtk::Box row(Gtk::ORIENTATION_HORIZONTAL, 6);
+  row.pack_start(combo, Gtk::PACK_EXPAND_WIDGET);
+  row.pack_start(browse, Gtk::PACK_SHRINK);
+  auto* area = d.get_content_area();
+  area->set_spacing(8);
+  area->set_border_width(10);
+  area->pack_start(prompt, Gtk::PACK_SHRINK);
+  area->pack_start(row, Gtk::PACK_SHRINK);
+  area->pack_start(newTab, Gtk::PACK_SHRINK);
+  d.set_default_size(460, -1);
+  d.show_all();
+  if (d.run() != Gtk::RESPONSE_OK) return std::nullopt;
+  return OpenChoice{FromUtf8(combo.get_entry()->get_text().raw()), newTab.get_active()};
+}
+
 void MainWindow::SetAddressList(const std::vector<u16>& entries) {
   fillingAddressList_ = true;
   std::string text = address_.get_text();

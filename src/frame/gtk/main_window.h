@@ -59,6 +59,9 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void SetKeywordList(const std::vector<u16>& keywords) override;
   void SetEngineMenu(const EngineMenu& menu) override;
   void FocusSearchBox() override;
+  bool SearchBoxHasFocus() const override;
+  void PopupAddressList() override;
+  std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) override;
   std::string EngineButtonText() const { return engineLabel_.get_text(); }
   // Enter in the keyword box as a user presses it (tests).
   void EnterSearch(const std::string& text, GdkModifierType mods);
