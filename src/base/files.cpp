@@ -149,6 +149,14 @@ bool WriteUtf16LeFileAtomic(const std::string& path, u16view text) {
   return WriteFileAtomic(path, EncodeUtf16Le(text));
 }
 
+std::string ExecutableFolder() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return std::string();
+  buf[n] = '\0';
+  return DirName(buf);
+}
+
 bool MakeWritable(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;

@@ -50,16 +50,23 @@ void CMainFrame::RunFindScript(CVOPView* view, const u16& keyword, int target,
   view->RunScript(call, [done](const ScriptResult& r) { done(r.ok ? ToInt(FromUtf8(r.json)) : -1); });
 }
 
-void CMainFrame::FindInPage(bool backwards) {
-  CVOPView* v = ActiveView();
-  if (!v) return;
+std::optional<u16> CMainFrame::PageSearchKeyword() {
   u16 keyword = Trim(ports_.window ? ports_.window->SearchBoxText() : searchWords);
   if (keyword.empty()) {
     if (ports_.prompts) ports_.prompts->Message(kNoKeywordMessage);
-    return;
+    return std::nullopt;
   }
   if (!settings_.saveKeyword && keywords_.Add(keyword) && ports_.window)
     ports_.window->SetKeywordList(keywords_.items());
+  return keyword;
+}
+
+void CMainFrame::FindInPage(bool backwards) {
+  CVOPView* v = ActiveView();
+  if (!v) return;
+  auto word = PageSearchKeyword();
+  if (!word) return;
+  const u16& keyword = *word;
   bool shift = backwards || (ports_.keys && ports_.keys->Shift());
   auto step = [this, v, keyword, shift] {
     int target = NextFindTarget(v->findState, shift);
@@ -84,13 +91,9 @@ void CMainFrame::FindInPage(bool backwards) {
 void CMainFrame::HighlightInPage() {
   CVOPView* v = ActiveView();
   if (!v) return;
-  u16 keyword = Trim(ports_.window ? ports_.window->SearchBoxText() : searchWords);
-  if (keyword.empty()) {
-    if (ports_.prompts) ports_.prompts->Message(kNoKeywordMessage);
-    return;
-  }
-  if (!settings_.saveKeyword && keywords_.Add(keyword) && ports_.window)
-    ports_.window->SetKeywordList(keywords_.items());
+  auto word = PageSearchKeyword();
+  if (!word) return;
+  const u16& keyword = *word;
   bool remove = BeginHighlight(v->highlightState, keyword);
   RunFindScript(v, keyword, -1, remove ? u"unmark" : u"mark", [this, v](int count) {
     if (count < 0) return;

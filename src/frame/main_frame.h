@@ -270,6 +270,9 @@ class CMainFrame {
   KeywordHistory keywords_;
   void RegisterSearchCommands();
   void Search();
+  // The trimmed keyword of the box for find and highlight (kept in the history unless
+  // saveKeyword says otherwise); nothing, after "请先输入关键字!", when it is empty.
+  std::optional<u16> PageSearchKeyword();
   void FindInPage(bool backwards);
   void HighlightInPage();
   // Runs the find script in view's page; done gets the match count (-1 on failure).

@@ -22,14 +22,6 @@ namespace zel {
 
 namespace {
 
-std::string ExecutableFolder() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return std::string();
-  buf[n] = '\0';
-  return DirName(buf);
-}
-
 // Message boxes of a second instance, which has no window of its own.
 void ShowSenderError(u16view text) {
   if (gtk_init_check(nullptr, nullptr)) {

@@ -13,14 +13,6 @@ namespace zel {
 
 namespace {
 
-std::string ExecutableFolder() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return std::string();
-  buf[n] = '\0';
-  return DirName(buf);
-}
-
 struct BlockedWatch {
   std::function<void(u16)> onBlocked;
 };
