@@ -10,6 +10,24 @@
 
 namespace zel {
 
+namespace {
+// Writes every byte, going on after interrupted writes.
+bool WriteAll(int fd, const std::string& bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    left -= size_t(w);
+  }
+  return true;
+}
+}  // namespace
+
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -78,19 +96,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   mode_t mode = 0644;
   if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
   ::fchmod(fd, mode);
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t w = ::write(fd, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += w;
-    left -= size_t(w);
-  }
+  bool ok = WriteAll(fd, bytes);
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (ok && ::rename(name.data(), path.c_str()) != 0) ok = false;
@@ -127,20 +133,7 @@ std::optional<u16> ReadUtf16LeFile(const std::string& path) {
 bool AppendUtf16LeFile(const std::string& path, u16view text) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (fd < 0) return false;
-  std::string bytes = EncodeUtf16Le(text);
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t w = ::write(fd, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += w;
-    left -= size_t(w);
-  }
+  bool ok = WriteAll(fd, EncodeUtf16Le(text));
   if (::close(fd) != 0) ok = false;
   return ok;
 }
