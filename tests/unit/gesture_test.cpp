@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include "app/config_schema.h"
+#include "app/settings_file.h"
+#include "fakes/temp_dir.h"
+#include "gestures/gesture_table.h"
+#include "gestures/stroke_recognizer.h"
+#include "xml/xml_document.h"
+
+using namespace zel;
+using zel::test::ScratchProfile;
+
+namespace {
+
+constexpr unsigned kRight = StrokeRecognizer::kRightButton;
+constexpr unsigned kLeft = StrokeRecognizer::kLeftButton;
+
+// Moves from the current point by (dx, dy) in one step.
+struct Pointer {
+  StrokeRecognizer& r;
+  int x = 0, y = 0;
+  void Press(int px, int py) {
+    x = px;
+    y = py;
+    r.Press(x, y);
+  }
+  char16_t By(int dx, int dy, unsigned buttons = kRight) {
+    x += dx;
+    y += dy;
+    return r.Move(x, y, buttons);
+  }
+};
+
+void WriteGestureSetting(u16view value) {
+  ASSERT_TRUE(SettingsFile(kConfigFile, u"MOUSESET").WriteText(u"gesture", value));
+}
+
+}  // namespace
+
+TEST(StrokeRecognizer, EightPixelsGiveNothingNinePixelsGiveRight) {
+  StrokeRecognizer r;
+  r.Press(100, 100);
+  EXPECT_EQ(r.Move(108, 100, kRight), 0);
+  EXPECT_EQ(r.Move(100, 92, kRight), 0);
+  EXPECT_FALSE(r.HasStrokes());
+  EXPECT_EQ(r.Move(109, 100, kRight), u'R');
+  EXPECT_EQ(r.Strokes(), u"R");
+
+  // 8 across and 1 down is past the 8-pixel circle.
+  EXPECT_EQ(StrokeRecognizer::Direction(8, 0), 0);
+  EXPECT_EQ(StrokeRecognizer::Direction(8, 1), u'R');
+  EXPECT_EQ(StrokeRecognizer::Direction(0, -9), u'U');
+}
+
+TEST(StrokeRecognizer, SmallMovesDoNotMoveTheReferencePoint) {
+  StrokeRecognizer r;
+  Pointer p{r};
+  p.Press(0, 0);
+  // Three small steps add up to 9 pixels from the press point: one stroke.
+  EXPECT_EQ(p.By(3, 0), 0);
+  EXPECT_EQ(p.By(3, 0), 0);
+  EXPECT_EQ(p.By(3, 0), u'R');
+  // After a stroke the reference is the point where it was recognised.
+  EXPECT_EQ(p.By(0, 8), 0);
+  EXPECT_EQ(p.By(0, 4), u'D');
+  EXPECT_EQ(r.Strokes(), u"RD");
+}
+
+TEST(StrokeRecognizer, RepeatsCollapseAcrossAPause) {
+  StrokeRecognizer r;
+  Pointer p{r};
+  p.Press(0, 0);
+  p.By(20, 0);
+  p.By(20, 0);
+  p.By(3, 0);  // the pointer rests
+  p.By(20, 1);
+  EXPECT_EQ(r.Strokes(), u"R");
+  p.By(0, -30);
+  p.By(30, 0);
+  EXPECT_EQ(r.Strokes(), u"RUR") << "only neighbouring repeats collapse";
+}
+
+TEST(StrokeRecognizer, RingKeepsTheLastEightStrokes) {
+  StrokeRecognizer r;
+  Pointer p{r};
+  p.Press(500, 500);
+  for (int i = 0; i < 9; ++i) p.By(i % 2 == 0 ? 40 : -40, 0);
+  EXPECT_EQ(r.Strokes(), u"LRLRLRLR");
+
+  // Ten strokes in four directions: the ring wraps and stays in stroke order.
+  p.Press(500, 500);
+  EXPECT_EQ(r.Strokes(), u"") << "a new press empties the ring";
+  const int steps[4][2] = {{30, 0}, {0, 30}, {-30, 0}, {0, -30}};
+  for (int i = 0; i < 10; ++i) p.By(steps[i % 4][0], steps[i % 4][1]);
+  EXPECT_EQ(r.Strokes(), u"LURDLURD");
+  p.By(30, 0);
+  p.By(0, 30);
+  p.By(-30, 0);
+  EXPECT_EQ(r.Strokes(), u"DLURDRDL");
+}
+
+TEST(StrokeRecognizer, ExactDiagonalsDecideNothing) {
+  for (int d : {9, 10, 50}) {
+    EXPECT_EQ(StrokeRecognizer::Direction(d, d), 0) << d;
+    EXPECT_EQ(StrokeRecognizer::Direction(-d, d), 0) << d;
+    EXPECT_EQ(StrokeRecognizer::Direction(d, -d), 0) << d;
+    EXPECT_EQ(StrokeRecognizer::Direction(-d, -d), 0) << d;
+  }
+  EXPECT_EQ(StrokeRecognizer::Direction(11, 10), u'R');
+  EXPECT_EQ(StrokeRecognizer::Direction(11, -10), u'R');
+  EXPECT_EQ(StrokeRecognizer::Direction(-11, 10), u'L');
+  EXPECT_EQ(StrokeRecognizer::Direction(10, 11), u'D');
+  EXPECT_EQ(StrokeRecognizer::Direction(-10, 11), u'D');
+  EXPECT_EQ(StrokeRecognizer::Direction(10, -11), u'U');
+  EXPECT_EQ(StrokeRecognizer::Direction(-10, -11), u'U');
+
+  // A diagonal move leaves the reference point where it was.
+  StrokeRecognizer r;
+  r.Press(0, 0);
+  EXPECT_EQ(r.Move(20, 20, kRight), 0);
+  EXPECT_EQ(r.Move(30, 20, kRight), u'R');  // 30 across, 20 down from the press point
+}
+
+TEST(StrokeRecognizer, LeftButtonHeldMakesNoStrokes) {
+  StrokeRecognizer r;
+  r.Press(0, 0);
+  EXPECT_EQ(r.Move(50, 0, kRight | kLeft), 0);
+  EXPECT_EQ(r.Move(50, 50, kRight | StrokeRecognizer::kMiddleButton), 0);
+  EXPECT_EQ(r.Move(0, 50, kLeft), 0);
+  EXPECT_FALSE(r.HasStrokes());
+  StrokeRecognizer::Release rel = r.ReleaseRight();
+  EXPECT_TRUE(rel.wasCapturing);
+  EXPECT_FALSE(rel.consumed);
+  // The reference point did not follow those moves.
+  r.Press(0, 0);
+  EXPECT_EQ(r.Move(50, 0, kRight | kLeft), 0);
+  EXPECT_EQ(r.Move(0, 20, kRight), u'D');
+}
+
+TEST(StrokeRecognizer, ReleaseTellsWhetherTheContextMenuMayShow) {
+  StrokeRecognizer r;
+  r.Press(10, 10);
+  r.Move(14, 13, kRight);  // 5 pixels: not a stroke
+  StrokeRecognizer::Release click = r.ReleaseRight();
+  EXPECT_TRUE(click.wasCapturing);
+  EXPECT_FALSE(click.consumed);
+  EXPECT_EQ(click.strokes, u"");
+
+  r.Press(10, 10);
+  r.Move(10, -20, kRight);
+  r.Move(10, 40, kRight);
+  StrokeRecognizer::Release gesture = r.ReleaseRight();
+  EXPECT_TRUE(gesture.consumed);
+  EXPECT_EQ(gesture.strokes, u"UD");
+  EXPECT_FALSE(r.capturing());
+  EXPECT_EQ(r.Move(100, -20, kRight), 0) << "moves after the release are not strokes";
+
+  // A rocker or wheel action ends capturing: the release that follows is no gesture.
+  r.Press(0, 0);
+  r.Move(30, 0, kRight);
+  r.Cancel();
+  EXPECT_EQ(r.Move(30, 40, kRight), 0);
+  EXPECT_FALSE(r.ReleaseRight().wasCapturing);
+}
+
+TEST(GestureTable, EmptySettingGivesTheBuiltInTable) {
+  ScratchProfile profile;
+  GestureTable t;
+  t.LoadGestureTable();  // no config.ini at all
+  ASSERT_EQ(t.entries().size(), 6u);
+  EXPECT_EQ(t.LookupGesture(u"UD"), 2);
+  EXPECT_EQ(ResolveAction(t.LookupGesture(u"UD")), (ActionTarget{ActionKind::kFrameCommand, 809}));
+  EXPECT_EQ(t.LookupGesture(u"DR"), 20);
+  EXPECT_EQ(t.LookupGesture(u"L"), 0);
+  EXPECT_EQ(t.LookupGesture(u"U"), 9);
+  EXPECT_EQ(t.LookupGesture(u"UL"), -1);
+
+  WriteGestureSetting(u"<gesture action=\"UL\" cmd=\"7\" title=\"主页\" />");
+  t.LoadGestureTable();
+  EXPECT_EQ(t.LookupGesture(u"UL"), 7);
+  EXPECT_EQ(t.LookupGesture(u"UD"), -1) << "a stored table replaces the built-in one";
+
+  WriteGestureSetting(u"");
+  t.LoadGestureTable();
+  EXPECT_EQ(t.LookupGesture(u"UD"), 2);
+  EXPECT_EQ(t.LookupGesture(u"UL"), -1) << "reloading empties the table first";
+}
+
+TEST(GestureTable, MatchIsExactAndCaseSensitive) {
+  GestureTable t;
+  t.LoadFromText(u"<gesture action=\"ud\" cmd=\"2\" title=\"刷新\" />"
+                 u"<gesture action=\"DRU\" cmd=\"21\" title=\"x\" />");
+  EXPECT_EQ(t.LookupGesture(u"UD"), -1);
+  EXPECT_EQ(t.LookupGesture(u"ud"), 2);
+  EXPECT_EQ(t.LookupGesture(u"DR"), -1) << "a prefix is no match";
+  EXPECT_EQ(t.LookupGesture(u"DRUL"), -1);
+  EXPECT_EQ(t.LookupGesture(u""), -1);
+  EXPECT_EQ(t.GestureTitle(u"UD"), u"");
+}
+
+TEST(GestureTable, FirstOfTwoEqualEntriesWins) {
+  GestureTable t;
+  t.LoadFromText(u"<gesture action=\"L\" cmd=\"13\" title=\"a\" />"
+                 u"<gesture action=\"R\" cmd=\"14\" title=\"b\" />"
+                 u"<gesture action=\"L\" cmd=\"0\" title=\"c\" />");
+  ASSERT_EQ(t.entries().size(), 3u);
+  EXPECT_EQ(t.LookupGesture(u"L"), 13);
+  EXPECT_EQ(t.GestureTitle(u"L"), ActionName(13));
+  EXPECT_NE(ActionName(13), ActionName(0));
+}
+
+TEST(GestureTable, EveryTopLevelElementIsAnEntry) {
+  GestureTable t;
+  t.LoadFromText(u"<gesture action=\"U\" cmd=\"11\" title=\"t\" /><gesture action=\"D\" cmd=\"12\" />");
+  EXPECT_EQ(t.LookupGesture(u"U"), 11);
+  EXPECT_EQ(t.LookupGesture(u"D"), 12);
+
+  // Other elements are skipped; a cmd that is no number reads as 0, leading digits count.
+  t.LoadFromText(u"<mouse action=\"R\" cmd=\"1\" /><gesture action=\"L\" cmd=\"back\" />"
+                 u"<gesture action=\"U\" cmd=\" 12x\" />");
+  ASSERT_EQ(t.entries().size(), 2u);
+  EXPECT_EQ(t.LookupGesture(u"R"), -1);
+  EXPECT_EQ(t.LookupGesture(u"L"), 0);
+  EXPECT_EQ(t.LookupGesture(u"U"), 12);
+}
+
+TEST(GestureTable, CutSettingKeepsTheEntriesBeforeTheDamage) {
+  ScratchProfile profile;
+  const u16 builtIn = kDefaultGestureList;
+  ASSERT_EQ(builtIn.size(), 254u);
+  const u16 seventh = u"<gesture action=\"UL\" cmd=\"7\" title=\"主页\" />";
+  WriteGestureSetting(builtIn + seventh);
+  GestureTable t;
+  t.LoadGestureTable();
+  EXPECT_EQ(t.entries().size(), 6u);
+  EXPECT_EQ(t.LookupGesture(u"UL"), -1);
+  EXPECT_EQ(t.LookupGesture(u"UD"), 2);
+
+  // The cut falls inside the title of the sixth element, after its action and cmd.
+  u16 table;
+  for (int i = 0; i < 5; ++i)
+    table += u"<gesture action=\"" + u16(i + 1, u'R') + u"\" cmd=\"" + IntToText(i) +
+             u"\" title=\"\" />";
+  const size_t wholeEntries = table.size();
+  table += u"<gesture action=\"L\" cmd=\"30\" title=\"" + u16(40, u'x') + u"\" />";
+  ASSERT_LT(table.find(u"title", wholeEntries), 259u);
+  ASSERT_GT(table.find(u"/>", wholeEntries), 259u);
+  WriteGestureSetting(table);
+  t.LoadGestureTable();
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(t.LookupGesture(u16(i + 1, u'R')), i) << i;
+  EXPECT_EQ(t.entries().size(), 5u);
+  EXPECT_EQ(t.LookupGesture(u"L"), -1) << "the damaged element is no entry";
+}
+
+TEST(GestureTitle, BuiltInNamesMatchTheStoredTitles) {
+  GestureTable t;
+  t.LoadFromText(u"");
+  XmlDocument doc;
+  doc.SetText(kDefaultGestureList);
+  int seen = 0;
+  while (doc.FindNextElement(u"gesture")) {
+    ++seen;
+    EXPECT_EQ(t.GestureTitle(doc.GetAttribute(u"action")), doc.GetAttribute(u"title"))
+        << ToUtf8(doc.GetAttribute(u"action"));
+  }
+  EXPECT_EQ(seen, 6);
+  EXPECT_EQ(t.GestureTitle(u"RL"), u"") << "no entry";
+
+  t.LoadFromText(u"<gesture action=\"R\" cmd=\"1176\" /><gesture action=\"L\" cmd=\"30\" />"
+                 u"<gesture action=\"U\" cmd=\"31\" /><gesture action=\"D\" cmd=\"-1\" />");
+  EXPECT_EQ(t.GestureTitle(u"R"), u"") << "numbers beyond the list have no name";
+  EXPECT_EQ(t.GestureTitle(u"U"), u"");
+  EXPECT_EQ(t.GestureTitle(u"D"), u"");
+  EXPECT_NE(t.GestureTitle(u"L"), u"");
+  for (int n = 0; n <= 30; ++n) EXPECT_NE(ActionName(n), u"") << n;
+}
+
+TEST(GestureActions, NumbersMapToTheirCommands) {
+  using K = ActionKind;
+  const struct {
+    int number;
+    ActionTarget target;
+  } cases[] = {
+      {0, {K::kFrameCommand, 817}},    {1, {K::kFrameCommand, 818}},
+      {2, {K::kFrameCommand, 809}},    {3, {K::kNothing, 0}},
+      {4, {K::kFrameCommand, 808}},    {5, {K::kNothing, 0}},
+      {6, {K::kFrameCommand, 985}},    {7, {K::kFrameCommand, 882}},
+      {8, {K::kFrameCommand, 1233}},   {9, {K::kKey, kKeyPageUp}},
+      {10, {K::kKey, kKeyPageDown}},   {11, {K::kKey, kKeyHome}},
+      {12, {K::kKey, kKeyEnd}},        {13, {K::kFrameCommand, 944}},
+      {14, {K::kFrameCommand, 945}},   {15, {K::kFrameCommand, 1117}},
+      {16, {K::kFrameCommand, 1125}},  {17, {K::kFrameCommand, 1126}},
+      {18, {K::kFrameCommand, 922}},   {19, {K::kFrameCommand, 807}},
+      {20, {K::kFrameCommand, 806}},   {21, {K::kFrameCommand, 805}},
+      {22, {K::kFrameCommand, 1528}},  {23, {K::kFrameCommand, 1006}},
+      {24, {K::kFrameCommand, 833}},   {25, {K::kFrameCommand, 875}},
+      {26, {K::kFrameCommand, 57607}}, {27, {K::kFrameCommand, 962}},
+      {28, {K::kSystemCommand, 61472}}, {29, {K::kSystemCommand, 61728}},
+      {30, {K::kFrameCommand, 57665}}, {1175, {K::kOpenLink, 1}},
+      {1176, {K::kOpenLink, 2}},       {1177, {K::kOpenLink, 4}},
+      {31, {K::kPostCommand, 31}},     {817, {K::kPostCommand, 817}},
+      {1174, {K::kPostCommand, 1174}}, {1178, {K::kPostCommand, 1178}},
+      {33225, {K::kPostCommand, 33225}}, {-1, {K::kPostCommand, -1}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResolveAction(c.number), c.target) << c.number;
+}
