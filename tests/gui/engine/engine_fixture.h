@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/log_watch.h"
 #include "support/pump.h"
 #include "support/test_server.h"
 #include "view/engine_port.h"
@@ -20,10 +21,6 @@ namespace zel::test {
 
 // True when GTK found a display (set by main).
 extern bool gDisplayReady;
-// GLib messages of level critical or error, and warnings, seen since the last Clear.
-std::vector<std::string> LoggedCriticals();
-std::vector<std::string> LoggedWarnings();
-void ClearLogged();
 
 // Every engine event, in order, as text: "BN <url>", "NC <url>", "TC <title>", "DC <url>",
 // "PC <progress>/<max>", "CS <command> <0|1>", "ST <text>", "NW <url> <gesture>".

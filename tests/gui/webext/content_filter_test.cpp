@@ -16,6 +16,7 @@
 
 #include "filters/filter_lists.h"
 #include "filters/gtk/content_filter_host.h"
+#include "support/log_watch.h"
 #include "support/pump.h"
 #include "support/test_server.h"
 
@@ -25,24 +26,6 @@ namespace zel::test {
 namespace {
 
 bool gDisplayReady = false;
-
-std::mutex gLogMu;
-std::vector<std::string> gCriticals;
-
-GLogWriterOutput Writer(GLogLevelFlags level, const GLogField* fields, gsize n, gpointer) {
-  if (level & (G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR)) {
-    std::string domain, message;
-    for (gsize i = 0; i < n; ++i) {
-      if (g_strcmp0(fields[i].key, "MESSAGE") == 0 && fields[i].length < 0)
-        message = static_cast<const char*>(fields[i].value);
-      if (g_strcmp0(fields[i].key, "GLIB_DOMAIN") == 0 && fields[i].length < 0)
-        domain = static_cast<const char*>(fields[i].value);
-    }
-    std::lock_guard<std::mutex> l(gLogMu);
-    gCriticals.push_back(domain + ": " + message);
-  }
-  return g_log_writer_default(level, fields, n, nullptr);
-}
 
 // A 2x3 PNG, made once.
 const std::string& RealImage() {
@@ -79,10 +62,7 @@ class ContentFilterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(gDisplayReady) << "GTK could not open a display";
-    {
-      std::lock_guard<std::mutex> l(gLogMu);
-      gCriticals.clear();
-    }
+    ClearLogged();
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new_ephemeral();
     context_ = webkit_web_context_new_with_website_data_manager(data);
     g_object_unref(data);
@@ -98,8 +78,7 @@ class ContentFilterTest : public ::testing::Test {
     host_.reset();
     if (context_) g_object_unref(context_);
     PumpFor(50ms);
-    std::lock_guard<std::mutex> l(gLogMu);
-    for (const auto& c : gCriticals) ADD_FAILURE() << "critical message: " << c;
+    for (const auto& c : LoggedCriticals()) ADD_FAILURE() << "critical message: " << c;
   }
 
   std::string Url(const std::string& path) const { return server_.Url(path); }
@@ -364,7 +343,7 @@ TEST_F(ContentFilterTest, ContentFilterOffLetsEverythingThrough) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  g_log_set_writer_func(zel::test::Writer, nullptr, nullptr);
+  zel::test::WatchGLog();
   g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
   // The module built next to these tests, unless the caller names another.
   g_setenv("ZEL_WEBEXT_DIR", ZEL_WEBEXT_BUILD_DIR, FALSE);
