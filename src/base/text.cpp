@@ -283,6 +283,52 @@ std::string ToGb18030(u16view s) {
   return r;
 }
 
+std::optional<u16> JsonStringValue(std::string_view json) {
+  size_t b = json.find_first_not_of(" \t\r\n");
+  size_t e = json.find_last_not_of(" \t\r\n");
+  if (b == std::string_view::npos || e <= b || json[b] != '"' || json[e] != '"')
+    return std::nullopt;
+  u16 all = FromUtf8(json.substr(b + 1, e - b - 1));
+  u16 out;
+  for (size_t i = 0; i < all.size(); ++i) {
+    char16_t c = all[i];
+    if (c == u'"') return std::nullopt;
+    if (c != u'\\') {
+      out += c;
+      continue;
+    }
+    if (++i >= all.size()) return std::nullopt;
+    switch (all[i]) {
+      case u'"': out += u'"'; break;
+      case u'\\': out += u'\\'; break;
+      case u'/': out += u'/'; break;
+      case u'b': out += u'\b'; break;
+      case u'f': out += u'\f'; break;
+      case u'n': out += u'\n'; break;
+      case u'r': out += u'\r'; break;
+      case u't': out += u'\t'; break;
+      case u'u': {
+        if (i + 4 >= all.size()) return std::nullopt;
+        unsigned v = 0;
+        for (int k = 1; k <= 4; ++k) {
+          char16_t h = all[i + k];
+          v <<= 4;
+          if (h >= u'0' && h <= u'9') v |= h - u'0';
+          else if (h >= u'a' && h <= u'f') v |= h - u'a' + 10;
+          else if (h >= u'A' && h <= u'F') v |= h - u'A' + 10;
+          else return std::nullopt;
+        }
+        out += char16_t(v);
+        i += 4;
+        break;
+      }
+      default:
+        return std::nullopt;
+    }
+  }
+  return out;
+}
+
 u16 JsStringLiteral(u16view s) {
   static const char16_t hex[] = u"0123456789abcdef";
   u16 out = u"\"";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,8 @@ bool IsValidUtf8(std::string_view s);
 
 // The text as a JavaScript string literal in double quotes, safe to put into a script.
 u16 JsStringLiteral(u16view s);
+// The string a JSON text holds (a script's result), nullopt when it is not one string.
+std::optional<u16> JsonStringValue(std::string_view json);
 
 // Splits at every occurrence of sep; empty pieces are kept.
 std::vector<u16> Split(u16view s, char16_t sep);

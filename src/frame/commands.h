@@ -63,6 +63,33 @@ inline constexpr int kClearTypedAddresses = 1008;
 inline constexpr int kUp = 1233;
 inline constexpr int kOffline = 810;           // Alt+O
 inline constexpr int kSearch = 1242;
+// Menu context (image, link and text menus, drags)
+inline constexpr int kOpenContext = 1144;
+inline constexpr int kOpenContextFront = 1145;
+inline constexpr int kOpenContextBack = 1157;
+inline constexpr int kOpenContextReverse = 1179;
+inline constexpr int kOpenInOtherBrowser = 1146;
+inline constexpr int kOpenRedirectTarget = 1133;
+inline constexpr int kOpenFtpAddress = 1180;
+inline constexpr int kShowContextAddress = 1128;
+inline constexpr int kEditContextAddress = 1142;
+inline constexpr int kEditContextText = 1141;
+inline constexpr int kCopyContextAddress = 1143;
+inline constexpr int kCopyContextText = 1147;
+inline constexpr int kShowPicture = 1187;
+inline constexpr int kOpenFromClipboard = 903;
+inline constexpr int kSaveContextText = 1140;
+inline constexpr int kOpenSelectedLink = 1089;
+inline constexpr int kOpenSelectedLinkText = 1150;
+inline constexpr int kSearchContext = 1134;
+inline constexpr int kHighlightContext = 1148;
+inline constexpr int kFindContext = 1149;
+// The text menu's engine list: 31232 + N searches the context text with engine N.
+inline constexpr int kContextEngineFirst = 31232;
+inline constexpr int kContextEngineEnd = 31232 + 511;
+// Mouse
+inline constexpr int kPageDrag = 1234;
+inline constexpr int kGestures = 1235;
 // File
 inline constexpr int kExit = 57665;
 

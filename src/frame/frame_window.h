@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "frame/menu_model.h"
 #include "search/search_engines.h"
 
 namespace zel {
@@ -85,6 +86,9 @@ class FrameWindow {
   virtual bool IsFullScreen() const = 0;
   virtual WindowRect GetRect() const = 0;
   virtual void Restore() = 0;
+  virtual void Minimize() = 0;
+  // A popup menu at the pointer; a chosen item runs its command on the frame.
+  virtual void PopupMenu(const std::vector<MenuItem>& items) = 0;
   // Brings the frame to the foreground.
   virtual void Present() = 0;
   virtual void HideFrame() = 0;

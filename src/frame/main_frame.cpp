@@ -44,6 +44,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   RegisterFilterCommands();
   RegisterAddressCommands();
   RegisterSearchCommands();
+  RegisterContextCommands();
 }
 
 CMainFrame::~CMainFrame() {
@@ -813,6 +814,9 @@ void CMainFrame::OnDeferredStartup() {
   if (ports_.engines) ports_.engines->SetOffline(offline_);
   LoadTypedHistory();
   LoadLateSettings(settings_);
+  gestureTable_.LoadGestureTable();
+  gesturesOn = true;
+  wheelTabSwitch = true;
   // Download folder: the setting, or the documents folder + "My Html/"; the picture
   // folder: documents + "My Pictures/". Both end with "/".
   const char* docs = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
@@ -871,6 +875,10 @@ std::optional<bool> CMainFrame::CommandChecked(int id) const {
       return (flags & 0x200) == 0;
     case cmd::kNoActiveXDownload:
       return activeXDownloadBan;
+    case cmd::kGestures:
+      return gesturesOn;
+    case cmd::kPageDrag:
+      return settings_.rdrag;
     case cmd::kOffline:
       return offline_;
     case cmd::kNoFlash: {

@@ -10,6 +10,9 @@
 
 #include "app/frame_settings.h"
 #include "frame/address_entry.h"
+#include "frame/context_rules.h"
+#include "frame/menu_model.h"
+#include "gestures/gesture_table.h"
 #include "search/keyword_history.h"
 #include "search/search_engines.h"
 #include "filters/filter_lists.h"
@@ -158,9 +161,30 @@ class CMainFrame {
   void OnPopupBlocked(CVOPView& view, u16view url);
   // Allow-this-site of a tab (command 1424 from its notification bar).
   void AllowSiteOf(CChildFrame* child);
-  // The address the context menu or a drag acts on.
+  // The menu context: what the context menu or a drag acts on, and where (the view's
+  // coordinates in the active tab).
   u16 contextAddress;
-  u16 contextText;  // the selected text the text menu was opened for
+  u16 contextText;  // the link's text or the selected text
+  ContextKind contextKind = ContextKind::Text;
+  int contextX = 0, contextY = 0;
+  // The page's context menu: the image, link or text menu in place of the engine's own.
+  // False when the point has none of them (the engine's menu is shown).
+  bool ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y);
+  // Shows the menu of a context kind at the pointer.
+  void ShowContextMenu(ContextKind kind);
+  // A drag from the page dropped on it: true when handled here, false for the engine.
+  bool OnPageDrop(CVOPView& view, const PageDrop& drop);
+  // Opens a context text: an address in a tab, anything else as a search.
+  void OpenContextText(u16view text, bool show);
+  // Opens a context link through a click on it with the pending new-window flags.
+  void OpenContextLink(u16view address, int flags);
+  // The gesture table and the mouse switches (1235 gestures, 1234 MOUSESET/rdrag).
+  const GestureTable& gestureTable() const { return gestureTable_; }
+  GestureTable& gestureTable() { return gestureTable_; }
+  bool gesturesOn = true;
+  bool wheelTabSwitch = true;
+  // The system commands minimize (61472) and restore (61728) of the main window.
+  void SystemCommand(int id);
   // Runs a script in a tab's top document; a failure shows "运行脚本错误!" while the
   // report flag is on.
   void RunPageScript(CChildFrame* child, const u16& script, const u16& language);
@@ -282,6 +306,13 @@ class CMainFrame {
   void SearchSelection(int mode);
   void OpenDialog();
   void NavigateTypedText(u16view text, bool newTab);
+
+  void RegisterContextCommands();
+  void SetMenuContext(ContextKind kind, u16view address, u16view text, int x, int y);
+  // The first link inside the page's selection, else a blank tab (1089, 1150).
+  void OpenSelectedLink();
+  void SaveContextText();
+  GestureTable gestureTable_;
 
   void RegisterFilterCommands();
   void RegisterAddressCommands();

@@ -31,6 +31,8 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"空白页", cmd::kNewBlankPage, u"F1"),
                           Item(u"当前页", cmd::kDuplicatePage, u"Ctrl+Shift+P"),
                           Item(u"主页", cmd::kHomeNewTab, u"Alt+Home"),
+                          Item(u"从剪贴板", cmd::kOpenFromClipboard),
+                          Item(u"从所选链接", cmd::kOpenSelectedLink),
                       }),
                 Item(u"打开文件(&O)", 922, u"Ctrl+O"),
                 Item(u"保存页面(&S)...", cmd::kSavePage, u"Ctrl+S"),
@@ -99,6 +101,9 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"禁止下载ActiveX(&X)", cmd::kNoActiveXDownload, u"", true),
                       }),
                 Separator(),
+                Item(u"鼠标手势", cmd::kGestures, u"", true),
+                Item(u"鼠标拖动页面", cmd::kPageDrag, u"", true),
+                Separator(),
                 Item(u"在前台打开新页面", cmd::kActivateNewTabs, u"", true),
             }),
       Popup(u"帮助(&H)", {}),
@@ -131,6 +136,65 @@ std::vector<KeyBinding> MainKeys() {
     keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});
   for (int f = 2; f <= 12; ++f) keys.push_back({u"F" + IntToText(f), cmd::kFunctionKeyF2 + f - 2});
   return keys;
+}
+
+std::vector<MenuItem> ImageMenu() {
+  return {
+      Item(u"显示图片(&H)", cmd::kShowPicture),
+      Item(u"打开地址(&O)", cmd::kOpenContext),
+      Separator(),
+      Item(u"显示地址(&S)", cmd::kShowContextAddress),
+      Item(u"编辑地址(&E)...", cmd::kEditContextAddress),
+      Item(u"复制地址(&C)", cmd::kCopyContextAddress),
+      Separator(),
+      Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter),
+  };
+}
+
+std::vector<MenuItem> LinkMenu() {
+  return {
+      Item(u"打开", cmd::kOpenContext),
+      Item(u"在前台打开", cmd::kOpenContextFront),
+      Item(u"在后台打开", cmd::kOpenContextBack),
+      Item(u"打开(反面)", cmd::kOpenContextReverse),
+      Separator(),
+      Item(u"在 IE 中打开(&I)", cmd::kOpenInOtherBrowser),
+      Item(u"打开跳转的地址(&J)", cmd::kOpenRedirectTarget),
+      Item(u"打开Ftp地址(&F)", cmd::kOpenFtpAddress),
+      Separator(),
+      Item(u"显示地址(&S)", cmd::kShowContextAddress),
+      Item(u"编辑地址(&U)...", cmd::kEditContextAddress),
+      Item(u"复制地址", cmd::kCopyContextAddress),
+      Item(u"编辑文本(&E)...", cmd::kEditContextText),
+      Item(u"复制文本(&C)", cmd::kCopyContextText),
+      Separator(),
+      Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter),
+  };
+}
+
+std::vector<MenuItem> TextMenu(const std::vector<u16>& engineTitles) {
+  std::vector<MenuItem> engines;
+  for (size_t i = 0; i < engineTitles.size() && i < 511; ++i)
+    engines.push_back(Item(engineTitles[i].c_str(), cmd::kContextEngineFirst + int(i)));
+  std::vector<MenuItem> m = {
+      Item(u"打开", cmd::kOpenContext),
+      Item(u"在前台打开", cmd::kOpenContextFront),
+      Item(u"在后台打开", cmd::kOpenContextBack),
+      Item(u"打开(反面)", cmd::kOpenContextReverse),
+      Item(u"打开所选链接(&L)", cmd::kOpenSelectedLinkText),
+      Separator(),
+      Item(u"搜索", cmd::kSearchContext),
+      Item(u"高亮(&H)", cmd::kHighlightContext),
+      Item(u"页内查找", cmd::kFindContext),
+  };
+  if (!engines.empty()) m.push_back(Popup(u"所有搜索引擎(&S)", std::move(engines)));
+  m.push_back(Separator());
+  m.push_back(Item(u"编辑文本(&E)...", cmd::kEditContextText));
+  m.push_back(Item(u"复制文本(&C)", cmd::kCopyContextText));
+  m.push_back(Item(u"保存文本(&T)...", cmd::kSaveContextText));
+  m.push_back(Separator());
+  m.push_back(Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter));
+  return m;
 }
 
 std::vector<MenuItem> TabMenu(bool locked, bool hasPassword) {

@@ -27,6 +27,12 @@ struct KeyBinding {
 std::vector<MenuItem> MainMenu();
 // The frame's keys.
 std::vector<KeyBinding> MainKeys();
+// The page's context menus (also shown by drags): image 309, link 311, text 312. The
+// text menu lists the search engines under "所有搜索引擎(&S)".
+std::vector<MenuItem> ImageMenu();
+std::vector<MenuItem> LinkMenu();
+std::vector<MenuItem> TextMenu(const std::vector<u16>& engineTitles);
+
 // The tab strip's menu of one tab (lock, password, close).
 std::vector<MenuItem> TabMenu(bool locked, bool hasPassword);
 // Ids of the tab menu, handled by the frame for the tab the menu belongs to.

@@ -3,10 +3,12 @@
 // unit tests use a recording fake (tests/fakes/fake_engine.h).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -76,6 +78,40 @@ class Engine;
 // Mouse and key input on the page, reported before the engine sees it.
 enum class UserInput { LeftDown, LeftUp, RightDown, EnterDown, EnterUp, CtrlLeft, CtrlRight };
 
+// Mouse buttons as bits of MouseInput::held.
+inline constexpr unsigned kMouseLeft = 1;
+inline constexpr unsigned kMouseRight = 2;
+inline constexpr unsigned kMouseMiddle = 0x10;
+
+// A mouse event on the page, in the view's coordinates, before the engine sees it.
+struct MouseInput {
+  enum Kind { Press, Release, Move, Wheel } kind = Move;
+  int button = 0;     // Press and Release: 1 left, 2 middle, 3 right
+  int x = 0, y = 0;
+  unsigned held = 0;  // the buttons held once the event has taken effect
+  bool ctrl = false, shift = false;
+  int wheel = 0;      // Wheel: above 0 when turned away from the user
+};
+
+// What lies under a point of the page.
+struct PageHit {
+  u16 link;      // the link's address
+  u16 linkText;  // the link's text
+  u16 image;     // the image's address
+  bool selection = false;  // the point is in selected text
+  bool editable = false;
+};
+
+// A drag that began on a page and is dropped on the same page.
+struct PageDrop {
+  enum Kind { Image, Link, Text, Files } kind = Text;
+  int startX = 0, startY = 0;  // where the drag began, in the view's coordinates
+  int x = 0, y = 0;            // where it is dropped
+  int64_t elapsedMs = 0;       // from the start of the drag to the drop
+  u16 address;                 // link or image address
+  u16 text;                    // the link's text or the dragged text
+};
+
 class EngineEvents {
  public:
   virtual ~EngineEvents() = default;
@@ -94,6 +130,14 @@ class EngineEvents {
   virtual bool OnUserInput(UserInput input, bool ctrl, bool editable) { return false; }
   // A script of the page failed.
   virtual void OnScriptError() {}
+  // Mouse input on the page. Returns true when it was used up and must not reach the page.
+  virtual bool OnMouse(const MouseInput& input) { return false; }
+  // The engine would show its context menu at (x, y) over hit. Returns true when the view
+  // showed its own menu instead.
+  virtual bool OnContextMenu(const PageHit& hit, int x, int y) { return false; }
+  // A drag from this page is dropped on it. Returns true when the drop was handled (or
+  // refused); false lets the engine handle it as usual.
+  virtual bool OnPageDrop(const PageDrop& drop) { return false; }
 };
 
 class Engine {
@@ -134,6 +178,25 @@ class Engine {
   virtual void Focus() = 0;
   // The toolkit widget that shows the page (GtkWidget* in the GTK build).
   virtual void* NativeWidget() = 0;
+
+  // Pointer work for gestures and the context menus, in the view's coordinates.
+  // What the pointer is over (the engine's last hit test).
+  virtual PageHit HitUnderPointer() const { return {}; }
+  // The pointer's position over the view, nullopt when it is elsewhere.
+  virtual std::optional<std::pair<int, int>> PointerPosition() const { return std::nullopt; }
+  // A left-button press and release at (x, y), as if the user clicked there.
+  virtual void ClickAt(int x, int y) {}
+  // A right click at (x, y) passed to the page: the page's context menu follows.
+  virtual void RightClickAt(int x, int y) {}
+  virtual void ScrollBy(int dx, int dy) {}
+  // A key press sent to the page: 1 Page Up, 2 Page Down, 3 Home, 4 End.
+  virtual void PressKey(int key) {}
+  // The gesture trail: a line from the last trail point to (x, y) (the first call only
+  // places the point); ClearTrail erases it.
+  virtual void ExtendTrail(int x, int y) {}
+  virtual void ClearTrail() {}
+  // Loads the picture at (x, y) again (it may have failed or been held back).
+  virtual void ShowPictureAt(int x, int y) {}
 };
 
 class EngineFactory {

@@ -127,6 +127,21 @@ class CVOPView : public CHtmlViewBase {
   bool OnUserInput(UserInput input, bool ctrl, bool editable) override;
   // A script of the page failed: no dialog, "Script Error!" in the status bar.
   void OnScriptError() override;
+  // Gestures, the rocker, the wheel with the right button, the middle button and page
+  // dragging (vop_view_mouse.cpp).
+  bool OnMouse(const MouseInput& input) override;
+  bool OnContextMenu(const PageHit& hit, int x, int y) override;
+  bool OnPageDrop(const PageDrop& drop) override;
+
+  // Carries out a gesture or button action number. False only when an open-link action
+  // found no link under the pointer.
+  bool DispatchAction(int number);
+  // Opens the link under the pointer through a click the page sees as the user's, with
+  // the pending new-window flags (1, 2 or 4). False when the pointer is not on a link.
+  bool OpenLinkUnderPointer(int flags);
+  // Forgets the user action record (a rocker click is not a click on the page).
+  void ForgetUserAction() { userActionTime_ = 0; }
+  bool capturingMouse() const { return capturing_; }
 
  private:
   void SecondStage(BeforeNavigateArgs& args);
@@ -134,6 +149,8 @@ class CVOPView : public CHtmlViewBase {
   void StartAutoScrollTimer();
   void AutoScrollTick();
   void CloseSelf();
+  void EndMouseCapture();
+  void ShowGestureHint();
 
   CMainFrame& frame_;
   CChildFrame& child_;
@@ -150,6 +167,11 @@ class CVOPView : public CHtmlViewBase {
   int autoScrollPeriod_ = 0;
   int autoScrollTicks_ = 0;
   int autoRefreshId_ = 0;
+  // Mouse capture while the right button is held (gestures or page dragging).
+  bool capturing_ = false;
+  bool passRightClick_ = false;  // a right click without strokes goes on to the page
+  int dragX_ = 0, dragY_ = 0;    // the last point of page dragging
+  bool trailDrawn_ = false;
 };
 
 }  // namespace zel

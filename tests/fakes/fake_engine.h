@@ -48,6 +48,21 @@ class FakeEngine : public Engine {
   void SetMuted(bool m) override { muted = m; }
   void Focus() override { ++focusCount; }
   void* NativeWidget() override { return this; }
+  PageHit HitUnderPointer() const override { return hit; }
+  std::optional<std::pair<int, int>> PointerPosition() const override { return pointer; }
+  void ClickAt(int x, int y) override { calls.push_back(At("ClickAt", x, y)); }
+  void RightClickAt(int x, int y) override { calls.push_back(At("RightClickAt", x, y)); }
+  void ScrollBy(int dx, int dy) override { calls.push_back(At("ScrollBy", dx, dy)); }
+  void PressKey(int key) override { calls.push_back("PressKey " + std::to_string(key)); }
+  void ExtendTrail(int x, int y) override { trail.emplace_back(x, y); }
+  void ClearTrail() override {
+    trail.clear();
+    ++trailClears;
+  }
+  void ShowPictureAt(int x, int y) override { calls.push_back(At("ShowPictureAt", x, y)); }
+  static std::string At(const char* what, int x, int y) {
+    return std::string(what) + " " + std::to_string(x) + "," + std::to_string(y);
+  }
 
   // Finishes the current navigation: commit, title, progress to the end, complete.
   void FinishLoad(u16view pageTitle);
@@ -64,6 +79,10 @@ class FakeEngine : public Engine {
   bool busy = false, silent = false, registeredAsBrowser = false;
   bool images = true, scriptsOn = true, media = true, muted = false;
   int focusCount = 0;
+  PageHit hit;
+  std::optional<std::pair<int, int>> pointer;
+  std::vector<std::pair<int, int>> trail;
+  int trailClears = 0;
 };
 
 class FakeEngineFactory : public EngineFactory {

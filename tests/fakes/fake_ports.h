@@ -67,6 +67,11 @@ class FakeWindow : public FrameWindow {
     visible = true;
     ++restores;
   }
+  void Minimize() override {
+    minimized = true;
+    ++minimizes;
+  }
+  void PopupMenu(const std::vector<MenuItem>& items) override { menus.push_back(items); }
   void Present() override { ++presents; }
   void HideFrame() override { visible = false; }
   void Destroy() override { destroyed = true; }
@@ -91,7 +96,8 @@ class FakeWindow : public FrameWindow {
   CChildFrame* shownView = nullptr;
   std::vector<Entry> entries;
   int selected = -1;
-  int commandRefreshes = 0, restores = 0, presents = 0;
+  int commandRefreshes = 0, restores = 0, presents = 0, minimizes = 0;
+  std::vector<std::vector<MenuItem>> menus;  // popup menus shown, in order
   bool visible = true, minimized = false, maximized = false, fullScreen = false;
   bool destroyed = false;
   WindowRect rect{10, 20, 640, 480};
@@ -113,7 +119,13 @@ class FakePrompts : public PromptPort {
     textAnswers.pop_front();
     return a;
   }
-  std::vector<u16> messages, questions, prompts;
+  std::optional<u16> AskSaveFile(u16view name, u16view ext, u16view filter) override {
+    saveNames.push_back(u16(name));
+    saveFilters.push_back(u16(filter) + u"|" + u16(ext));
+    return saveAnswer;
+  }
+  std::vector<u16> messages, questions, prompts, saveNames, saveFilters;
+  std::optional<u16> saveAnswer;
   std::deque<bool> yesAnswers;
   bool defaultYes = true;
   std::deque<std::optional<u16>> textAnswers;

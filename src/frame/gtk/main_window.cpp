@@ -4,6 +4,7 @@
 
 #include "frame/child_frame.h"
 #include "frame/gtk/tab_icons.h"
+#include "frame/commands.h"
 #include "frame/main_frame.h"
 #include "platform/prompt_port.h"
 
@@ -661,6 +662,42 @@ void MainWindow::ShowTabMenu(int index, guint32) {
   }
   tabMenu_->show_all();
   tabMenu_->popup_at_widget(&e->label, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+}
+
+Gtk::MenuItem* MainWindow::MakePopupItem(const MenuItem& item) {
+  if (item.IsSeparator()) return Gtk::manage(new Gtk::SeparatorMenuItem());
+  auto* mi = Gtk::manage(new Gtk::MenuItem(ToUtf8(MnemonicToGtk(item.text)), true));
+  if (!item.children.empty()) {
+    auto* sub = Gtk::manage(new Gtk::Menu());
+    for (const auto& child : item.children) sub->append(*MakePopupItem(child));
+    mi->set_submenu(*sub);
+    return mi;
+  }
+  int id = item.id;
+  mi->set_sensitive(!frame_ || frame_->CommandEnabled(id));
+  // The command runs once the menu is gone, so a dialog it opens is not under the menu.
+  mi->signal_activate().connect([this, id] {
+    if (frame_) frame_->PostMessage(msg::kCommand, id);
+  });
+  return mi;
+}
+
+void MainWindow::PopupMenu(const std::vector<MenuItem>& items) {
+  popupMenu_ = std::make_unique<Gtk::Menu>();
+  popupMenu_->set_name("page-menu");
+  for (const auto& item : items) popupMenu_->append(*MakePopupItem(item));
+  popupMenu_->attach_to_widget(*this);
+  popupMenu_->show_all();
+  popupMenu_->popup_at_pointer(nullptr);
+}
+
+std::vector<std::string> MainWindow::ShownPopupMenu() const {
+  std::vector<std::string> texts;
+  if (!popupMenu_ || !popupMenu_->get_visible()) return texts;
+  for (auto* child : const_cast<Gtk::Menu*>(popupMenu_.get())->get_children())
+    if (auto* mi = dynamic_cast<Gtk::MenuItem*>(child))
+      if (!dynamic_cast<Gtk::SeparatorMenuItem*>(mi)) texts.push_back(mi->get_label());
+  return texts;
 }
 
 void MainWindow::RefreshCommandStates() {

@@ -78,6 +78,10 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   bool IsFullScreen() const override { return state_ & GDK_WINDOW_STATE_FULLSCREEN; }
   WindowRect GetRect() const override;
   void Restore() override;
+  void Minimize() override { iconify(); }
+  void PopupMenu(const std::vector<MenuItem>& items) override;
+  // The item texts of the popup menu on screen (empty when none is shown), for tests.
+  std::vector<std::string> ShownPopupMenu() const;
   void Present() override;
   void HideFrame() override;
   void Destroy() override;
@@ -129,6 +133,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   std::map<int, Gtk::MenuItem*> commandItems_;
   std::map<std::pair<guint, guint>, int> keys_;
   std::unique_ptr<Gtk::Menu> tabMenu_;
+  std::unique_ptr<Gtk::Menu> popupMenu_;
+  Gtk::MenuItem* MakePopupItem(const MenuItem& item);
   sigc::connection pendingTabMenu_;
   int minTabWidth_ = 50, maxTabWidth_ = 100;
   GdkWindowState state_ = GdkWindowState(0);

@@ -65,4 +65,33 @@ std::optional<u16> GtkPrompts::AskText(u16view prompt, u16view caption, u16view 
   return FromUtf8(entry.get_text().raw());
 }
 
+std::optional<u16> GtkPrompts::AskSaveFile(u16view name, u16view defaultExtension,
+                                           u16view filter) {
+  Gtk::FileChooserDialog d("另存为", Gtk::FILE_CHOOSER_ACTION_SAVE);
+  if (parent_) d.set_transient_for(*parent_);
+  d.add_button("取消", Gtk::RESPONSE_CANCEL);
+  d.add_button("保存", Gtk::RESPONSE_OK);
+  d.set_default_response(Gtk::RESPONSE_OK);
+  d.set_do_overwrite_confirmation(true);
+  d.set_current_name(ToUtf8(name));
+  // "label|pattern|label|pattern||"
+  std::vector<u16> parts = Split(filter, u'|');
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].empty()) break;
+    auto f = Gtk::FileFilter::create();
+    f->set_name(ToUtf8(parts[i]));
+    for (const u16& pattern : Split(parts[i + 1], u';')) f->add_pattern(ToUtf8(pattern));
+    d.add_filter(f);
+  }
+  if (d.run() != Gtk::RESPONSE_OK) return std::nullopt;
+  std::string path = d.get_filename();
+  if (path.empty()) return std::nullopt;
+  // The default extension goes on a name that has none.
+  size_t slash = path.rfind('/');
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (!defaultExtension.empty() && base.find('.') == std::string::npos)
+    path += "." + ToUtf8(defaultExtension);
+  return FromUtf8(path);
+}
+
 }  // namespace zel

@@ -17,6 +17,8 @@ class GtkPrompts : public PromptPort {
   bool AskYesNo(u16view text, u16view caption, PromptIcon icon) override;
   std::optional<u16> AskText(u16view prompt, u16view caption, u16view initial,
                              bool secret) override;
+  std::optional<u16> AskSaveFile(u16view name, u16view defaultExtension,
+                                 u16view filter) override;
 
  private:
   Gtk::Window* parent_;

@@ -492,6 +492,7 @@ void WebKitEngine::OnProgress(WebKitWebView* view, GParamSpec*, WebKitEngine* se
 
 void WebKitEngine::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint,
                                  WebKitEngine* self) {
+  self->NoteHit(hit);
   u16 text;
   if (webkit_hit_test_result_context_is_link(hit))
     text = FromUtf8(Str(webkit_hit_test_result_get_link_uri(hit)));

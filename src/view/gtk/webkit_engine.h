@@ -12,7 +12,11 @@
 //                                   shows its error page, that page's load completes instead
 //   notify::estimated-load-progress -> ProgressChange(value * 10000, 10000) while loading
 //   notify::title                -> TitleChange (the address for a page without a title)
-//   mouse-target-changed         -> StatusTextChange (the link under the pointer, or "")
+//   mouse-target-changed         -> StatusTextChange (the link under the pointer, or ""),
+//                                   and the hit under the pointer for HitUnderPointer
+//   button/motion/scroll events  -> UserInput and Mouse, before WebKit sees them
+//   context-menu                 -> ContextMenu (the view's own menu replaces WebKit's)
+//   drag-begin / drag-drop       -> PageDrop for a drag from this page dropped on it
 //   back/forward list changed    -> CommandStateChange for back and forward
 #pragma once
 
@@ -71,6 +75,18 @@ class WebKitEngine : public Engine {
   void Focus() override;
   void* NativeWidget() override { return view_; }
 
+  PageHit HitUnderPointer() const override { return hit_; }
+  std::optional<std::pair<int, int>> PointerPosition() const override;
+  void ClickAt(int x, int y) override;
+  void RightClickAt(int x, int y) override;
+  void ScrollBy(int dx, int dy) override;
+  void PressKey(int key) override;
+  void ExtendTrail(int x, int y) override;
+  void ClearTrail() override;
+  void ShowPictureAt(int x, int y) override;
+  // The trail's points, for tests.
+  size_t TrailPoints() const { return trail_.size(); }
+
  private:
   // What the engine itself asked for, reported with the BeforeNavigate2 it causes.
   struct PendingNav {
@@ -110,7 +126,17 @@ class WebKitEngine : public Engine {
   static gboolean OnPageMessage(WebKitWebView* view, WebKitUserMessage* message,
                                 WebKitEngine* self);
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, WebKitEngine* self);
+  static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, WebKitEngine* self);
+  static gboolean OnScroll(GtkWidget* widget, GdkEventScroll* event, WebKitEngine* self);
+  static gboolean OnLeave(GtkWidget* widget, GdkEventCrossing* event, WebKitEngine* self);
+  static gboolean OnContextMenu(WebKitWebView* view, WebKitContextMenu* menu, GdkEvent* event,
+                                WebKitHitTestResult* hit, WebKitEngine* self);
+  static gboolean OnDrawTrail(GtkWidget* widget, cairo_t* cr, WebKitEngine* self);
+  static void OnDragBegin(GtkWidget* widget, GdkDragContext* context, WebKitEngine* self);
+  static gboolean OnDragDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y,
+                             guint time, WebKitEngine* self);
   void ConnectInput();
+  void NoteHit(WebKitHitTestResult* hit);
   // Asks the page whether its focus is in an editable field, then reports the input.
   void ReportWhenEditableKnown(UserInput input);
   static void OnCompleteTitle(GObject* source, GAsyncResult* result, gpointer data);
@@ -172,6 +198,20 @@ class WebKitEngine : public Engine {
   bool postHelper_ = false;
   std::string postHelperTarget_;
   bool restoreScripts_ = false;  // page scripts were switched on for the form page only
+
+  // Pointer state: the hit under the pointer and where it is; our own synthesized clicks
+  // go straight to the page.
+  PageHit hit_;
+  bool pointerInside_ = false;
+  int pointerX_ = 0, pointerY_ = 0;
+  bool synthesizing_ = false;
+  bool rightPressUsed_ = false;
+  std::vector<std::pair<int, int>> trail_;
+  // A drag from this page: where and when the left button went down, and what it took.
+  int pressX_ = 0, pressY_ = 0;
+  int64_t pressTime_ = 0;
+  bool dragging_ = false;
+  PageDrop drag_;
 
   GtkPageSetup* pageSetup_ = nullptr;
   GtkPrintSettings* printSettings_ = nullptr;
