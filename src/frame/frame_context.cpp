@@ -60,15 +60,15 @@ void CMainFrame::ShowContextMenu(ContextKind kind) {
   if (!ports_.window) return;
   switch (kind) {
     case ContextKind::Image:
-      ports_.window->PopupMenu(ImageMenu());
+      ports_.window->PopupMenu(ImageMenu(), active_, contextX, contextY);
       break;
     case ContextKind::Link:
-      ports_.window->PopupMenu(LinkMenu());
+      ports_.window->PopupMenu(LinkMenu(), active_, contextX, contextY);
       break;
     case ContextKind::Text: {
       std::vector<u16> titles;
       for (const SearchEngine& e : searchEngines_.engines()) titles.push_back(e.title);
-      ports_.window->PopupMenu(TextMenu(titles));
+      ports_.window->PopupMenu(TextMenu(titles), active_, contextX, contextY);
       break;
     }
   }

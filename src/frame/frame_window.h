@@ -87,8 +87,10 @@ class FrameWindow {
   virtual WindowRect GetRect() const = 0;
   virtual void Restore() = 0;
   virtual void Minimize() = 0;
-  // A popup menu at the pointer; a chosen item runs its command on the frame.
-  virtual void PopupMenu(const std::vector<MenuItem>& items) = 0;
+  // A popup menu at (x, y) of the child's page (at the pointer without a child); a chosen
+  // item runs its command on the frame.
+  virtual void PopupMenu(const std::vector<MenuItem>& items, CChildFrame* child = nullptr,
+                         int x = 0, int y = 0) = 0;
   // Brings the frame to the foreground.
   virtual void Present() = 0;
   virtual void HideFrame() = 0;

@@ -71,7 +71,9 @@ class FakeWindow : public FrameWindow {
     minimized = true;
     ++minimizes;
   }
-  void PopupMenu(const std::vector<MenuItem>& items) override { menus.push_back(items); }
+  void PopupMenu(const std::vector<MenuItem>& items, CChildFrame*, int, int) override {
+    menus.push_back(items);
+  }
   void Present() override { ++presents; }
   void HideFrame() override { visible = false; }
   void Destroy() override { destroyed = true; }

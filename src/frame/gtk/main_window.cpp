@@ -682,13 +682,34 @@ Gtk::MenuItem* MainWindow::MakePopupItem(const MenuItem& item) {
   return mi;
 }
 
-void MainWindow::PopupMenu(const std::vector<MenuItem>& items) {
+void MainWindow::PopupMenu(const std::vector<MenuItem>& items, CChildFrame* child, int x,
+                           int y) {
+  // A new menu (or none) takes the place of the one on screen.
   popupMenu_ = std::make_unique<Gtk::Menu>();
+  if (items.empty()) return;
   popupMenu_->set_name("page-menu");
   for (const auto& item : items) popupMenu_->append(*MakePopupItem(item));
   popupMenu_->attach_to_widget(*this);
   popupMenu_->show_all();
-  popupMenu_->popup_at_pointer(nullptr);
+  GtkWidget* page = child ? PageWidget(child) : nullptr;
+  GdkWindow* win = page ? gtk_widget_get_window(page) : nullptr;
+  if (!win) {
+    popupMenu_->popup_at_pointer(nullptr);
+    return;
+  }
+  // The menu may come well after the click (the page is asked for its selection first),
+  // so it is placed at the point rather than at an event.
+  if (!gtk_widget_get_has_window(page)) {
+    GtkAllocation a;
+    gtk_widget_get_allocation(page, &a);
+    x += a.x;
+    y += a.y;
+  }
+  Gdk::Rectangle at(x, y, 1, 1);
+  GdkEvent* trigger = gtk_get_current_event();
+  popupMenu_->popup_at_rect(Glib::wrap(win, true), at, Gdk::GRAVITY_NORTH_WEST,
+                            Gdk::GRAVITY_NORTH_WEST, trigger);
+  if (trigger) gdk_event_free(trigger);
 }
 
 std::vector<std::string> MainWindow::ShownPopupMenu() const {

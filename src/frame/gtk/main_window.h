@@ -79,7 +79,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   WindowRect GetRect() const override;
   void Restore() override;
   void Minimize() override { iconify(); }
-  void PopupMenu(const std::vector<MenuItem>& items) override;
+  void PopupMenu(const std::vector<MenuItem>& items, CChildFrame* child = nullptr, int x = 0,
+                 int y = 0) override;
   // The item texts of the popup menu on screen (empty when none is shown), for tests.
   std::vector<std::string> ShownPopupMenu() const;
   void Present() override;

@@ -1,0 +1,138 @@
+// Mouse gestures, the right button with the wheel, the middle button and the page's
+// context menu, with events synthesized on real WebKit views.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "frame/commands.h"
+#include "frame/gtk/main_window.h"
+#include "support/pump.h"
+#include "support/synth_input.h"
+#include "tabs/frame_test.h"
+#include "view/gtk/synth_events.h"
+
+using namespace std::chrono_literals;
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+class Gestures : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    server_.SetPage("/links", R"(<!DOCTYPE html><html><head><meta charset="utf-8">
+      <title>Links</title></head><body style="margin:0">
+      <p style="margin:40px"><a id="out" href="/t/Target">to another page</a></p>
+      <div style="height:3000px"></div></body></html>)");
+    frame().gestureTable().LoadFromText(u"");
+  }
+  void TearDown() override {
+    // A menu left open holds the pointer; it goes before the window.
+    window().PopupMenu({});
+    FrameTest::TearDown();
+  }
+  std::pair<double, double> Center(CChildFrame* tab, const std::string& id) {
+    std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +
+                                    "').getBoundingClientRect();return [r.left+r.width/2,"
+                                    "r.top+r.height/2];})()");
+    double x = -1, y = -1;
+    std::sscanf(json.c_str(), "[%lf,%lf]", &x, &y);
+    return {x, y};
+  }
+  // A right-button stroke through the points.
+  void Stroke(CChildFrame* tab, std::vector<std::pair<double, double>> points) {
+    GtkWidget* w = PageOf(tab);
+    MoveTo(w, points[0].first, points[0].second);
+    SynthButton(w, GDK_BUTTON_PRESS, points[0].first, points[0].second, 3, 0);
+    for (size_t i = 1; i < points.size(); ++i) {
+      SynthMotion(w, points[i].first, points[i].second, GDK_BUTTON3_MASK);
+      PumpFor(20ms);
+    }
+    SynthButton(w, GDK_BUTTON_RELEASE, points.back().first, points.back().second, 3,
+                GDK_BUTTON3_MASK);
+  }
+  // Points the pointer at the element and waits until WebKit reports the link under it.
+  void HoverLink(CChildFrame* tab, double x, double y) {
+    MoveTo(PageOf(tab), x, y);
+    ASSERT_TRUE(PumpUntil([&] { return !tab->view()->engine()->HitUnderPointer().link.empty(); }));
+  }
+};
+
+TEST_F(Gestures, StrokeToTheLeftGoesBack) {
+  CChildFrame* tab = OpenAndWait("/t/First", "First");
+  ASSERT_NE(tab, nullptr);
+  Run(tab, "location.href='/t/Second'");
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Second" && tab->view()->backEnabled; }));
+  Stroke(tab, {{300, 300}, {280, 300}, {240, 302}, {200, 305}});
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"First"; })) << ToUtf8(tab->caption);
+  PumpFor(200ms);
+  EXPECT_TRUE(window().ShownPopupMenu().empty());
+}
+
+TEST_F(Gestures, UpThenDownRefreshes) {
+  CChildFrame* tab = OpenAndWait("/t/Counted", "Counted");
+  ASSERT_NE(tab, nullptr);
+  ASSERT_EQ(server_.Hits("/t/Counted"), 1);
+  frame().settings().showGestureHint = true;
+  Stroke(tab, {{300, 300}, {300, 260}, {300, 220}, {300, 260}, {300, 300}});
+  ASSERT_TRUE(PumpUntil([&] { return server_.Hits("/t/Counted") == 2; }));
+  EXPECT_TRUE(window().ShownPopupMenu().empty());
+}
+
+TEST_F(Gestures, RightClickOnALinkOpensTheLinkMenu) {
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  auto [x, y] = Center(tab, "out");
+  ASSERT_GT(x, 0);
+  HoverLink(tab, x, y);
+  ClickAt(PageOf(tab), x, y, 3);
+  ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
+  std::vector<std::string> items = window().ShownPopupMenu();
+  EXPECT_EQ(items.front(), "打开");
+  EXPECT_NE(std::find(items.begin(), items.end(), "打开跳转的地址(_J)"), items.end());
+  EXPECT_EQ(ToUtf8(frame().contextAddress), server_.Url("/t/Target"));
+  EXPECT_EQ(frame().contextKind, ContextKind::Link);
+  // "打开" clicks the link for the user: it opens in a new tab.
+  window().PopupMenu({});
+  frame().OnCommand(cmd::kOpenContext);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
+  EXPECT_EQ(tab->caption, u"Links");
+}
+
+TEST_F(Gestures, WheelWithTheRightButtonHeldSwitchesTabs) {
+  CChildFrame* a = OpenAndWait("/t/A", "A");
+  CChildFrame* b = OpenAndWait("/t/B", "B");
+  ASSERT_TRUE(a && b);
+  ASSERT_EQ(frame().ActiveChild(), b);
+  GtkWidget* w = PageOf(b);
+  MoveTo(w, 200, 200);
+  SynthButton(w, GDK_BUTTON_PRESS, 200, 200, 3, 0);
+  SynthScroll(w, 200, 200, true, GDK_BUTTON3_MASK);
+  SynthButton(w, GDK_BUTTON_RELEASE, 200, 200, 3, GDK_BUTTON3_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == a; }));
+  PumpFor(400ms);
+  EXPECT_TRUE(window().ShownPopupMenu().empty());
+  // Turned towards the user: the next tab.
+  w = PageOf(a);
+  SynthButton(w, GDK_BUTTON_PRESS, 200, 200, 3, 0);
+  SynthScroll(w, 200, 200, false, GDK_BUTTON3_MASK);
+  SynthButton(w, GDK_BUTTON_RELEASE, 200, 200, 3, GDK_BUTTON3_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == b; }));
+}
+
+TEST_F(Gestures, MiddleClickOpensTheLinkInANewTab) {
+  frame().settings().mdown = 1175;
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  auto [x, y] = Center(tab, "out");
+  HoverLink(tab, x, y);
+  ClickAt(PageOf(tab), x, y, 2);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
+  // The page with the link stays as it was.
+  EXPECT_EQ(tab->caption, u"Links");
+}
+
+}  // namespace
