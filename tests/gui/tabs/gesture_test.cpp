@@ -24,6 +24,7 @@ class Gestures : public FrameTest {
     server_.SetPage("/links", R"(<!DOCTYPE html><html><head><meta charset="utf-8">
       <title>Links</title></head><body style="margin:0">
       <p style="margin:40px"><a id="out" href="/t/Target">to another page</a></p>
+      <p id="words" style="margin:40px;font-size:30px">selected words</p>
       <div style="height:3000px"></div></body></html>)");
     frame().gestureTable().LoadFromText(u"");
   }
@@ -80,6 +81,28 @@ TEST_F(Gestures, UpThenDownRefreshes) {
   EXPECT_TRUE(window().ShownPopupMenu().empty());
 }
 
+TEST_F(Gestures, StrokesDownAndUpScrollByScreens) {
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  Stroke(tab, {{300, 200}, {300, 240}, {300, 280}});
+  ASSERT_TRUE(PumpUntil([&] { return std::atoi(Run(tab, "window.scrollY").c_str()) > 100; }));
+  int down = std::atoi(Run(tab, "window.scrollY").c_str());
+  Stroke(tab, {{300, 280}, {300, 240}, {300, 200}});
+  ASSERT_TRUE(PumpUntil([&] { return std::atoi(Run(tab, "window.scrollY").c_str()) < down; }));
+}
+
+TEST_F(Gestures, PageDraggingMovesTheContentWithThePointer) {
+  frame().OnCommand(cmd::kPageDrag);
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  Run(tab, "window.scrollTo(0, 500)");
+  Stroke(tab, {{300, 300}, {300, 260}, {300, 200}});
+  ASSERT_TRUE(PumpUntil([&] { return Run(tab, "window.scrollY") == "600"; }))
+      << Run(tab, "window.scrollY");
+  PumpFor(300ms);
+  EXPECT_TRUE(window().ShownPopupMenu().empty());
+}
+
 TEST_F(Gestures, RightClickOnALinkOpensTheLinkMenu) {
   CChildFrame* tab = OpenAndWait("/links", "Links");
   ASSERT_NE(tab, nullptr);
@@ -99,6 +122,21 @@ TEST_F(Gestures, RightClickOnALinkOpensTheLinkMenu) {
   ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
   ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
   EXPECT_EQ(tab->caption, u"Links");
+}
+
+TEST_F(Gestures, RightClickOnSelectedTextOpensTheTextMenu) {
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  Run(tab, "getSelection().selectAllChildren(document.getElementById('words'))");
+  auto [x, y] = Center(tab, "words");
+  MoveTo(PageOf(tab), x, y);
+  PumpFor(200ms);
+  ClickAt(PageOf(tab), x, y, 3);
+  ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
+  std::vector<std::string> items = window().ShownPopupMenu();
+  EXPECT_NE(std::find(items.begin(), items.end(), "保存文本(_T)..."), items.end());
+  EXPECT_EQ(frame().contextText, u"selected words");
+  EXPECT_EQ(frame().contextKind, ContextKind::Text);
 }
 
 TEST_F(Gestures, WheelWithTheRightButtonHeldSwitchesTabs) {
