@@ -38,12 +38,12 @@ void CMainFrame::SetMenuContext(ContextKind kind, u16view address, u16view text,
 bool CMainFrame::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) {
   if (!hit.link.empty()) {
     SetMenuContext(ContextKind::Link, hit.link, Trim(hit.linkText), x, y);
-    ShowContextMenu(ContextKind::Link);
+    ShowContextMenu(ContextKind::Link, x, y);
     return true;
   }
   if (!hit.image.empty()) {
     SetMenuContext(ContextKind::Image, hit.image, u"", x, y);
-    ShowContextMenu(ContextKind::Image);
+    ShowContextMenu(ContextKind::Image, x, y);
     return true;
   }
   if (!hit.selection || hit.editable) return false;
@@ -51,30 +51,30 @@ bool CMainFrame::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) 
   view.RunScript(u"String(window.getSelection())", [this, x, y](const ScriptResult& r) {
     u16 text = r.ok ? JsonStringValue(r.json).value_or(u"") : u"";
     SetMenuContext(ContextKind::Text, text, text, x, y);
-    ShowContextMenu(ContextKind::Text);
+    ShowContextMenu(ContextKind::Text, x, y);
   });
   return true;
 }
 
-void CMainFrame::ShowContextMenu(ContextKind kind) {
+void CMainFrame::ShowContextMenu(ContextKind kind, int x, int y) {
   if (!ports_.window) return;
   switch (kind) {
     case ContextKind::Image:
-      ports_.window->PopupMenu(ImageMenu(), active_, contextX, contextY);
+      ports_.window->PopupMenu(ImageMenu(), active_, x, y);
       break;
     case ContextKind::Link:
-      ports_.window->PopupMenu(LinkMenu(), active_, contextX, contextY);
+      ports_.window->PopupMenu(LinkMenu(), active_, x, y);
       break;
     case ContextKind::Text: {
       std::vector<u16> titles;
       for (const SearchEngine& e : searchEngines_.engines()) titles.push_back(e.title);
-      ports_.window->PopupMenu(TextMenu(titles), active_, contextX, contextY);
+      ports_.window->PopupMenu(TextMenu(titles), active_, x, y);
       break;
     }
   }
 }
 
-bool CMainFrame::OnPageDrop(CVOPView& view, const PageDrop& d) {
+bool CMainFrame::OnPageDrop(const PageDrop& d) {
   int dir = int(DirectionOfDrag(d.x - d.startX, d.y - d.startY));
   bool longDrag = d.elapsedMs > kLongDragMs;
   DropAction action;
@@ -82,16 +82,16 @@ bool CMainFrame::OnPageDrop(CVOPView& view, const PageDrop& d) {
   switch (d.kind) {
     case PageDrop::Link:
       if (longDrag) {
-        SetMenuContext(ContextKind::Text, d.address, d.address, d.x, d.y);
+        SetMenuContext(ContextKind::Text, d.address, d.address, d.startX, d.startY);
         OpenContextText(d.address, false);
         return true;
       }
       kind = ContextKind::Link;
-      SetMenuContext(kind, d.address, d.text, d.x, d.y);
+      SetMenuContext(kind, d.address, d.text, d.startX, d.startY);
       action = LinkDropAction(settings_.linkDrag[dir]);
       break;
     case PageDrop::Text:
-      SetMenuContext(kind, d.text, d.text, d.x, d.y);
+      SetMenuContext(kind, d.text, d.text, d.startX, d.startY);
       if (longDrag) {
         OpenContextText(d.text, false);
         return true;
@@ -99,23 +99,19 @@ bool CMainFrame::OnPageDrop(CVOPView& view, const PageDrop& d) {
       action = TextDropAction(settings_.txtDrag[dir]);
       break;
     case PageDrop::Image:
-    case PageDrop::Files:
-      // A long drag of files opens them as any dropped file; the engine does that.
-      if (longDrag && d.kind == PageDrop::Files) return false;
       kind = ContextKind::Image;
       action = ImageDropAction(settings_.imgDrag[dir]);
       if (action.kind == DropAction::Command || action.kind == DropAction::Menu) {
         if (d.address.empty()) SetStatusText(kNoDroppableImage);
-        SetMenuContext(kind, d.address, u"", d.x, d.y);
+        SetMenuContext(kind, d.address, u"", d.startX, d.startY);
       }
       break;
   }
-  (void)view;
   switch (action.kind) {
     case DropAction::EngineDefault:
       return false;
     case DropAction::Menu:
-      ShowContextMenu(kind);
+      ShowContextMenu(kind, d.x, d.y);
       return true;
     case DropAction::Command:
       OnCommand(action.command);

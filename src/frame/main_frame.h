@@ -161,8 +161,8 @@ class CMainFrame {
   void OnPopupBlocked(CVOPView& view, u16view url);
   // Allow-this-site of a tab (command 1424 from its notification bar).
   void AllowSiteOf(CChildFrame* child);
-  // The menu context: what the context menu or a drag acts on, and where (the view's
-  // coordinates in the active tab).
+  // The menu context: what the context menu or a drag acts on, and where the menu or the
+  // drag began (the view's coordinates in the active tab; a link is clicked there).
   u16 contextAddress;
   u16 contextText;  // the link's text or the selected text
   ContextKind contextKind = ContextKind::Text;
@@ -170,10 +170,10 @@ class CMainFrame {
   // The page's context menu: the image, link or text menu in place of the engine's own.
   // False when the point has none of them (the engine's menu is shown).
   bool ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y);
-  // Shows the menu of a context kind at the pointer.
-  void ShowContextMenu(ContextKind kind);
+  // Shows the menu of a context kind at (x, y) of the active page.
+  void ShowContextMenu(ContextKind kind, int x, int y);
   // A drag from the page dropped on it: true when handled here, false for the engine.
-  bool OnPageDrop(CVOPView& view, const PageDrop& drop);
+  bool OnPageDrop(const PageDrop& drop);
   // Opens a context text: an address in a tab, anything else as a search.
   void OpenContextText(u16view text, bool show);
   // Opens a context link through a click on it with the pending new-window flags.

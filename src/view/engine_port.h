@@ -104,7 +104,7 @@ struct PageHit {
 
 // A drag that began on a page and is dropped on the same page.
 struct PageDrop {
-  enum Kind { Image, Link, Text, Files } kind = Text;
+  enum Kind { Image, Link, Text } kind = Text;
   int startX = 0, startY = 0;  // where the drag began, in the view's coordinates
   int x = 0, y = 0;            // where it is dropped
   int64_t elapsedMs = 0;       // from the start of the drag to the drop

@@ -176,6 +176,6 @@ bool CVOPView::OnContextMenu(const PageHit& hit, int x, int y) {
   return frame_.ShowPageMenu(*this, hit, x, y);
 }
 
-bool CVOPView::OnPageDrop(const PageDrop& drop) { return frame_.OnPageDrop(*this, drop); }
+bool CVOPView::OnPageDrop(const PageDrop& drop) { return frame_.OnPageDrop(drop); }
 
 }  // namespace zel

@@ -135,6 +135,10 @@ class WebKitEngine : public Engine {
   static void OnDragBegin(GtkWidget* widget, GdkDragContext* context, WebKitEngine* self);
   static gboolean OnDragDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y,
                              guint time, WebKitEngine* self);
+  static gboolean OnDragFailed(GtkWidget* widget, GdkDragContext* context, GtkDragResult result,
+                               WebKitEngine* self);
+  // Hands the drag from this page, dropped at (x, y), to the view; true when handled.
+  bool DropOurDrag(int x, int y);
   void ConnectInput();
   void NoteHit(WebKitHitTestResult* hit);
   // Asks the page whether its focus is in an editable field, then reports the input.

@@ -56,6 +56,7 @@ void WebKitEngine::ConnectInput() {
   g_signal_connect_after(view_, "draw", G_CALLBACK(OnDrawTrail), this);
   g_signal_connect(view_, "drag-begin", G_CALLBACK(OnDragBegin), this);
   g_signal_connect(view_, "drag-drop", G_CALLBACK(OnDragDrop), this);
+  g_signal_connect(view_, "drag-failed", G_CALLBACK(OnDragFailed), this);
 }
 
 gboolean WebKitEngine::OnPageMessage(WebKitWebView*, WebKitUserMessage* message,
@@ -239,18 +240,57 @@ void WebKitEngine::OnDragBegin(GtkWidget*, GdkDragContext*, WebKitEngine* self) 
   self->dragging_ = true;
 }
 
-gboolean WebKitEngine::OnDragDrop(GtkWidget*, GdkDragContext* context, gint x, gint y,
-                                  guint time, WebKitEngine* self) {
-  bool ours = self->dragging_ && gtk_drag_get_source_widget(context) == GTK_WIDGET(self->view_);
-  self->dragging_ = false;
-  if (!ours || !self->events_) return FALSE;
-  PageDrop d = self->drag_;
+bool WebKitEngine::DropOurDrag(int x, int y) {
+  if (!dragging_ || !events_) return false;
+  dragging_ = false;
+  PageDrop d = drag_;
   d.x = x;
   d.y = y;
-  d.elapsedMs = g_get_monotonic_time() / 1000 - self->pressTime_;
-  if (d.kind == PageDrop::Text && d.text.empty()) return FALSE;
-  if (!self->events_->OnPageDrop(d)) return FALSE;
+  d.elapsedMs = g_get_monotonic_time() / 1000 - pressTime_;
+  if (d.kind == PageDrop::Text && d.text.empty()) return false;
+  return events_->OnPageDrop(d);
+}
+
+// A drop the page takes (an editable field): the drag settings decide first.
+gboolean WebKitEngine::OnDragDrop(GtkWidget*, GdkDragContext* context, gint x, gint y,
+                                  guint time, WebKitEngine* self) {
+  if (gtk_drag_get_source_widget(context) != GTK_WIDGET(self->view_)) return FALSE;
+  if (!self->DropOurDrag(x, y)) return FALSE;
   gtk_drag_finish(context, FALSE, FALSE, time);
+  return TRUE;
+}
+
+// WebKit takes no drop of a page's own link, image or text outside editable fields, so
+// such a drag ends without a target; when it ends over this page it is decided here.
+gboolean WebKitEngine::OnDragFailed(GtkWidget*, GdkDragContext* context, GtkDragResult result,
+                                    WebKitEngine* self) {
+  bool ours = self->dragging_;
+  if (result != GTK_DRAG_RESULT_NO_TARGET || !ours) {
+    self->dragging_ = false;
+    return FALSE;
+  }
+  GtkWidget* w = GTK_WIDGET(self->view_);
+  GdkWindow* win = gtk_widget_get_window(w);
+  GdkDevice* pointer = gdk_drag_context_get_device(context);
+  if (!win || !pointer) {
+    self->dragging_ = false;
+    return FALSE;
+  }
+  int x = 0, y = 0;
+  gdk_window_get_device_position(win, pointer, &x, &y, nullptr);
+  if (!gtk_widget_get_has_window(w)) {
+    GtkAllocation a;
+    gtk_widget_get_allocation(w, &a);
+    x -= a.x;
+    y -= a.y;
+  }
+  if (x < 0 || y < 0 || x >= gtk_widget_get_allocated_width(w) ||
+      y >= gtk_widget_get_allocated_height(w)) {
+    self->dragging_ = false;
+    return FALSE;
+  }
+  // Handled or not, the drag is over: no animation of the icon flying back.
+  self->DropOurDrag(x, y);
   return TRUE;
 }
 

@@ -1,0 +1,75 @@
+// Drags from a page dropped on it, with the pointer moved through the X server.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "frame/commands.h"
+#include "frame/gtk/main_window.h"
+#include "support/pump.h"
+#include "support/xtest_input.h"
+#include "tabs/frame_test.h"
+
+using namespace std::chrono_literals;
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+class Drags : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    server_.SetPage("/drag", R"(<!DOCTYPE html><html><head><meta charset="utf-8">
+      <title>Drag</title></head><body style="margin:0">
+      <p style="margin:60px;font-size:24px"><a id="link" href="/t/Dropped">drag this link</a></p>
+      <p id="words" style="margin:60px;font-size:24px">dragged words</p>
+      <div style="height:2000px"></div></body></html>)");
+  }
+  void TearDown() override {
+    window().PopupMenu({});
+    FrameTest::TearDown();
+  }
+  XPointerKeeper pointer_;
+  std::pair<int, int> Center(CChildFrame* tab, const std::string& id) {
+    std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +
+                                    "').getBoundingClientRect();return [Math.round(r.left+"
+                                    "r.width/2),Math.round(r.top+r.height/2)];})()");
+    int x = -1, y = -1;
+    std::sscanf(json.c_str(), "[%d,%d]", &x, &y);
+    return {x, y};
+  }
+};
+
+TEST_F(Drags, LinkToTheRightOpensItToTheLeftShowsTheLinkMenu) {
+  CChildFrame* tab = OpenAndWait("/drag", "Drag");
+  ASSERT_NE(tab, nullptr);
+  auto [x, y] = Center(tab, "link");
+  ASSERT_GT(x, 0);
+  XDrag(PageOf(tab), x, y, x + 150, y + 10);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Dropped"; }));
+  EXPECT_EQ(tab->caption, u"Drag");
+  frame().ActivateTab(tab);
+  PumpFor(200ms);
+  XDrag(PageOf(tab), x, y, x - 50, y + 5);
+  ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
+  EXPECT_EQ(window().ShownPopupMenu().size(), LinkMenu().size() - 3);  // less separators
+  EXPECT_EQ(frame().contextKind, ContextKind::Link);
+  EXPECT_EQ(ToUtf8(frame().contextAddress), server_.Url("/t/Dropped"));
+  EXPECT_EQ(frame().TabCount(), 2);
+}
+
+TEST_F(Drags, SelectedTextUpwardsIsHighlighted) {
+  CChildFrame* tab = OpenAndWait("/drag", "Drag");
+  ASSERT_NE(tab, nullptr);
+  Run(tab, "getSelection().selectAllChildren(document.getElementById('words'))");
+  auto [x, y] = Center(tab, "words");
+  XDrag(PageOf(tab), x, y, x + 10, y - 80);
+  ASSERT_TRUE(PumpUntil([&] { return window().SearchBoxText() == u"dragged words"; }));
+  EXPECT_EQ(frame().searchTarget, 4);
+  ASSERT_TRUE(PumpUntil([&] {
+    return Run(tab, "document.querySelectorAll('[style*=\"yellow\"]').length") != "0";
+  }));
+}
+
+}  // namespace
