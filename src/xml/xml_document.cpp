@@ -364,8 +364,28 @@ struct XmlDocument::OpenElement {
 
 XmlDocument::XmlDocument(uint32_t options) : options_(options) {}
 XmlDocument::~XmlDocument() = default;
-XmlDocument::XmlDocument(XmlDocument&&) noexcept = default;
-XmlDocument& XmlDocument::operator=(XmlDocument&&) noexcept = default;
+XmlDocument::XmlDocument(XmlDocument&& other) noexcept { *this = std::move(other); }
+
+// The document moved from is left empty, as if newly made, so using it stays safe.
+XmlDocument& XmlDocument::operator=(XmlDocument&& other) noexcept {
+  if (this == &other) return *this;
+  text_ = std::move(other.text_);
+  error_ = std::move(other.error_);
+  options_ = other.options_;
+  segments_ = std::move(other.segments_);
+  capacity_ = other.capacity_;
+  nodeCount_ = other.nodeCount_;
+  parent_ = other.parent_;
+  current_ = other.current_;
+  currentChild_ = other.currentChild_;
+  other.text_.clear();
+  other.error_.clear();
+  other.segments_.clear();
+  other.capacity_ = 0;
+  other.nodeCount_ = 0;
+  other.parent_ = other.current_ = other.currentChild_ = 0;
+  return *this;
+}
 
 bool XmlDocument::SetText(const char16_t* text) {
   return SetText(text ? u16view(text) : u16view());

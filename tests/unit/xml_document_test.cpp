@@ -279,3 +279,22 @@ TEST(XmlDamagedInput, ManyNodesAcrossStorageSegments) {
   }
   EXPECT_EQ(count, 150000);
 }
+
+TEST(XmlDamagedInput, MovedFromDocumentIsEmptyAndSafe) {
+  XmlDocument a;
+  ASSERT_TRUE(a.SetText(u"<a><b x=\"1\"/></a>"));
+  XmlDocument b(std::move(a));
+  ASSERT_TRUE(b.FindNextElement(u"a"));
+  EXPECT_EQ(b.GetTagName(), u"a");
+  // The source behaves as a new document.
+  EXPECT_FALSE(a.FindNextElement());
+  EXPECT_EQ(a.GetTagName(), u"");
+  EXPECT_EQ(a.GetAttribute(u"x"), u"");
+  EXPECT_FALSE(a.IntoElement());
+  XmlDocument c;
+  c = std::move(b);
+  EXPECT_EQ(c.GetTagName(), u"a");
+  EXPECT_FALSE(b.FindNextElement());
+  EXPECT_TRUE(b.SetText(u"<z/>"));
+  EXPECT_TRUE(b.FindNextElement(u"z"));
+}
