@@ -151,12 +151,20 @@ std::vector<MenuItem> ImageMenu() {
   };
 }
 
-std::vector<MenuItem> LinkMenu() {
-  return {
+// The four ways to open the context, first in the link and text menus.
+std::vector<MenuItem> WithOpenItems(std::vector<MenuItem> rest) {
+  std::vector<MenuItem> m = {
       Item(u"打开", cmd::kOpenContext),
       Item(u"在前台打开", cmd::kOpenContextFront),
       Item(u"在后台打开", cmd::kOpenContextBack),
       Item(u"打开(反面)", cmd::kOpenContextReverse),
+  };
+  m.insert(m.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
+  return m;
+}
+
+std::vector<MenuItem> LinkMenu() {
+  return WithOpenItems({
       Separator(),
       Item(u"在 IE 中打开(&I)", cmd::kOpenInOtherBrowser),
       Item(u"打开跳转的地址(&J)", cmd::kOpenRedirectTarget),
@@ -169,24 +177,20 @@ std::vector<MenuItem> LinkMenu() {
       Item(u"复制文本(&C)", cmd::kCopyContextText),
       Separator(),
       Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter),
-  };
+  });
 }
 
 std::vector<MenuItem> TextMenu(const std::vector<u16>& engineTitles) {
   std::vector<MenuItem> engines;
   for (size_t i = 0; i < engineTitles.size() && i < 511; ++i)
     engines.push_back(Item(engineTitles[i].c_str(), cmd::kContextEngineFirst + int(i)));
-  std::vector<MenuItem> m = {
-      Item(u"打开", cmd::kOpenContext),
-      Item(u"在前台打开", cmd::kOpenContextFront),
-      Item(u"在后台打开", cmd::kOpenContextBack),
-      Item(u"打开(反面)", cmd::kOpenContextReverse),
+  std::vector<MenuItem> m = WithOpenItems({
       Item(u"打开所选链接(&L)", cmd::kOpenSelectedLinkText),
       Separator(),
       Item(u"搜索", cmd::kSearchContext),
       Item(u"高亮(&H)", cmd::kHighlightContext),
       Item(u"页内查找", cmd::kFindContext),
-  };
+  });
   if (!engines.empty()) m.push_back(Popup(u"所有搜索引擎(&S)", std::move(engines)));
   m.push_back(Separator());
   m.push_back(Item(u"编辑文本(&E)...", cmd::kEditContextText));

@@ -30,14 +30,6 @@ class Drags : public FrameTest {
     FrameTest::TearDown();
   }
   XPointerKeeper pointer_;
-  std::pair<int, int> Center(CChildFrame* tab, const std::string& id) {
-    std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +
-                                    "').getBoundingClientRect();return [Math.round(r.left+"
-                                    "r.width/2),Math.round(r.top+r.height/2)];})()");
-    int x = -1, y = -1;
-    std::sscanf(json.c_str(), "[%d,%d]", &x, &y);
-    return {x, y};
-  }
 };
 
 TEST_F(Drags, LinkToTheRightOpensItToTheLeftShowsTheLinkMenu) {

@@ -62,12 +62,18 @@ std::string FrameTest::Run(CChildFrame* tab, const std::string& script) {
 
 GtkWidget* FrameTest::PageOf(CChildFrame* tab) { return window().PageWidget(tab); }
 
-void FrameTest::Click(CChildFrame* tab, const std::string& id) {
+std::pair<double, double> FrameTest::Center(CChildFrame* tab, const std::string& id) {
   std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +
-                                  "').getBoundingClientRect();return [r.left+r.width/2,"
-                                  "r.top+r.height/2];})()");
-  double x = 0, y = 0;
-  ASSERT_EQ(std::sscanf(json.c_str(), "[%lf,%lf]", &x, &y), 2) << "no element " << id;
+                                  "').getBoundingClientRect();return [Math.round(r.left+"
+                                  "r.width/2),Math.round(r.top+r.height/2)];})()");
+  double x = -1, y = -1;
+  if (std::sscanf(json.c_str(), "[%lf,%lf]", &x, &y) != 2) return {-1, -1};
+  return {x, y};
+}
+
+void FrameTest::Click(CChildFrame* tab, const std::string& id) {
+  auto [x, y] = Center(tab, id);
+  ASSERT_GE(x, 0) << "no element " << id;
   ClickAt(PageOf(tab), x, y);
 }
 

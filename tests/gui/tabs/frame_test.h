@@ -34,6 +34,9 @@ class FrameTest : public ::testing::Test {
   CChildFrame* OpenAndWait(const std::string& path, const std::string& title);
   // Runs a script in a tab's page and waits for its JSON answer ("" on failure).
   std::string Run(CChildFrame* tab, const std::string& script);
+  // The middle of the element with the id, in the page's coordinates ((-1, -1) when the
+  // page has no such element).
+  std::pair<double, double> Center(CChildFrame* tab, const std::string& id);
   // A real click (a user gesture for the page) on the element with the id.
   void Click(CChildFrame* tab, const std::string& id);
   GtkWidget* PageOf(CChildFrame* tab);

@@ -33,14 +33,6 @@ class Gestures : public FrameTest {
     window().PopupMenu({});
     FrameTest::TearDown();
   }
-  std::pair<double, double> Center(CChildFrame* tab, const std::string& id) {
-    std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +
-                                    "').getBoundingClientRect();return [r.left+r.width/2,"
-                                    "r.top+r.height/2];})()");
-    double x = -1, y = -1;
-    std::sscanf(json.c_str(), "[%lf,%lf]", &x, &y);
-    return {x, y};
-  }
   // A right-button stroke through the points.
   void Stroke(CChildFrame* tab, std::vector<std::pair<double, double>> points) {
     GtkWidget* w = PageOf(tab);
