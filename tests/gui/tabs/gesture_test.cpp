@@ -10,6 +10,7 @@
 #include "support/synth_input.h"
 #include "tabs/frame_test.h"
 #include "view/gtk/synth_events.h"
+#include "view/gtk/webkit_engine.h"
 
 using namespace std::chrono_literals;
 using namespace zel;
@@ -42,9 +43,14 @@ class Gestures : public FrameTest {
       SynthMotion(w, points[i].first, points[i].second, GDK_BUTTON3_MASK);
       PumpFor(20ms);
     }
+    auto* engine = dynamic_cast<WebKitEngine*>(tab->view()->engine());
+    trailWhileHeld_ = engine ? engine->TrailPoints() : 0;
+    hintWhileHeld_ = window().StatusText();
     SynthButton(w, GDK_BUTTON_RELEASE, points.back().first, points.back().second, 3,
                 GDK_BUTTON3_MASK);
   }
+  size_t trailWhileHeld_ = 0;
+  std::string hintWhileHeld_;
   // Points the pointer at the element and waits until WebKit reports the link under it.
   void HoverLink(CChildFrame* tab, double x, double y) {
     MoveTo(PageOf(tab), x, y);
@@ -71,6 +77,12 @@ TEST_F(Gestures, UpThenDownRefreshes) {
   Stroke(tab, {{300, 300}, {300, 260}, {300, 220}, {300, 260}, {300, 300}});
   ASSERT_TRUE(PumpUntil([&] { return server_.Hits("/t/Counted") == 2; }));
   EXPECT_TRUE(window().ShownPopupMenu().empty());
+  // While the button was held: the hint and the trail through every point.
+  EXPECT_EQ(hintWhileHeld_, "手势: UD => 刷新");
+  EXPECT_EQ(trailWhileHeld_, 5u);
+  auto* engine = dynamic_cast<WebKitEngine*>(tab->view()->engine());
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine->TrailPoints(), 0u);
 }
 
 TEST_F(Gestures, StrokesDownAndUpScrollByScreens) {
