@@ -196,7 +196,6 @@ void CMainFrame::SystemCommand(int id) {
 }
 
 void CMainFrame::RegisterContextCommands() {
-  bool* activate = &settings_.activateNewTabs;
   commands_[cmd::kOpenContext] = [this] {
     if (contextKind == ContextKind::Link)
       OpenContextLink(contextAddress, kPendingNewTab);
@@ -209,15 +208,15 @@ void CMainFrame::RegisterContextCommands() {
     else
       OpenContextText(contextAddress, true);
   };
-  commands_[cmd::kOpenContextBack] = [this, activate] {
+  commands_[cmd::kOpenContextBack] = [this] {
     if (contextKind == ContextKind::Link) {
       OpenContextLink(contextAddress, kPendingBackground);
       return;
     }
-    bool was = *activate;
-    *activate = false;
+    bool was = settings_.activateNewTabs;
+    settings_.activateNewTabs = false;
     OpenContextText(contextAddress, false);
-    *activate = was;
+    settings_.activateNewTabs = was;
   };
   commands_[cmd::kOpenContextReverse] = [this] {
     if (contextKind == ContextKind::Link) {

@@ -58,10 +58,8 @@ bool CVOPView::OnMouse(const MouseInput& in) {
       }
       if (in.button == 1 && s.rldown && plain && in.held == (kMouseLeft | kMouseRight))
         return true;  // the rocker's click; its release runs the action
-      if (in.button == 2 && s.mdown) {
-        bool done = DispatchAction(s.mdown);
-        return done;
-      }
+      // An action that did nothing leaves the middle click to the page.
+      if (in.button == 2 && s.mdown) return DispatchAction(s.mdown);
       return false;
 
     case MouseInput::Move:
