@@ -25,10 +25,6 @@ class Drags : public FrameTest {
       <p id="words" style="margin:60px;font-size:24px">dragged words</p>
       <div style="height:2000px"></div></body></html>)");
   }
-  void TearDown() override {
-    window().PopupMenu({});
-    FrameTest::TearDown();
-  }
   XPointerKeeper pointer_;
 };
 

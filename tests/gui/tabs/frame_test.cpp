@@ -24,6 +24,8 @@ void FrameTest::SetUp() {
 }
 
 void FrameTest::TearDown() {
+  // A page menu left open holds the pointer; it goes before the window.
+  window().PopupMenu({});
   frame().Close(CloseSource::System);
   host_.reset();
   PumpFor(50ms);

@@ -29,11 +29,6 @@ class Gestures : public FrameTest {
       <div style="height:3000px"></div></body></html>)");
     frame().gestureTable().LoadFromText(u"");
   }
-  void TearDown() override {
-    // A menu left open holds the pointer; it goes before the window.
-    window().PopupMenu({});
-    FrameTest::TearDown();
-  }
   // A right-button stroke through the points.
   void Stroke(CChildFrame* tab, std::vector<std::pair<double, double>> points) {
     GtkWidget* w = PageOf(tab);
