@@ -1,3 +1,3 @@
-#include "app/gtk/browser_app.h"
+#include "host/gtk/browser_app.h"
 
 int main(int argc, char** argv) { return zel::RunBrowser(argc, argv); }

@@ -1,6 +1,6 @@
 // Loading the filter lists from blockage.ini through the settings store. Kept apart from
 // filter_lists.cpp so the list logic builds and tests without the INI accessor.
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "filters/filter_lists.h"
 
 namespace zel {

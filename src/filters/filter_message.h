@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "view/page_messages.h"
 
 namespace zel {
 
@@ -26,8 +27,6 @@ class FilterLists;
 
 inline constexpr char kFilterUpdateMessage[] = "zel-filter-update";
 inline constexpr char kContentBlockedMessage[] = "zel-content-blocked";
-// A script of the page failed (no parameters).
-inline constexpr char kScriptErrorMessage[] = "zel-script-error";
 inline constexpr char kContentFilterStateType[] = "(bbasas)";
 
 struct ContentFilterState {

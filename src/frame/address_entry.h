@@ -1,7 +1,7 @@
 // The text rules of the address box: what Enter makes of the typed text.
 #pragma once
 
-#include "app/frame_settings.h"
+#include "settings/frame_settings.h"
 #include "base/text.h"
 
 namespace zel {

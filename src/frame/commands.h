@@ -2,6 +2,8 @@
 // drags all end in CMainFrame::OnCommand with one of these ids.
 #pragma once
 
+#include "platform/share_text.h"
+
 namespace zel::cmd {
 
 // Tabs
@@ -99,7 +101,7 @@ namespace zel::msg {
 
 inline constexpr int kCommand = 273;  // wparam: a command id to run
 inline constexpr int kViewStart = 1104;
-inline constexpr int kHandOff = 5120;
+inline constexpr int kHandOff = kHandOffMessage;
 inline constexpr int kRefreshToolbars = 5122;
 inline constexpr int kRefreshTabTexts = 5123;
 inline constexpr int kActivateChild = 5125;

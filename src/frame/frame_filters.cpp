@@ -2,7 +2,6 @@
 // floating-ad script, the page-element switches and their commands.
 #include <utility>
 
-#include "app/startup.h"
 #include "base/files.h"
 #include "res/page_scripts.h"
 #include "filters/content_filter_port.h"

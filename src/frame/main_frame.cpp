@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "app/config_schema.h"
-#include "app/settings_file.h"
-#include "app/startup.h"
+#include "settings/config_schema.h"
+#include "settings/settings_file.h"
+#include "settings/url_shortcut.h"
 #include "frame/child_frame.h"
 #include "frame/commands.h"
 #include "frame/frame_window.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_settings.h"
+#include "settings/frame_settings.h"
 #include "frame/address_entry.h"
 #include "frame/context_rules.h"
 #include "frame/menu_model.h"

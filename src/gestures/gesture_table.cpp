@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/config_schema.h"
-#include "app/settings_file.h"
+#include "settings/config_schema.h"
+#include "settings/settings_file.h"
 #include "xml/xml_document.h"
 
 namespace zel {

@@ -1,6 +1,6 @@
 #include "platform/ini_registry.h"
 
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 #include "base/files.h"
 
 namespace zel {

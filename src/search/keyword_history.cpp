@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/frame_settings.h"
-#include "app/settings_file.h"
+#include "settings/frame_settings.h"
+#include "settings/settings_file.h"
 
 namespace zel {
 

@@ -2,12 +2,12 @@
 
 #include <unordered_map>
 
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 
 #include <array>
 
-#include "app/frame_settings.h"
-#include "app/settings_file.h"
+#include "settings/frame_settings.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 
 namespace zel {

@@ -1,6 +1,6 @@
 #include "fakes/temp_dir.h"
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 namespace zel::test {
 

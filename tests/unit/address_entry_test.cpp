@@ -4,7 +4,7 @@
 #include "fakes/frame_fixture.h"
 #include "frame/address_entry.h"
 #include "platform/ini_registry.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 
 using namespace zel;

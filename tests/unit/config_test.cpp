@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/config_schema.h"
-#include "app/frame_settings.h"
-#include "app/settings_file.h"
+#include "settings/config_schema.h"
+#include "settings/frame_settings.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
 

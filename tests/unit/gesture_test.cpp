@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/config_schema.h"
-#include "app/settings_file.h"
+#include "settings/config_schema.h"
+#include "settings/settings_file.h"
 #include "fakes/temp_dir.h"
 #include "gestures/gesture_table.h"
 #include "gestures/stroke_recognizer.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/frame_settings.h"
-#include "app/settings_file.h"
+#include "settings/frame_settings.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
 #include "search/keyword_history.h"

@@ -1,7 +1,7 @@
 // The popup decision and the filter commands of the frame, over fake ports.
 #include <gtest/gtest.h>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/frame_fixture.h"
 #include "filters/floating_ad.h"

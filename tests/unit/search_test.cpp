@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
 #include "search/search_engines.h"

@@ -3,8 +3,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "app/ini_document.h"
-#include "app/settings_file.h"
+#include "base/ini_document.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
 

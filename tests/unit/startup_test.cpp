@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/settings_file.h"
-#include "app/startup.h"
+#include "settings/settings_file.h"
+#include "host/startup.h"
+#include "platform/share_text.h"
+#include "settings/url_shortcut.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
 #include "platform/ini_registry.h"

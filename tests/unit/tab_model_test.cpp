@@ -1,7 +1,7 @@
 // The tab model over fake ports: where tabs open, which tab comes forward, closing rules.
 #include <gtest/gtest.h>
 
-#include "app/frame_settings.h"
+#include "settings/frame_settings.h"
 #include "fakes/frame_fixture.h"
 #include "frame/child_frame.h"
 #include "frame/commands.h"

@@ -3,7 +3,7 @@
 // work the view asks for (clicks, keys, scrolling, the gesture trail).
 #include <gdk/gdkkeysyms.h>
 
-#include "filters/filter_message.h"
+#include "view/page_messages.h"
 #include "view/gtk/synth_events.h"
 #include "view/gtk/webkit_engine.h"
 

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "app/frame_settings.h"
-#include "app/settings_file.h"
-#include "app/startup.h"
+#include "settings/frame_settings.h"
+#include "settings/settings_file.h"
+#include "host/startup.h"
 #include "frame/gtk/main_window.h"
 #include "support/synth_input.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gtk/frame_host.h"
+#include "host/gtk/frame_host.h"
 #include "fakes/fake_ports.h"
 #include "fakes/temp_dir.h"
 #include "frame/child_frame.h"

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
-#include "app/frame_settings.h"
-#include "app/gtk/frame_host.h"
-#include "app/settings_file.h"
-#include "app/startup.h"
+#include "settings/frame_settings.h"
+#include "host/gtk/frame_host.h"
+#include "settings/settings_file.h"
+#include "host/startup.h"
 #include "fakes/fake_ports.h"
 #include "fakes/temp_dir.h"
 #include "frame/child_frame.h"

@@ -1,4 +1,4 @@
-#include "app/config_schema.h"
+#include "settings/config_schema.h"
 
 namespace zel {
 

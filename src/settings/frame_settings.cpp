@@ -1,7 +1,7 @@
-#include "app/frame_settings.h"
+#include "settings/frame_settings.h"
 
-#include "app/config_schema.h"
-#include "app/settings_file.h"
+#include "settings/config_schema.h"
+#include "settings/settings_file.h"
 #include "base/files.h"
 
 namespace zel {

@@ -1,4 +1,4 @@
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 
 #include "base/files.h"
 

@@ -1,6 +1,6 @@
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 #include "base/files.h"
 
 namespace zel {

@@ -20,14 +20,6 @@ struct CommandLine {
 // yet: on this platform "/" starts a path, so it does not make an argument a switch.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-// A target is a shortcut when its last four characters are ".url" in any case.
-bool IsShortcutTarget(u16view target);
-// The InternetShortcut/URL value of a shortcut file (at most 2047 characters), or empty.
-// A relative path is taken from the current folder.
-u16 ResolveShortcut(u16view path);
-// The address a target stands for: a shortcut's URL, otherwise the target itself.
-u16 ResolveTarget(u16view target);
-
 // The program folder, with a trailing "/": ZEL_HOME when set; else the executable's folder
 // when it can be written (portable use, the build tree); else $XDG_DATA_HOME/zel/ (or
 // ~/.local/share/zel/).
@@ -50,12 +42,5 @@ struct Placement {
 };
 Placement ComputePlacement(int top, int left, int width, int height, bool zoomed, int screenW,
                            int screenH);
-
-// The shared hand-off text holds 2560 bytes: at most 1279 UTF-16 units and a terminating
-// zero. Longer text is cut; a cut never leaves half of a surrogate pair.
-inline constexpr size_t kShareBytes = 2560;
-std::string EncodeShareText(u16view text);
-// Reads up to the first zero, or the whole block when a writer left none.
-u16 DecodeShareText(const char* block, size_t bytes);
 
 }  // namespace zel

@@ -1,4 +1,4 @@
-#include "app/gtk/browser_app.h"
+#include "host/gtk/browser_app.h"
 
 #include <glib-unix.h>
 #include <gtkmm.h>
@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/frame_settings.h"
-#include "app/gtk/frame_host.h"
-#include "app/settings_file.h"
-#include "app/startup.h"
+#include "settings/frame_settings.h"
+#include "host/gtk/frame_host.h"
+#include "settings/settings_file.h"
+#include "host/startup.h"
+#include "platform/share_text.h"
+#include "settings/url_shortcut.h"
 #include "base/files.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"

@@ -1,9 +1,9 @@
-#include "app/gtk/frame_host.h"
+#include "host/gtk/frame_host.h"
 
 #include <algorithm>
 
-#include "app/frame_settings.h"
-#include "app/startup.h"
+#include "settings/frame_settings.h"
+#include "host/startup.h"
 #include "base/files.h"
 #include "filters/gtk/content_filter_host.h"
 #include "frame/commands.h"
