@@ -20,7 +20,7 @@ constexpr size_t kSavedTypedAddresses = 24;
 void CMainFrame::SearchFor(u16view words, int target) {
   searchWords = u16(words);
   searchTarget = target;
-  if (ports_.window) ports_.window->SetSearchBoxText(words);
+  if (ports_.window) ports_.window->searchBar().SetSearchBoxText(words);
   OnCommand(cmd::kSearch);
 }
 
@@ -65,7 +65,7 @@ void CMainFrame::OnAddressEnter(u16view typed, ModifierState keys) {
   SetAddressText(t.text);
   NavigateTypedText(t.text, !active_ || settings_.newtabaddress || keys.alt);
   RememberTypedAddress(typedAddresses_, t.text);
-  if (ports_.window) ports_.window->SetAddressList(typedAddresses_);
+  if (ports_.window) ports_.window->addressBar().SetAddressList(typedAddresses_);
 }
 
 void CMainFrame::OnAddressListChoice(u16view entry) {
@@ -89,7 +89,7 @@ void CMainFrame::LoadTypedHistory() {
     if (v->size() > 259) v->resize(259);  // 520 bytes with the terminator
     if (!v->empty()) typedAddresses_.push_back(*v);
   }
-  if (ports_.window) ports_.window->SetAddressList(typedAddresses_);
+  if (ports_.window) ports_.window->addressBar().SetAddressList(typedAddresses_);
 }
 
 void CMainFrame::SaveTypedHistory() {
@@ -106,7 +106,7 @@ void CMainFrame::SaveTypedHistory() {
 
 void CMainFrame::ClearTypedHistory() {
   typedAddresses_.clear();
-  if (ports_.window) ports_.window->SetAddressList(typedAddresses_);
+  if (ports_.window) ports_.window->addressBar().SetAddressList(typedAddresses_);
   if (!ports_.registry) return;
   for (int i = 1; ports_.registry->DeleteValue(kHkcuTypedUrls, Format(u"url%d", i)); ++i) {
   }

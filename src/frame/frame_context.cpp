@@ -60,15 +60,15 @@ void CMainFrame::ShowContextMenu(ContextKind kind, int x, int y) {
   if (!ports_.window) return;
   switch (kind) {
     case ContextKind::Image:
-      ports_.window->PopupMenu(ImageMenu(), active_, x, y);
+      ports_.window->pageHost().PopupMenu(ImageMenu(), active_, x, y);
       break;
     case ContextKind::Link:
-      ports_.window->PopupMenu(LinkMenu(), active_, x, y);
+      ports_.window->pageHost().PopupMenu(LinkMenu(), active_, x, y);
       break;
     case ContextKind::Text: {
       std::vector<u16> titles;
       for (const SearchEngine& e : searchEngines_.engines()) titles.push_back(e.title);
-      ports_.window->PopupMenu(TextMenu(titles), active_, x, y);
+      ports_.window->pageHost().PopupMenu(TextMenu(titles), active_, x, y);
       break;
     }
   }
@@ -131,7 +131,7 @@ void CMainFrame::OpenContextText(u16view raw, bool show) {
     searchTarget = ports_.keys && ports_.keys->Shift() ? int(SearchMode::Highlight)
                                                        : int(SearchMode::Web);
     searchWords = text;
-    if (ports_.window) ports_.window->SetSearchBoxText(text);
+    if (ports_.window) ports_.window->searchBar().SetSearchBoxText(text);
     OnCommand(cmd::kSearch);
     return;
   }
@@ -279,11 +279,11 @@ void CMainFrame::RegisterContextCommands() {
     commands_[id] = [this, id] {
       if (searchEngines_.SelectEngine(kEngineMenuFirstId + id - cmd::kContextEngineFirst) &&
           ports_.window)
-        ports_.window->SetEngineMenu(searchEngines_.BuildEngineMenu());
+        ports_.window->searchBar().SetEngineMenu(searchEngines_.BuildEngineMenu());
       u16 text = Trim(contextText);
       if (text.empty()) return;
       searchTarget = int(SearchMode::Web);
-      if (ports_.window) ports_.window->SetSearchBoxText(text);
+      if (ports_.window) ports_.window->searchBar().SetSearchBoxText(text);
       OnCommand(cmd::kSearch);
     };
   commands_[cmd::kGestures] = [this] {

@@ -79,13 +79,13 @@ void CMainFrame::RunFloatingAdScript(CChildFrame* child) {
 void CMainFrame::OnPopupBlocked(CVOPView& view, u16view url) {
   CChildFrame* opener = TabAt(view.openerIndex);
   if (!opener) opener = active_;
-  if (settings_.showInfoBar && opener && ports_.window) ports_.window->ShowPopupBar(opener, url);
-  if (settings_.sound && ports_.window) ports_.window->Beep();
+  if (settings_.showInfoBar && opener && ports_.window) ports_.window->popupBars().ShowPopupBar(opener, url);
+  if (settings_.sound && ports_.window) ports_.window->popupBars().Beep();
 }
 
 void CMainFrame::AllowSiteOf(CChildFrame* child) {
   if (!child || !child->view()) return;
-  if (ports_.window) ports_.window->HidePopupBar(child);
+  if (ports_.window) ports_.window->popupBars().HidePopupBar(child);
   filters_.AllowSite(child->view()->CurrentAddress(),
                      ProgramPath("profile/Defaults/Unblocksite.dat"));
 }

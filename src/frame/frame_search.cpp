@@ -20,15 +20,15 @@ void CMainFrame::LoadSearchBar() {
   searchEngines_.Load();
   keywords_.Load();
   if (ports_.window) {
-    ports_.window->SetEngineMenu(searchEngines_.BuildEngineMenu());
-    ports_.window->SetKeywordList(keywords_.items());
+    ports_.window->searchBar().SetEngineMenu(searchEngines_.BuildEngineMenu());
+    ports_.window->searchBar().SetKeywordList(keywords_.items());
   }
 }
 
 void CMainFrame::Search() {
-  u16 keyword = Trim(ports_.window ? ports_.window->SearchBoxText() : searchWords);
+  u16 keyword = Trim(ports_.window ? ports_.window->searchBar().SearchBoxText() : searchWords);
   if (keyword.empty()) return;
-  if (keywords_.Add(keyword) && ports_.window) ports_.window->SetKeywordList(keywords_.items());
+  if (keywords_.Add(keyword) && ports_.window) ports_.window->searchBar().SetKeywordList(keywords_.items());
   if (searchTarget == int(SearchMode::Find)) {
     FindInPage(false);
     return;
@@ -37,7 +37,7 @@ void CMainFrame::Search() {
     OnCommand(kCmdHighlightInPage);
     return;
   }
-  if (ports_.window) ports_.window->SetSearchBoxText(keyword);
+  if (ports_.window) ports_.window->searchBar().SetSearchBoxText(keyword);
   OpenUrl(2, 2, searchEngines_.SearchUrl(keyword), nullptr, true);
 }
 
@@ -51,13 +51,13 @@ void CMainFrame::RunFindScript(CVOPView* view, const u16& keyword, int target,
 }
 
 std::optional<u16> CMainFrame::PageSearchKeyword() {
-  u16 keyword = Trim(ports_.window ? ports_.window->SearchBoxText() : searchWords);
+  u16 keyword = Trim(ports_.window ? ports_.window->searchBar().SearchBoxText() : searchWords);
   if (keyword.empty()) {
     if (ports_.prompts) ports_.prompts->Message(kNoKeywordMessage);
     return std::nullopt;
   }
   if (!settings_.saveKeyword && keywords_.Add(keyword) && ports_.window)
-    ports_.window->SetKeywordList(keywords_.items());
+    ports_.window->searchBar().SetKeywordList(keywords_.items());
   return keyword;
 }
 
@@ -100,7 +100,7 @@ void CMainFrame::HighlightInPage() {
     u16 status = FinishHighlight(v->highlightState, count);
     if (v != ActiveView()) return;
     SetStatusText(status);
-    if (ports_.window && ports_.window->SearchBoxHasFocus()) v->FocusPage();
+    if (ports_.window && ports_.window->searchBar().SearchBoxHasFocus()) v->FocusPage();
   });
 }
 
@@ -112,7 +112,7 @@ void CMainFrame::SearchSelection(int mode) {
     u16 text = Trim(FromUtf8(r.json.size() >= 2 ? r.json.substr(1, r.json.size() - 2) : ""));
     if (text.empty()) return;
     searchTarget = mode;
-    if (ports_.window) ports_.window->SetSearchBoxText(text);
+    if (ports_.window) ports_.window->searchBar().SetSearchBoxText(text);
     OnCommand(cmd::kSearch);
   });
 }
@@ -126,7 +126,7 @@ void CMainFrame::OpenDialog() {
       if (!v) break;
       history.push_back(*v);
     }
-  auto choice = ports_.window->AskOpenAddress(history);
+  auto choice = ports_.window->addressBar().AskOpenAddress(history);
   if (!choice) return;
   u16 text = Trim(choice->text);
   if (text.empty()) return;
@@ -148,7 +148,7 @@ void CMainFrame::RegisterSearchCommands() {
   commands_[cmd::kFunctionKeyF2 + 6] = [this] { FocusAddressBox(); };
   commands_[cmd::kFunctionKeyF2 + 7] = [this] {
     FocusAddressBox();
-    if (ports_.window) ports_.window->PopupAddressList();
+    if (ports_.window) ports_.window->addressBar().PopupAddressList();
   };
   commands_[1171] = [this] { SearchSelection(int(SearchMode::Highlight)); };
   commands_[1172] = [this] { SearchSelection(int(SearchMode::Find)); };
@@ -156,7 +156,7 @@ void CMainFrame::RegisterSearchCommands() {
     u16 text = Trim(contextText);
     if (text.empty()) return;
     searchTarget = mode;
-    if (ports_.window) ports_.window->SetSearchBoxText(text);
+    if (ports_.window) ports_.window->searchBar().SetSearchBoxText(text);
     OnCommand(cmd::kSearch);
   };
   commands_[1134] = [this, fromContext] {
@@ -170,13 +170,13 @@ void CMainFrame::RegisterSearchCommands() {
   for (int id = kEngineIgnoredFirstId; id < kEngineMenuEndId; ++id)
     commands_[id] = [this, id] {
       if (searchEngines_.SelectEngine(id) && ports_.window)
-        ports_.window->SetEngineMenu(searchEngines_.BuildEngineMenu());
+        ports_.window->searchBar().SetEngineMenu(searchEngines_.BuildEngineMenu());
     };
   commands_[kCmdClearKeywordHistory] = [this] {
     keywords_.Clear(settings_);
     if (ports_.window) {
-      ports_.window->SetKeywordList(keywords_.items());
-      ports_.window->SetSearchBoxText(u"");
+      ports_.window->searchBar().SetKeywordList(keywords_.items());
+      ports_.window->searchBar().SetSearchBoxText(u"");
     }
   };
   commands_[kCmdToggleSaveKeyword] = [this] {
@@ -185,7 +185,7 @@ void CMainFrame::RegisterSearchCommands() {
   };
   // F10: the keyword box.
   commands_[cmd::kFunctionKeyF2 + 8] = [this] {
-    if (ports_.window) ports_.window->FocusSearchBox();
+    if (ports_.window) ports_.window->searchBar().FocusSearchBox();
   };
 }
 

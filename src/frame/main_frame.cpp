@@ -192,7 +192,7 @@ CChildFrame* CMainFrame::CreateChild(bool show, CVOPView* opener) {
   child->SetView(std::move(view));
   CChildFrame* raw = child.get();
   children_.push_back(std::move(child));
-  if (ports_.window) ports_.window->AddChildView(raw);
+  if (ports_.window) ports_.window->pageHost().AddChildView(raw);
   return raw;
 }
 
@@ -331,9 +331,9 @@ void CMainFrame::InsertTab(CChildFrame* child, u16view title, int position) {
   strip_.insert(strip_.begin() + index, child);
   child->shown = true;
   child->caption = u16(title);
-  if (ports_.window) ports_.window->InsertTabEntry(index, TabCaptionFor(title), child);
+  if (ports_.window) ports_.window->tabStrip().InsertTabEntry(index, TabCaptionFor(title), child);
   if (child->view() && child->view()->activate && ports_.window)
-    ports_.window->SelectTabEntry(index);
+    ports_.window->tabStrip().SelectTabEntry(index);
   PostMessage(msg::kRefreshToolbars);
   recordedTabCount_ = int(strip_.size());
   tabListChanged_ = true;
@@ -343,13 +343,13 @@ void CMainFrame::SetTabCaption(CChildFrame* child, u16view caption) {
   if (!child) return;
   if (child->customCaption.empty()) child->caption = u16(caption);
   int i = TabIndexOf(child);
-  if (i >= 0 && ports_.window) ports_.window->SetTabEntryText(i, TabCaptionFor(child->caption));
+  if (i >= 0 && ports_.window) ports_.window->tabStrip().SetTabEntryText(i, TabCaptionFor(child->caption));
   if (child == active_ && showTitle) RefreshFrameCaption();
 }
 
 void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
   int i = TabIndexOf(child);
-  if (i >= 0 && ports_.window) ports_.window->SetTabEntryIcon(i, icon);
+  if (i >= 0 && ports_.window) ports_.window->tabStrip().SetTabEntryIcon(i, icon);
 }
 
 bool CMainFrame::AskTabPassword(CChildFrame* child) {
@@ -388,7 +388,7 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
     if (!AskTabPassword(child)) {
       // The selection goes back to the tab that stays in front.
       MoveOnFromLockedTab(child);
-      if (active_ && ports_.window) ports_.window->SelectTabEntry(TabIndexOf(active_));
+      if (active_ && ports_.window) ports_.window->tabStrip().SelectTabEntry(TabIndexOf(active_));
       return;
     }
   }
@@ -399,10 +399,10 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
   active_ = child;
   CVOPView* v = child->view();
   v->activate = true;
-  if (ports_.window) ports_.window->ShowChildView(child);
+  if (ports_.window) ports_.window->pageHost().ShowChildView(child);
   RefreshFrameCaption();
   int i = TabIndexOf(child);
-  if (!fromTabBar && i >= 0 && ports_.window) ports_.window->SelectTabEntry(i);
+  if (!fromTabBar && i >= 0 && ports_.window) ports_.window->tabStrip().SelectTabEntry(i);
   if (v->loadState < 0) v->RefreshStoppedIcon();
   SetAddressText(v->CurrentAddress());
   SetProgress(v->loadState);
@@ -433,7 +433,7 @@ void CMainFrame::PostCloseTab(CChildFrame* child) {
 
 void CMainFrame::DestroyChild(CChildFrame* child) {
   if (active_ == child) active_ = nullptr;
-  if (ports_.window) ports_.window->RemoveChildView(child);
+  if (ports_.window) ports_.window->pageHost().RemoveChildView(child);
   auto it = std::find_if(children_.begin(), children_.end(),
                          [child](const auto& c) { return c.get() == child; });
   if (it != children_.end()) children_.erase(it);
@@ -475,7 +475,7 @@ bool CMainFrame::CloseTab(CChildFrame* child) {
       for (CChildFrame* c : strip_)
         if (c != child && c->view() && c->view()->openerIndex > index) --c->view()->openerIndex;
       strip_.erase(strip_.begin() + index);
-      if (ports_.window) ports_.window->RemoveTabEntry(index);
+      if (ports_.window) ports_.window->tabStrip().RemoveTabEntry(index);
       tabListChanged_ = true;
       recordedTabCount_ = std::max(0, recordedTabCount_ - 1);
     }
@@ -666,7 +666,7 @@ void CMainFrame::OnTabMouse(int index, TabMouse action) {
 
 void CMainFrame::ApplyTabSelection() {
   if (!ports_.window) return;
-  int index = ports_.window->SelectedTabEntry();
+  int index = ports_.window->tabStrip().SelectedTabEntry();
   CChildFrame* child = TabAt(index);
   if (!child || child == active_) return;
   child->cachedIndex = index;
@@ -696,24 +696,24 @@ CChildFrame* CMainFrame::FindTabByAddress(u16view address, const CChildFrame* ex
 }
 
 void CMainFrame::SetAddressText(u16view text) {
-  if (ports_.window) ports_.window->SetAddressText(text);
+  if (ports_.window) ports_.window->addressBar().SetAddressText(text);
 }
 
 void CMainFrame::FocusAddressBox() {
-  if (ports_.window) ports_.window->FocusAddressBox();
+  if (ports_.window) ports_.window->addressBar().FocusAddressBox();
 }
 
 void CMainFrame::SetStatusText(u16view text) {
-  if (ports_.window) ports_.window->SetStatusText(text);
+  if (ports_.window) ports_.window->statusBar().SetStatusText(text);
 }
 
 void CMainFrame::SetProgress(int percentage) {
-  if (ports_.window) ports_.window->SetProgress(percentage);
+  if (ports_.window) ports_.window->statusBar().SetProgress(percentage);
 }
 
 void CMainFrame::SetSecureIndicator(bool secure) {
   secureShown = secure;
-  if (ports_.window) ports_.window->SetSecureIndicator(secure);
+  if (ports_.window) ports_.window->statusBar().SetSecureIndicator(secure);
 }
 
 void CMainFrame::OfferClipboardAddress() {
@@ -732,13 +732,13 @@ void CMainFrame::OfferClipboardAddress() {
 
 bool CMainFrame::FrameVisible() const { return ports_.window && ports_.window->IsVisible(); }
 
-std::optional<FrameWindow::PagePointer> CMainFrame::CursorInPage(CChildFrame* child) const {
+std::optional<PagePointer> CMainFrame::CursorInPage(CChildFrame* child) const {
   if (!ports_.window) return std::nullopt;
-  return ports_.window->PointerInPage(child);
+  return ports_.window->pageHost().PointerInPage(child);
 }
 
 int CMainFrame::PageHeight(CChildFrame* child) const {
-  return ports_.window ? ports_.window->PageHeight(child) : 0;
+  return ports_.window ? ports_.window->pageHost().PageHeight(child) : 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -760,7 +760,7 @@ void CMainFrame::OnMessage(int message, intptr_t wparam, intptr_t lparam) {
       break;
     case msg::kRefreshTabTexts:
       for (size_t i = 0; i < strip_.size(); ++i)
-        if (ports_.window) ports_.window->SetTabEntryText(int(i), TabCaptionFor(strip_[i]->caption));
+        if (ports_.window) ports_.window->tabStrip().SetTabEntryText(int(i), TabCaptionFor(strip_[i]->caption));
       break;
     case msg::kActivateChild: {
       auto* child = reinterpret_cast<CChildFrame*>(lparam);

@@ -148,7 +148,7 @@ class CMainFrame {
   // The clipboard's text goes into the address box when it is an address.
   void OfferClipboardAddress();
   bool FrameVisible() const;
-  std::optional<FrameWindow::PagePointer> CursorInPage(CChildFrame* child) const;
+  std::optional<PagePointer> CursorInPage(CChildFrame* child) const;
   int PageHeight(CChildFrame* child) const;
 
   // ---- Filters ----

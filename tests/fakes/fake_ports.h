@@ -17,8 +17,20 @@
 
 namespace zel::test {
 
-class FakeWindow : public FrameWindow {
+class FakeWindow : public FrameWindow,
+                   public StatusBarView,
+                   public AddressBarView,
+                   public SearchBarView,
+                   public TabStripView,
+                   public PageHostView,
+                   public PopupBarView {
  public:
+  StatusBarView& statusBar() override { return *this; }
+  AddressBarView& addressBar() override { return *this; }
+  SearchBarView& searchBar() override { return *this; }
+  TabStripView& tabStrip() override { return *this; }
+  PageHostView& pageHost() override { return *this; }
+  PopupBarView& popupBars() override { return *this; }
   struct Entry {
     u16 caption;
     CChildFrame* child;
@@ -43,8 +55,8 @@ class FakeWindow : public FrameWindow {
   void SetSecureIndicator(bool s) override { secure = s; }
   PagePointer PointerInPage(CChildFrame*) const override { return pointer; }
   int PageHeight(CChildFrame*) const override { return pageHeight; }
-  void ShowPopupBar(CChildFrame* c, u16view url) override { popupBars[c] = u16(url); }
-  void HidePopupBar(CChildFrame* c) override { popupBars.erase(c); }
+  void ShowPopupBar(CChildFrame* c, u16view url) override { shownPopupBars[c] = u16(url); }
+  void HidePopupBar(CChildFrame* c) override { shownPopupBars.erase(c); }
   void Beep() override { ++beeps; }
   u16 SearchBoxText() const override { return searchBox; }
   void SetSearchBoxText(u16view t) override { searchBox = u16(t); }
@@ -85,7 +97,7 @@ class FakeWindow : public FrameWindow {
   int addressFocus = 0, progress = -10, pageHeight = 400;
   bool secure = false;
   PagePointer pointer;
-  std::map<CChildFrame*, u16> popupBars;
+  std::map<CChildFrame*, u16> shownPopupBars;
   int beeps = 0;
   u16 searchBox;
   std::vector<u16> keywords;

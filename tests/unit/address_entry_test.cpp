@@ -194,11 +194,11 @@ TEST_F(AddressBox, OpenDialogLoadsTheChosenText) {
   registry.SetValue(kHkcuTypedUrls, u"url1", RegValue::Str(u"http://typed/"));
   CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
   CChildFrame* a = frame.OpenUrl(2, 2, u"http://a/", nullptr, true);
-  window_.openAnswer = FrameWindow::OpenChoice{u"http://chosen/", false};
+  window_.openAnswer = AddressBarView::OpenChoice{u"http://chosen/", false};
   frame.OnCommand(922);
   EXPECT_EQ(window_.openHistory, std::vector<u16>{u"http://typed/"});
   EXPECT_EQ(EngineOf(a)->navigations.back(), u"http://chosen/");
-  window_.openAnswer = FrameWindow::OpenChoice{u"http://other/", true};
+  window_.openAnswer = AddressBarView::OpenChoice{u"http://other/", true};
   frame.OnCommand(922);
   loop_.RunPosted();
   EXPECT_EQ(frame.TabCount(), 2);

@@ -42,7 +42,7 @@ TEST_F(Popups, WindowWithoutAClickIsBlockedAndTheOpenerIsTold) {
   EXPECT_EQ(frame_.TabCount(), 1);
   EXPECT_EQ(frame_.ChildCount(), children);  // the candidate's tab went away
   EXPECT_EQ(frame_.filters().blockedPopupCount, 1);
-  EXPECT_EQ(window_.popupBars[a], u"http://ads.example/pop.htm");
+  EXPECT_EQ(window_.shownPopupBars[a], u"http://ads.example/pop.htm");
   EXPECT_EQ(window_.beeps, 1);
 }
 
@@ -85,9 +85,9 @@ TEST_F(Popups, AllowListAndAllowedSites) {
   EXPECT_EQ(frame_.TabCount(), 2);
   // Allowing the site of the opener's page: its other sub-domains are exempt from now on.
   frame_.ActivateTab(a);
-  window_.popupBars[a] = u"x";
+  window_.shownPopupBars[a] = u"x";
   frame_.OnCommand(cmd::kAllowSite);
-  EXPECT_EQ(window_.popupBars.count(a), 0u);
+  EXPECT_EQ(window_.shownPopupBars.count(a), 0u);
   EXPECT_EQ(frame_.filters().allowedSites, std::vector<u16>{u".shop.example"});
   ScriptOpens(a, "http://img.shop.example/pop.htm");
   EXPECT_EQ(frame_.TabCount(), 3);

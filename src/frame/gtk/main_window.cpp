@@ -247,7 +247,7 @@ bool MainWindow::SearchBoxHasFocus() const {
 
 void MainWindow::PopupAddressList() { addressBox_.popup(); }
 
-std::optional<FrameWindow::OpenChoice> MainWindow::AskOpenAddress(
+std::optional<AddressBarView::OpenChoice> MainWindow::AskOpenAddress(
     const std::vector<u16>& history) {
   Gtk::Dialog d("打开", *this, true);
   d.add_button("确定", Gtk::RESPONSE_OK);
@@ -341,7 +341,7 @@ void MainWindow::SetSecureIndicator(bool secure) {
     secure_.hide();
 }
 
-FrameWindow::PagePointer MainWindow::PointerInPage(CChildFrame* child) const {
+PagePointer MainWindow::PointerInPage(CChildFrame* child) const {
   PagePointer p;
   GtkWidget* w = PageWidget(child);
   GdkWindow* win = w ? gtk_widget_get_window(w) : nullptr;

@@ -12,7 +12,14 @@ namespace zel {
 
 class CMainFrame;
 
-class MainWindow : public Gtk::Window, public FrameWindow {
+class MainWindow : public Gtk::Window,
+                   public FrameWindow,
+                   public StatusBarView,
+                   public AddressBarView,
+                   public SearchBarView,
+                   public TabStripView,
+                   public PageHostView,
+                   public PopupBarView {
  public:
   MainWindow();
   ~MainWindow() override;
@@ -30,6 +37,12 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   int EntryCount() const { return const_cast<Gtk::Notebook&>(strip_).get_n_pages(); }
 
   // FrameWindow
+  StatusBarView& statusBar() override { return *this; }
+  AddressBarView& addressBar() override { return *this; }
+  SearchBarView& searchBar() override { return *this; }
+  TabStripView& tabStrip() override { return *this; }
+  PageHostView& pageHost() override { return *this; }
+  PopupBarView& popupBars() override { return *this; }
   void SetCaption(u16view text) override;
   void SetStatusText(u16view text) override;
   void AddChildView(CChildFrame* child) override;

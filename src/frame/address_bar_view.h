@@ -1,0 +1,30 @@
+// The address box (control 711) with its drop-down list of typed addresses, and the
+// "Open" dialog that shares that list.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "base/text.h"
+
+namespace zel {
+
+class AddressBarView {
+ public:
+  virtual ~AddressBarView() = default;
+  virtual void SetAddressText(u16view text) = 0;
+  // The drop-down list, newest first.
+  virtual void SetAddressList(const std::vector<u16>& entries) = 0;
+  virtual void FocusAddressBox() = 0;
+  // Opens the drop-down list (F9).
+  virtual void PopupAddressList() = 0;
+  // The "Open" dialog: the typed history in its list; the text and the new-tab box, or
+  // nothing when cancelled.
+  struct OpenChoice {
+    u16 text;
+    bool newTab = false;
+  };
+  virtual std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) = 0;
+};
+
+}  // namespace zel

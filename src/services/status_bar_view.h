@@ -1,0 +1,17 @@
+// The status bar as the frame and its controllers see it: the text pane, the progress
+// display and the secure indicator.
+#pragma once
+
+#include "base/text.h"
+
+namespace zel {
+
+class StatusBarView {
+ public:
+  virtual ~StatusBarView() = default;
+  virtual void SetStatusText(u16view text) = 0;
+  virtual void SetProgress(int percentage) = 0;  // negative: not loading
+  virtual void SetSecureIndicator(bool secure) = 0;
+};
+
+}  // namespace zel
