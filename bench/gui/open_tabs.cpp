@@ -18,7 +18,7 @@
 #include "host/startup.h"
 #include "fakes/fake_ports.h"
 #include "fakes/temp_dir.h"
-#include "frame/child_frame.h"
+#include "view/child_frame.h"
 #include "frame/main_frame.h"
 #include "support/pump.h"
 #include "support/test_server.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
 
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < tabs; ++i)
-    frame.OpenUrl(2, 2, FromUtf8(server.Url("/t/Page" + std::to_string(i))), nullptr, false);
+    frame.OpenUrl(FromUtf8(server.Url("/t/Page" + std::to_string(i))), {.tab = TabChoice::New, .start = StartKind::Address});
   bool ok = test::PumpUntil(
       [&] {
         if (frame.TabCount() < tabs) return false;

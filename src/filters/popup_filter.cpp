@@ -1,14 +1,14 @@
 #include "filters/popup_filter.h"
 
-#include "frame/child_frame.h"
-#include "frame/main_frame.h"
+#include "view/child_frame.h"
+#include "view/tab_host.h"
 #include "platform/key_state.h"
 #include "view/url_rules.h"
 #include "view/vop_view.h"
 
 namespace zel {
 
-bool PopupFilter::PopupFilterOn() const { return frame_.settings().popupFilter; }
+bool PopupFilter::PopupFilterOn() const { return lists_.switches.popup; }
 
 bool PopupFilter::IsPopupCandidate(CVOPView& opener) {
   KeyState* keys = frame_.keys();
@@ -22,7 +22,7 @@ void PopupFilter::Block(CVOPView& view, u16view url, BeforeNavigateArgs* args) {
   view.blocked = true;
   view.lastBlockedAddress = u16(url);
   lists_.NoteBlockedPopup(0, url);
-  frame_.OnPopupBlocked(view, url);
+  if (onBlocked_) onBlocked_(view, url);
   frame_.PostCloseTab(&view.child());
   view.closing = true;
 }

@@ -2,17 +2,21 @@
 // owns it with the filter lists; the views ask it at their navigation events.
 #pragma once
 
+#include <functional>
+
 #include "filters/filter_lists.h"
 #include "view/popup_policy.h"
 
 namespace zel {
 
-class CMainFrame;
-class KeyState;
+class TabHost;
 
 class PopupFilter : public PopupPolicy {
  public:
-  PopupFilter(CMainFrame& frame, FilterLists& lists) : frame_(frame), lists_(lists) {}
+  // onBlocked: a popup of the view's page was stopped (its opener's tab shows the bar).
+  using BlockedHandler = std::function<void(CVOPView& view, u16view url)>;
+  PopupFilter(TabHost& tabs, FilterLists& lists, BlockedHandler onBlocked)
+      : frame_(tabs), lists_(lists), onBlocked_(std::move(onBlocked)) {}
 
   void CheckNavigation(CVOPView& view, BeforeNavigateArgs& args) override;
   bool IsPopupCandidate(CVOPView& opener) override;
@@ -24,8 +28,9 @@ class PopupFilter : public PopupPolicy {
   void Block(CVOPView& view, u16view url, BeforeNavigateArgs* args);
   bool PopupFilterOn() const;
 
-  CMainFrame& frame_;
+  TabHost& frame_;
   FilterLists& lists_;
+  BlockedHandler onBlocked_;
 };
 
 }  // namespace zel

@@ -5,13 +5,17 @@
 
 #include <algorithm>
 
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/frame_window.h"
+#include "frame/page_commands.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
-#include "frame/child_frame.h"
-#include "frame/commands.h"
-#include "frame/frame_window.h"
-#include "filters/popup_filter.h"
+#include "view/child_frame.h"
 #include "platform/clipboard_port.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
@@ -40,11 +44,29 @@ u16 FrameCaptionFor(u16view tabCaption) {
 }
 
 CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
-  RegisterCommands();
-  RegisterFilterCommands();
-  RegisterAddressCommands();
-  RegisterSearchCommands();
-  RegisterContextCommands();
+  FrameServices services{*this,          commands_,     settings_,      ports.loop,
+                         ports.prompts,  ports.registry, ports.shell,   ports.keys,
+                         ports.clipboard, ports.engines};
+  FrameWindow* w = ports.window;
+  auto filters = std::make_unique<FiltersController>(
+      services, w ? &w->popupBars() : nullptr, ports.contentFilter,
+      [this] { return rules_.programFolder; }, [this] { return pageMenu_->contextAddress; });
+  auto search = std::make_unique<SearchController>(services, w ? &w->searchBar() : nullptr);
+  auto address =
+      std::make_unique<AddressBoxController>(services, w ? &w->addressBar() : nullptr, *search);
+  auto menus = std::make_unique<PageMenuController>(services, switches_,
+                                                    w ? &w->pageHost() : nullptr, *search);
+  auto page = std::make_unique<PageCommandsController>(services, switches_);
+  filters_ = filters.get();
+  pageMenu_ = menus.get();
+  pageCommands_ = page.get();
+  // The filters come first: their lists are there before the first page can open a popup.
+  controllers_.push_back(std::move(filters));
+  controllers_.push_back(std::move(search));
+  controllers_.push_back(std::move(address));
+  controllers_.push_back(std::move(menus));
+  controllers_.push_back(std::move(page));
+  RegisterTabCommands();
 }
 
 CMainFrame::~CMainFrame() {
@@ -60,96 +82,41 @@ UrlRuleSettings CMainFrame::RuleSettings() const {
   return r;
 }
 
-void CMainFrame::RegisterCommands() {
-  commands_[cmd::kExit] = [this] { Close(CloseSource::ExitCommand); };
-  commands_[cmd::kNewBlankPage] = [this] { OpenUrl(2, 0, u"", nullptr, settings_.activateNewTabs); };
-  commands_[cmd::kDuplicatePage] = [this] {
-    CVOPView* v = ActiveView();
-    u16 address = v && !v->CurrentAddress().empty() ? v->CurrentAddress() : u16(kBlank);
-    OpenUrl(1, 2, address, nullptr, settings_.activateNewTabs);
-  };
-  commands_[cmd::kHome] = [this] { GoHomePage(); };
-  commands_[cmd::kHomeNewTab] = [this] { GoHomePage(); };
-  commands_[cmd::kNewPageByMode] = [this] { NewPageByMode(); };
-  commands_[cmd::kCloseTab] = [this] {
-    if (active_) PostCloseTab(active_);
-  };
-  commands_[cmd::kCloseAll] = [this] { CloseAllTabs(); };
-  commands_[cmd::kPreviousTab] = [this] { PreviousTab(); };
-  commands_[cmd::kNextTab] = [this] { NextTab(); };
+void CMainFrame::RegisterTabCommands() {
+  CommandRegistry& c = commands_;
+  auto hasTab = [this] { return active_ != nullptr; };
+  c.Add(cmd::kExit, [this] { Close(CloseSource::ExitCommand); });
+  c.Add(cmd::kNewBlankPage, [this] {
+    OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank,
+                  .show = settings_.activateNewTabs});
+  });
+  c.Add(cmd::kDuplicatePage, [this] {
+     CVOPView* v = ActiveView();
+     OpenInNewTab(v && !v->CurrentAddress().empty() ? v->CurrentAddress() : u16(kBlank),
+                  settings_.activateNewTabs);
+   }).Enabled(hasTab);
+  c.Add(cmd::kHome, [this] { GoHomePage(); });
+  c.Add(cmd::kHomeNewTab, [this] { GoHomePage(); });
+  c.Add(cmd::kNewPageByMode, [this] { NewPageByMode(); });
+  c.Add(cmd::kCloseTab, [this] {
+     if (active_) PostCloseTab(active_);
+   }).Enabled(hasTab);
+  c.Add(cmd::kCloseAll, [this] { CloseAllTabs(); }).Enabled([this] { return !strip_.empty(); });
+  c.Add(cmd::kPreviousTab, [this] { PreviousTab(); });
+  c.Add(cmd::kNextTab, [this] { NextTab(); });
   for (int id = cmd::kSelectTab0; id <= cmd::kSelectTab9; ++id)
-    commands_[id] = [this, id] { SelectTabByNumber(id - cmd::kSelectTab0); };
-  commands_[cmd::kActivateNewTabs] = [this] {
-    settings_.activateNewTabs = !settings_.activateNewTabs;
-    if (ports_.window) ports_.window->RefreshCommandStates();
-  };
-  commands_[cmd::kSiteRoot] = [this] {
+    c.Add(id, [this, id] { SelectTabByNumber(id - cmd::kSelectTab0); });
+  c.Add(cmd::kActivateNewTabs, [this] { settings_.activateNewTabs = !settings_.activateNewTabs; })
+      .Checked([this] { return settings_.activateNewTabs; });
+  c.Add(cmd::kSiteRoot, [this] {
     if (CVOPView* v = ActiveView()) {
       u16 root = SiteRoot(v->CurrentAddress());
-      if (!root.empty()) OpenUrl(1, 2, root, nullptr, settings_.activateNewTabs);
+      if (!root.empty()) OpenInNewTab(root, settings_.activateNewTabs);
     }
-  };
-  commands_[cmd::kRefresh] = [this] {
-    if (CVOPView* v = ActiveView()) v->Refresh();
-  };
-  commands_[cmd::kSavePage] = [this] {
-    if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionPrompt);
-  };
-  commands_[cmd::kSavePageNoPrompt] = [this] {
-    if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
-  };
-  commands_[cmd::kBack] = [this] {
-    if (CVOPView* v = ActiveView(); v && v->backEnabled) v->GoBack(1);
-  };
-  commands_[cmd::kForward] = [this] {
-    if (CVOPView* v = ActiveView(); v && v->forwardEnabled) v->GoForward(1);
-  };
-  commands_[cmd::kStop] = [this] {
-    if (CVOPView* v = ActiveView()) v->StopLoading();
-  };
-  commands_[cmd::kStopAll] = [this] {
-    for (CChildFrame* c : strip_)
-      if (c->view()) c->view()->StopLoading();
-  };
-  commands_[cmd::kRefreshCompletely] = [this] {
-    if (CVOPView* v = ActiveView(); v && v->CurrentAddress() != kBlank)
-      v->Refresh2(kRefreshCompletely);
-  };
-  commands_[cmd::kStatusFilter] = [this] {
-    statusFilter = !statusFilter;
-    if (ports_.window) ports_.window->RefreshCommandStates();
-  };
-  commands_[cmd::kAutoScroll] = [this] {
-    if (CVOPView* v = ActiveView()) v->SetAutoScroll(!v->autoScroll());
-    if (ports_.window) ports_.window->RefreshCommandStates();
-  };
-  for (int id = cmd::kAutoScrollSpeed1; id <= cmd::kAutoScrollSpeed3; ++id)
-    commands_[id] = [this, id] {
-      autoScrollSpeed = id - cmd::kAutoScrollSpeed1 + 1;
-      if (CVOPView* v = ActiveView()) {
-        v->autoScrollSpeed = autoScrollSpeed;
-        if (v->autoScroll()) v->SetAutoScroll(true);
-      }
-      if (ports_.window) ports_.window->RefreshCommandStates();
-    };
-  commands_[cmd::kAutoScrollWaitLoaded] = [this] {
-    autoScrollWaitLoaded = !autoScrollWaitLoaded;
-    if (CVOPView* v = ActiveView()) v->autoScrollWaitLoaded = autoScrollWaitLoaded;
-    if (ports_.window) ports_.window->RefreshCommandStates();
-  };
-  for (int id = cmd::kScrollMode0; id <= cmd::kScrollMode1; ++id)
-    commands_[id] = [this, id] {
-      static const int modes[] = {0, 4, 2, 1};
-      autoScrollMode = modes[id - cmd::kScrollMode0];
-      if (ports_.window) ports_.window->RefreshCommandStates();
-    };
-  commands_[cmd::kAutoRefresh] = [this] {
-    if (CVOPView* v = ActiveView()) v->SetAutoRefresh(!v->autoRefresh());
-    if (ports_.window) ports_.window->RefreshCommandStates();
-  };
+  });
   // Function keys whose targets exist: F2 previous, F3 next, F4 close, F5 refresh.
   for (int id = cmd::kFunctionKeyF2; id <= cmd::kFunctionKeyF2 + 3; ++id)
-    commands_[id] = [this, id] { RunFunctionKey(id); };
+    c.Add(id, [this, id] { RunFunctionKey(id); });
 }
 
 void CMainFrame::RunFunctionKey(int id) {
@@ -174,6 +141,7 @@ void CMainFrame::RunFunctionKey(int id) {
 
 void CMainFrame::LoadEarlySettings(int engineFlags) {
   zel::LoadEarlySettings(settings_, engineFlags);
+  EachController([](FrameController& c) { c.OnSettingsLoaded(); });
   if (ports_.registry)
     ports_.registry->SetValue(kHkcuIeMain, u"Disable Script Debugger", RegValue::Str(u"yes"));
 }
@@ -196,9 +164,10 @@ CChildFrame* CMainFrame::CreateChild(bool show, CVOPView* opener) {
   return raw;
 }
 
-CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPView* opener,
-                                 bool show, const NavRequest* request, bool forceNew) {
+CChildFrame* CMainFrame::OpenUrl(u16view address, const OpenOptions& o) {
   if (closed_) return nullptr;
+  CVOPView* opener = o.opener;
+  const bool show = o.show;
   // 1-2: trimmed, without line breaks; empty is the blank page.
   u16 url = Trim(address);
   if (url.find_first_of(u"\r\n") != u16::npos) {
@@ -234,7 +203,7 @@ CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPV
   // 6: an idle blank tab is reused for modes 0 and 1.
   CChildFrame* child = nullptr;
   bool reused = false;
-  if (mode < 2 && !forceNew) {
+  if (o.tab != TabChoice::New && !o.forceNew) {
     for (CChildFrame* c : strip_) {
       CVOPView* v = c->view();
       if (!v || v->loadState >= 0 || v->closing) continue;
@@ -267,20 +236,20 @@ CChildFrame* CMainFrame::OpenUrl(int mode, int startKind, u16view address, CVOPV
     view->openerIndex = TabIndexOf(&opener->child());
   } else {
     view->pageElementFlags = settings_.ctlpro;
-    view->autoScrollSpeed = autoScrollSpeed;
-    view->autoScrollWaitLoaded = autoScrollWaitLoaded;
+    view->autoScrollSpeed = pageCommands_->autoScrollSpeed();
+    view->autoScrollWaitLoaded = pageCommands_->autoScrollWaitLoaded();
     view->autoScrollExtra = false;
   }
   view->ApplyPageElementFlags(false);
   // 9
-  if (mode != 0 && startKind == 2) view->SetCurrentAddress(url);
+  if (o.tab != TabChoice::Pick && o.start == StartKind::Address) view->SetCurrentAddress(url);
   // 10: a reused tab comes forward when asked to, or when it is the only one.
   if (reused && (recordedTabCount_ == 0 || show)) {
     view->activate = true;
     ActivateTab(child);
   }
   // 11
-  if (mode != 0) view->Start(startKind, url, request);
+  if (o.tab != TabChoice::Pick) view->Start(int(o.start), url, o.request);
   return child;
 }
 
@@ -344,7 +313,7 @@ void CMainFrame::SetTabCaption(CChildFrame* child, u16view caption) {
   if (child->customCaption.empty()) child->caption = u16(caption);
   int i = TabIndexOf(child);
   if (i >= 0 && ports_.window) ports_.window->tabStrip().SetTabEntryText(i, TabCaptionFor(child->caption));
-  if (child == active_ && showTitle) RefreshFrameCaption();
+  if (child == active_ && switches_.showTitle) RefreshFrameCaption();
 }
 
 void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
@@ -367,7 +336,7 @@ void CMainFrame::MoveOnFromLockedTab(CChildFrame* child) {
   if (allLocked) {
     bool saved = settings_.activateNewTabs;
     settings_.activateNewTabs = true;
-    OpenUrl(2, 0, u"", nullptr, true);
+    OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank, .show = true});
     settings_.activateNewTabs = saved;
     return;
   }
@@ -413,7 +382,8 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
       if (active_ == child && child->view()) child->view()->FocusPage();
     });
   }
-  if (ports_.window) ports_.window->RefreshCommandStates();
+  EachController([child](FrameController& c) { c.OnActiveTabChanged(child); });
+  RefreshCommandStates();
 }
 
 void CMainFrame::PostCloseTab(CChildFrame* child) {
@@ -432,6 +402,7 @@ void CMainFrame::PostCloseTab(CChildFrame* child) {
 }
 
 void CMainFrame::DestroyChild(CChildFrame* child) {
+  EachController([child](FrameController& c) { c.OnTabClosed(child); });
   if (active_ == child) active_ = nullptr;
   if (ports_.window) ports_.window->pageHost().RemoveChildView(child);
   auto it = std::find_if(children_.begin(), children_.end(),
@@ -532,13 +503,13 @@ void CMainFrame::GoHomePage() {
       active_->view()->Navigate(home);
     return;
   }
-  OpenUrl(1, 2, home, nullptr, true);
+  OpenInNewTab(home, true);
 }
 
 void CMainFrame::OpenInNewTabIfDifferent(const u16& address) {
   CVOPView* v = ActiveView();
   if (!v || address.empty() || address == v->CurrentAddress()) return;
-  OpenUrl(1, 2, address, nullptr, settings_.activateNewTabs);
+  OpenInNewTab(address, settings_.activateNewTabs);
 }
 
 void CMainFrame::NewPageByMode() {
@@ -553,13 +524,13 @@ void CMainFrame::NewPageByMode() {
       OnCommand(cmd::kDuplicatePage);
       break;
     case 3:
-      OnCommand(1089);  // open the selected link
+      OnCommand(cmd::kOpenSelectedLink);
       break;
     case 4:
-      OnCommand(903);  // open the clipboard's address
+      OnCommand(cmd::kOpenFromClipboard);
       break;
     case 5:
-      OnCommand(1037);  // search the page's selection
+      OnCommand(cmd::kSearchSelection);
       break;
     case 6:
       if (CVOPView* v = ActiveView()) OpenInNewTabIfDifferent(ParentAddress(v->CurrentAddress()));
@@ -651,7 +622,7 @@ void CMainFrame::OnTabMouse(int index, TabMouse action) {
       child->view()->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
       break;
     case 4:
-      OnCommand(1015);
+      OnCommand(cmd::kPageList);
       break;
     case 5:
       ToggleLock(child);
@@ -712,7 +683,7 @@ void CMainFrame::SetProgress(int percentage) {
 }
 
 void CMainFrame::SetSecureIndicator(bool secure) {
-  secureShown = secure;
+  secureShown_ = secure;
   if (ports_.window) ports_.window->statusBar().SetSecureIndicator(secure);
 }
 
@@ -756,7 +727,7 @@ void CMainFrame::OnMessage(int message, intptr_t wparam, intptr_t lparam) {
       OnDeferredStartup();
       break;
     case msg::kRefreshToolbars:
-      if (ports_.window) ports_.window->RefreshCommandStates();
+      RefreshCommandStates();
       break;
     case msg::kRefreshTabTexts:
       for (size_t i = 0; i < strip_.size(); ++i)
@@ -789,7 +760,7 @@ void CMainFrame::OnHandOff(u16view text) {
     ports_.window->Present();
   }
   u16 address = IsShortcutTarget(text) ? ResolveShortcut(text) : u16(text);
-  OpenUrl(1, 2, address, nullptr, true);
+  OpenInNewTab(address, true);
 }
 
 void CMainFrame::OnRaiseRequest() {
@@ -801,22 +772,15 @@ void CMainFrame::OnRaiseRequest() {
 void CMainFrame::OnDeferredStartup() {
   if (deferredDone_) return;
   deferredDone_ = true;
-  // The filter lists are there before the first page can open a popup.
-  LoadFilterLists();
+  // The controllers in their order (the filter lists first).
+  EachController([](FrameController& c) { c.OnDeferredStartup(); });
   // Host name for the proxy bypass of local addresses.
   u16 host = FromUtf8(g_get_host_name());
   if (host.size() > 255) host.resize(255);
   hostName_ = host;
-  if (ports_.registry) {
-    auto off = ports_.registry->GetDword(kHkcuInternetSettings, u"GlobalUserOffline");
-    offline_ = off && *off != 0;
-  }
-  if (ports_.engines) ports_.engines->SetOffline(offline_);
-  LoadTypedHistory();
   LoadLateSettings(settings_);
-  gestureTable_.LoadGestureTable();
-  gesturesOn = true;
-  wheelTabSwitch = true;
+  switches_.gesturesOn = true;
+  switches_.wheelTabSwitch = true;
   // Download folder: the setting, or the documents folder + "My Html/"; the picture
   // folder: documents + "My Pictures/". Both end with "/".
   const char* docs = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
@@ -836,102 +800,14 @@ void CMainFrame::OnDeferredStartup() {
     pictureFolder_ = WithTrailingSlash(WithTrailingSlash(docsDir) + u"My Pictures");
   if (ports_.window) {
     ports_.window->Present();
-    ports_.window->RefreshCommandStates();
+    RefreshCommandStates();
   }
 }
 
 bool CMainFrame::OnCommand(int id) {
-  auto it = commands_.find(id);
-  if (it == commands_.end()) return false;
-  it->second();
+  if (!commands_.Run(id)) return false;
+  if (!closed_) RefreshCommandStates();
   return true;
-}
-
-std::optional<bool> CMainFrame::CommandChecked(int id) const {
-  CVOPView* v = ActiveView();
-  int flags = v ? v->pageElementFlags : settings_.ctlpro;
-  switch (id) {
-    case cmd::kPopupFilter:
-      return filters_.switches.popup;
-    case cmd::kContentFilter:
-      return filters_.switches.content;
-    case cmd::kFloatingAdFilter:
-      return filters_.switches.floatingAd;
-    case cmd::kDialogFilter:
-      return filters_.switches.dialog;
-    case cmd::kAllFilters:
-      return filters_.AnyFilterOn();
-    case cmd::kShowImages:
-      return (flags & 0x10) != 0;
-    case cmd::kPlayVideos:
-      return (flags & 0x20) != 0;
-    case cmd::kPlaySounds:
-      return (flags & 0x40) != 0;
-    case cmd::kAllowScripts:
-      return (flags & 0x80) == 0;
-    case cmd::kAllowJava:
-      return (flags & 0x100) == 0;
-    case cmd::kAllowActiveX:
-      return (flags & 0x200) == 0;
-    case cmd::kNoActiveXDownload:
-      return activeXDownloadBan;
-    case cmd::kGestures:
-      return gesturesOn;
-    case cmd::kPageDrag:
-      return settings_.rdrag;
-    case cmd::kOffline:
-      return offline_;
-    case cmd::kNoFlash: {
-      auto v = ports_.registry
-                   ? ports_.registry->GetDword(kHklmFlashCompat, u"Compatibility Flags")
-                   : std::nullopt;
-      return v && *v == 1024;
-    }
-    case cmd::kAnimations: {
-      auto v = ports_.registry ? ports_.registry->GetString(kHkcuIeMain, u"Play_Animations")
-                               : std::nullopt;
-      return v && !EqualsNoCase(*v, u"yes");
-    }
-    case cmd::kActivateNewTabs:
-      return settings_.activateNewTabs;
-    case cmd::kStatusFilter:
-      return statusFilter;
-    case cmd::kAutoScroll:
-      return v && v->autoScroll();
-    case cmd::kAutoRefresh:
-      return v && v->autoRefresh();
-    case cmd::kAutoScrollWaitLoaded:
-      return autoScrollWaitLoaded;
-    default:
-      break;
-  }
-  if (id >= cmd::kAutoScrollSpeed1 && id <= cmd::kAutoScrollSpeed3)
-    return autoScrollSpeed == id - cmd::kAutoScrollSpeed1 + 1;
-  if (id >= cmd::kScrollMode0 && id <= cmd::kScrollMode1) {
-    static const int modes[] = {0, 4, 2, 1};
-    return autoScrollMode == modes[id - cmd::kScrollMode0];
-  }
-  return std::nullopt;
-}
-
-bool CMainFrame::CommandEnabled(int id) const {
-  switch (id) {
-    case cmd::kBack:
-      return ActiveView() && ActiveView()->backEnabled;
-    case cmd::kForward:
-      return ActiveView() && ActiveView()->forwardEnabled;
-    case cmd::kStop:
-      return ActiveView() && ActiveView()->loadState >= 0;
-    case cmd::kCloseTab:
-    case cmd::kDuplicatePage:
-    case cmd::kRefresh:
-    case cmd::kSavePage:
-      return active_ != nullptr;
-    case cmd::kCloseAll:
-      return !strip_.empty();
-    default:
-      return HasCommand(id);
-  }
 }
 
 void CMainFrame::SetFrameCaption(u16view caption) {
@@ -979,13 +855,11 @@ bool CMainFrame::Close(CloseSource source) {
   SavePlacement();
   if (ports_.window) ports_.window->HideFrame();
   WriteConfigInt(u"GENERAL", u"normalquit", 1);
+  // The subsystems hand their state to the settings and save their own files (search words,
+  // typed addresses) before the settings are written.
+  EachController([](FrameController& c) { c.OnShutdown(); });
   SaveExitSettingsBeforeSearchWords(settings_);
-  keywords_.Save(settings_);
   SaveExitSettingsAfterSearchWords(settings_);
-  if (settings_.clean.address)
-    ClearTypedHistory();
-  else
-    SaveTypedHistory();
   // The tabs go with the frame.
   strip_.clear();
   active_ = nullptr;
@@ -993,5 +867,34 @@ bool CMainFrame::Close(CloseSource source) {
   if (ports_.window) ports_.window->Destroy();
   return true;
 }
+
+// ---------------------------------------------------------------------------------------
+// What the views reach through the frame
+
+const GestureTable& CMainFrame::gestureTable() const { return pageMenu_->gestureTable(); }
+PopupPolicy* CMainFrame::popupPolicy() const {
+  return popupOverride_ ? popupOverride_ : filters_->popupPolicy();
+}
+bool CMainFrame::PopupFilterOn() const { return filters_->lists().switches.popup; }
+
+void CMainFrame::OnDocumentComplete(CChildFrame* child, u16view url) {
+  EachController([child, url](FrameController& c) { c.OnDocumentComplete(child, url); });
+}
+
+void CMainFrame::SystemCommand(int id) {
+  if (!ports_.window) return;
+  if (id == kSysCommandMinimize) ports_.window->Minimize();
+  if (id == kSysCommandRestore) ports_.window->Restore();
+}
+
+bool CMainFrame::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) {
+  return pageMenu_->ShowPageMenu(view, hit, x, y);
+}
+
+bool CMainFrame::OnPageDrop(const PageDrop& drop) { return pageMenu_->OnPageDrop(drop); }
+
+void CMainFrame::PostToolbarRefresh() { PostMessage(msg::kRefreshToolbars); }
+
+void CMainFrame::PostCommand(int id) { PostMessage(msg::kCommand, id); }
 
 }  // namespace zel

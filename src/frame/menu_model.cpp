@@ -1,6 +1,6 @@
 #include "frame/menu_model.h"
 
-#include "frame/commands.h"
+#include "base/commands.h"
 
 namespace zel {
 

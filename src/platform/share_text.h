@@ -1,5 +1,4 @@
-// The text a second start hands to the running browser through the shared block, and the
-// message that tells the browser to read it.
+// The text a second start hands to the running browser through the shared block.
 #pragma once
 
 #include <cstddef>
@@ -8,8 +7,6 @@
 #include "base/text.h"
 
 namespace zel {
-
-inline constexpr int kHandOffMessage = 5120;
 
 // The shared hand-off text holds 2560 bytes: at most 1279 UTF-16 units and a terminating
 // zero. Longer text is cut; a cut never leaves half of a surrogate pair.

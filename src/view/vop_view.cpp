@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "frame/child_frame.h"
-#include "frame/commands.h"
-#include "frame/main_frame.h"
+#include "view/child_frame.h"
+#include "base/commands.h"
+#include "view/tab_host.h"
 #include "platform/key_state.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
@@ -37,28 +37,28 @@ int CursorControlledPeriod(int y, int h) {
   return 101 - y * 100 / h;
 }
 
-CVOPView::CVOPView(CMainFrame& frame, CChildFrame& child, std::unique_ptr<Engine> engine)
-    : CHtmlViewBase(std::move(engine)), frame_(frame), child_(child) {
+CVOPView::CVOPView(TabHost& frame, CChildFrame& child, std::unique_ptr<Engine> engine)
+    : CHtmlViewBase(std::move(engine)), host_(frame), child_(child) {
   // Script errors never pop up a dialog.
   SetSilent(true);
 }
 
 CVOPView::~CVOPView() {
-  if (MessageLoop* loop = frame_.loop()) {
+  if (MessageLoop* loop = host_.loop()) {
     loop->KillTimer(this, kAutoScrollTimer);
     if (autoRefreshId_) loop->KillTimer(this, autoRefreshId_);
   }
 }
 
-bool CVOPView::IsActiveView() const { return frame_.ActiveChild() == &child_; }
+bool CVOPView::IsActiveView() const { return host_.ActiveChild() == &child_; }
 
 void CVOPView::CloseSelf() {
-  frame_.PostCloseTab(&child_);
+  host_.PostCloseTab(&child_);
   closing = true;
 }
 
 void CVOPView::Start(int kind, u16view address, const NavRequest* request) {
-  if (webProxyTemplate.empty()) webProxyTemplate = frame_.settings().webprx;
+  if (webProxyTemplate.empty()) webProxyTemplate = host_.settings().webprx;
   initialNavigation = true;
   started = true;
   switch (kind) {
@@ -82,10 +82,10 @@ void CVOPView::Start(int kind, u16view address, const NavRequest* request) {
 }
 
 void CVOPView::Navigate(u16view address) {
-  if (IsActiveView()) frame_.SetAddressText(address);
+  if (IsActiveView()) host_.SetAddressText(address);
   currentAddress_ = u16(address);
   initialNavigation = true;
-  UrlRuleSettings rules = frame_.RuleSettings();
+  UrlRuleSettings rules = host_.RuleSettings();
   rules.webProxyMode = webProxyMode;
   rules.webProxyTemplate = webProxyTemplate;
   NavRequest r;
@@ -101,10 +101,10 @@ void CVOPView::Refresh() {
 void CVOPView::StopLoading() {
   Stop();
   loadState = kNotLoading;
-  if (IsActiveView()) frame_.SetProgress(kNotLoading);
+  if (IsActiveView()) host_.SetProgress(kNotLoading);
   if (tabIcon_ >= 1 && tabIcon_ <= 3) {
     SetTabIcon(IsActiveView() ? kIconNormal : kIconUnseen);
-    if (frame_.toolbarRefreshMode == 2) frame_.PostMessage(msg::kRefreshToolbars);
+    if (host_.switches().toolbarRefreshMode == 2) host_.PostToolbarRefresh();
   }
 }
 
@@ -116,7 +116,7 @@ void CVOPView::RefreshAddressFromEngine() {
 
 void CVOPView::SetTabIcon(int icon) {
   tabIcon_ = icon;
-  frame_.SetTabIcon(&child_, icon);
+  host_.SetTabIcon(&child_, icon);
 }
 
 void CVOPView::RefreshStoppedIcon() {
@@ -134,7 +134,7 @@ void CVOPView::RefreshStoppedIcon() {
 }
 
 void CVOPView::RecordUserAction(bool leftClickOrEnter, bool rightClick) {
-  MessageLoop* loop = frame_.loop();
+  MessageLoop* loop = host_.loop();
   // A time of 0 means "no action"; the clock starts at 0, so count from 1.
   userActionTime_ = (loop ? loop->NowMs() : 0) + 1;
   if (leftClickOrEnter) leftClick_ = true;
@@ -142,8 +142,8 @@ void CVOPView::RecordUserAction(bool leftClickOrEnter, bool rightClick) {
 }
 
 bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
-  const FrameSettings& s = frame_.settings();
-  bool watched = s.newtablink || child_.locked || s.popupFilter;
+  const FrameSettings& s = host_.settings();
+  bool watched = s.newtablink || child_.locked || host_.PopupFilterOn();
   switch (input) {
     case UserInput::EnterDown:
       RecordUserAction(true, false);
@@ -165,8 +165,7 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
     case UserInput::CtrlLeft:
     case UserInput::CtrlRight:
       if (editable) return false;
-      frame_.PostMessage(msg::kCommand,
-                         input == UserInput::CtrlLeft ? cmd::kPreviousTab : cmd::kNextTab);
+      host_.PostCommand(input == UserInput::CtrlLeft ? cmd::kPreviousTab : cmd::kNextTab);
       return true;
   }
   return false;
@@ -178,8 +177,8 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
 void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
   if (!args.topLevel) return;
   // 1: an address dressed up to show another host.
-  if (frame_.spoofCheck && IsSpoofedAddress(args.url)) {
-    PromptPort* prompts = frame_.prompts();
+  if (host_.switches().spoofCheck && IsSpoofedAddress(args.url)) {
+    PromptPort* prompts = host_.prompts();
     u16 text = args.url + u"\r\n\r\n" + u"这可能是一个 \"漏洞欺骗\" 地址." + u"您真的要浏览吗?";
     if (prompts && !prompts->AskYesNo(text, kAppTitle, PromptIcon::Question)) {
       args.cancel = true;
@@ -191,7 +190,7 @@ void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
   }
   // 2: a named target that another tab already carries.
   if (!args.targetFrame.empty() && !Contains(args.targetFrame, u"No__Name")) {
-    CChildFrame* named = frame_.namedTargetReuse ? frame_.FindTabByName(args.targetFrame, this)
+    CChildFrame* named = host_.switches().namedTargetReuse ? host_.FindTabByName(args.targetFrame, this)
                                                  : nullptr;
     if (named && named->view() && !child_.locked &&
         (currentAddress_.empty() || currentAddress_ == kBlank) && initialNavigation) {
@@ -208,14 +207,14 @@ void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
 }
 
 void CVOPView::SecondStage(BeforeNavigateArgs& args) {
-  ShellPort* shell = frame_.shell();
-  KeyState* keys = frame_.keys();
-  UrlRuleSettings rules = frame_.RuleSettings();
+  ShellPort* shell = host_.shell();
+  KeyState* keys = host_.keys();
+  UrlRuleSettings rules = host_.RuleSettings();
   // 1: FTP addresses may belong to another program (not while Ctrl is held).
   if (shell && !(keys && keys->Ctrl())) {
     HandOffResult r = HandOffFtp(args.url, rules, *shell);
     if (r.handled) {
-      if (!r.message.empty() && frame_.prompts()) frame_.prompts()->Message(r.message);
+      if (!r.message.empty() && host_.prompts()) host_.prompts()->Message(r.message);
       args.cancel = true;
       return;
     }
@@ -227,10 +226,10 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
     return;
   }
   // 3
-  frame_.lastRequestedAddress = args.url;
+  host_.NoteRequestedAddress(args.url);
   u16 normal = DrivePathToFileUrl(args.url);
   // 4: the second click on the same link within a second opens nothing more.
-  int64_t now = frame_.loop() ? frame_.loop()->NowMs() + 1 : 1;
+  int64_t now = host_.loop() ? host_.loop()->NowMs() + 1 : 1;
   int64_t since = userActionTime_ ? now - userActionTime_ : -1;
   bool duplicate = !pendingNewTabAddress_.empty() && normal == pendingNewTabAddress_ &&
                    since >= 0 && since < 1000;
@@ -240,23 +239,23 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
     return;
   }
   // 5: a user's navigation moves into a new tab.
-  const FrameSettings& s = frame_.settings();
+  const FrameSettings& s = host_.settings();
   if ((s.newtablink || child_.locked || child_.pendingNewWindowFlags) && userActionTime_ &&
       !args.isPost) {
     if (since > 1000) {
       userActionTime_ = 0;
     } else {
       bool wanted = true;
-      if (s.popupFilter) {
-        if (CChildFrame* same = frame_.FindTabByAddress(normal, &child_)) {
+      if (host_.PopupFilterOn()) {
+        if (CChildFrame* same = host_.FindTabByAddress(normal, &child_)) {
           args.cancel = true;
-          frame_.ActivateTab(same);
+          host_.ActivateTab(same);
           return;
         }
       }
       if (wanted && !initialNavigation && !IsInPageAnchor(args.url, currentAddress_) &&
           !HasScriptOrMail(args.url)) {
-        CChildFrame* tab = frame_.OpenUrl(0, 0, u"", this, false);
+        CChildFrame* tab = host_.OpenUrl(u"", {.tab = TabChoice::Pick, .start = StartKind::Blank, .opener = this});
         if (tab && tab->view()) {
           CVOPView* v = tab->view();
           v->zoomCommand = zoomCommand;
@@ -273,25 +272,25 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   }
   // 6
   initialNavigation = false;
-  if (PopupPolicy* policy = frame_.popupPolicy()) {
+  if (PopupPolicy* policy = host_.popupPolicy()) {
     policy->CheckNavigation(*this, args);
     if (args.cancel) return;
   }
   // 7: the secure flag is set again only by a page that proves it.
   if (!StartsWithNoCase(args.url, u"https")) {
     secure = false;
-    if (IsActiveView()) frame_.SetSecureIndicator(false);
+    if (IsActiveView()) host_.SetSecureIndicator(false);
   }
   // 8: the first navigation that survives puts the tab into the strip.
   if (!firstSurvived_) {
     firstSurvived_ = true;
-    frame_.InsertTab(&child_, args.url == kBlank ? u16() : args.url);
+    host_.InsertTab(&child_, args.url == kBlank ? u16() : args.url);
     SetTabIcon(kIconPage);
     int flags = child_.pendingNewWindowFlags;
-    bool switchOn = frame_.settings().activateNewTabs || child_.showRequest ||
-                    frame_.recordedTabCount() <= 1;
+    bool switchOn = host_.settings().activateNewTabs || child_.showRequest ||
+                    host_.recordedTabCount() <= 1;
     if (!(flags & kPendingBackground) && (switchOn || (flags & kPendingActivate)))
-      frame_.ActivateTab(&child_);
+      host_.ActivateTab(&child_);
     child_.pendingNewWindowFlags = 0;
   }
 }
@@ -301,9 +300,9 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
 
 Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
   if (closing) return nullptr;
-  PopupPolicy* policy = frame_.popupPolicy();
+  PopupPolicy* policy = host_.popupPolicy();
   bool candidate = policy ? policy->IsPopupCandidate(*this) : false;
-  CChildFrame* child = frame_.OpenUrl(0, 0, u"", this, false, nullptr, /*forceNew=*/true);
+  CChildFrame* child = host_.OpenUrl(u"", {.tab = TabChoice::Pick, .start = StartKind::Blank, .opener = this, .forceNew = true});
   if (!child || !child->view()) return nullptr;
   CVOPView* v = child->view();
   v->popupCandidate = candidate;
@@ -321,10 +320,10 @@ Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
 
 void CVOPView::ApplyPageElementFlags(bool reload) {
   if (engine_) {
-    engine_->SetLoadImages(pageElementFlags & 0x10);
-    engine_->SetMediaEnabled(pageElementFlags & 0x20);
-    engine_->SetMuted(!(pageElementFlags & 0x40));
-    engine_->SetScriptsEnabled(!(pageElementFlags & 0x80));
+    engine_->SetLoadImages(pageElementFlags & kElementImages);
+    engine_->SetMediaEnabled(pageElementFlags & kElementVideos);
+    engine_->SetMuted(!(pageElementFlags & kElementSounds));
+    engine_->SetScriptsEnabled(!(pageElementFlags & kElementNoScripts));
   }
   if (!reload) return;
   if (currentAddress_ == kBlank) {
@@ -341,7 +340,7 @@ void CVOPView::OnNavigateComplete2(u16view url) {
   if (currentAddress_.empty()) currentAddress_ = u16(url);
   // A blocked new window closes itself.
   if (newWindowMark && blocked) {
-    bool hiddenBehindVisibleFrame = !child_.shown && frame_.FrameVisible();
+    bool hiddenBehindVisibleFrame = !child_.shown && host_.FrameVisible();
     const u16& a = currentAddress_;
     bool cancelledPage = a == u"about:NavigationCanceled" || a == lastBlockedAddress ||
                          EndsWith(a, u"navcancl.htm#" + lastBlockedAddress);
@@ -352,33 +351,33 @@ void CVOPView::OnNavigateComplete2(u16view url) {
   }
   if (StartsWithNoCase(currentAddress_, u"https")) {
     secure = engine_ && engine_->IsSecure();
-    if (IsActiveView()) frame_.SetSecureIndicator(secure);
+    if (IsActiveView()) host_.SetSecureIndicator(secure);
   }
 }
 
 void CVOPView::OnTitleChange(u16view title) {
   u16 caption(title);
-  if (frame_.tabNumbering) {
-    int i = frame_.TabIndexOf(&child_);
+  if (host_.switches().tabNumbering) {
+    int i = host_.TabIndexOf(&child_);
     if (i >= 0) caption = Format(u"%d-%s", i + 1, title);
   }
-  frame_.SetTabCaption(&child_, caption);
+  host_.SetTabCaption(&child_, caption);
   u16 before = currentAddress_;
   RefreshAddressFromEngine();
-  if (IsActiveView() && currentAddress_ != before) frame_.SetAddressText(currentAddress_);
-  frame_.PostMessage(msg::kRefreshToolbars);
+  if (IsActiveView() && currentAddress_ != before) host_.SetAddressText(currentAddress_);
+  host_.PostToolbarRefresh();
 }
 
 void CVOPView::OnStatusTextChange(u16view text) {
   if (!IsActiveView()) return;
   if (text.empty()) {
-    if (!lastStatus_.empty()) frame_.SetStatusText(u"");
+    if (!lastStatus_.empty()) host_.SetStatusText(u"");
     lastStatus_.clear();
     return;
   }
-  if (frame_.statusFilter && !StatusTextPasses(text)) return;
+  if (host_.switches().statusFilter && !StatusTextPasses(text)) return;
   lastStatus_ = u16(text);
-  frame_.SetStatusText(text);
+  host_.SetStatusText(text);
 }
 
 void CVOPView::OnProgressChange(int progress, int progressMax) {
@@ -386,7 +385,7 @@ void CVOPView::OnProgressChange(int progress, int progressMax) {
   bool wasLoading = loadState >= 0;
   loadState = pct;
   bool active = IsActiveView();
-  if (active) frame_.SetProgress(pct);
+  if (active) host_.SetProgress(pct);
   if (pct >= 0) {
     int icon = LoadingIcon(pct);
     if (icon != tabIcon_) SetTabIcon(icon);
@@ -394,13 +393,13 @@ void CVOPView::OnProgressChange(int progress, int progressMax) {
     RefreshStoppedIcon();
   }
   if (wasLoading != (pct >= 0)) {
-    if (frame_.toolbarRefreshMode == 2) frame_.PostMessage(msg::kRefreshToolbars);
+    if (host_.switches().toolbarRefreshMode == 2) host_.PostToolbarRefresh();
     // Stop is enabled while the page loads.
-    if (active) frame_.RefreshCommandStates();
+    if (active) host_.RefreshCommandStates();
   }
   // Auto-scroll pauses while a page starts loading and goes on when it is done.
   if (active && autoScrollOn_) {
-    MessageLoop* loop = frame_.loop();
+    MessageLoop* loop = host_.loop();
     bool running = loop && loop->HasTimer(this, kAutoScrollTimer);
     if (pct >= 1 && pct <= 19 && running) {
       loop->KillTimer(this, kAutoScrollTimer);
@@ -409,9 +408,9 @@ void CVOPView::OnProgressChange(int progress, int progressMax) {
     }
   }
   // A finished page: the focus goes where the user will type next.
-  if (progress == 0 && progressMax == 0 && frame_.focusOnBlankPage) {
+  if (progress == 0 && progressMax == 0 && host_.switches().focusOnBlankPage) {
     if (active && currentAddress_ == kBlank)
-      frame_.FocusAddressBox();
+      host_.FocusAddressBox();
     else if (active)
       FocusPage();
   }
@@ -420,7 +419,7 @@ void CVOPView::OnProgressChange(int progress, int progressMax) {
 void CVOPView::OnCommandStateChange(int command, bool enabled) {
   if (command == kCscNavigateBack) backEnabled = enabled;
   if (command == kCscNavigateForward) forwardEnabled = enabled;
-  if (IsActiveView()) frame_.PostMessage(msg::kRefreshToolbars);
+  if (IsActiveView()) host_.PostToolbarRefresh();
 }
 
 void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
@@ -428,7 +427,7 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   u16 a = GetLocationURL();
   if (!spoofAccepted) currentAddress_ = a.empty() ? u16(url) : a;
   // 2
-  if (PopupPolicy* policy = frame_.popupPolicy()) {
+  if (PopupPolicy* policy = host_.popupPolicy()) {
     policy->CheckLoadedPage(*this, currentAddress_);
     if (closing) return;
   }
@@ -436,59 +435,58 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   if (topLevel) {
     loadState = kNotLoading;
     if (IsActiveView()) {
-      frame_.SetProgress(kNotLoading);
-      if (currentAddress_ == kBlank && frame_.settings().watchclipboard)
-        frame_.OfferClipboardAddress();
+      host_.SetProgress(kNotLoading);
+      if (currentAddress_ == kBlank && host_.settings().watchclipboard)
+        host_.OfferClipboardAddress();
       else
-        frame_.SetAddressText(currentAddress_);
+        host_.SetAddressText(currentAddress_);
     }
   }
   // 4
   if (!IsActiveView() && currentAddress_ != kBlank) SetTabIcon(kIconUnseen);
-  // Floating ads of the finished page go while their filter is on.
-  if (topLevel && currentAddress_ != kBlank && frame_.filters().switches.floatingAd)
-    frame_.RunFloatingAdScript(&child_);
+  // The frame's subsystems see the finished page (floating ads go while their filter is on).
+  if (topLevel && currentAddress_ != kBlank) host_.OnDocumentComplete(&child_, currentAddress_);
   // 6: a command queued for this page runs now, in front.
   if (topLevel && queuedCommand) {
     int id = queuedCommand;
     queuedCommand = 0;
-    frame_.ActivateTab(&child_);
-    frame_.PostMessage(msg::kCommand, id);
+    host_.ActivateTab(&child_);
+    host_.PostCommand(id);
   }
 }
 
 void CVOPView::OnScriptError() {
-  if (IsActiveView()) frame_.SetStatusText(u"Script Error!");
+  if (IsActiveView()) host_.SetStatusText(u"Script Error!");
 }
 
 // ---------------------------------------------------------------------------------------
 // Auto-scroll and auto-refresh
 
 void CVOPView::StartAutoScrollTimer() {
-  MessageLoop* loop = frame_.loop();
+  MessageLoop* loop = host_.loop();
   if (!loop) return;
   if (autoScrollWaitLoaded && loadState >= 0 && loadState <= 99) return;
   autoScrollPeriod_ =
-      frame_.autoScrollCursorMode ? kCursorControlledPeriod : AutoScrollPeriod(autoScrollSpeed);
+      host_.switches().autoScrollCursorMode ? kCursorControlledPeriod : AutoScrollPeriod(autoScrollSpeed);
   autoScrollTicks_ = 0;
   loop->SetTimer(this, kAutoScrollTimer, autoScrollPeriod_, [this] { AutoScrollTick(); });
 }
 
 void CVOPView::SetAutoScroll(bool on) {
   autoScrollOn_ = on;
-  MessageLoop* loop = frame_.loop();
+  MessageLoop* loop = host_.loop();
   if (on) {
     StartAutoScrollTimer();
-  } else if (loop && !frame_.autoScrollAll) {
+  } else if (loop && !host_.switches().autoScrollAll) {
     loop->KillTimer(this, kAutoScrollTimer);
   }
 }
 
 void CVOPView::AutoScrollTick() {
-  MessageLoop* loop = frame_.loop();
-  if (frame_.autoScrollCursorMode) {
+  MessageLoop* loop = host_.loop();
+  if (host_.switches().autoScrollCursorMode) {
     // The cursor's height in the page sets the pace: lower is faster.
-    auto pos = frame_.CursorInPage(&child_);
+    auto pos = host_.CursorInPage(&child_);
     int period = kCursorControlledPeriod;
     if (pos && pos->inside) period = CursorControlledPeriod(pos->y, pos->height);
     if (loop && std::abs(period - autoScrollPeriod_) > 5) {
@@ -497,13 +495,13 @@ void CVOPView::AutoScrollTick() {
     }
   }
   if (autoScrollPeriod_ >= kCursorControlledPeriod) return;
-  int mode = frame_.autoScrollMode;
+  int mode = host_.switches().autoScrollMode;
   if (mode == 0) {
     RunScript(u"window.scrollBy(0, 1)", nullptr);
     return;
   }
   // Modes 1, 2 and 4: a page-fraction jump every (height / mode) ticks, in 2-pixel steps.
-  int height = frame_.PageHeight(&child_);
+  int height = host_.PageHeight(&child_);
   int every = std::max(height / mode, 1);
   if (++autoScrollTicks_ < every) return;
   autoScrollTicks_ = 0;
@@ -514,14 +512,14 @@ void CVOPView::AutoScrollTick() {
 }
 
 void CVOPView::SetAutoRefresh(bool on) {
-  MessageLoop* loop = frame_.loop();
+  MessageLoop* loop = host_.loop();
   if (!loop) return;
   if (autoRefreshId_) loop->KillTimer(this, autoRefreshId_);
   autoRefreshId_ = 0;
   if (!on) return;
   autoRefreshId_ = kAutoRefreshTimerBase + std::rand() / 500;
-  loop->SetTimer(this, autoRefreshId_, frame_.autoRefreshSeconds * 1000, [this] {
-    if (IsActiveView() && !frame_.refreshActiveTab) return;
+  loop->SetTimer(this, autoRefreshId_, host_.switches().autoRefreshSeconds * 1000, [this] {
+    if (IsActiveView() && !host_.switches().refreshActiveTab) return;
     Refresh();
   });
 }

@@ -3,12 +3,11 @@
 // new window to the frame as a new tab.
 #pragma once
 
-#include "search/find_rules.h"
 #include "view/html_view_base.h"
 
 namespace zel {
 
-class CMainFrame;
+class TabHost;
 class CChildFrame;
 
 // Tab icons: 0 page, 1-3 loading, 4 locked, 5 unseen page, 6 password; -1 the normal icon.
@@ -18,6 +17,17 @@ inline constexpr int kIconUnseen = 5;
 inline constexpr int kIconPassword = 6;
 inline constexpr int kIconNormal = -1;
 inline constexpr int kNotLoading = -10;
+
+// The page-element (download-control) bits of a view's pageElementFlags.
+enum PageElementBits : int {
+  kElementImages = 0x10,
+  kElementVideos = 0x20,
+  kElementSounds = 0x40,
+  kElementNoScripts = 0x80,
+  kElementNoJava = 0x100,
+  kElementNoActiveX = 0x200,
+  kElementNoActiveXDownload = 0x400,  // added when the engine is given the flags
+};
 
 // Pending new-window flags of the open-link actions.
 inline constexpr int kPendingNewTab = 1;         // activated as the frame's switch says
@@ -40,11 +50,11 @@ int CursorControlledPeriod(int y, int h);
 
 class CVOPView : public CHtmlViewBase {
  public:
-  CVOPView(CMainFrame& frame, CChildFrame& child, std::unique_ptr<Engine> engine);
+  CVOPView(TabHost& frame, CChildFrame& child, std::unique_ptr<Engine> engine);
   ~CVOPView() override;
 
   CChildFrame& child() const { return child_; }
-  CMainFrame& frame() const { return frame_; }
+  TabHost& host() const { return host_; }
 
   // The start message: 0 blank page, 1 engine home page, 2 load address, 3 the request.
   void Start(int kind, u16view address, const NavRequest* request);
@@ -105,8 +115,6 @@ class CVOPView : public CHtmlViewBase {
   u16 targetFrame;  // the name pages target this tab by
   int zoomCommand = 1117;
   int queuedCommand = 0;  // a command the frame runs when this view's page is complete
-  FindState findState;
-  HighlightState highlightState;
   // Per-view settings copied from the opener.
   u16 webProxyTemplate;
   bool webProxyMode = false;
@@ -152,7 +160,7 @@ class CVOPView : public CHtmlViewBase {
   void EndMouseCapture();
   void ShowGestureHint();
 
-  CMainFrame& frame_;
+  TabHost& host_;
   CChildFrame& child_;
   u16 currentAddress_;
   u16 pendingNewTabAddress_;

@@ -1,9 +1,9 @@
 // The view's mouse work: right-button gestures with their trail and hint, page dragging
 // with the right button, the rocker clicks, the wheel with the right button held, the
 // middle button, the page's context menus and drops of drags from the page.
-#include "frame/child_frame.h"
-#include "frame/commands.h"
-#include "frame/main_frame.h"
+#include "view/child_frame.h"
+#include "base/commands.h"
+#include "view/tab_host.h"
 #include "gestures/gesture_table.h"
 #include "gestures/stroke_recognizer.h"
 #include "view/url_rules.h"
@@ -30,15 +30,15 @@ void CVOPView::EndMouseCapture() {
 }
 
 void CVOPView::ShowGestureHint() {
-  const GestureTable& table = frame_.gestureTable();
+  const GestureTable& table = host_.gestureTable();
   u16 strokes = Shared().strokes.Strokes();
-  frame_.SetStatusText(u"手势: " + strokes + u" => " + table.GestureTitle(strokes));
+  host_.SetStatusText(u"手势: " + strokes + u" => " + table.GestureTitle(strokes));
 }
 
 bool CVOPView::OnMouse(const MouseInput& in) {
-  const FrameSettings& s = frame_.settings();
+  const FrameSettings& s = host_.settings();
   SharedGesture& g = Shared();
-  bool gestures = frame_.gesturesOn;
+  bool gestures = host_.switches().gesturesOn;
   bool rdrag = s.rdrag;
   bool plain = !in.ctrl && !in.shift;
   Engine* e = engine();
@@ -99,8 +99,8 @@ bool CVOPView::OnMouse(const MouseInput& in) {
         capturing_ = false;
         StrokeRecognizer::Release r = g.strokes.ReleaseRight();
         if (!rdrag && !r.strokes.empty()) {
-          if (s.showGestureHint) frame_.SetStatusText(u"");
-          DispatchAction(frame_.gestureTable().LookupGesture(r.strokes));
+          if (s.showGestureHint) host_.SetStatusText(u"");
+          DispatchAction(host_.gestureTable().LookupGesture(r.strokes));
           return true;
         }
         if (r.strokes.empty() && passRightClick_ && e) e->RightClickAt(in.x, in.y);
@@ -121,8 +121,8 @@ bool CVOPView::OnMouse(const MouseInput& in) {
       return false;
 
     case MouseInput::Wheel:
-      if (frame_.wheelTabSwitch && plain && in.held == kMouseRight && in.wheel != 0) {
-        frame_.PostMessage(msg::kCommand, in.wheel > 0 ? cmd::kPreviousTab : cmd::kNextTab);
+      if (host_.switches().wheelTabSwitch && plain && in.held == kMouseRight && in.wheel != 0) {
+        host_.PostCommand(in.wheel > 0 ? cmd::kPreviousTab : cmd::kNextTab);
         if (trailDrawn_ && e) e->ClearTrail();
         trailDrawn_ = false;
         EndMouseCapture();
@@ -143,14 +143,14 @@ bool CVOPView::DispatchAction(int number) {
       if (engine()) engine()->PressKey(t.id);
       return true;
     case ActionKind::kSystemCommand:
-      frame_.SystemCommand(t.id);
+      host_.SystemCommand(t.id);
       return true;
     case ActionKind::kOpenLink:
       return OpenLinkUnderPointer(t.id);
     case ActionKind::kFrameCommand:
     case ActionKind::kPostCommand:
       // Posted: a gesture may close the very tab whose event is being handled.
-      frame_.PostMessage(msg::kCommand, t.id);
+      host_.PostCommand(t.id);
       return true;
   }
   return true;
@@ -162,7 +162,7 @@ bool CVOPView::OpenLinkUnderPointer(int flags) {
   auto at = e->PointerPosition();
   PageHit hit = e->HitUnderPointer();
   if (!at || !IsLinkTarget(Trim(hit.link))) return false;
-  CVOPView* active = frame_.ActiveView();
+  CVOPView* active = (host_.ActiveChild() ? host_.ActiveChild()->view() : nullptr);
   if (!active) active = this;
   active->RecordUserAction(true, false);
   active->child().pendingNewWindowFlags = flags;
@@ -171,9 +171,9 @@ bool CVOPView::OpenLinkUnderPointer(int flags) {
 }
 
 bool CVOPView::OnContextMenu(const PageHit& hit, int x, int y) {
-  return frame_.ShowPageMenu(*this, hit, x, y);
+  return host_.ShowPageMenu(*this, hit, x, y);
 }
 
-bool CVOPView::OnPageDrop(const PageDrop& drop) { return frame_.OnPageDrop(drop); }
+bool CVOPView::OnPageDrop(const PageDrop& drop) { return host_.OnPageDrop(drop); }
 
 }  // namespace zel

@@ -7,8 +7,8 @@
 #include "fakes/fake_ports.h"
 #include "fakes/fake_shell.h"
 #include "fakes/temp_dir.h"
-#include "frame/child_frame.h"
-#include "frame/commands.h"
+#include "view/child_frame.h"
+#include "base/commands.h"
 #include "frame/main_frame.h"
 
 namespace zel::test {
@@ -27,8 +27,10 @@ class FrameFixture : public ::testing::Test {
   FakeEngine* EngineOf(CChildFrame* c) { return static_cast<FakeEngine*>(c->view()->engine()); }
 
   // Opens a page in a new tab and lets it load with the given title.
-  CChildFrame* OpenPage(const std::string& url, const std::string& title, int mode = 2) {
-    CChildFrame* c = frame_.OpenUrl(mode, 2, FromUtf8(url), nullptr, frame_.activateNewTabs());
+  CChildFrame* OpenPage(const std::string& url, const std::string& title,
+                        TabChoice tab = TabChoice::New) {
+    CChildFrame* c = frame_.OpenUrl(
+        FromUtf8(url), {.tab = tab, .start = StartKind::Address, .show = frame_.activateNewTabs()});
     if (c) EngineOf(c)->FinishLoad(FromUtf8(title));
     loop_.RunPosted();
     return c;

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "fakes/frame_fixture.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "frame/address_entry.h"
 #include "platform/ini_registry.h"
 #include "settings/settings_file.h"
@@ -69,19 +73,19 @@ class AddressBox : public FrameFixture {};
 
 TEST_F(AddressBox, EnterLoadsInTheActiveTabOrANewOne) {
   CChildFrame* a = OpenPage("http://site/a.htm", "A");
-  frame_.OnAddressEnter(u"  example.org  ", {});
+  frame_.controller<AddressBoxController>().OnAddressEnter(u"  example.org  ", {});
   EXPECT_EQ(EngineOf(a)->navigations.back(), u"http://example.org");
-  EXPECT_EQ(frame_.typedAddresses(), std::vector<u16>{u"http://example.org"});
-  EXPECT_EQ(window_.addressList, frame_.typedAddresses());
+  EXPECT_EQ(frame_.controller<AddressBoxController>().typedAddresses(), std::vector<u16>{u"http://example.org"});
+  EXPECT_EQ(window_.addressList, frame_.controller<AddressBoxController>().typedAddresses());
   // Alt+Enter: a new tab even with newtabaddress off.
-  frame_.OnAddressEnter(u"example.net", {false, false, true});
+  frame_.controller<AddressBoxController>().OnAddressEnter(u"example.net", {false, false, true});
   loop_.RunPosted();
   EXPECT_EQ(frame_.TabCount(), 2);
   EXPECT_EQ(LastNavigation(), u"http://example.net");
   // Text that is no address is searched, in a new tab (no engine chosen: the default one).
   size_t engines = engines_.created.size();
-  frame_.OnAddressEnter(u"two words", {});
-  EXPECT_EQ(frame_.searchWords, u"two words");
+  frame_.controller<AddressBoxController>().OnAddressEnter(u"two words", {});
+  EXPECT_EQ(frame_.controller<SearchController>().searchWords, u"two words");
   EXPECT_EQ(engines_.created.size(), engines + 1);
   EXPECT_EQ(LastNavigation(), u"https://www.baidu.com/s?wd=two+words&tn=ZEL");
 }
@@ -89,17 +93,17 @@ TEST_F(AddressBox, EnterLoadsInTheActiveTabOrANewOne) {
 TEST_F(AddressBox, HistoryGoesToTheRegistryTopTwentyFour) {
   IniRegistry registry(profile_.ProfileFolder() + "/registry.ini");
   CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
-  CChildFrame* tab = frame.OpenUrl(2, 2, u"http://start/", nullptr, true);
+  CChildFrame* tab = frame.OpenUrl(u"http://start/", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   ASSERT_NE(tab, nullptr);
-  for (int i = 0; i < 30; ++i) frame.OnAddressEnter(Format(u"http://site%d/", i), {});
-  frame.SaveTypedHistory();
+  for (int i = 0; i < 30; ++i) frame.controller<AddressBoxController>().OnAddressEnter(Format(u"http://site%d/", i), {});
+  frame.controller<AddressBoxController>().SaveTypedHistory();
   EXPECT_EQ(registry.GetString(kHkcuTypedUrls, u"url1"), u"http://site29/");
   EXPECT_EQ(registry.GetString(kHkcuTypedUrls, u"url24"), u"http://site6/");
   EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url25"));
-  frame.LoadTypedHistory();
-  EXPECT_EQ(frame.typedAddresses().size(), 24u);
+  frame.controller<AddressBoxController>().LoadTypedHistory();
+  EXPECT_EQ(frame.controller<AddressBoxController>().typedAddresses().size(), 24u);
   frame.OnCommand(cmd::kClearTypedAddresses);
-  EXPECT_TRUE(frame.typedAddresses().empty());
+  EXPECT_TRUE(frame.controller<AddressBoxController>().typedAddresses().empty());
   EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url1"));
   EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url24"));
 }
@@ -127,13 +131,13 @@ class SearchBar : public FrameFixture {
     WriteFileAtomic(profile_.dir().path() + "/profile/SearchEngine/config.ini",
                     "[]\r\ncount=2\r\n0_title=Alpha\r\n0_s=http://alpha/?q=%s\r\n"
                     "1_title=Beta\r\n1_s=http://beta/find?w=%s&x=1\r\n");
-    frame_.LoadSearchBar();
+    frame_.controller<SearchController>().LoadSearchBar();
   }
 };
 
 TEST_F(SearchBar, WordsTypedInTheAddressBoxAreSearched) {
   OpenPage("http://site/a.htm", "A");
-  frame_.OnAddressEnter(u"中文 a&b", {});
+  frame_.controller<AddressBoxController>().OnAddressEnter(u"中文 a&b", {});
   loop_.RunPosted();
   EXPECT_EQ(LastNavigation(), u"http://alpha/?q=%D6%D0%CE%C4+a%26b");
   EXPECT_EQ(frame_.TabCount(), 2);
@@ -147,7 +151,7 @@ TEST_F(SearchBar, ChosenEngineIsWrittenAndUsed) {
   EXPECT_EQ(ReadConfigInt(u"SEARCHSET", u"engine"), 1);
   EXPECT_EQ(window_.engineMenu.currentItem, 1);
   window_.searchBox = u"  zel  ";
-  frame_.searchTarget = 1;
+  frame_.controller<SearchController>().searchTarget = 1;
   frame_.OnCommand(cmd::kSearch);
   EXPECT_EQ(LastNavigation(), u"http://beta/find?w=zel&x=1");
   EXPECT_EQ(window_.searchBox, u"zel");
@@ -166,7 +170,7 @@ TEST(SearchBarFirstRun, DefaultEnginesAreInstalled) {
   ScratchProfile p;
   FakeWindow window;
   CMainFrame frame({&window});
-  frame.LoadSearchBar();
+  frame.controller<SearchController>().LoadSearchBar();
   EXPECT_FALSE(window.engineMenu.items.empty());
   for (const auto& item : window.engineMenu.items) EXPECT_TRUE(FileExists(item.iconPath));
 }
@@ -181,8 +185,8 @@ TEST_F(AddressBox, ClearingStopsAtTheFirstGap) {
   registry.SetValue(kHkcuTypedUrls, u"url2", RegValue::Str(u"http://2/"));
   registry.SetValue(kHkcuTypedUrls, u"url4", RegValue::Str(u"http://4/"));
   CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
-  frame.LoadTypedHistory();
-  EXPECT_EQ(frame.typedAddresses(), (std::vector<u16>{u"http://1/", u"http://2/"}));
+  frame.controller<AddressBoxController>().LoadTypedHistory();
+  EXPECT_EQ(frame.controller<AddressBoxController>().typedAddresses(), (std::vector<u16>{u"http://1/", u"http://2/"}));
   frame.OnCommand(cmd::kClearTypedAddresses);
   EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url1"));
   EXPECT_FALSE(registry.GetValue(kHkcuTypedUrls, u"url2"));
@@ -193,7 +197,7 @@ TEST_F(AddressBox, OpenDialogLoadsTheChosenText) {
   IniRegistry registry(profile_.ProfileFolder() + "/registry.ini");
   registry.SetValue(kHkcuTypedUrls, u"url1", RegValue::Str(u"http://typed/"));
   CMainFrame frame({&window_, &loop_, &prompts_, &registry, &shell_, &engines_, &keys_});
-  CChildFrame* a = frame.OpenUrl(2, 2, u"http://a/", nullptr, true);
+  CChildFrame* a = frame.OpenUrl(u"http://a/", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   window_.openAnswer = AddressBarView::OpenChoice{u"http://chosen/", false};
   frame.OnCommand(922);
   EXPECT_EQ(window_.openHistory, std::vector<u16>{u"http://typed/"});
@@ -211,14 +215,14 @@ TEST_F(AddressBox, OpenDialogLoadsTheChosenText) {
 TEST_F(AddressBox, LongAndBrokenInputDoesNotHang) {
   OpenPage("http://site/a.htm", "A");
   u16 huge = u"http://x/" + u16(100000, u'a');
-  frame_.OnAddressEnter(huge, {});
+  frame_.controller<AddressBoxController>().OnAddressEnter(huge, {});
   EXPECT_EQ(LastNavigation(), huge);
-  frame_.OnAddressEnter(u16(100000, u'w') + u" x", {});  // words: searched, cut to fit
+  frame_.controller<AddressBoxController>().OnAddressEnter(u16(100000, u'w') + u" x", {});  // words: searched, cut to fit
   EXPECT_LE(LastNavigation().size(), 1100u);
   window_.searchBox = u"line\r\nbreak";
-  frame_.searchTarget = 1;
+  frame_.controller<SearchController>().searchTarget = 1;
   frame_.OnCommand(cmd::kSearch);
-  EXPECT_EQ(frame_.keywordHistory().items().front(), u"line\r\nbreak");
+  EXPECT_EQ(frame_.controller<SearchController>().keywordHistory().items().front(), u"line\r\nbreak");
   frame_.Close(CloseSource::System);
   SettingsFile keys(u"searchkeys.ini", u"");
   EXPECT_EQ(keys.ReadText(u"key_0"), u"linebreak");
@@ -233,10 +237,10 @@ TEST(SearchBarEngines, TenThousandEnginesStopAt511) {
   WriteFileAtomic(p.dir().path() + "/profile/SearchEngine/config.ini", ini);
   FakeWindow window;
   CMainFrame frame({&window});
-  frame.LoadSearchBar();
+  frame.controller<SearchController>().LoadSearchBar();
   EXPECT_EQ(window.engineMenu.items.size(), 511u);
   // The chosen engine has an empty template: the default one is used.
-  EXPECT_EQ(frame.searchEngines().SearchUrl(u"x"), u"https://www.baidu.com/s?wd=x&tn=ZEL");
+  EXPECT_EQ(frame.controller<SearchController>().searchEngines().SearchUrl(u"x"), u"https://www.baidu.com/s?wd=x&tn=ZEL");
 }
 
 }  // namespace

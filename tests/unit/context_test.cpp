@@ -5,6 +5,10 @@
 #include <algorithm>
 
 #include "base/files.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "fakes/frame_fixture.h"
 #include "frame/context_rules.h"
 
@@ -102,11 +106,11 @@ class Context : public FrameFixture {
     loop_.RunPosted();
   }
   void SetContext(ContextKind kind, const u16& address, const u16& text) {
-    frame_.contextKind = kind;
-    frame_.contextAddress = address;
-    frame_.contextText = text;
-    frame_.contextX = 12;
-    frame_.contextY = 34;
+    frame_.controller<PageMenuController>().contextKind = kind;
+    frame_.controller<PageMenuController>().contextAddress = address;
+    frame_.controller<PageMenuController>().contextText = text;
+    frame_.controller<PageMenuController>().contextX = 12;
+    frame_.controller<PageMenuController>().contextY = 34;
   }
   bool Called(FakeEngine* e, const std::string& call) {
     return std::find(e->calls.begin(), e->calls.end(), call) != e->calls.end();
@@ -124,7 +128,7 @@ TEST_F(Context, OpenSearchesAWordAndOpensAnAddress) {
   // With Shift the word is highlighted in the page instead.
   keys_.shift = true;
   Run(cmd::kOpenContext);
-  EXPECT_EQ(frame_.searchTarget, 4);
+  EXPECT_EQ(frame_.controller<SearchController>().searchTarget, 4);
   EXPECT_EQ(frame_.TabCount(), 2);
   keys_.shift = false;
   // An address opens in a tab; script and mail texts do nothing.
@@ -140,7 +144,7 @@ TEST_F(Context, OpenSearchesAWordAndOpensAnAddress) {
 TEST_F(Context, OpenActivatesTheTabThatShowsTheAddressUnderThePopupFilter) {
   CChildFrame* b = OpenPage("http://site/b.htm", "B");
   frame_.ActivateTab(page_);
-  frame_.filters().switches.popup = true;
+  frame_.controller<FiltersController>().lists().switches.popup = true;
   SetContext(ContextKind::Text, u"http://site/b.htm", u"");
   Run(cmd::kOpenContext);
   EXPECT_EQ(frame_.TabCount(), 2);
@@ -198,11 +202,11 @@ TEST_F(Context, ShowCopyEditAndRedirect) {
   prompts_.textAnswers.push_back(u16(u"http://site/edited.htm"));
   Run(cmd::kEditContextText);
   EXPECT_EQ(prompts_.prompts.back(), u"文本:");
-  EXPECT_EQ(frame_.contextText, u"http://site/edited.htm");
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextText, u"http://site/edited.htm");
   EXPECT_EQ(LastNavigation(), u"http://site/edited.htm");
   // Cancelled: nothing changes.
   Run(cmd::kEditContextText);
-  EXPECT_EQ(frame_.contextText, u"http://site/edited.htm");
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextText, u"http://site/edited.htm");
   Run(cmd::kShowPicture);
   EXPECT_TRUE(Called(EngineOf(frame_.ActiveChild()), "ShowPictureAt 12,34"));
 }
@@ -232,7 +236,7 @@ TEST_F(Context, SaveTextWritesUtf16WithoutAMark) {
   EXPECT_EQ(*back, u"标题:\nbody");
   EXPECT_EQ(EncodeUtf16Le(u"标题:\nbody").size(), 16u);
   // No text: no dialog.
-  frame_.contextText.clear();
+  frame_.controller<PageMenuController>().contextText.clear();
   Run(cmd::kSaveContextText);
   EXPECT_EQ(prompts_.saveNames.size(), 1u);
 }
@@ -262,14 +266,14 @@ TEST_F(Context, PageMenusFollowTheHit) {
   ASSERT_EQ(window_.menus.size(), 1u);
   EXPECT_EQ(window_.menus[0][0].id, cmd::kOpenContext);
   EXPECT_EQ(window_.menus[0].size(), LinkMenu().size());
-  EXPECT_EQ(frame_.contextKind, ContextKind::Link);
-  EXPECT_EQ(frame_.contextText, u"Link");
-  EXPECT_EQ(frame_.contextX, 5);
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextKind, ContextKind::Link);
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextText, u"Link");
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextX, 5);
   PageHit image;
   image.image = u"http://site/i.png";
   EXPECT_TRUE(page_->view()->OnContextMenu(image, 7, 8));
   EXPECT_EQ(window_.menus.back()[0].id, cmd::kShowPicture);
-  EXPECT_EQ(frame_.contextAddress, u"http://site/i.png");
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextAddress, u"http://site/i.png");
   // Selected text: the menu waits for the page's selection.
   PageHit text;
   text.selection = true;
@@ -277,8 +281,8 @@ TEST_F(Context, PageMenusFollowTheHit) {
   EXPECT_EQ(window_.menus.size(), 2u);
   engine_->pendingScripts.back()(ScriptResult{true, "\"some words\"", u""});
   ASSERT_EQ(window_.menus.size(), 3u);
-  EXPECT_EQ(frame_.contextText, u"some words");
-  EXPECT_EQ(frame_.contextKind, ContextKind::Text);
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextText, u"some words");
+  EXPECT_EQ(frame_.controller<PageMenuController>().contextKind, ContextKind::Text);
   // Anything else keeps the engine's own menu.
   EXPECT_FALSE(page_->view()->OnContextMenu(PageHit{}, 1, 2));
   PageHit field;
@@ -331,7 +335,7 @@ TEST_F(Drop, TextAndImagesByDirection) {
   // Text up (7): highlighted in the page; a diagonal counts as up.
   EXPECT_TRUE(DropIt(PageDrop::Text, 30, -30, u"", u"word"));
   EXPECT_EQ(window_.searchBox, u"word");
-  EXPECT_EQ(frame_.searchTarget, 4);
+  EXPECT_EQ(frame_.controller<SearchController>().searchTarget, 4);
   // Text down (9): saved.
   EXPECT_TRUE(DropIt(PageDrop::Text, 0, 30, u"", u"word"));
   EXPECT_EQ(prompts_.saveNames, std::vector<u16>{u"word"});

@@ -5,6 +5,10 @@
 #include <algorithm>
 
 #include "fakes/frame_fixture.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 
 using namespace zel;
 using namespace zel::test;
@@ -14,7 +18,7 @@ namespace {
 class Mouse : public FrameFixture {
  protected:
   void SetUp() override {
-    frame_.gestureTable().LoadFromText(u"");  // the built-in table
+    frame_.controller<PageMenuController>().gestureTable().LoadFromText(u"");  // the built-in table
     page_ = OpenPage("http://site/a.htm", "A");
     page_->view()->backEnabled = true;
     page_->view()->forwardEnabled = true;
@@ -76,7 +80,7 @@ TEST_F(Mouse, AClickWithoutStrokesShowsThePageMenu) {
   EXPECT_TRUE(RightUp(53, 64));
   EXPECT_TRUE(Called("RightClickAt 53,64"));
   // With gestures and page dragging both off the page has the button to itself.
-  frame_.gesturesOn = false;
+  frame_.switches().gesturesOn = false;
   EXPECT_FALSE(RightDown(50, 60));
   EXPECT_FALSE(RightUp(50, 60));
 }
@@ -177,7 +181,7 @@ TEST_F(Mouse, MiddleButtonOpensTheLinkUnderThePointer) {
 TEST_F(Mouse, PageDraggingScrollsInsteadOfStroking) {
   frame_.OnCommand(cmd::kPageDrag);
   EXPECT_TRUE(frame_.settings().rdrag);
-  EXPECT_FALSE(frame_.gesturesOn);
+  EXPECT_FALSE(frame_.switches().gesturesOn);
   RightDown(100, 100);
   Move(90, 120);
   Move(90, 120);
@@ -197,7 +201,7 @@ TEST_F(Mouse, PageDraggingScrollsInsteadOfStroking) {
   EXPECT_TRUE(Called("RightClickAt 100,100"));
   // Gestures back on switch page dragging off.
   frame_.OnCommand(cmd::kGestures);
-  EXPECT_TRUE(frame_.gesturesOn);
+  EXPECT_TRUE(frame_.switches().gesturesOn);
   EXPECT_FALSE(frame_.settings().rdrag);
   EXPECT_EQ(frame_.CommandChecked(cmd::kGestures), true);
   EXPECT_EQ(frame_.CommandChecked(cmd::kPageDrag), false);

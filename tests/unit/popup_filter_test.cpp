@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_file.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "base/files.h"
 #include "fakes/frame_fixture.h"
 #include "filters/floating_ad.h"
@@ -41,7 +45,7 @@ TEST_F(Popups, WindowWithoutAClickIsBlockedAndTheOpenerIsTold) {
   ScriptOpens(a, "http://ads.example/pop.htm");
   EXPECT_EQ(frame_.TabCount(), 1);
   EXPECT_EQ(frame_.ChildCount(), children);  // the candidate's tab went away
-  EXPECT_EQ(frame_.filters().blockedPopupCount, 1);
+  EXPECT_EQ(frame_.controller<FiltersController>().lists().blockedPopupCount, 1);
   EXPECT_EQ(window_.shownPopupBars[a], u"http://ads.example/pop.htm");
   EXPECT_EQ(window_.beeps, 1);
 }
@@ -55,7 +59,7 @@ TEST_F(Popups, AClickLetsOneWindowThrough) {
   // The same click does not let a second window through.
   ScriptOpens(a, "http://site/second.htm");
   EXPECT_EQ(frame_.TabCount(), 2);
-  EXPECT_EQ(frame_.filters().blockedPopupCount, 1);
+  EXPECT_EQ(frame_.controller<FiltersController>().lists().blockedPopupCount, 1);
 }
 
 TEST_F(Popups, CtrlLetsTheWindowThrough) {
@@ -73,7 +77,7 @@ TEST_F(Popups, FilterOffLetsEverythingThrough) {
   ScriptOpens(a, "http://ads.example/pop.htm");
   EXPECT_EQ(frame_.TabCount(), 2);
   frame_.OnCommand(cmd::kPopupFilter);  // Alt+P
-  EXPECT_TRUE(frame_.settings().popupFilter);
+  EXPECT_TRUE(frame_.controller<FiltersController>().lists().switches.popup);
   EXPECT_EQ(frame_.CommandChecked(cmd::kPopupFilter), true);
 }
 
@@ -88,7 +92,7 @@ TEST_F(Popups, AllowListAndAllowedSites) {
   window_.shownPopupBars[a] = u"x";
   frame_.OnCommand(cmd::kAllowSite);
   EXPECT_EQ(window_.shownPopupBars.count(a), 0u);
-  EXPECT_EQ(frame_.filters().allowedSites, std::vector<u16>{u".shop.example"});
+  EXPECT_EQ(frame_.controller<FiltersController>().lists().allowedSites, std::vector<u16>{u".shop.example"});
   ScriptOpens(a, "http://img.shop.example/pop.htm");
   EXPECT_EQ(frame_.TabCount(), 3);
   // The site is kept in Unblocksite.dat and comes back at the next start.
@@ -101,20 +105,20 @@ TEST_F(Popups, AllowedSitesAreReadAtStart) {
   CreateFolderLevels(profile_.ProfileFolder());
   AppendUtf16LeFile(profile_.ProfileFolder() + "/Unblocksite.dat", u".a.example,.b.example,");
   frame_.OnDeferredStartup();
-  EXPECT_EQ(frame_.filters().allowedSites, (std::vector<u16>{u".a.example", u".b.example"}));
+  EXPECT_EQ(frame_.controller<FiltersController>().lists().allowedSites, (std::vector<u16>{u".a.example", u".b.example"}));
 }
 
 TEST_F(Popups, BlockListedPageClosesItsTab) {
   WriteBlockage("[POPUP]\r\npop_block_count=1\r\nblock_0=http://bad.example/*\r\n");
   frame_.OnDeferredStartup();
   OpenPage("http://site/a.htm", "A");
-  frame_.OpenUrl(2, 2, u"http://bad.example/x.htm", nullptr, true);
+  frame_.OpenUrl(u"http://bad.example/x.htm", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   loop_.RunPosted();
   EXPECT_EQ(frame_.TabCount(), 1);
-  EXPECT_EQ(frame_.filters().blockedPopupCount, 1);
+  EXPECT_EQ(frame_.controller<FiltersController>().lists().blockedPopupCount, 1);
   // Ctrl held: the listed address loads.
   keys_.ctrl = true;
-  frame_.OpenUrl(2, 2, u"http://bad.example/x.htm", nullptr, true);
+  frame_.OpenUrl(u"http://bad.example/x.htm", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   loop_.RunPosted();
   EXPECT_EQ(frame_.TabCount(), 2);
 }
@@ -143,23 +147,23 @@ TEST_F(Popups, NewWindowForAnOpenPageBringsThatTabForward) {
 
 TEST_F(Popups, AddToContentFilterAndMasterSwitch) {
   frame_.OnDeferredStartup();
-  frame_.contextAddress = u"http://ads.example/banner.gif";
+  frame_.controller<PageMenuController>().contextAddress = u"http://ads.example/banner.gif";
   prompts_.textAnswers = {u"http://ads.example/*"};
   frame_.OnCommand(cmd::kAddToContentFilter);
   EXPECT_EQ(prompts_.prompts.back(), u"将该地址添加到页面内容过滤列表(可使用通配符 * ):");
-  EXPECT_TRUE(frame_.filters().IsContentBlocked(u"http://ads.example/x.gif"));
+  EXPECT_TRUE(frame_.controller<FiltersController>().lists().IsContentBlocked(u"http://ads.example/x.gif"));
   prompts_.textAnswers = {u"http://ads.example/*"};
   frame_.OnCommand(cmd::kAddToContentFilter);
-  EXPECT_EQ(frame_.filters().contentBlockList.size(), 1u);
+  EXPECT_EQ(frame_.controller<FiltersController>().lists().contentBlockList.size(), 1u);
   // The master switch remembers what was on.
   frame_.OnCommand(cmd::kAllFilters);
-  EXPECT_FALSE(frame_.settings().popupFilter);
-  EXPECT_FALSE(frame_.settings().contentFilter);
+  EXPECT_FALSE(frame_.controller<FiltersController>().lists().switches.popup);
+  EXPECT_FALSE(frame_.controller<FiltersController>().lists().switches.content);
   EXPECT_EQ(frame_.CommandChecked(cmd::kAllFilters), false);
   frame_.OnCommand(cmd::kAllFilters);
-  EXPECT_TRUE(frame_.settings().popupFilter);
-  EXPECT_TRUE(frame_.settings().contentFilter);
-  EXPECT_TRUE(frame_.settings().killFlying);
+  EXPECT_TRUE(frame_.controller<FiltersController>().lists().switches.popup);
+  EXPECT_TRUE(frame_.controller<FiltersController>().lists().switches.content);
+  EXPECT_TRUE(frame_.controller<FiltersController>().lists().switches.floatingAd);
 }
 
 TEST_F(Popups, PageElementSwitchesReachTheEngine) {
@@ -191,7 +195,7 @@ TEST_F(Popups, PageElementSwitchesReachTheEngine) {
   EXPECT_TRUE(static_cast<FakeEngine*>(e)->muted);
   EXPECT_FALSE(static_cast<FakeEngine*>(e)->scriptsOn);
   frame_.OnCommand(cmd::kNoActiveXDownload);
-  EXPECT_EQ(frame_.DeliveredElementFlags(*a->view()) & 0x400, 0x400);
+  EXPECT_EQ(frame_.controller<FiltersController>().DeliveredElementFlags(*a->view()) & 0x400, 0x400);
 }
 
 TEST(FloatingAd, ScriptFileRules) {
@@ -246,7 +250,7 @@ TEST_F(Popups, FloatingAdFilterRunsOnTheActivePageWhenSwitchedOn) {
   CChildFrame* b = OpenPage("http://site/b.htm", "B");
   ASSERT_EQ(EngineOf(b)->scripts.size(), 1u);
   EXPECT_NE(EngineOf(b)->scripts[0].find(u"MutationObserver"), u16::npos);
-  CChildFrame* c = frame_.OpenUrl(2, 0, u"", nullptr, true);
+  CChildFrame* c = frame_.OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank, .show = true});
   EngineOf(c)->FinishLoad(u"");
   EXPECT_TRUE(EngineOf(c)->scripts.empty());
 }

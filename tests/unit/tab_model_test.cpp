@@ -3,8 +3,8 @@
 
 #include "settings/frame_settings.h"
 #include "fakes/frame_fixture.h"
-#include "frame/child_frame.h"
-#include "frame/commands.h"
+#include "view/child_frame.h"
+#include "base/commands.h"
 #include "frame/main_frame.h"
 
 using namespace zel;
@@ -31,22 +31,22 @@ TEST_F(TabModel, BareHostNamesGetWww) {
       {u"  a\r\nb.net  ", u"www.ab.net"},
   };
   for (const auto& c : cases) {
-    ASSERT_NE(frame_.OpenUrl(2, 2, c.typed, nullptr, true), nullptr) << ToUtf8(c.typed);
+    ASSERT_NE(frame_.OpenUrl(c.typed, {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr) << ToUtf8(c.typed);
     EXPECT_EQ(LastNavigation(), c.loaded) << ToUtf8(c.typed);
   }
 }
 
 TEST_F(TabModel, ScriptAndMailAddressesOpenNothing) {
-  EXPECT_EQ(frame_.OpenUrl(1, 2, u"mailto:a@b.c", nullptr, true), nullptr);
-  EXPECT_EQ(frame_.OpenUrl(2, 2, u"x javascript:alert(1)", nullptr, true), nullptr);
-  EXPECT_EQ(frame_.OpenUrl(2, 2, u"vbscript:x", nullptr, true), nullptr);
+  EXPECT_EQ(frame_.OpenUrl(u"mailto:a@b.c", {.tab = TabChoice::ReuseBlank, .start = StartKind::Address, .show = true}), nullptr);
+  EXPECT_EQ(frame_.OpenUrl(u"x javascript:alert(1)", {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr);
+  EXPECT_EQ(frame_.OpenUrl(u"vbscript:x", {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr);
   EXPECT_TRUE(engines_.created.empty());
   // Case matters: "JavaScript:" is not refused here.
-  EXPECT_NE(frame_.OpenUrl(2, 2, u"JavaScript:void(0)", nullptr, true), nullptr);
+  EXPECT_NE(frame_.OpenUrl(u"JavaScript:void(0)", {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr);
 }
 
 TEST_F(TabModel, EmptyAddressIsTheBlankPage) {
-  CChildFrame* c = frame_.OpenUrl(2, 2, u"   ", nullptr, true);
+  CChildFrame* c = frame_.OpenUrl(u"   ", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(LastNavigation(), u"about:blank");
   EXPECT_EQ(Captions(), std::vector<u16>{u"空白页"});
@@ -56,18 +56,18 @@ TEST_F(TabModel, EmptyAddressIsTheBlankPage) {
 TEST_F(TabModel, ModeOneReusesABlankTabAndModeTwoNever) {
   CChildFrame* blank = OpenBlank();
   ASSERT_NE(blank, nullptr);
-  CChildFrame* page = OpenPage("http://a/", "A", 1);
+  CChildFrame* page = OpenPage("http://a/", "A", TabChoice::ReuseBlank);
   EXPECT_EQ(page, blank);
   EXPECT_EQ(frame_.TabCount(), 1);
   EXPECT_EQ(Captions(), std::vector<u16>{u"A"});
   CChildFrame* blank2 = OpenBlank();
-  CChildFrame* page2 = OpenPage("http://b/", "B", 2);
+  CChildFrame* page2 = OpenPage("http://b/", "B", TabChoice::New);
   EXPECT_NE(page2, blank2);
   EXPECT_EQ(frame_.TabCount(), 3);
   // A busy blank tab is not idle and is not taken.
-  CChildFrame* loading = frame_.OpenUrl(2, 2, u"about:blank", nullptr, true);
+  CChildFrame* loading = frame_.OpenUrl(u"about:blank", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   loop_.RunPosted();
-  CChildFrame* other = frame_.OpenUrl(1, 2, u"http://c/", nullptr, true);
+  CChildFrame* other = frame_.OpenUrl(u"http://c/", {.tab = TabChoice::ReuseBlank, .start = StartKind::Address, .show = true});
   EXPECT_NE(other, loading);
 }
 
@@ -93,14 +93,14 @@ TEST_F(TabModel, InsertPositionFollowsNewSequence) {
 TEST_F(TabModel, BackgroundTabsStayBehind) {
   CChildFrame* a = OpenPage("http://a/", "A");
   frame_.settings().activateNewTabs = false;
-  CChildFrame* b = frame_.OpenUrl(2, 2, u"http://b/", nullptr, false);
+  CChildFrame* b = frame_.OpenUrl(u"http://b/", {.tab = TabChoice::New, .start = StartKind::Address});
   EngineOf(b)->FinishLoad(u"B");
   loop_.RunPosted();
   EXPECT_EQ(frame_.ActiveChild(), a);
   EXPECT_EQ(window_.caption, u"A - Zel浏览器");
   EXPECT_EQ(window_.entries[1].icon, 5);  // finished unseen page
   // show=1 brings it forward even with the switch off.
-  CChildFrame* c = frame_.OpenUrl(2, 2, u"http://c/", nullptr, true);
+  CChildFrame* c = frame_.OpenUrl(u"http://c/", {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   EngineOf(c)->FinishLoad(u"C");
   EXPECT_EQ(frame_.ActiveChild(), c);
 }
@@ -110,7 +110,7 @@ TEST_F(TabModel, ClosingTheOnlyTab) {
   Close(blank);
   EXPECT_EQ(frame_.TabCount(), 1);
   EXPECT_EQ(frame_.TabAt(0), blank);  // a blank last tab does not close
-  CChildFrame* page = OpenPage("http://a/", "A", 1);
+  CChildFrame* page = OpenPage("http://a/", "A", TabChoice::ReuseBlank);
   ASSERT_EQ(page, blank);
   size_t engines = engines_.created.size();
   Close(page);
@@ -128,7 +128,7 @@ TEST_F(TabModel, CloseActivationByCloseActiveSeq) {
   auto open3 = [&] {
     std::vector<CChildFrame*> t;
     for (auto n : {"A", "B", "C"}) {
-      CChildFrame* c = frame_.OpenUrl(2, 2, u"http://x/" + FromUtf8(n), nullptr, true);
+      CChildFrame* c = frame_.OpenUrl(u"http://x/" + FromUtf8(n), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
       EngineOf(c)->FinishLoad(FromUtf8(n));
       t.push_back(c);
     }
@@ -393,7 +393,7 @@ TEST_F(TabModel, TabBarSelectionActivates) {
 }
 
 TEST_F(TabModel, FirstBlockedNavigationNeverEntersTheStrip) {
-  CChildFrame* c = frame_.OpenUrl(0, 0, u"", nullptr, true);
+  CChildFrame* c = frame_.OpenUrl(u"", {.tab = TabChoice::Pick, .start = StartKind::Blank, .show = true});
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(frame_.TabCount(), 0);  // made, but not in the strip until a navigation survives
   EXPECT_FALSE(c->shown);
@@ -405,17 +405,17 @@ TEST_F(TabModel, FirstBlockedNavigationNeverEntersTheStrip) {
 TEST_F(TabModel, DamagedAddressesDoNotHurt) {
   u16 longText(100000, u'a');
   longText += u".com";
-  ASSERT_NE(frame_.OpenUrl(2, 2, longText, nullptr, true), nullptr);
+  ASSERT_NE(frame_.OpenUrl(longText, {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr);
   EXPECT_EQ(LastNavigation().size(), longText.size() + 4);
   u16 odd = u"http://x/\x01\x02";
   odd += char16_t(0xD800);
-  ASSERT_NE(frame_.OpenUrl(2, 2, odd, nullptr, true), nullptr);
+  ASSERT_NE(frame_.OpenUrl(odd, {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr);
   EXPECT_EQ(LastNavigation(), odd);
 }
 
 TEST_F(TabModel, EngineThatCannotBeMadeOpensNothing) {
   engines_.fail = true;
-  EXPECT_EQ(frame_.OpenUrl(2, 2, u"http://a/", nullptr, true), nullptr);
+  EXPECT_EQ(frame_.OpenUrl(u"http://a/", {.tab = TabChoice::New, .start = StartKind::Address, .show = true}), nullptr);
   EXPECT_EQ(frame_.ChildCount(), 0u);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/frame_fixture.h"
+#include "filters/filters_controller.h"
 #include "view/popup_policy.h"
 
 using namespace zel;
@@ -90,7 +91,7 @@ TEST_F(View, LockedTabSendsLinksToNewTabs) {
 
 TEST_F(View, PopupFilterReusesATabWithTheSameAddress) {
   frame_.settings().newtablink = true;
-  frame_.settings().popupFilter = true;
+  frame_.controller<FiltersController>().lists().switches.popup = true;
   CChildFrame* a = OpenPage("http://site/a.htm", "A");
   CChildFrame* b = OpenPage("http://site/B.htm", "B");
   frame_.ActivateTab(a);
@@ -253,11 +254,11 @@ TEST_F(View, BackAndForwardFollowTheEngine) {
 
 TEST_F(View, TitleNumberingAndTitleDisplay) {
   OpenPage("http://site/a.htm", "A");
-  frame_.tabNumbering = true;
+  frame_.switches().tabNumbering = true;
   CChildFrame* b = OpenPage("http://site/b.htm", "B");
   EXPECT_EQ(Captions()[1], u"2-B");
   EXPECT_EQ(window_.caption, u"2-B - Zel浏览器");
-  frame_.showTitle = false;
+  frame_.switches().showTitle = false;
   EngineOf(b)->events->OnTitleChange(u"Changed");
   EXPECT_EQ(Captions()[1], u"2-Changed");
   EXPECT_EQ(window_.caption, u"2-B - Zel浏览器");
@@ -265,7 +266,7 @@ TEST_F(View, TitleNumberingAndTitleDisplay) {
 
 TEST_F(View, BlankPageOffersTheClipboardAddress) {
   auto blank = [&] {
-    CChildFrame* c = frame_.OpenUrl(2, 0, u"", nullptr, true);
+    CChildFrame* c = frame_.OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank, .show = true});
     EngineOf(c)->FinishLoad(u"");
     loop_.RunPosted();
   };
@@ -356,7 +357,7 @@ TEST_F(View, AutoRefreshEveryMinute) {
   loop_.Advance(1000);
   EXPECT_EQ(EngineOf(b)->calls.back(), "Refresh2 0");
   // The active tab is left alone when refreshing it is switched off.
-  frame_.refreshActiveTab = false;
+  frame_.switches().refreshActiveTab = false;
   size_t n = EngineOf(b)->calls.size();
   loop_.Advance(60000);
   EXPECT_EQ(EngineOf(b)->calls.size(), n);

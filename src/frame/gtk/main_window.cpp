@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
-#include "frame/child_frame.h"
+#include "view/child_frame.h"
 #include "frame/gtk/tab_icons.h"
-#include "frame/commands.h"
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
 #include "frame/main_frame.h"
+#include "search/search_controller.h"
 #include "platform/prompt_port.h"
 
 namespace zel {
@@ -78,7 +81,7 @@ MainWindow::MainWindow() : address_(*addressBox_.get_entry()) {
   addressBox_.signal_changed().connect([this] {
     // A pick from the list (typing changes the text too, but selects no row).
     if (fillingAddressList_ || !frame_ || addressBox_.get_active_row_number() < 0) return;
-    frame_->OnAddressListChoice(FromUtf8(addressBox_.get_active_text().raw()));
+    frame_->controller<AddressBoxController>().OnAddressListChoice(FromUtf8(addressBox_.get_active_text().raw()));
   });
   bars_.pack_start(standard_, Gtk::PACK_SHRINK);
   bars_.pack_start(addressBox_, Gtk::PACK_EXPAND_WIDGET);
@@ -154,7 +157,7 @@ void MainWindow::EnterAddress(const std::string& text, GdkModifierType mods) {
   keys.ctrl = mods & GDK_CONTROL_MASK;
   keys.shift = mods & GDK_SHIFT_MASK;
   keys.alt = mods & GDK_MOD1_MASK;
-  frame_->OnAddressEnter(FromUtf8(text), keys);
+  frame_->controller<AddressBoxController>().OnAddressEnter(FromUtf8(text), keys);
 }
 
 void MainWindow::BuildSearchBar() {
@@ -169,7 +172,7 @@ void MainWindow::BuildSearchBar() {
   engineButton_.set_tooltip_text("选择搜索引擎");
   searchButton_.signal_clicked().connect([this] {
     if (!frame_) return;
-    frame_->searchTarget = 1;
+    frame_->controller<SearchController>().searchTarget = 1;
     frame_->OnCommand(1242);
   });
   bars_.pack_start(engineButton_, Gtk::PACK_SHRINK);
@@ -188,7 +191,7 @@ void MainWindow::EnterSearch(const std::string& text, GdkModifierType mods) {
   keywordBox_.get_entry()->set_text(text);
   bool ctrl = mods & GDK_CONTROL_MASK, shift = mods & GDK_SHIFT_MASK;
   // Enter searches the web; Ctrl or Shift+Enter finds in the page, both highlight.
-  frame_->searchTarget = ctrl && shift ? 4 : (ctrl || shift) ? 2 : 1;
+  frame_->controller<SearchController>().searchTarget = ctrl && shift ? 4 : (ctrl || shift) ? 2 : 1;
   frame_->OnCommand(1242);
 }
 
@@ -456,7 +459,7 @@ void MainWindow::AddChildView(CChildFrame* child) {
   page->bar.signal_response().connect([this, child](int response) {
     if (!frame_) return;
     if (response == 1424)
-      frame_->AllowSiteOf(child);
+      frame_->controller<FiltersController>().AllowSiteOf(child);
     else
       HidePopupBar(child);
   });

@@ -121,7 +121,7 @@ int RunBrowser(int argc, char** argv) {
   host.Show();
 
   if (hasTarget)
-    frame.OpenUrl(1, 2, ResolveTarget(cl.target), nullptr, false);
+    frame.OpenInNewTab(ResolveTarget(cl.target), false);
   else if (!cl.embedding)
     frame.OpenStartPage();
   WriteConfigInt(u"GENERAL", u"normalquit", 0);

@@ -6,9 +6,10 @@
 #include "host/startup.h"
 #include "base/files.h"
 #include "filters/gtk/content_filter_host.h"
-#include "frame/commands.h"
+#include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
+#include "search/search_controller.h"
 #include "frame/menu_model.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
@@ -78,7 +79,7 @@ void FrameHost::Show() {
   MainWindow& window = parts_->window;
   CMainFrame& frame = *parts_->frame;
   window.BuildMenus(MainMenu(), MainKeys());
-  frame.LoadSearchBar();
+  frame.controller<SearchController>().LoadSearchBar();
   // Before the settings are read the frame covers the screen.
   GdkRectangle screen{0, 0, 800, 600};
   if (auto display = Gdk::Display::get_default()) {

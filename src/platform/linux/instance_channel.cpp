@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/commands.h"
 #include "platform/share_text.h"
 #include "base/files.h"
 
@@ -141,7 +142,7 @@ SendResult SendHandOff(u16view target) {
     } else {
       std::string block = EncodeShareText(target);
       std::memcpy(mem, block.data(), kShareBytes);
-      if (!Request(std::to_string(kHandOffMessage))) result = SendResult::NoFrame;
+      if (!Request(std::to_string(msg::kHandOff))) result = SendResult::NoFrame;
       ::munmap(mem, kShareBytes);
     }
   }
@@ -202,7 +203,7 @@ int FrameServer::OnReadable(int fd, unsigned, void* self) {
 
 void FrameServer::Serve(int client) {
   std::string line = ReadLine(client);
-  if (line == std::to_string(kHandOffMessage)) {
+  if (line == std::to_string(msg::kHandOff)) {
     // Copy the text while the sender waits, then answer.
     u16 text;
     std::string error;

@@ -3,7 +3,11 @@
 
 #include <cstdio>
 
-#include "frame/commands.h"
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "support/xtest_input.h"
@@ -42,8 +46,8 @@ TEST_F(Drags, LinkToTheRightOpensItToTheLeftShowsTheLinkMenu) {
   XDrag(PageOf(tab), x, y, x - 50, y + 5);
   ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
   EXPECT_EQ(window().ShownPopupMenu().size(), LinkMenu().size() - 3);  // less separators
-  EXPECT_EQ(frame().contextKind, ContextKind::Link);
-  EXPECT_EQ(ToUtf8(frame().contextAddress), server_.Url("/t/Dropped"));
+  EXPECT_EQ(frame().controller<PageMenuController>().contextKind, ContextKind::Link);
+  EXPECT_EQ(ToUtf8(frame().controller<PageMenuController>().contextAddress), server_.Url("/t/Dropped"));
   EXPECT_EQ(frame().TabCount(), 2);
 }
 
@@ -54,7 +58,7 @@ TEST_F(Drags, SelectedTextUpwardsIsHighlighted) {
   auto [x, y] = Center(tab, "words");
   XDrag(PageOf(tab), x, y, x + 10, y - 80);
   ASSERT_TRUE(PumpUntil([&] { return window().SearchBoxText() == u"dragged words"; }));
-  EXPECT_EQ(frame().searchTarget, 4);
+  EXPECT_EQ(frame().controller<SearchController>().searchTarget, 4);
   ASSERT_TRUE(PumpUntil([&] {
     return Run(tab, "document.querySelectorAll('[style*=\"yellow\"]').length") != "0";
   }));

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/files.h"
-#include "frame/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
+#include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
@@ -45,7 +49,7 @@ TEST_F(ContentFilter, ListedRequestsGetTheBlankImage) {
 }
 
 TEST_F(ContentFilter, AddedEntriesReachTheHook) {
-  frame().contextAddress = FromUtf8(server_.Url("/own.png"));
+  frame().controller<PageMenuController>().contextAddress = FromUtf8(server_.Url("/own.png"));
   prompts_.textAnswers = {FromUtf8(server_.Url("/own.png"))};
   frame().OnCommand(cmd::kAddToContentFilter);
   CChildFrame* tab = OpenAndWait("/page", "Page");
@@ -70,7 +74,7 @@ TEST_F(ContentFilter, ScriptErrorsShowInTheStatusBar) {
 namespace {
 
 TEST_F(ContentFilter, FloatingAdGoesAtItsFirstMove) {
-  frame().filters().switches.floatingAd = true;
+  frame().controller<FiltersController>().lists().switches.floatingAd = true;
   server_.SetPage("/float", R"HTML(<html><head><title>Float</title></head><body>
       <div id="ad" style="position:absolute;left:10px;top:10px">ad</div>
       <div id="still" style="position:absolute;left:10px;top:60px">still</div>

@@ -43,7 +43,7 @@ std::vector<std::string> FrameTest::Entries() {
 bool FrameTest::CaptionIs(const std::string& c) { return window().get_title() == c; }
 
 CChildFrame* FrameTest::OpenAndWait(const std::string& path, const std::string& title) {
-  CChildFrame* c = frame().OpenUrl(2, 2, FromUtf8(server_.Url(path)), nullptr, true);
+  CChildFrame* c = frame().OpenUrl(FromUtf8(server_.Url(path)), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   if (!c) return nullptr;
   bool ok = PumpUntil([&] {
     return c->caption == FromUtf8(title) && c->view() && c->view()->loadState < 0;

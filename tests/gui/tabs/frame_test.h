@@ -11,7 +11,7 @@
 #include "host/gtk/frame_host.h"
 #include "fakes/fake_ports.h"
 #include "fakes/temp_dir.h"
-#include "frame/child_frame.h"
+#include "view/child_frame.h"
 #include "frame/main_frame.h"
 #include "support/pump.h"
 #include "support/test_server.h"

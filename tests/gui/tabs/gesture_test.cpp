@@ -4,7 +4,11 @@
 
 #include <cstdio>
 
-#include "frame/commands.h"
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
@@ -27,7 +31,7 @@ class Gestures : public FrameTest {
       <p style="margin:40px"><a id="out" href="/t/Target">to another page</a></p>
       <p id="words" style="margin:40px;font-size:30px">selected words</p>
       <div style="height:3000px"></div></body></html>)");
-    frame().gestureTable().LoadFromText(u"");
+    frame().controller<PageMenuController>().gestureTable().LoadFromText(u"");
   }
   // A right-button stroke through the points.
   void Stroke(CChildFrame* tab, std::vector<std::pair<double, double>> points) {
@@ -113,8 +117,8 @@ TEST_F(Gestures, RightClickOnALinkOpensTheLinkMenu) {
   std::vector<std::string> items = window().ShownPopupMenu();
   EXPECT_EQ(items.front(), "打开");
   EXPECT_NE(std::find(items.begin(), items.end(), "打开跳转的地址(_J)"), items.end());
-  EXPECT_EQ(ToUtf8(frame().contextAddress), server_.Url("/t/Target"));
-  EXPECT_EQ(frame().contextKind, ContextKind::Link);
+  EXPECT_EQ(ToUtf8(frame().controller<PageMenuController>().contextAddress), server_.Url("/t/Target"));
+  EXPECT_EQ(frame().controller<PageMenuController>().contextKind, ContextKind::Link);
   // "打开" clicks the link for the user: it opens in a new tab.
   window().PopupMenu({});
   frame().OnCommand(cmd::kOpenContext);
@@ -134,8 +138,8 @@ TEST_F(Gestures, RightClickOnSelectedTextOpensTheTextMenu) {
   ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
   std::vector<std::string> items = window().ShownPopupMenu();
   EXPECT_NE(std::find(items.begin(), items.end(), "保存文本(_T)..."), items.end());
-  EXPECT_EQ(frame().contextText, u"selected words");
-  EXPECT_EQ(frame().contextKind, ContextKind::Text);
+  EXPECT_EQ(frame().controller<PageMenuController>().contextText, u"selected words");
+  EXPECT_EQ(frame().controller<PageMenuController>().contextKind, ContextKind::Text);
 }
 
 TEST_F(Gestures, WheelWithTheRightButtonHeldSwitchesTabs) {

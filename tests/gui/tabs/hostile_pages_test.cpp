@@ -3,7 +3,11 @@
 
 #include <chrono>
 
-#include "frame/commands.h"
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
@@ -19,7 +23,7 @@ class HostilePages : public FrameTest {};
 TEST_F(HostilePages, MegabyteTitle) {
   server_.SetPage("/big", R"HTML(<html><head><title>t</title></head><body><script>
       document.title = "长".repeat(1 << 20);</script></body></html>)HTML");
-  CChildFrame* tab = frame().OpenUrl(2, 2, FromUtf8(server_.Url("/big")), nullptr, true);
+  CChildFrame* tab = frame().OpenUrl(FromUtf8(server_.Url("/big")), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(PumpUntil([&] { return tab->caption.size() == (1u << 20); }));
   // The strip and the caption took it; another page still opens at once.
@@ -32,15 +36,15 @@ TEST_F(HostilePages, MegabyteTitle) {
 
 TEST_F(HostilePages, TwoHundredWindowsInALoopAreBlocked) {
   frame().settings().popupFilter = true;
-  frame().filters().switches.popup = true;
+  frame().controller<FiltersController>().lists().switches.popup = true;
   server_.SetPage("/flood", R"HTML(<html><head><title>Flood</title></head><body><script>
       for (var i = 0; i < 200; i++) window.open('/t/W' + i);</script></body></html>)HTML");
   auto start = std::chrono::steady_clock::now();
-  CChildFrame* tab = frame().OpenUrl(2, 2, FromUtf8(server_.Url("/flood")), nullptr, true);
+  CChildFrame* tab = frame().OpenUrl(FromUtf8(server_.Url("/flood")), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   ASSERT_NE(tab, nullptr);
   // Two hundred views made and dropped: slow on a busy machine, so the wait is generous.
-  ASSERT_TRUE(PumpUntil([&] { return frame().filters().blockedPopupCount >= 200; }, 100s))
-      << frame().filters().blockedPopupCount;
+  ASSERT_TRUE(PumpUntil([&] { return frame().controller<FiltersController>().lists().blockedPopupCount >= 200; }, 100s))
+      << frame().controller<FiltersController>().lists().blockedPopupCount;
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Flood"; }));
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                 std::chrono::steady_clock::now() - start).count();
@@ -55,7 +59,7 @@ TEST_F(HostilePages, EndlessRedirectLoop) {
       <meta http-equiv="refresh" content="0;url=/loop2"></head><body></body></html>)HTML");
   server_.SetPage("/loop2", R"HTML(<html><head><title>Loop</title>
       <script>location.replace('/loop');</script></head><body></body></html>)HTML");
-  frame().OpenUrl(2, 2, FromUtf8(server_.Url("/loop")), nullptr, true);
+  frame().OpenUrl(FromUtf8(server_.Url("/loop")), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   PumpFor(2s);
   int hits = server_.Hits("/loop") + server_.Hits("/loop2");
   EXPECT_GT(hits, 4);

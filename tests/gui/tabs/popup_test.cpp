@@ -1,7 +1,11 @@
 // Popups of real pages: a window opened without a click stays out of the strip.
 #include <gtest/gtest.h>
 
-#include "frame/commands.h"
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
@@ -18,7 +22,7 @@ class Popups : public FrameTest {
     FrameTest::SetUp();
     frame().settings().popupFilter = true;
     frame().settings().showInfoBar = true;
-    frame().filters().switches.popup = true;
+    frame().controller<FiltersController>().lists().switches.popup = true;
     server_.SetPage("/auto", R"HTML(<html><head><title>Auto</title></head><body>
         <button id="b" onclick="window.open('/t/Clicked')">open</button>
         <script>window.onload = function () { window.open('/t/Unasked'); };</script>
@@ -29,7 +33,7 @@ class Popups : public FrameTest {
 TEST_F(Popups, WindowWithoutAClickIsBlockedOneWithAClickOpens) {
   CChildFrame* tab = OpenAndWait("/auto", "Auto");
   ASSERT_NE(tab, nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return frame().filters().blockedPopupCount == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().controller<FiltersController>().lists().blockedPopupCount == 1; }));
   PumpFor(300ms);
   EXPECT_EQ(Entries(), std::vector<std::string>{"Auto"});
   EXPECT_EQ(server_.Hits("/t/Unasked"), 0);
@@ -48,7 +52,7 @@ TEST_F(Popups, FilterOffOpensEveryWindow) {
   OpenAndWait("/auto", "Auto");
   EXPECT_TRUE(PumpUntil([&] { return Entries().size() == 2; }))
       << ::testing::PrintToString(Entries());
-  EXPECT_EQ(frame().filters().blockedPopupCount, 0);
+  EXPECT_EQ(frame().controller<FiltersController>().lists().blockedPopupCount, 0);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 // Find and highlight in a real page from the keyword box, and web search from the address box.
 #include <gtest/gtest.h>
 
-#include "frame/commands.h"
+#include "base/commands.h"
+#include "filters/filters_controller.h"
+#include "frame/address_box.h"
+#include "frame/page_menus.h"
+#include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "search/find_rules.h"
 #include "search/search_engines.h"
@@ -94,8 +98,8 @@ TEST_F(SearchInPage, TypedAddressLoadsAndJoinsTheList) {
   window().EnterAddress(typed, GdkModifierType(0));
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Typed"; })) << ToUtf8(tab->caption);
   EXPECT_EQ(frame().TabCount(), 1);
-  ASSERT_EQ(frame().typedAddresses().size(), 1u);
-  EXPECT_EQ(frame().typedAddresses()[0], FromUtf8(server_.Url("/t/Typed")));
+  ASSERT_EQ(frame().controller<AddressBoxController>().typedAddresses().size(), 1u);
+  EXPECT_EQ(frame().controller<AddressBoxController>().typedAddresses()[0], FromUtf8(server_.Url("/t/Typed")));
   // Alt+Enter: a new tab.
   window().EnterAddress(server_.Url("/t/Other"), GDK_MOD1_MASK);
   ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));

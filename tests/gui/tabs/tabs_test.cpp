@@ -8,8 +8,8 @@
 #include "host/startup.h"
 #include "fakes/fake_ports.h"
 #include "fakes/temp_dir.h"
-#include "frame/child_frame.h"
-#include "frame/commands.h"
+#include "view/child_frame.h"
+#include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
 #include "support/pump.h"
@@ -29,7 +29,7 @@ TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
   // navigation survives.
   int n = 0;
   for (auto t : {"One", "Two", "Three"}) {
-    ASSERT_NE(frame().OpenUrl(2, 2, FromUtf8(server_.Url(std::string("/t/") + t)), nullptr, true),
+    ASSERT_NE(frame().OpenUrl(FromUtf8(server_.Url(std::string("/t/") + t)), {.tab = TabChoice::New, .start = StartKind::Address, .show = true}),
               nullptr);
     ++n;
     ASSERT_TRUE(PumpUntil([&] { return int(Entries().size()) == n; }));
@@ -63,7 +63,7 @@ TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
 }
 
 TEST_F(Tabs, LastPageClosedLeavesABlankTab) {
-  frame().OpenUrl(1, 2, FromUtf8(server_.Url("/t/Only")), nullptr, true);
+  frame().OpenUrl(FromUtf8(server_.Url("/t/Only")), {.tab = TabChoice::ReuseBlank, .start = StartKind::Address, .show = true});
   ASSERT_TRUE(PumpUntil([&] { return Entries() == std::vector<std::string>{"Only"}; }));
   frame().OnCommand(cmd::kCloseTab);
   ASSERT_TRUE(PumpUntil([&] { return Entries() == std::vector<std::string>{"空白页"}; }))
@@ -78,7 +78,7 @@ TEST_F(Tabs, LastPageClosedLeavesABlankTab) {
 TEST_F(Tabs, PageWindowsBecomeTabs) {
   server_.SetPage("/opener", R"(<html><head><title>Opener</title></head><body>
       <script>window.onload = function () { window.open("/t/Opened"); };</script></body></html>)");
-  frame().OpenUrl(2, 2, FromUtf8(server_.Url("/opener")), nullptr, true);
+  frame().OpenUrl(FromUtf8(server_.Url("/opener")), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   ASSERT_TRUE(PumpUntil([&] { return Entries().size() == 2; })) << ::testing::PrintToString(Entries());
   ASSERT_TRUE(PumpUntil([&] {
     auto e = Entries();

@@ -1,7 +1,7 @@
 // Clicks on real pages: which navigations open new tabs, new windows, back and forward.
 #include <gtest/gtest.h>
 
-#include "frame/commands.h"
+#include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"

@@ -2,8 +2,6 @@
 // drags all end in CMainFrame::OnCommand with one of these ids.
 #pragma once
 
-#include "platform/share_text.h"
-
 namespace zel::cmd {
 
 // Tabs
@@ -22,6 +20,11 @@ inline constexpr int kNewPageByMode = 988;     // Ctrl+N
 inline constexpr int kSiteRoot = 1091;
 // Function keys F2..F12
 inline constexpr int kFunctionKeyF2 = 933;
+inline constexpr int kFunctionKeyF6 = 937;   // find backwards
+inline constexpr int kFunctionKeyF7 = 938;   // find
+inline constexpr int kFunctionKeyF8 = 939;   // the address box
+inline constexpr int kFunctionKeyF9 = 940;   // the address box with its list open
+inline constexpr int kFunctionKeyF10 = 941;  // the keyword box
 inline constexpr int kFunctionKeyF12 = 943;
 // Page
 inline constexpr int kSavePage = 807;          // Ctrl+S
@@ -65,6 +68,11 @@ inline constexpr int kClearTypedAddresses = 1008;
 inline constexpr int kUp = 1233;
 inline constexpr int kOffline = 810;           // Alt+O
 inline constexpr int kSearch = 1242;
+inline constexpr int kOpenDialog = 922;        // Ctrl+O
+inline constexpr int kSearchSelection = 1037;
+inline constexpr int kHighlightSelection = 1171;
+inline constexpr int kFindSelection = 1172;
+inline constexpr int kPageList = 1015;
 // Menu context (image, link and text menus, drags)
 inline constexpr int kOpenContext = 1144;
 inline constexpr int kOpenContextFront = 1145;
@@ -101,7 +109,7 @@ namespace zel::msg {
 
 inline constexpr int kCommand = 273;  // wparam: a command id to run
 inline constexpr int kViewStart = 1104;
-inline constexpr int kHandOff = kHandOffMessage;
+inline constexpr int kHandOff = 5120;
 inline constexpr int kRefreshToolbars = 5122;
 inline constexpr int kRefreshTabTexts = 5123;
 inline constexpr int kActivateChild = 5125;

@@ -1,0 +1,194 @@
+#include "frame/address_box.h"
+
+#include "base/commands.h"
+#include "frame/address_bar_view.h"
+#include "platform/prompt_port.h"
+#include "platform/registry_port.h"
+#include "platform/shell_port.h"
+#include "search/search_controller.h"
+#include "view/child_frame.h"
+#include "view/url_rules.h"
+#include "view/vop_view.h"
+
+namespace zel {
+
+namespace {
+constexpr size_t kSavedTypedAddresses = 24;
+}
+
+AddressBoxController::AddressBoxController(const FrameServices& services, AddressBarView* bar,
+                                           SearchController& search)
+    : s_(services), bar_(bar), search_(search) {
+  RegisterCommands();
+}
+
+CVOPView* AddressBoxController::ActiveView() const {
+  CChildFrame* a = s_.tabs.ActiveChild();
+  return a ? a->view() : nullptr;
+}
+
+void AddressBoxController::OnDeferredStartup() {
+  if (s_.registry) {
+    auto off = s_.registry->GetDword(kHkcuInternetSettings, u"GlobalUserOffline");
+    offline_ = off && *off != 0;
+  }
+  if (s_.engines) s_.engines->SetOffline(offline_);
+  LoadTypedHistory();
+}
+
+void AddressBoxController::OnShutdown() {
+  if (s_.settings.clean.address)
+    ClearTypedHistory();
+  else
+    SaveTypedHistory();
+}
+
+void AddressBoxController::NavigateTypedText(u16view text, bool newTab) {
+  CVOPView* previous = ActiveView();
+  CVOPView* view = previous;
+  if (!view || newTab) {
+    CChildFrame* tab =
+        s_.tabs.OpenUrl(u"", {.tab = TabChoice::Pick, .start = StartKind::Blank, .show = true});
+    if (!tab || !tab->view()) return;
+    view = tab->view();
+    // The web-proxy mode goes with the user to the new tab.
+    if (previous && previous->webProxyMode) {
+      view->webProxyMode = true;
+      view->webProxyTemplate = previous->webProxyTemplate;
+    }
+    tab->showRequest = s_.settings.newactiveopen;
+    view->activate = s_.settings.newactiveopen || s_.tabs.recordedTabCount() == 0;
+  }
+  view->Navigate(text);
+  if (CVOPView* active = ActiveView()) active->FocusPage();
+}
+
+void AddressBoxController::OnAddressEnter(u16view typed, ModifierState keys) {
+  u16 text = Trim(typed);
+  if (text.empty()) return;
+  if (s_.shell) {
+    HandOffResult r = HandOffTypedEntry(text, s_.tabs.RuleSettings(), *s_.shell);
+    if (!r.message.empty() && s_.prompts) s_.prompts->Message(r.message);
+    if (r.handled) return;
+    if (!r.text.empty()) text = r.text;
+  }
+  u16 fixed = ErrorPageAddress(text);
+  if (fixed != text) {
+    text = fixed;
+    s_.tabs.SetAddressText(text);
+  }
+  TypedAddress t = CompleteTypedAddress(text, keys, s_.settings);
+  if (t.kind == TypedAddress::Kind::Search) {
+    search_.SearchFor(t.text, t.searchTarget);
+    return;
+  }
+  s_.tabs.SetAddressText(t.text);
+  NavigateTypedText(t.text, !s_.tabs.ActiveChild() || s_.settings.newtabaddress || keys.alt);
+  RememberTypedAddress(typed_, t.text);
+  if (bar_) bar_->SetAddressList(typed_);
+}
+
+void AddressBoxController::OnAddressListChoice(u16view entry) {
+  u16 text = Trim(entry);
+  if (text.empty()) return;
+  if (s_.shell) {
+    HandOffResult r = HandOffTypedEntry(text, s_.tabs.RuleSettings(), *s_.shell);
+    if (r.handled) return;
+    if (!r.text.empty()) text = r.text;
+  }
+  text = ErrorPageAddress(text);
+  NavigateTypedText(text, !s_.tabs.ActiveChild() || s_.settings.newtabaddress);
+}
+
+void AddressBoxController::LoadTypedHistory() {
+  typed_.clear();
+  if (!s_.registry) return;
+  for (int i = 1;; ++i) {
+    auto v = s_.registry->GetString(kHkcuTypedUrls, Format(u"url%d", i));
+    if (!v) break;
+    if (v->size() > 259) v->resize(259);  // 520 bytes with the terminator
+    if (!v->empty()) typed_.push_back(*v);
+  }
+  if (bar_) bar_->SetAddressList(typed_);
+}
+
+void AddressBoxController::SaveTypedHistory() {
+  if (!s_.registry) return;
+  s_.registry->DeleteKey(kHkcuTypedUrls);
+  if (!s_.registry->CreateKey(kHkcuTypedUrls)) return;
+  int n = 0;
+  for (size_t i = 0; i < typed_.size() && i < kSavedTypedAddresses; ++i) {
+    if (typed_[i].empty()) continue;
+    s_.registry->SetValue(kHkcuTypedUrls, Format(u"url%d", ++n), RegValue::Str(typed_[i]));
+  }
+}
+
+void AddressBoxController::ClearTypedHistory() {
+  typed_.clear();
+  if (bar_) bar_->SetAddressList(typed_);
+  if (!s_.registry) return;
+  for (int i = 1; s_.registry->DeleteValue(kHkcuTypedUrls, Format(u"url%d", i)); ++i) {
+  }
+}
+
+void AddressBoxController::OpenDialog() {
+  if (!bar_) return;
+  std::vector<u16> history;
+  if (s_.registry)
+    for (int i = 1;; ++i) {
+      auto v = s_.registry->GetString(kHkcuTypedUrls, Format(u"url%d", i));
+      if (!v) break;
+      history.push_back(*v);
+    }
+  auto choice = bar_->AskOpenAddress(history);
+  if (!choice) return;
+  u16 text = Trim(choice->text);
+  if (text.empty()) return;
+  if (s_.shell) {
+    HandOffResult r = HandOffTypedEntry(text, s_.tabs.RuleSettings(), *s_.shell);
+    if (r.handled) return;
+    if (!r.text.empty()) text = r.text;
+  }
+  NavigateTypedText(text, !s_.tabs.ActiveChild() || choice->newTab);
+}
+
+void AddressBoxController::RegisterCommands() {
+  CommandRegistry& c = s_.commands;
+  c.Add(cmd::kClearTypedAddresses, [this] { ClearTypedHistory(); });
+  c.Add(cmd::kOpenDialog, [this] { OpenDialog(); });
+  c.Add(cmd::kFunctionKeyF8, [this] { s_.tabs.FocusAddressBox(); });
+  c.Add(cmd::kFunctionKeyF9, [this] {
+    s_.tabs.FocusAddressBox();
+    if (bar_) bar_->PopupAddressList();
+  });
+  c.Add(cmd::kUp, [this] {
+    CVOPView* v = ActiveView();
+    if (!v) return;
+    u16 parent = ParentAddress(v->CurrentAddress());
+    if (parent == v->CurrentAddress()) return;
+    if (s_.shell && IsShellHandled(parent, s_.tabs.RuleSettings())) {
+      s_.shell->OpenLocation(parent);
+    } else if (s_.settings.newtablink) {
+      s_.tabs.OpenUrl(parent, {.show = s_.settings.activateNewTabs});
+    } else {
+      v->Navigate(parent);
+    }
+  });
+  c.Add(cmd::kOffline,
+        [this] {
+          bool now = false;
+          if (s_.registry) {
+            auto v = s_.registry->GetDword(kHkcuInternetSettings, u"GlobalUserOffline");
+            now = !(v && *v);
+            s_.registry->SetValue(kHkcuInternetSettings, u"GlobalUserOffline",
+                                  RegValue::Dw(now ? 1 : 0));
+          } else {
+            now = !offline_;
+          }
+          offline_ = now;
+          if (s_.engines) s_.engines->SetOffline(offline_);
+        })
+      .Checked([this] { return offline_; });
+}
+
+}  // namespace zel

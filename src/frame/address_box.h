@@ -1,0 +1,48 @@
+// The address box: Enter and its completions, the list of typed addresses and its registry
+// history, the "Open" dialog, "Up" and the offline switch.
+#pragma once
+
+#include <vector>
+
+#include "frame/address_entry.h"
+#include "services/frame_controller.h"
+#include "services/frame_services.h"
+
+namespace zel {
+
+class AddressBarView;
+class SearchController;
+
+class AddressBoxController : public FrameController {
+ public:
+  AddressBoxController(const FrameServices& services, AddressBarView* bar,
+                       SearchController& search);
+
+  // Enter in the address box with the modifier keys held.
+  void OnAddressEnter(u16view text, ModifierState keys);
+  // An entry of the address box's list was chosen.
+  void OnAddressListChoice(u16view text);
+  const std::vector<u16>& typedAddresses() const { return typed_; }
+  // The list of typed addresses to and from the registry (TypedURLs, url1 ...).
+  void LoadTypedHistory();
+  void SaveTypedHistory();
+  void ClearTypedHistory();
+  bool offline() const { return offline_; }
+
+  void OnDeferredStartup() override;
+  void OnShutdown() override;
+
+ private:
+  void RegisterCommands();
+  void NavigateTypedText(u16view text, bool newTab);
+  void OpenDialog();
+  CVOPView* ActiveView() const;
+
+  FrameServices s_;
+  AddressBarView* bar_;
+  SearchController& search_;
+  std::vector<u16> typed_;
+  bool offline_ = false;
+};
+
+}  // namespace zel

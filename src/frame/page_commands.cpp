@@ -1,0 +1,92 @@
+#include "frame/page_commands.h"
+
+#include "base/commands.h"
+#include "view/child_frame.h"
+#include "view/vop_view.h"
+
+namespace zel {
+
+namespace {
+// Commands 1038..1041 choose the scroll modes 0, 4, 2 and 1.
+constexpr int kScrollModes[] = {0, 4, 2, 1};
+constexpr char16_t kBlank[] = u"about:blank";
+}  // namespace
+
+PageCommandsController::PageCommandsController(const FrameServices& services,
+                                               ViewSwitches& switches)
+    : s_(services), switches_(switches) {
+  RegisterCommands();
+}
+
+CVOPView* PageCommandsController::ActiveView() const {
+  CChildFrame* a = s_.tabs.ActiveChild();
+  return a ? a->view() : nullptr;
+}
+
+void PageCommandsController::RegisterCommands() {
+  CommandRegistry& c = s_.commands;
+  auto hasTab = [this] { return s_.tabs.ActiveChild() != nullptr; };
+  c.Add(cmd::kRefresh, [this] {
+     if (CVOPView* v = ActiveView()) v->Refresh();
+   }).Enabled(hasTab);
+  c.Add(cmd::kSavePage, [this] {
+     if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionPrompt);
+   }).Enabled(hasTab);
+  c.Add(cmd::kSavePageNoPrompt, [this] {
+    if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
+  });
+  c.Add(cmd::kBack,
+        [this] {
+          if (CVOPView* v = ActiveView(); v && v->backEnabled) v->GoBack(1);
+        })
+      .Enabled([this] { return ActiveView() && ActiveView()->backEnabled; });
+  c.Add(cmd::kForward,
+        [this] {
+          if (CVOPView* v = ActiveView(); v && v->forwardEnabled) v->GoForward(1);
+        })
+      .Enabled([this] { return ActiveView() && ActiveView()->forwardEnabled; });
+  c.Add(cmd::kStop, [this] {
+     if (CVOPView* v = ActiveView()) v->StopLoading();
+   }).Enabled([this] { return ActiveView() && ActiveView()->loadState >= 0; });
+  c.Add(cmd::kStopAll, [this] {
+    for (int i = 0; CChildFrame* t = s_.tabs.TabAt(i); ++i)
+      if (t->view()) t->view()->StopLoading();
+  });
+  c.Add(cmd::kRefreshCompletely, [this] {
+    if (CVOPView* v = ActiveView(); v && v->CurrentAddress() != kBlank)
+      v->Refresh2(kRefreshCompletely);
+  });
+  c.Add(cmd::kStatusFilter, [this] { switches_.statusFilter = !switches_.statusFilter; })
+      .Checked([this] { return switches_.statusFilter; });
+  c.Add(cmd::kAutoScroll, [this] {
+     if (CVOPView* v = ActiveView()) v->SetAutoScroll(!v->autoScroll());
+   }).Checked([this] { return ActiveView() && ActiveView()->autoScroll(); });
+  for (int id = cmd::kAutoScrollSpeed1; id <= cmd::kAutoScrollSpeed3; ++id) {
+    const int speed = id - cmd::kAutoScrollSpeed1 + 1;
+    c.Add(id,
+          [this, speed] {
+            autoScrollSpeed_ = speed;
+            if (CVOPView* v = ActiveView()) {
+              v->autoScrollSpeed = speed;
+              if (v->autoScroll()) v->SetAutoScroll(true);
+            }
+          })
+        .Checked([this, speed] { return autoScrollSpeed_ == speed; });
+  }
+  c.Add(cmd::kAutoScrollWaitLoaded,
+        [this] {
+          autoScrollWaitLoaded_ = !autoScrollWaitLoaded_;
+          if (CVOPView* v = ActiveView()) v->autoScrollWaitLoaded = autoScrollWaitLoaded_;
+        })
+      .Checked([this] { return autoScrollWaitLoaded_; });
+  for (int id = cmd::kScrollMode0; id <= cmd::kScrollMode1; ++id) {
+    const int mode = kScrollModes[id - cmd::kScrollMode0];
+    c.Add(id, [this, mode] { switches_.autoScrollMode = mode; })
+        .Checked([this, mode] { return switches_.autoScrollMode == mode; });
+  }
+  c.Add(cmd::kAutoRefresh, [this] {
+     if (CVOPView* v = ActiveView()) v->SetAutoRefresh(!v->autoRefresh());
+   }).Checked([this] { return ActiveView() && ActiveView()->autoRefresh(); });
+}
+
+}  // namespace zel
