@@ -70,6 +70,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
 }
 
 CMainFrame::~CMainFrame() {
+  alive_.reset();
   // Views go before the frame's ports do.
   strip_.clear();
   active_ = nullptr;
@@ -378,7 +379,8 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
   SetSecureIndicator(v->secure);
   // A shown page gets the keyboard focus once the activation is through.
   if (v->CurrentAddress() != kBlank && ports_.loop) {
-    ports_.loop->Post([this, child] {
+    ports_.loop->Post([this, alive = std::weak_ptr<bool>(alive_), child] {
+      if (alive.expired()) return;
       if (active_ == child && child->view()) child->view()->FocusPage();
     });
   }
@@ -391,7 +393,8 @@ void CMainFrame::PostCloseTab(CChildFrame* child) {
     CloseTab(child);
     return;
   }
-  ports_.loop->Post([this, child] {
+  ports_.loop->Post([this, alive = std::weak_ptr<bool>(alive_), child] {
+    if (alive.expired()) return;
     // The tab may be gone already (closed twice in one turn).
     for (auto& c : children_)
       if (c.get() == child) {
@@ -717,7 +720,10 @@ int CMainFrame::PageHeight(CChildFrame* child) const {
 
 void CMainFrame::PostMessage(int message, intptr_t wparam, intptr_t lparam) {
   if (!ports_.loop) return;
-  ports_.loop->Post([this, message, wparam, lparam] { OnMessage(message, wparam, lparam); });
+  // A message still queued when the frame is gone is dropped.
+  ports_.loop->Post([this, alive = std::weak_ptr<bool>(alive_), message, wparam, lparam] {
+    if (!alive.expired()) OnMessage(message, wparam, lparam);
+  });
 }
 
 void CMainFrame::OnMessage(int message, intptr_t wparam, intptr_t lparam) {

@@ -238,6 +238,8 @@ class CMainFrame : public TabHost {
   PageMenuController* pageMenu_ = nullptr;
   PageCommandsController* pageCommands_ = nullptr;
   PopupPolicy* popupOverride_ = nullptr;
+  // Posted work checks that the frame is still there.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // "%s - %s" with the tab caption (or "空白页" for an empty or blank page) and the title.

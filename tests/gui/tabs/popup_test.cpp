@@ -48,7 +48,7 @@ TEST_F(Popups, WindowWithoutAClickIsBlockedOneWithAClickOpens) {
 
 TEST_F(Popups, FilterOffOpensEveryWindow) {
   frame().OnCommand(cmd::kPopupFilter);
-  ASSERT_FALSE(frame().settings().popupFilter);
+  ASSERT_FALSE(frame().controller<FiltersController>().lists().switches.popup);
   OpenAndWait("/auto", "Auto");
   EXPECT_TRUE(PumpUntil([&] { return Entries().size() == 2; }))
       << ::testing::PrintToString(Entries());
