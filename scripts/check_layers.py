@@ -76,9 +76,9 @@ class Violation:
 
 
 def unit_of(path: str) -> str:
-    """The folder a file of src/ counts as for the direction rule: its top folder."""
-    parts = path.split("/")
-    return parts[0] if len(parts) > 1 else parts[0]
+    """The folder a file of src/ counts as for the direction rule: its top folder (X for
+    X/gtk/...), or the file itself directly in src/ (main.cpp)."""
+    return path.split("/")[0]
 
 
 def folder_of(path: str) -> str:
