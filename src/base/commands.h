@@ -18,6 +18,7 @@ inline constexpr int kSelectTab0 = 949;        // Ctrl+1 ... Ctrl+9, Ctrl+0 (949
 inline constexpr int kSelectTab9 = 958;
 inline constexpr int kNewPageByMode = 988;     // Ctrl+N
 inline constexpr int kSiteRoot = 1091;
+inline constexpr int kReopenClosedPage = 985;
 // Function keys F2..F12
 inline constexpr int kFunctionKeyF2 = 933;
 inline constexpr int kFunctionKeyF6 = 937;   // find backwards
@@ -33,6 +34,10 @@ inline constexpr int kRefresh = 809;           // F5
 inline constexpr int kStop = 808;              // Esc
 inline constexpr int kStopAll = 909;           // Shift+Esc
 inline constexpr int kRefreshCompletely = 1127;  // Ctrl+F5
+inline constexpr int kOpenFile = 922;
+inline constexpr int kAddToFavorites = 833;
+inline constexpr int kPrint = 57607;
+inline constexpr int kPrintPreview = 962;
 // Navigation
 inline constexpr int kBack = 817;
 inline constexpr int kForward = 818;
@@ -45,6 +50,12 @@ inline constexpr int kAutoScroll = 984;
 inline constexpr int kAutoRefresh = 994;
 inline constexpr int kScrollMode0 = 1038;      // 1038..1041: modes 0, 4, 2, 1
 inline constexpr int kScrollMode1 = 1041;
+inline constexpr int kZoom100 = 1117;
+inline constexpr int kZoomIn = 1125;
+inline constexpr int kZoomOut = 1126;
+inline constexpr int kFullScreen = 875;
+inline constexpr int kHistoryPane = 1528;
+inline constexpr int kCollectorPane = 1006;
 // Filters
 inline constexpr int kPopupFilter = 850;        // Alt+P
 inline constexpr int kContentFilter = 1028;

@@ -1,13 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "fakes/temp_dir.h"
+#include "fakes/frame_fixture.h"
 #include "gestures/gesture_table.h"
 #include "gestures/stroke_recognizer.h"
 #include "xml/xml_document.h"
 
 using namespace zel;
+using zel::test::FakeEngine;
+using zel::test::FrameFixture;
 using zel::test::ScratchProfile;
 
 namespace {
@@ -169,7 +177,7 @@ TEST(GestureTable, EmptySettingGivesTheBuiltInTable) {
   t.LoadGestureTable();  // no config.ini at all
   ASSERT_EQ(t.entries().size(), 6u);
   EXPECT_EQ(t.LookupGesture(u"UD"), 2);
-  EXPECT_EQ(ResolveAction(t.LookupGesture(u"UD")), (ActionTarget{ActionKind::kFrameCommand, 809}));
+  EXPECT_EQ(ResolveAction(t.LookupGesture(u"UD")), (ActionTarget{ActionKind::kFrameCommand, cmd::kRefresh}));
   EXPECT_EQ(t.LookupGesture(u"DR"), 20);
   EXPECT_EQ(t.LookupGesture(u"L"), 0);
   EXPECT_EQ(t.LookupGesture(u"U"), 9);
@@ -275,32 +283,197 @@ TEST(GestureTitle, BuiltInNamesMatchTheStoredTitles) {
   for (int n = 0; n <= 30; ++n) EXPECT_NE(ActionName(n), u"") << n;
 }
 
+namespace zel {
+void PrintTo(const ActionTarget& t, std::ostream* os) {
+  *os << "{kind " << static_cast<int>(t.kind) << ", id " << t.id << "}";
+}
+}  // namespace zel
+
+namespace {
+
+// New-window flags of an opened link (CChildFrame::pendingNewWindowFlags).
+constexpr int kOpenAsTheFrameSays = 1;
+constexpr int kOpenActivated = 2;
+constexpr int kOpenInBackground = 4;
+
+// Two loaded tabs, the second active, with history both ways and a link under the pointer.
+class ActionScene : public FrameFixture {
+ public:
+  ActionScene() {
+    OpenPage("http://site/one/a.htm", "A");
+    page = OpenPage("http://site/two/b.htm", "B");
+    page->view()->backEnabled = true;
+    page->view()->forwardEnabled = true;
+    EngineOf(page)->hit.link = u"http://site/x.htm";
+    EngineOf(page)->pointer = std::make_pair(5, 6);
+    loop_.RunPosted();
+    for (int i = 0; i < frame_.TabCount(); ++i) EngineOf(frame_.TabAt(i))->calls.clear();
+  }
+  void TestBody() override {}
+
+  // What can be seen of the frame, its tabs and its window.
+  struct Outcome {
+    std::vector<std::vector<std::string>> calls;
+    std::vector<std::vector<u16>> navigations;
+    std::vector<int> newWindowFlags;
+    int active = -1;
+    bool minimized = false, fullScreen = false, destroyed = false;
+    int minimizes = 0, restores = 0;
+    std::vector<u16> messages, questions, saveNames;
+    bool operator==(const Outcome&) const = default;
+  };
+  Outcome Seen() {
+    Outcome o;
+    for (int i = 0; i < frame_.TabCount(); ++i) {
+      CChildFrame* c = frame_.TabAt(i);
+      o.calls.push_back(EngineOf(c)->calls);
+      o.navigations.push_back(EngineOf(c)->navigations);
+      o.newWindowFlags.push_back(c->pendingNewWindowFlags);
+    }
+    o.active = frame_.TabIndexOf(frame_.ActiveChild());
+    o.minimized = window_.minimized;
+    o.fullScreen = window_.fullScreen;
+    o.destroyed = window_.destroyed;
+    o.minimizes = window_.minimizes;
+    o.restores = window_.restores;
+    o.messages = prompts_.messages;
+    o.questions = prompts_.questions;
+    o.saveNames = prompts_.saveNames;
+    return o;
+  }
+
+  CMainFrame& frame() { return frame_; }
+  FakeEngine* engine() { return EngineOf(page); }
+  void RunPosted() { loop_.RunPosted(); }
+  CChildFrame* page = nullptr;
+};
+
+std::string Describe(const ActionScene::Outcome& o);
+void PrintTo(const ActionScene::Outcome& o, std::ostream* os) { *os << Describe(o); }
+
+std::string Describe(const ActionScene::Outcome& o) {
+  std::string s = "tabs " + std::to_string(o.calls.size()) + ", active " + std::to_string(o.active);
+  for (size_t i = 0; i < o.calls.size(); ++i) {
+    s += "\n  tab " + std::to_string(i) + ": flags " + std::to_string(o.newWindowFlags[i]) + ",";
+    for (const auto& c : o.calls[i]) s += " [" + c + "]";
+    s += " navigations " + std::to_string(o.navigations[i].size());
+  }
+  s += "\n  minimized " + std::to_string(o.minimized) + ", destroyed " + std::to_string(o.destroyed) +
+       ", messages " + std::to_string(o.messages.size()) + ", questions " +
+       std::to_string(o.questions.size());
+  return s;
+}
+
+// What an action number should do, said in the terms of the frame and the page.
+struct Expected {
+  ActionTarget target;
+  std::function<void(ActionScene&)> act;  // the same thing done directly
+  bool visible;  // whether the scene shows it (commands the frame does not have yet do not)
+};
+
+Expected Command(int id) {
+  return {{ActionKind::kFrameCommand, id}, [id](ActionScene& s) { s.frame().OnCommand(id); }, true};
+}
+Expected CommandNotYetThere(int id) {
+  return {{ActionKind::kFrameCommand, id}, [id](ActionScene& s) { s.frame().OnCommand(id); }, false};
+}
+Expected Key(int key) {
+  return {{ActionKind::kKey, key}, [key](ActionScene& s) { s.engine()->PressKey(key); }, true};
+}
+Expected SystemCommand(int id) {
+  return {{ActionKind::kSystemCommand, id}, [id](ActionScene& s) { s.frame().SystemCommand(id); },
+          true};
+}
+Expected OpenLink(int flags) {
+  return {{ActionKind::kOpenLink, flags},
+          [flags](ActionScene& s) { s.page->view()->OpenLinkUnderPointer(flags); }, true};
+}
+Expected Nothing() { return {{ActionKind::kNothing, 0}, [](ActionScene&) {}, false}; }
+Expected Posted(int id, bool visible) {
+  return {{ActionKind::kPostCommand, id}, [id](ActionScene& s) { s.frame().OnCommand(id); },
+          visible};
+}
+
+}  // namespace
+
+// Every action number, carried out the way the view carries out a gesture, does what its
+// name says: the same as running the named command (or pressing the key, sending the
+// system command, opening the link) directly.
 TEST(GestureActions, NumbersMapToTheirCommands) {
-  using K = ActionKind;
   const struct {
     int number;
-    ActionTarget target;
+    Expected expected;
   } cases[] = {
-      {0, {K::kFrameCommand, 817}},    {1, {K::kFrameCommand, 818}},
-      {2, {K::kFrameCommand, 809}},    {3, {K::kNothing, 0}},
-      {4, {K::kFrameCommand, 808}},    {5, {K::kNothing, 0}},
-      {6, {K::kFrameCommand, 985}},    {7, {K::kFrameCommand, 882}},
-      {8, {K::kFrameCommand, 1233}},   {9, {K::kKey, kKeyPageUp}},
-      {10, {K::kKey, kKeyPageDown}},   {11, {K::kKey, kKeyHome}},
-      {12, {K::kKey, kKeyEnd}},        {13, {K::kFrameCommand, 944}},
-      {14, {K::kFrameCommand, 945}},   {15, {K::kFrameCommand, 1117}},
-      {16, {K::kFrameCommand, 1125}},  {17, {K::kFrameCommand, 1126}},
-      {18, {K::kFrameCommand, 922}},   {19, {K::kFrameCommand, 807}},
-      {20, {K::kFrameCommand, 806}},   {21, {K::kFrameCommand, 805}},
-      {22, {K::kFrameCommand, 1528}},  {23, {K::kFrameCommand, 1006}},
-      {24, {K::kFrameCommand, 833}},   {25, {K::kFrameCommand, 875}},
-      {26, {K::kFrameCommand, 57607}}, {27, {K::kFrameCommand, 962}},
-      {28, {K::kSystemCommand, 61472}}, {29, {K::kSystemCommand, 61728}},
-      {30, {K::kFrameCommand, 57665}}, {1175, {K::kOpenLink, 1}},
-      {1176, {K::kOpenLink, 2}},       {1177, {K::kOpenLink, 4}},
-      {31, {K::kPostCommand, 31}},     {817, {K::kPostCommand, 817}},
-      {1174, {K::kPostCommand, 1174}}, {1178, {K::kPostCommand, 1178}},
-      {33225, {K::kPostCommand, 33225}}, {-1, {K::kPostCommand, -1}},
+      {0, Command(cmd::kBack)},
+      {1, Command(cmd::kForward)},
+      {2, Command(cmd::kRefresh)},
+      {3, Nothing()},
+      {4, Command(cmd::kStop)},
+      {5, Nothing()},
+      {6, CommandNotYetThere(cmd::kReopenClosedPage)},
+      {7, Command(cmd::kHomeNewTab)},
+      {8, Command(cmd::kUp)},
+      {9, Key(kKeyPageUp)},
+      {10, Key(kKeyPageDown)},
+      {11, Key(kKeyHome)},
+      {12, Key(kKeyEnd)},
+      {13, Command(cmd::kPreviousTab)},
+      {14, Command(cmd::kNextTab)},
+      {15, CommandNotYetThere(cmd::kZoom100)},
+      {16, CommandNotYetThere(cmd::kZoomIn)},
+      {17, CommandNotYetThere(cmd::kZoomOut)},
+      {18, CommandNotYetThere(cmd::kOpenFile)},
+      {19, Command(cmd::kSavePage)},
+      {20, Command(cmd::kCloseTab)},
+      {21, Command(cmd::kCloseAll)},
+      {22, CommandNotYetThere(cmd::kHistoryPane)},
+      {23, CommandNotYetThere(cmd::kCollectorPane)},
+      {24, CommandNotYetThere(cmd::kAddToFavorites)},
+      {25, CommandNotYetThere(cmd::kFullScreen)},
+      {26, CommandNotYetThere(cmd::kPrint)},
+      {27, CommandNotYetThere(cmd::kPrintPreview)},
+      {28, SystemCommand(kSysCommandMinimize)},
+      {29, SystemCommand(kSysCommandRestore)},
+      {30, Command(cmd::kExit)},
+      {1175, OpenLink(kOpenAsTheFrameSays)},
+      {1176, OpenLink(kOpenActivated)},
+      {1177, OpenLink(kOpenInBackground)},
+      // Any other number is a command id of its own, built-in ones included.
+      {cmd::kBack, Posted(cmd::kBack, true)},
+      {31, Posted(31, false)},
+      {1174, Posted(1174, false)},
+      {1178, Posted(1178, false)},
+      {33225, Posted(33225, false)},
+      {-1, Posted(-1, false)},
   };
-  for (const auto& c : cases) EXPECT_EQ(ResolveAction(c.number), c.target) << c.number;
+
+  ActionScene::Outcome untouched;
+  {
+    ActionScene scene;
+    scene.RunPosted();
+    untouched = scene.Seen();
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE("action " + std::to_string(c.number));
+    EXPECT_EQ(ResolveAction(c.number), c.expected.target);
+    ActionScene::Outcome dispatched, direct;
+    {
+      ActionScene scene;
+      scene.page->view()->DispatchAction(c.number);
+      scene.RunPosted();
+      dispatched = scene.Seen();
+    }
+    {
+      ActionScene scene;
+      c.expected.act(scene);
+      scene.RunPosted();
+      direct = scene.Seen();
+    }
+    EXPECT_EQ(dispatched, direct) << "dispatched: " << Describe(dispatched)
+                                  << "\ndirect: " << Describe(direct);
+    if (c.expected.visible)
+      EXPECT_NE(dispatched, untouched) << "no effect: " << Describe(dispatched);
+    else
+      EXPECT_EQ(dispatched, untouched) << Describe(dispatched);
+  }
 }

@@ -233,6 +233,7 @@ TEST_F(Popups, DamagedScriptFileSaysSo) {
                          u"this file has no script tag at all, just words");
   frame_.settings().killFlying = true;
   frame_.OnDeferredStartup();
+  ASSERT_FALSE(prompts_.messages.empty());
   EXPECT_EQ(prompts_.messages.back(), u"脚本内容错误!");
 }
 

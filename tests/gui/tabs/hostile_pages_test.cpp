@@ -67,7 +67,7 @@ TEST_F(HostilePages, EndlessRedirectLoop) {
   ASSERT_NE(OpenAndWait("/t/After", "After"), nullptr);
   std::printf("redirect loop: %d requests in 2 s, browser responsive\n", hits);
   frame().OnCommand(cmd::kCloseAll);
-  PumpUntil([&] { return Entries().size() == 1; });
+  EXPECT_TRUE(PumpUntil([&] { return Entries().size() == 1; }));
 }
 
 }  // namespace
