@@ -155,7 +155,7 @@ void AddressBoxController::OpenDialog() {
 void AddressBoxController::RegisterCommands() {
   CommandRegistry& c = s_.commands;
   c.Add(cmd::kClearTypedAddresses, [this] { ClearTypedHistory(); });
-  c.Add(cmd::kOpenDialog, [this] { OpenDialog(); });
+  c.Add(cmd::kOpenFile, [this] { OpenDialog(); });
   c.Add(cmd::kFunctionKeyF8, [this] { s_.tabs.FocusAddressBox(); });
   c.Add(cmd::kFunctionKeyF9, [this] {
     s_.tabs.FocusAddressBox();

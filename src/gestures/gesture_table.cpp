@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/commands.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "xml/xml_document.h"
@@ -47,37 +48,37 @@ constexpr std::array<const char16_t*, 31> kActionNames = {
 
 // The frame command behind each built-in action; 0 where the action is not a command.
 constexpr std::array<int, 31> kActionCommands = {
-    817,    // 0 back
-    818,    // 1 forward
-    809,    // 2 refresh
-    0,      // 3 none
-    808,    // 4 stop
-    0,      // 5 none
-    985,    // 6 reopen the last closed page
-    882,    // 7 home page
-    1233,   // 8 up one level
-    0,      // 9 Page Up
-    0,      // 10 Page Down
-    0,      // 11 Home
-    0,      // 12 End
-    944,    // 13 previous tab
-    945,    // 14 next tab
-    1117,   // 15 zoom 100%
-    1125,   // 16 zoom in
-    1126,   // 17 zoom out
-    922,    // 18 open file
-    807,    // 19 save page
-    806,    // 20 close tab
-    805,    // 21 close all tabs
-    1528,   // 22 history pane
-    1006,   // 23 collector pane
-    833,    // 24 add to favorites
-    875,    // 25 full screen
-    57607,  // 26 print
-    962,    // 27 print preview
-    0,      // 28 minimize (system command)
-    0,      // 29 restore (system command)
-    57665,  // 30 exit
+    cmd::kBack,               // 0 back
+    cmd::kForward,            // 1 forward
+    cmd::kRefresh,            // 2 refresh
+    0,                        // 3 none
+    cmd::kStop,               // 4 stop
+    0,                        // 5 none
+    cmd::kReopenClosedPage,   // 6 reopen the last closed page
+    cmd::kHomeNewTab,         // 7 home page
+    cmd::kUp,                 // 8 up one level
+    0,                        // 9 Page Up
+    0,                        // 10 Page Down
+    0,                        // 11 Home
+    0,                        // 12 End
+    cmd::kPreviousTab,        // 13 previous tab
+    cmd::kNextTab,            // 14 next tab
+    cmd::kZoom100,            // 15 zoom 100%
+    cmd::kZoomIn,             // 16 zoom in
+    cmd::kZoomOut,            // 17 zoom out
+    cmd::kOpenFile,           // 18 open file
+    cmd::kSavePage,           // 19 save page
+    cmd::kCloseTab,           // 20 close tab
+    cmd::kCloseAll,           // 21 close all tabs
+    cmd::kHistoryPane,        // 22 history pane
+    cmd::kCollectorPane,      // 23 collector pane
+    cmd::kAddToFavorites,     // 24 add to favorites
+    cmd::kFullScreen,         // 25 full screen
+    cmd::kPrint,              // 26 print
+    cmd::kPrintPreview,       // 27 print preview
+    0,                        // 28 minimize (system command)
+    0,                        // 29 restore (system command)
+    cmd::kExit,               // 30 exit
 };
 
 }  // namespace
