@@ -44,10 +44,11 @@ TEST_F(Drags, LinkToTheRightOpensItToTheLeftShowsTheLinkMenu) {
   frame().ActivateTab(tab);
   PumpFor(200ms);
   XDrag(PageOf(tab), x, y, x - 50, y + 5);
-  ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
-  EXPECT_EQ(window().ShownPopupMenu().size(), LinkMenu().size() - 3);  // less separators
+  ASSERT_TRUE(PumpUntil([&] { return !probe().ShownPopupMenu().empty(); }));
+  EXPECT_EQ(probe().ShownPopupMenu().size(), LinkMenu().size() - 3);  // less separators
   EXPECT_EQ(frame().controller<PageMenuController>().contextKind, ContextKind::Link);
-  EXPECT_EQ(ToUtf8(frame().controller<PageMenuController>().contextAddress), server_.Url("/t/Dropped"));
+  EXPECT_EQ(ToUtf8(frame().controller<PageMenuController>().contextAddress),
+            server_.Url("/t/Dropped"));
   EXPECT_EQ(frame().TabCount(), 2);
 }
 
@@ -57,7 +58,7 @@ TEST_F(Drags, SelectedTextUpwardsIsHighlighted) {
   Run(tab, "getSelection().selectAllChildren(document.getElementById('words'))");
   auto [x, y] = Center(tab, "words");
   XDrag(PageOf(tab), x, y, x + 10, y - 80);
-  ASSERT_TRUE(PumpUntil([&] { return window().SearchBoxText() == u"dragged words"; }));
+  ASSERT_TRUE(PumpUntil([&] { return window().searchBar().SearchBoxText() == u"dragged words"; }));
   EXPECT_EQ(frame().controller<SearchController>().searchTarget, 4);
   ASSERT_TRUE(PumpUntil([&] {
     return Run(tab, "document.querySelectorAll('[style*=\"yellow\"]').length") != "0";

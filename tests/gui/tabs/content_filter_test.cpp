@@ -64,8 +64,8 @@ TEST_F(ContentFilter, ScriptErrorsShowInTheStatusBar) {
       </body></html>)HTML");
   CChildFrame* tab = OpenAndWait("/broken", "Broken");
   ASSERT_NE(tab, nullptr);
-  EXPECT_TRUE(PumpUntil([&] { return window().StatusText() == "Script Error!"; }))
-      << window().StatusText();
+  EXPECT_TRUE(PumpUntil([&] { return probe().StatusText() == "Script Error!"; }))
+      << probe().StatusText();
   EXPECT_TRUE(prompts_.messages.empty());
 }
 

@@ -25,7 +25,7 @@ void FrameTest::SetUp() {
 
 void FrameTest::TearDown() {
   // A page menu left open holds the pointer; it goes before the window.
-  window().PopupMenu({});
+  window().pageHost().PopupMenu({});
   frame().Close(CloseSource::System);
   host_.reset();
   PumpFor(50ms);
@@ -33,10 +33,11 @@ void FrameTest::TearDown() {
 
 CMainFrame& FrameTest::frame() { return host_->frame(); }
 MainWindow& FrameTest::window() { return host_->window(); }
+WindowProbe FrameTest::probe() { return WindowProbe(window()); }
 
 std::vector<std::string> FrameTest::Entries() {
   std::vector<std::string> out;
-  for (int i = 0; i < window().EntryCount(); ++i) out.push_back(window().EntryText(i));
+  for (int i = 0; i < probe().EntryCount(); ++i) out.push_back(probe().EntryText(i));
   return out;
 }
 
@@ -62,7 +63,7 @@ std::string FrameTest::Run(CChildFrame* tab, const std::string& script) {
   return out;
 }
 
-GtkWidget* FrameTest::PageOf(CChildFrame* tab) { return window().PageWidget(tab); }
+GtkWidget* FrameTest::PageOf(CChildFrame* tab) { return probe().PageWidget(tab); }
 
 std::pair<double, double> FrameTest::Center(CChildFrame* tab, const std::string& id) {
   std::string json = Run(tab, "(function(){var r=document.getElementById('" + id +

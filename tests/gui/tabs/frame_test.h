@@ -14,6 +14,7 @@
 #include "view/child_frame.h"
 #include "frame/main_frame.h"
 #include "support/pump.h"
+#include "support/window_probe.h"
 #include "support/test_server.h"
 
 namespace zel::test {
@@ -28,6 +29,8 @@ class FrameTest : public ::testing::Test {
 
   CMainFrame& frame();
   MainWindow& window();
+  // The window's widgets as a user sees them.
+  WindowProbe probe();
   std::vector<std::string> Entries();
   bool CaptionIs(const std::string& c);
   // Opens a server page in a new tab and waits until its title is on the tab.

@@ -44,7 +44,7 @@ class Gestures : public FrameTest {
     }
     auto* engine = dynamic_cast<WebKitEngine*>(tab->view()->engine());
     trailWhileHeld_ = engine ? engine->TrailPoints() : 0;
-    hintWhileHeld_ = window().StatusText();
+    hintWhileHeld_ = probe().StatusText();
     SynthButton(w, GDK_BUTTON_RELEASE, points.back().first, points.back().second, 3,
                 GDK_BUTTON3_MASK);
   }
@@ -65,7 +65,7 @@ TEST_F(Gestures, StrokeToTheLeftGoesBack) {
   Stroke(tab, {{300, 300}, {280, 300}, {240, 302}, {200, 305}});
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"First"; })) << ToUtf8(tab->caption);
   PumpFor(200ms);
-  EXPECT_TRUE(window().ShownPopupMenu().empty());
+  EXPECT_TRUE(probe().ShownPopupMenu().empty());
 }
 
 TEST_F(Gestures, UpThenDownRefreshes) {
@@ -75,7 +75,7 @@ TEST_F(Gestures, UpThenDownRefreshes) {
   frame().settings().showGestureHint = true;
   Stroke(tab, {{300, 300}, {300, 260}, {300, 220}, {300, 260}, {300, 300}});
   ASSERT_TRUE(PumpUntil([&] { return server_.Hits("/t/Counted") == 2; }));
-  EXPECT_TRUE(window().ShownPopupMenu().empty());
+  EXPECT_TRUE(probe().ShownPopupMenu().empty());
   // While the button was held: the hint and the trail through every point.
   EXPECT_EQ(hintWhileHeld_, "手势: UD => 刷新");
   EXPECT_EQ(trailWhileHeld_, 5u);
@@ -103,7 +103,7 @@ TEST_F(Gestures, PageDraggingMovesTheContentWithThePointer) {
   ASSERT_TRUE(PumpUntil([&] { return Run(tab, "window.scrollY") == "600"; }))
       << Run(tab, "window.scrollY");
   PumpFor(300ms);
-  EXPECT_TRUE(window().ShownPopupMenu().empty());
+  EXPECT_TRUE(probe().ShownPopupMenu().empty());
 }
 
 TEST_F(Gestures, RightClickOnALinkOpensTheLinkMenu) {
@@ -113,14 +113,14 @@ TEST_F(Gestures, RightClickOnALinkOpensTheLinkMenu) {
   ASSERT_GT(x, 0);
   HoverLink(tab, x, y);
   ClickAt(PageOf(tab), x, y, 3);
-  ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
-  std::vector<std::string> items = window().ShownPopupMenu();
+  ASSERT_TRUE(PumpUntil([&] { return !probe().ShownPopupMenu().empty(); }));
+  std::vector<std::string> items = probe().ShownPopupMenu();
   EXPECT_EQ(items.front(), "打开");
   EXPECT_NE(std::find(items.begin(), items.end(), "打开跳转的地址(_J)"), items.end());
   EXPECT_EQ(ToUtf8(frame().controller<PageMenuController>().contextAddress), server_.Url("/t/Target"));
   EXPECT_EQ(frame().controller<PageMenuController>().contextKind, ContextKind::Link);
   // "打开" clicks the link for the user: it opens in a new tab.
-  window().PopupMenu({});
+  window().pageHost().PopupMenu({});
   frame().OnCommand(cmd::kOpenContext);
   ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
   ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
@@ -135,8 +135,8 @@ TEST_F(Gestures, RightClickOnSelectedTextOpensTheTextMenu) {
   MoveTo(PageOf(tab), x, y);
   PumpFor(200ms);
   ClickAt(PageOf(tab), x, y, 3);
-  ASSERT_TRUE(PumpUntil([&] { return !window().ShownPopupMenu().empty(); }));
-  std::vector<std::string> items = window().ShownPopupMenu();
+  ASSERT_TRUE(PumpUntil([&] { return !probe().ShownPopupMenu().empty(); }));
+  std::vector<std::string> items = probe().ShownPopupMenu();
   EXPECT_NE(std::find(items.begin(), items.end(), "保存文本(_T)..."), items.end());
   EXPECT_EQ(frame().controller<PageMenuController>().contextText, u"selected words");
   EXPECT_EQ(frame().controller<PageMenuController>().contextKind, ContextKind::Text);
@@ -154,7 +154,7 @@ TEST_F(Gestures, WheelWithTheRightButtonHeldSwitchesTabs) {
   SynthButton(w, GDK_BUTTON_RELEASE, 200, 200, 3, GDK_BUTTON3_MASK);
   ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == a; }));
   PumpFor(400ms);
-  EXPECT_TRUE(window().ShownPopupMenu().empty());
+  EXPECT_TRUE(probe().ShownPopupMenu().empty());
   // Turned towards the user: the next tab.
   w = PageOf(a);
   SynthButton(w, GDK_BUTTON_PRESS, 200, 200, 3, 0);

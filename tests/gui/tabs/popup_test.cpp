@@ -37,7 +37,7 @@ TEST_F(Popups, WindowWithoutAClickIsBlockedOneWithAClickOpens) {
   PumpFor(300ms);
   EXPECT_EQ(Entries(), std::vector<std::string>{"Auto"});
   EXPECT_EQ(server_.Hits("/t/Unasked"), 0);
-  std::string bar = window().PopupBarText(tab);
+  std::string bar = probe().PopupBarText(tab);
   EXPECT_NE(bar.find("/t/Unasked"), std::string::npos) << bar;
   // A real click lets its window through, as a tab.
   Click(tab, "b");

@@ -25,7 +25,7 @@ class SearchInPage : public FrameTest {
     server_.SetPage("/fruit", R"HTML(<html><head><meta charset="utf-8"><title>Fruit</title></head>
         <body><p>apple banana</p><p>apple cherry <b>App</b>le 苹果</p></body></html>)HTML");
   }
-  std::string Status() { return window().StatusText(); }
+  std::string Status() { return probe().StatusText(); }
   std::string Selected(CChildFrame* tab) { return Run(tab, "String(window.getSelection())"); }
 };
 
@@ -33,7 +33,7 @@ TEST_F(SearchInPage, FindStepsThroughTheMatchesAndWraps) {
   CChildFrame* tab = OpenAndWait("/fruit", "Fruit");
   ASSERT_NE(tab, nullptr);
   const std::string prefix = "查找关键字 当前/总计: ";
-  window().EnterSearch("apple", GDK_CONTROL_MASK);
+  probe().EnterSearch("apple", GDK_CONTROL_MASK);
   ASSERT_TRUE(PumpUntil([&] { return Status() == prefix + "1/3"; })) << Status();
   EXPECT_EQ(Selected(tab), "\"apple\"");
   frame().OnCommand(cmd::kFunctionKeyF2 + 5);  // F7: on
@@ -47,7 +47,7 @@ TEST_F(SearchInPage, FindStepsThroughTheMatchesAndWraps) {
   frame().OnCommand(cmd::kFunctionKeyF2 + 4);  // F6: backwards from the first wraps to the last
   ASSERT_TRUE(PumpUntil([&] { return Status() == prefix + "3/3"; })) << Status();
   // A Chinese keyword.
-  window().EnterSearch("苹果", GDK_CONTROL_MASK);
+  probe().EnterSearch("苹果", GDK_CONTROL_MASK);
   ASSERT_TRUE(PumpUntil([&] { return Status() == prefix + "1/1"; })) << Status();
   EXPECT_EQ(Selected(tab), "\"苹果\"");
 }
@@ -55,12 +55,12 @@ TEST_F(SearchInPage, FindStepsThroughTheMatchesAndWraps) {
 TEST_F(SearchInPage, HighlightTogglesTheMarks) {
   CChildFrame* tab = OpenAndWait("/fruit", "Fruit");
   ASSERT_NE(tab, nullptr);
-  window().EnterSearch("apple", GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+  probe().EnterSearch("apple", GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
   ASSERT_TRUE(PumpUntil([&] { return Status() == "高亮关键字计数: 3"; })) << Status();
   EXPECT_EQ(Run(tab, "document.querySelectorAll('span.zel-highlight').length"), "3");
   EXPECT_EQ(Run(tab, "getComputedStyle(document.querySelector('span.zel-highlight')).color"),
             "\"rgb(255, 0, 0)\"");
-  window().EnterSearch("apple", GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+  probe().EnterSearch("apple", GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
   ASSERT_TRUE(PumpUntil([&] { return Status() == "高亮关键字计数: -3"; })) << Status();
   EXPECT_EQ(Run(tab, "document.querySelectorAll('span.zel-highlight').length"), "0");
   EXPECT_EQ(Run(tab, "document.body.textContent.indexOf('apple banana') >= 0"), "true");
@@ -68,7 +68,7 @@ TEST_F(SearchInPage, HighlightTogglesTheMarks) {
 
 TEST_F(SearchInPage, EmptyKeywordAsksForOne) {
   ASSERT_NE(OpenAndWait("/fruit", "Fruit"), nullptr);
-  window().EnterSearch("   ", GDK_CONTROL_MASK);
+  probe().EnterSearch("   ", GDK_CONTROL_MASK);
   PumpFor(100ms);
   // An empty box does nothing for the search button; find asks for a keyword.
   frame().OnCommand(kCmdFindInPage);
@@ -79,11 +79,11 @@ TEST_F(SearchInPage, EmptyKeywordAsksForOne) {
 TEST_F(SearchInPage, WordsInTheAddressBoxOpenASearchTab) {
   ASSERT_NE(OpenAndWait("/fruit", "Fruit"), nullptr);
   frame().OnCommand(kEngineMenuFirstId + 99);  // no such engine: the default template
-  window().EnterAddress("zel browser", GdkModifierType(0));
+  probe().EnterAddress("zel browser", GdkModifierType(0));
   ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
   EXPECT_EQ(frame().ActiveView()->CurrentAddress(),
             u"https://www.baidu.com/s?wd=zel+browser&tn=ZEL");
-  EXPECT_EQ(window().SearchBoxText(), u"zel browser");
+  EXPECT_EQ(window().searchBar().SearchBoxText(), u"zel browser");
 }
 
 }  // namespace
@@ -95,13 +95,13 @@ TEST_F(SearchInPage, TypedAddressLoadsAndJoinsTheList) {
   ASSERT_NE(tab, nullptr);
   // Typed as a user would, without the scheme.
   std::string typed = server_.Url("/t/Typed").substr(7);
-  window().EnterAddress(typed, GdkModifierType(0));
+  probe().EnterAddress(typed, GdkModifierType(0));
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Typed"; })) << ToUtf8(tab->caption);
   EXPECT_EQ(frame().TabCount(), 1);
   ASSERT_EQ(frame().controller<AddressBoxController>().typedAddresses().size(), 1u);
   EXPECT_EQ(frame().controller<AddressBoxController>().typedAddresses()[0], FromUtf8(server_.Url("/t/Typed")));
   // Alt+Enter: a new tab.
-  window().EnterAddress(server_.Url("/t/Other"), GDK_MOD1_MASK);
+  probe().EnterAddress(server_.Url("/t/Other"), GDK_MOD1_MASK);
   ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
   EXPECT_TRUE(PumpUntil([&] { return frame().ActiveChild() && frame().ActiveChild()->caption == u"Other"; }));
 }

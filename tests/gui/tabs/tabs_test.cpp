@@ -38,7 +38,7 @@ TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
     return Entries() == std::vector<std::string>{"One", "Two", "Three"};
   })) << ::testing::PrintToString(Entries());
   EXPECT_TRUE(PumpUntil([&] { return CaptionIs("Three - Zel浏览器"); })) << window().get_title();
-  EXPECT_EQ(window().SelectedTabEntry(), 2);
+  EXPECT_EQ(window().tabStrip().SelectedTabEntry(), 2);
 
   // Closing the active last tab brings its left neighbour forward.
   frame().OnCommand(cmd::kCloseTab);
@@ -47,7 +47,7 @@ TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
   EXPECT_TRUE(CaptionIs("Two - Zel浏览器")) << window().get_title();
 
   // A user's click on the strip selects and activates.
-  window().strip().set_current_page(0);
+  probe().strip().set_current_page(0);
   ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == frame().TabAt(0); }));
   EXPECT_TRUE(CaptionIs("One - Zel浏览器")) << window().get_title();
 

@@ -92,12 +92,12 @@ TEST_F(ViewEvents, ScriptWindowBecomesAMarkedTab) {
 TEST_F(ViewEvents, BackAndForwardFollowTheHistory) {
   CChildFrame* tab = OpenAndWait("/t/First", "First");
   ASSERT_NE(tab, nullptr);
-  Gtk::ToolButton* back = window().StandardButton(cmd::kBack);
-  Gtk::ToolButton* forward = window().StandardButton(cmd::kForward);
+  Gtk::ToolButton* back = probe().StandardButton(cmd::kBack);
+  Gtk::ToolButton* forward = probe().StandardButton(cmd::kForward);
   ASSERT_NE(back, nullptr);
   EXPECT_FALSE(back->get_sensitive());
   EXPECT_FALSE(forward->get_sensitive());
-  EXPECT_TRUE(PumpUntil([&] { return !window().StandardButton(cmd::kStop)->get_sensitive(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !probe().StandardButton(cmd::kStop)->get_sensitive(); }));
   Click(tab, "link");  // to /t/Linked in the same tab
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Linked"; }));
   ASSERT_TRUE(PumpUntil([&] { return back->get_sensitive(); }));
@@ -107,8 +107,8 @@ TEST_F(ViewEvents, BackAndForwardFollowTheHistory) {
   EXPECT_TRUE(PumpUntil([&] { return forward->get_sensitive() && !back->get_sensitive(); }));
   g_signal_emit_by_name(forward->gobj(), "clicked");
   EXPECT_TRUE(PumpUntil([&] { return tab->caption == u"Linked"; }));
-  EXPECT_TRUE(PumpUntil([&] { return window().AddressText().find("/t/Linked") != std::string::npos; }))
-      << window().AddressText();
+  EXPECT_TRUE(PumpUntil([&] { return probe().AddressText().find("/t/Linked") != std::string::npos; }))
+      << probe().AddressText();
 }
 
 TEST_F(ViewEvents, ClickRecordsAUserAction) {

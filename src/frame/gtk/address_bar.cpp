@@ -1,0 +1,110 @@
+#include "frame/gtk/address_bar.h"
+
+#include "frame/gtk/shown_text.h"
+
+namespace zel {
+
+AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
+  set_name("address-box");
+  edit_.set_placeholder_text("地址");
+  edit_.signal_key_press_event().connect(sigc::mem_fun(*this, &AddressBar::OnKey), false);
+  signal_changed().connect([this] {
+    // A pick from the list (typing changes the text too, but selects no row).
+    if (fillingList_ || !actions_.listChoice || get_active_row_number() < 0) return;
+    actions_.listChoice(FromUtf8(get_active_text().raw()));
+  });
+}
+
+bool AddressBar::OnKey(GdkEventKey* e) {
+  if (e->keyval != GDK_KEY_Return && e->keyval != GDK_KEY_KP_Enter) return false;
+  if (!actions_.enter) return true;
+  ModifierState keys;
+  keys.ctrl = e->state & GDK_CONTROL_MASK;
+  keys.shift = e->state & GDK_SHIFT_MASK;
+  keys.alt = e->state & GDK_MOD1_MASK;
+  actions_.enter(FromUtf8(edit_.get_text().raw()), keys);
+  return true;
+}
+
+void AddressBar::SetAddressList(const std::vector<u16>& entries) {
+  fillingList_ = true;
+  std::string text = edit_.get_text();
+  remove_all();
+  for (const auto& e : entries) append(ShownText(e));
+  edit_.set_text(text);
+  fillingList_ = false;
+}
+
+void AddressBar::SetAddressText(u16view text) {
+  std::string t = ToUtf8(text);
+  if (edit_.get_text() != t) edit_.set_text(t);
+}
+
+void AddressBar::FocusAddressBox() {
+  edit_.grab_focus();
+  edit_.select_region(0, -1);
+}
+
+void AddressBar::PopupAddressList() { popup(); }
+
+std::optional<AddressBarView::OpenChoice> AddressBar::AskOpenAddress(
+    const std::vector<u16>& history) {
+  Gtk::Dialog d("打开", true);
+  if (auto* window = dynamic_cast<Gtk::Window*>(get_toplevel())) d.set_transient_for(*window);
+  d.add_button("确定", Gtk::RESPONSE_OK);
+  d.add_button("取消", Gtk::RESPONSE_CANCEL);
+  d.set_default_response(Gtk::RESPONSE_OK);
+  Gtk::Label prompt("请键入 Internet 地址或文件名, Zel浏览器将为您打开它.");
+  prompt.set_xalign(0);
+  Gtk::ComboBoxText combo(true);
+  for (const auto& h : history) combo.append(ShownText(h));
+  // Typing completes from the typed history.
+  auto completion = Gtk::EntryCompletion::create();
+  completion->set_model(combo.get_model());
+  completion->set_text_column(0);
+  completion->set_inline_completion(true);
+  combo.get_entry()->set_completion(completion);
+  combo.get_entry()->set_activates_default(true);
+  Gtk::Button browse("浏览(_B)...", true);
+  Gtk::CheckButton newTab("在新页面中打开");
+  browse.signal_clicked().connect([&] {
+    Gtk::FileChooserDialog chooser(d, "打开", Gtk::FILE_CHOOSER_ACTION_OPEN);
+    chooser.add_button("取消", Gtk::RESPONSE_CANCEL);
+    chooser.add_button("打开", Gtk::RESPONSE_OK);
+    // "HTML 文件|*.htm;*.html|文本文件|*.txt|GIF 文件|*.gif|JPEG 文件|*.jpg;*.jpeg|AU 文件|*.au|
+    //  AIFF 文件|*.aif;*.aiff|XBM 文件|*.xbm|所有文件|*.*||"
+    const char* filters[][2] = {{"HTML 文件", "*.htm;*.html"}, {"文本文件", "*.txt"},
+                                {"GIF 文件", "*.gif"},         {"JPEG 文件", "*.jpg;*.jpeg"},
+                                {"AU 文件", "*.au"},           {"AIFF 文件", "*.aif;*.aiff"},
+                                {"XBM 文件", "*.xbm"},         {"所有文件", "*"}};
+    for (auto& f : filters) {
+      auto filter = Gtk::FileFilter::create();
+      filter->set_name(f[0]);
+      std::string patterns = f[1];
+      size_t start = 0;
+      while (start <= patterns.size()) {
+        size_t end = patterns.find(';', start);
+        filter->add_pattern(patterns.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+      }
+      chooser.add_filter(filter);
+    }
+    if (chooser.run() == Gtk::RESPONSE_OK) combo.get_entry()->set_text(chooser.get_filename());
+  });
+  Gtk::Box row(Gtk::ORIENTATION_HORIZONTAL, 6);
+  row.pack_start(combo, Gtk::PACK_EXPAND_WIDGET);
+  row.pack_start(browse, Gtk::PACK_SHRINK);
+  auto* area = d.get_content_area();
+  area->set_spacing(8);
+  area->set_border_width(10);
+  area->pack_start(prompt, Gtk::PACK_SHRINK);
+  area->pack_start(row, Gtk::PACK_SHRINK);
+  area->pack_start(newTab, Gtk::PACK_SHRINK);
+  d.set_default_size(460, -1);
+  d.show_all();
+  if (d.run() != Gtk::RESPONSE_OK) return std::nullopt;
+  return OpenChoice{FromUtf8(combo.get_entry()->get_text().raw()), newTab.get_active()};
+}
+
+}  // namespace zel

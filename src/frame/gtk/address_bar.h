@@ -1,0 +1,40 @@
+// The address box (control 711): an editable combo box whose list holds the typed
+// addresses, and the "Open" dialog over the window.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+
+#include "frame/address_bar_view.h"
+#include "frame/address_entry.h"
+
+namespace zel {
+
+class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
+ public:
+  // What the box reports of the user's input.
+  struct Actions {
+    std::function<void(u16 text, ModifierState keys)> enter;  // Enter in the edit
+    std::function<void(u16 text)> listChoice;                 // a row picked from the list
+  };
+
+  AddressBar();
+
+  void SetActions(Actions actions) { actions_ = std::move(actions); }
+
+  void SetAddressText(u16view text) override;
+  void SetAddressList(const std::vector<u16>& entries) override;
+  void FocusAddressBox() override;
+  void PopupAddressList() override;
+  std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) override;
+
+ private:
+  bool OnKey(GdkEventKey* e);
+
+  Actions actions_;
+  Gtk::Entry& edit_;
+  bool fillingList_ = false;
+};
+
+}  // namespace zel

@@ -1,0 +1,51 @@
+// The window's command sources: the menu bar, the "Standard" bar (back, forward, refresh,
+// stop, home) and the key table. Each runs a command id; their check marks and enabled
+// states follow the frame's after every command.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "frame/menu_model.h"
+
+namespace zel {
+
+class CommandBars {
+ public:
+  struct Actions {
+    std::function<void(int id)> run;
+    std::function<std::optional<bool>(int id)> checked;
+    std::function<bool(int id)> enabled;
+  };
+
+  CommandBars();
+
+  void SetActions(Actions actions) { actions_ = std::move(actions); }
+  Gtk::MenuBar& menuBar() { return menuBar_; }
+  Gtk::Toolbar& standardBar() { return standard_; }
+
+  // Fills the menu bar and the key table.
+  void BuildMenus(const std::vector<MenuItem>& menus, const std::vector<KeyBinding>& keys);
+  void RefreshStates();
+  // A key pressed in the window: true when the key table ran a command for it.
+  bool OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& display);
+
+ private:
+  Gtk::MenuItem* MakeItem(const MenuItem& item);
+
+  Actions actions_;
+  Gtk::MenuBar menuBar_;
+  Gtk::Toolbar standard_;
+  std::map<int, Gtk::ToolButton*> standardButtons_;
+  std::map<int, Gtk::MenuItem*> commandItems_;
+  std::map<std::pair<guint, guint>, int> keys_;
+  bool refreshing_ = false;  // check marks are being set from the frame's state
+};
+
+// "Ctrl+Shift+PgDn" -> the key value and modifiers; false for a key it does not know.
+bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods);
+
+}  // namespace zel

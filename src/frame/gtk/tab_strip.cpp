@@ -1,0 +1,198 @@
+#include "frame/gtk/tab_strip.h"
+
+#include <algorithm>
+
+#include "view/child_frame.h"
+#include "frame/gtk/shown_text.h"
+#include "frame/gtk/tab_icons.h"
+#include "frame/main_frame.h"
+#include "frame/menu_model.h"
+
+namespace zel {
+
+struct TabStrip::Entry {
+  Gtk::Box page;  // the strip's (empty) page for this entry
+  Gtk::EventBox label;
+  Gtk::Box row{Gtk::ORIENTATION_HORIZONTAL, 4};
+  Gtk::Image icon;
+  Gtk::Label text;
+  Gtk::Button close;
+  CChildFrame* child = nullptr;
+};
+
+TabStrip::TabStrip() {
+  set_name("tab-strip");
+  set_scrollable(true);
+  set_show_border(false);
+  set_vexpand(false);
+  signal_switch_page().connect([this](Gtk::Widget*, guint) {
+    if (!selecting_ && actions_.selected) actions_.selected();
+  });
+}
+
+TabStrip::~TabStrip() {
+  pendingTabMenu_.disconnect();
+  // Entries leave the strip before their widgets go.
+  selecting_ = true;
+  while (get_n_pages() > 0) remove_page(0);
+  entries_.clear();
+}
+
+void TabStrip::SetTabWidths(int minWidth, int maxWidth) {
+  minTabWidth_ = std::max(minWidth, 16);
+  maxTabWidth_ = std::max(maxWidth, minTabWidth_);
+}
+
+TabStrip::Entry* TabStrip::EntryAt(int index) const {
+  Gtk::Widget* page = const_cast<TabStrip*>(this)->get_nth_page(index);
+  auto it = entries_.find(page);
+  return it == entries_.end() ? nullptr : it->second.get();
+}
+
+int TabStrip::IndexOfLabel(const Gtk::Widget* label) const {
+  for (const auto& [page, e] : entries_)
+    if (&e->label == label) return const_cast<TabStrip*>(this)->page_num(*page);
+  return -1;
+}
+
+void TabStrip::InsertTabEntry(int index, u16view caption, CChildFrame* child) {
+  auto e = std::make_unique<Entry>();
+  e->child = child;
+  e->icon.set(TabIcon(0));
+  e->text.set_name("tab-caption");
+  e->text.set_text(ShownText(caption));
+  e->text.set_ellipsize(Pango::ELLIPSIZE_END);
+  e->text.set_xalign(0);
+  // The entry stays within the tab width limits: the text gets what the icon and the close
+  // button leave of the largest width.
+  e->text.set_size_request(std::max(maxTabWidth_ - 42, std::max(minTabWidth_ - 42, 24)), -1);
+  e->text.set_max_width_chars(1);
+  e->close.set_name("tab-close");
+  e->close.set_relief(Gtk::RELIEF_NONE);
+  e->close.set_focus_on_click(false);
+  e->close.set_image_from_icon_name("window-close-symbolic", Gtk::ICON_SIZE_MENU);
+  e->close.set_tooltip_text("关闭");
+  e->row.pack_start(e->icon, Gtk::PACK_SHRINK);
+  e->row.pack_start(e->text, Gtk::PACK_EXPAND_WIDGET);
+  e->row.pack_start(e->close, Gtk::PACK_SHRINK);
+  e->label.add(e->row);
+  e->label.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK);
+  Gtk::Widget* labelWidget = &e->label;
+  e->label.signal_button_press_event().connect(
+      [this, labelWidget](GdkEventButton* ev) { return OnEntryButton(ev, labelWidget); }, false);
+  e->close.signal_clicked().connect([this, labelWidget] {
+    int i = IndexOfLabel(labelWidget);
+    if (i >= 0 && actions_.mouse) actions_.mouse(i, TabMouse::CloseButton);
+  });
+  e->label.show_all();
+  e->page.show();
+  selecting_ = true;
+  insert_page(e->page, e->label, index);
+  selecting_ = false;
+  entries_[&e->page] = std::move(e);
+}
+
+void TabStrip::RemoveTabEntry(int index) {
+  Gtk::Widget* page = get_nth_page(index);
+  if (!page) return;
+  selecting_ = true;
+  remove_page(index);
+  selecting_ = false;
+  entries_.erase(page);
+}
+
+void TabStrip::SelectTabEntry(int index) {
+  if (index < 0 || index >= get_n_pages()) return;
+  selecting_ = true;
+  set_current_page(index);
+  selecting_ = false;
+}
+
+int TabStrip::SelectedTabEntry() const { return get_current_page(); }
+
+void TabStrip::SetTabEntryText(int index, u16view caption) {
+  if (Entry* e = EntryAt(index)) {
+    e->text.set_text(ShownText(caption));
+    e->label.set_tooltip_text(ShownText(caption));
+  }
+}
+
+void TabStrip::SetTabEntryIcon(int index, int icon) {
+  if (Entry* e = EntryAt(index)) e->icon.set(TabIcon(icon));
+}
+
+bool TabStrip::OnEntryButton(GdkEventButton* ev, Gtk::Widget* label) {
+  int index = IndexOfLabel(label);
+  if (index < 0 || !actions_.mouse) return false;
+  if (ev->type == GDK_2BUTTON_PRESS && ev->button == 1) {
+    actions_.mouse(index, TabMouse::LeftDouble);
+    return true;
+  }
+  if (ev->type == GDK_2BUTTON_PRESS && ev->button == 3) {
+    pendingTabMenu_.disconnect();
+    actions_.mouse(index, TabMouse::RightDouble);
+    return true;
+  }
+  if (ev->type == GDK_BUTTON_PRESS && ev->button == 2) {
+    actions_.mouse(index, TabMouse::Middle);
+    return true;
+  }
+  if (ev->type == GDK_BUTTON_PRESS && ev->button == 3) {
+    // The tab's menu waits out the double-click time, so a right double click stays a
+    // double click.
+    int ms = 400;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &ms, nullptr);
+    pendingTabMenu_.disconnect();
+    pendingTabMenu_ = Glib::signal_timeout().connect(
+        [this, label] {
+          int i = IndexOfLabel(label);
+          if (i >= 0) ShowTabMenu(i);
+          return false;
+        },
+        ms + 20);
+    return true;
+  }
+  return false;
+}
+
+void TabStrip::ShowTabMenu(int index) {
+  Entry* e = EntryAt(index);
+  if (!e || !actions_.isOpen) return;
+  CChildFrame* child = e->child;
+  tabMenu_ = std::make_unique<Gtk::Menu>();
+  for (const auto& item : TabMenu(child->locked, child->hasPassword)) {
+    if (item.IsSeparator()) {
+      tabMenu_->append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
+      continue;
+    }
+    auto* mi = Gtk::manage(new Gtk::MenuItem(ToUtf8(MnemonicToGtk(item.text)), true));
+    int id = item.id;
+    mi->signal_activate().connect([this, child, id] { OnTabMenuItem(child, id); });
+    tabMenu_->append(*mi);
+  }
+  tabMenu_->show_all();
+  tabMenu_->popup_at_widget(&e->label, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+}
+
+void TabStrip::OnTabMenuItem(CChildFrame* child, int id) {
+  // The tab may have closed while its menu was open.
+  if (!actions_.isOpen || !actions_.isOpen(child)) return;
+  std::function<void(CChildFrame*)>* action = nullptr;
+  switch (id) {
+    case kTabMenuLock:
+      action = &actions_.toggleLock;
+      break;
+    case kTabMenuSetPassword:
+      action = &actions_.setPassword;
+      break;
+    case kTabMenuClearPassword:
+      action = &actions_.clearPassword;
+      break;
+    case kTabMenuClose:
+      action = &actions_.close;
+      break;
+  }
+  if (action && *action) (*action)(child);
+}
+
+}  // namespace zel

@@ -1,0 +1,48 @@
+// The "Search" bar: the engine button with its menu, the keyword box (control 714) with
+// its history, and the search button.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <memory>
+
+#include "search/search_bar_view.h"
+
+namespace zel {
+
+class SearchBar : public Gtk::Box, public SearchBarView {
+ public:
+  // What the bar reports of the user's input.
+  struct Actions {
+    // Enter in the keyword box or the search button: a search to the target (SearchMode).
+    std::function<void(int target)> search;
+    std::function<void(int id)> command;  // an engine picked from the button's menu
+  };
+
+  SearchBar();
+
+  void SetActions(Actions actions) { actions_ = std::move(actions); }
+
+  u16 SearchBoxText() const override;
+  void SetSearchBoxText(u16view text) override;
+  void SetKeywordList(const std::vector<u16>& keywords) override;
+  void SetEngineMenu(const EngineMenu& menu) override;
+  void FocusSearchBox() override;
+  bool SearchBoxHasFocus() const override;
+
+ private:
+  bool OnKeywordKey(GdkEventKey* e);
+  Gtk::Entry& keyword() const { return *const_cast<Gtk::ComboBoxText&>(keywordBox_).get_entry(); }
+
+  Actions actions_;
+  Gtk::ComboBoxText keywordBox_{true};
+  Gtk::MenuButton engineButton_;
+  Gtk::Box engineFace_{Gtk::ORIENTATION_HORIZONTAL, 4};
+  Gtk::Image engineIcon_;
+  Gtk::Label engineLabel_;
+  Gtk::Button searchButton_{"搜索"};
+  std::unique_ptr<Gtk::Menu> engineMenu_;
+};
+
+}  // namespace zel
