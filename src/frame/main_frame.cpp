@@ -11,6 +11,7 @@
 #include "frame/frame_window.h"
 #include "frame/page_commands.h"
 #include "frame/page_menus.h"
+#include "frame/tab_commands.h"
 #include "search/search_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
@@ -66,7 +67,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::move(address));
   controllers_.push_back(std::move(menus));
   controllers_.push_back(std::move(page));
-  RegisterTabCommands();
+  controllers_.push_back(std::make_unique<TabCommandsController>(*this));
+  tabCommands_ = static_cast<TabCommandsController*>(controllers_.back().get());
 }
 
 CMainFrame::~CMainFrame() {
@@ -81,63 +83,6 @@ UrlRuleSettings CMainFrame::RuleSettings() const {
   UrlRuleSettings r = rules_;
   r.webProxyDefault = settings_.webprx;
   return r;
-}
-
-void CMainFrame::RegisterTabCommands() {
-  CommandRegistry& c = commands_;
-  auto hasTab = [this] { return active_ != nullptr; };
-  c.Add(cmd::kExit, [this] { Close(CloseSource::ExitCommand); });
-  c.Add(cmd::kNewBlankPage, [this] {
-    OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank,
-                  .show = settings_.activateNewTabs});
-  });
-  c.Add(cmd::kDuplicatePage, [this] {
-     CVOPView* v = ActiveView();
-     OpenInNewTab(v && !v->CurrentAddress().empty() ? v->CurrentAddress() : u16(kBlank),
-                  settings_.activateNewTabs);
-   }).Enabled(hasTab);
-  c.Add(cmd::kHome, [this] { GoHomePage(); });
-  c.Add(cmd::kHomeNewTab, [this] { GoHomePage(); });
-  c.Add(cmd::kNewPageByMode, [this] { NewPageByMode(); });
-  c.Add(cmd::kCloseTab, [this] {
-     if (active_) PostCloseTab(active_);
-   }).Enabled(hasTab);
-  c.Add(cmd::kCloseAll, [this] { CloseAllTabs(); }).Enabled([this] { return !strip_.empty(); });
-  c.Add(cmd::kPreviousTab, [this] { PreviousTab(); });
-  c.Add(cmd::kNextTab, [this] { NextTab(); });
-  for (int id = cmd::kSelectTab0; id <= cmd::kSelectTab9; ++id)
-    c.Add(id, [this, id] { SelectTabByNumber(id - cmd::kSelectTab0); });
-  c.Add(cmd::kActivateNewTabs, [this] { settings_.activateNewTabs = !settings_.activateNewTabs; })
-      .Checked([this] { return settings_.activateNewTabs; });
-  c.Add(cmd::kSiteRoot, [this] {
-    if (CVOPView* v = ActiveView()) {
-      u16 root = SiteRoot(v->CurrentAddress());
-      if (!root.empty()) OpenInNewTab(root, settings_.activateNewTabs);
-    }
-  });
-  // Function keys whose targets exist: F2 previous, F3 next, F4 close, F5 refresh.
-  for (int id = cmd::kFunctionKeyF2; id <= cmd::kFunctionKeyF2 + 3; ++id)
-    c.Add(id, [this, id] { RunFunctionKey(id); });
-}
-
-void CMainFrame::RunFunctionKey(int id) {
-  switch (id - cmd::kFunctionKeyF2 + 2) {
-    case 2:
-      PreviousTab();
-      break;
-    case 3:
-      NextTab();
-      break;
-    case 4:
-      // With the function-key variant on, F4 belongs to the address box's list.
-      if (!settings_.hotkeyEnable && active_) PostCloseTab(active_);
-      break;
-    case 5:
-      OnCommand(cmd::kRefresh);
-      break;
-    default:
-      break;
-  }
 }
 
 void CMainFrame::LoadEarlySettings(int engineFlags) {
@@ -252,13 +197,6 @@ CChildFrame* CMainFrame::OpenUrl(u16view address, const OpenOptions& o) {
   // 11
   if (o.tab != TabChoice::Pick) view->Start(int(o.start), url, o.request);
   return child;
-}
-
-void CMainFrame::OpenStartPage() {
-  if (settings_.startmode == 1)
-    GoHomePage();
-  else
-    OnCommand(cmd::kNewBlankPage);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -483,87 +421,6 @@ bool CMainFrame::CloseTab(CChildFrame* child) {
   return true;
 }
 
-void CMainFrame::CloseAllTabs() {
-  if (strip_.empty()) return;
-  if (settings_.quitallconfirm && ports_.prompts &&
-      !ports_.prompts->AskYesNo(u"您真的要关闭所有窗口吗?", kAppTitle, PromptIcon::Question))
-    return;
-  std::vector<CChildFrame*> targets;
-  for (CChildFrame* c : strip_)
-    if (!c->locked && c->view() && !c->view()->closing) targets.push_back(c);
-  for (CChildFrame* c : targets) {
-    c->view()->closing = true;
-    PostCloseTab(c);
-  }
-}
-
-void CMainFrame::GoHomePage() {
-  const u16& home = settings_.homepage;
-  if (!settings_.newtabhome && active_ && active_->view()) {
-    if (home.empty())
-      active_->view()->GoHome();
-    else
-      active_->view()->Navigate(home);
-    return;
-  }
-  OpenInNewTab(home, true);
-}
-
-void CMainFrame::OpenInNewTabIfDifferent(const u16& address) {
-  CVOPView* v = ActiveView();
-  if (!v || address.empty() || address == v->CurrentAddress()) return;
-  OpenInNewTab(address, settings_.activateNewTabs);
-}
-
-void CMainFrame::NewPageByMode() {
-  switch (settings_.newmode) {
-    case 0:
-      OnCommand(cmd::kNewBlankPage);
-      break;
-    case 1:
-      GoHomePage();
-      break;
-    case 2:
-      OnCommand(cmd::kDuplicatePage);
-      break;
-    case 3:
-      OnCommand(cmd::kOpenSelectedLink);
-      break;
-    case 4:
-      OnCommand(cmd::kOpenFromClipboard);
-      break;
-    case 5:
-      OnCommand(cmd::kSearchSelection);
-      break;
-    case 6:
-      if (CVOPView* v = ActiveView()) OpenInNewTabIfDifferent(ParentAddress(v->CurrentAddress()));
-      break;
-    case 7:
-      OnCommand(cmd::kSiteRoot);
-      break;
-    default:
-      break;
-  }
-}
-
-void CMainFrame::PreviousTab() {
-  if (strip_.empty()) return;
-  int i = TabIndexOf(active_) - 1;
-  if (i < 0) i = std::max(recordedTabCount_, 1) - 1;
-  ActivateTab(TabAt(std::min(i, TabCount() - 1)));
-}
-
-void CMainFrame::NextTab() {
-  if (strip_.empty()) return;
-  int i = TabIndexOf(active_) + 1;
-  if (i >= TabCount()) i = 0;
-  ActivateTab(TabAt(i));
-}
-
-void CMainFrame::SelectTabByNumber(int index) {
-  if (CChildFrame* c = TabAt(index)) ActivateTab(c);
-}
-
 void CMainFrame::ToggleLock(CChildFrame* child) {
   if (!child || child->hasPassword || !child->view()) return;
   child->locked = !child->locked;
@@ -601,41 +458,6 @@ void CMainFrame::ClearTabPassword(CChildFrame* child) {
   child->password.clear();
   --passwordTabs_;
   if (child->view() && child->view()->loadState < 0) child->view()->RefreshStoppedIcon();
-}
-
-void CMainFrame::OnTabMouse(int index, TabMouse action) {
-  CChildFrame* child = TabAt(index);
-  if (!child || !child->view()) return;
-  if (action == TabMouse::CloseButton) {
-    PostCloseTab(child);
-    return;
-  }
-  if (child->hasPassword && child != active_) return;
-  int what = action == TabMouse::LeftDouble ? settings_.ldbtab
-             : action == TabMouse::Middle   ? settings_.mktab
-                                            : settings_.rdbtab;
-  switch (what) {
-    case 0:
-      PostCloseTab(child);
-      break;
-    case 2:
-      child->view()->ExecWB(kOleSaveAs, kOleOptionPrompt);
-      break;
-    case 3:
-      child->view()->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
-      break;
-    case 4:
-      OnCommand(cmd::kPageList);
-      break;
-    case 5:
-      ToggleLock(child);
-      break;
-    case 6:
-      child->view()->Refresh();
-      break;
-    default:
-      break;
-  }
 }
 
 void CMainFrame::ApplyTabSelection() {
@@ -873,6 +695,10 @@ bool CMainFrame::Close(CloseSource source) {
   if (ports_.window) ports_.window->Destroy();
   return true;
 }
+
+void CMainFrame::OpenStartPage() { tabCommands_->OpenStartPage(); }
+
+void CMainFrame::OnTabMouse(int index, TabMouse action) { tabCommands_->OnTabMouse(index, action); }
 
 // ---------------------------------------------------------------------------------------
 // What the views reach through the frame

@@ -33,6 +33,7 @@ class AddressBoxController;
 class FiltersController;
 class PageMenuController;
 class PageCommandsController;
+class TabCommandsController;
 class SearchController;
 
 // Where a close request came from: the window's close box, the exit command, or the
@@ -59,6 +60,8 @@ class CMainFrame : public TabHost {
   ~CMainFrame() override;
 
   const Ports& ports() const { return ports_; }
+  // The tab strip's mouse actions (tab commands).
+  void OnTabMouse(int index, TabMouse action);
   FrameSettings& settings() { return settings_; }
   const FrameSettings& settings() const override { return settings_; }
   ViewSwitches& switches() { return switches_; }
@@ -89,8 +92,6 @@ class CMainFrame : public TabHost {
   // The one way to get a new or reused tab for a page. Returns nothing for script and mail
   // addresses, handed-off addresses and when no tab can be made.
   CChildFrame* OpenUrl(u16view address, const OpenOptions& options) override;
-  // The start page: the home page for start mode 1, else a blank tab.
-  void OpenStartPage();
 
   // Called by a view the first time its navigation survives: the tab enters the strip.
   void InsertTab(CChildFrame* child, u16view title) override { InsertTab(child, title, -1); }
@@ -100,18 +101,14 @@ class CMainFrame : public TabHost {
   void ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff = false);
   // Posts a close to the tab (it runs after the current handler).
   void PostCloseTab(CChildFrame* child) override;
+  // The start page: the home page for start mode 1, else a blank tab.
+  void OpenStartPage();
   // The tab's close handler. Returns true when the tab went away.
   bool CloseTab(CChildFrame* child);
-  void CloseAllTabs();
-  void GoHomePage();
-  void PreviousTab();
-  void NextTab();
-  void SelectTabByNumber(int index);
   void ToggleLock(CChildFrame* child);
   // Asks for a password and sets it; an empty answer clears nothing.
   void SetTabPassword(CChildFrame* child);
   void ClearTabPassword(CChildFrame* child);
-  void OnTabMouse(int index, TabMouse action);
 
   const std::vector<CChildFrame*>& Tabs() const { return strip_; }
   int TabCount() const { return int(strip_.size()); }
@@ -199,16 +196,12 @@ class CMainFrame : public TabHost {
   const u16& pictureFolder() const { return pictureFolder_; }
 
  private:
-  void RegisterTabCommands();
   void SavePlacement();
   CChildFrame* CreateChild(bool show, CVOPView* opener);
   void DestroyChild(CChildFrame* child);
   void ApplyTabSelection();
   bool AskTabPassword(CChildFrame* child);
   void MoveOnFromLockedTab(CChildFrame* child);
-  void RunFunctionKey(int id);
-  void NewPageByMode();
-  void OpenInNewTabIfDifferent(const u16& address);
   template <class F>
   void EachController(F f) {
     for (auto& c : controllers_) f(*c);
@@ -237,6 +230,7 @@ class CMainFrame : public TabHost {
   FiltersController* filters_ = nullptr;
   PageMenuController* pageMenu_ = nullptr;
   PageCommandsController* pageCommands_ = nullptr;
+  TabCommandsController* tabCommands_ = nullptr;
   PopupPolicy* popupOverride_ = nullptr;
   // Posted work checks that the frame is still there.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
