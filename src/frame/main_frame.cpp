@@ -658,19 +658,15 @@ void CMainFrame::RefreshFrameCaption() {
 void CMainFrame::SavePlacement() {
   FrameWindow* w = ports_.window;
   if (!w) return;
-  SettingsFile f(kConfigFile, u"GENERAL");
-  if (w->IsMaximized()) {
-    f.WriteInt(u"zoomed", 1);
-  } else if (w->IsMinimized() || w->IsFullScreen()) {
-    // Nothing: a minimized or full-screen window does not write its rectangle.
-  } else {
-    WindowRect r = w->GetRect();
-    f.WriteInt(u"zoomed", 0);
-    f.WriteInt(u"top", r.y);
-    f.WriteInt(u"left", r.x);
-    f.WriteInt(u"width", r.width);
-    f.WriteInt(u"height", r.height);
-  }
+  // A minimized or full-screen window does not write its rectangle.
+  bool writeRect = !w->IsMaximized() && !w->IsMinimized() && !w->IsFullScreen();
+  WindowRect r = writeRect ? w->GetRect() : WindowRect{};
+  SaveWindowPlacement({.maximized = w->IsMaximized(),
+                       .writeRect = writeRect,
+                       .x = r.x,
+                       .y = r.y,
+                       .width = r.width,
+                       .height = r.height});
 }
 
 bool CMainFrame::Close(CloseSource source) {
