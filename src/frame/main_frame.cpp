@@ -12,6 +12,7 @@
 #include "frame/page_commands.h"
 #include "frame/page_menus.h"
 #include "frame/tab_commands.h"
+#include "frame/tab_locks.h"
 #include "search/search_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
@@ -69,6 +70,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::move(page));
   controllers_.push_back(std::make_unique<TabCommandsController>(*this));
   tabCommands_ = static_cast<TabCommandsController*>(controllers_.back().get());
+  controllers_.push_back(std::make_unique<TabLockController>(*this));
+  tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
 }
 
 CMainFrame::~CMainFrame() {
@@ -115,13 +118,7 @@ CChildFrame* CMainFrame::OpenUrl(u16view address, const OpenOptions& o) {
   CVOPView* opener = o.opener;
   const bool show = o.show;
   // 1-2: trimmed, without line breaks; empty is the blank page.
-  u16 url = Trim(address);
-  if (url.find_first_of(u"\r\n") != u16::npos) {
-    u16 clean;
-    for (char16_t c : url)
-      if (c != u'\r' && c != u'\n') clean += c;
-    url = clean;
-  }
+  u16 url = CleanOpenAddress(address);
   if (url.empty()) {
     url = kBlank;
   } else {
@@ -136,14 +133,7 @@ CChildFrame* CMainFrame::OpenUrl(u16view address, const OpenOptions& o) {
       if (!r.text.empty()) url = r.text;
     }
     // 5: a bare host name ending in .com, .net, .edu or .org gets "www.".
-    size_t dot = url.find(u'.');
-    if (url.find(u':') == u16::npos && dot != u16::npos && dot > 0) {
-      u16 lower = ToLower(url);
-      u16view four = u16view(lower).substr(dot, 4);
-      bool known = four == u".com" || four == u".net" || four == u".edu" || four == u".org";
-      bool ends = dot + 4 == lower.size() || (dot + 4 < lower.size() && lower[dot + 4] == u'.');
-      if (!StartsWith(lower, u"www.") && known && ends) url = u"www." + url;
-    }
+    url = WithWwwForBareHost(url);
   }
 
   // 6: an idle blank tab is reused for modes 0 and 1.
@@ -260,42 +250,12 @@ void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
   if (i >= 0 && ports_.window) ports_.window->tabStrip().SetTabEntryIcon(i, icon);
 }
 
-bool CMainFrame::AskTabPassword(CChildFrame* child) {
-  if (!ports_.prompts) return false;
-  auto answer = ports_.prompts->AskText(u"请输入密码:", u"页面已加密", u"", true);
-  if (!answer) return false;
-  if (*answer == child->password) return true;
-  ports_.prompts->Message(u"密码错误", kAppTitle, PromptIcon::Warning);
-  return false;
-}
-
-void CMainFrame::MoveOnFromLockedTab(CChildFrame* child) {
-  bool allLocked = std::all_of(strip_.begin(), strip_.end(),
-                               [](CChildFrame* c) { return c->hasPassword; });
-  if (allLocked) {
-    bool saved = settings_.activateNewTabs;
-    settings_.activateNewTabs = true;
-    OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank, .show = true});
-    settings_.activateNewTabs = saved;
-    return;
-  }
-  // The next tab that can be shown without a password.
-  int i = TabIndexOf(child);
-  for (size_t k = 1; k <= strip_.size(); ++k) {
-    CChildFrame* next = strip_[(size_t(std::max(i, 0)) + k) % strip_.size()];
-    if (!next->hasPassword) {
-      ActivateTab(next);
-      return;
-    }
-  }
-}
-
 void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) {
   if (!child || !child->view()) return;
   if (child->hasPassword && child != active_ && !handOff) {
-    if (!AskTabPassword(child)) {
+    if (!tabLocks_->AskTabPassword(child)) {
       // The selection goes back to the tab that stays in front.
-      MoveOnFromLockedTab(child);
+      tabLocks_->MoveOnFromLockedTab(child);
       if (active_ && ports_.window) ports_.window->tabStrip().SelectTabEntry(TabIndexOf(active_));
       return;
     }
@@ -394,7 +354,6 @@ bool CMainFrame::CloseTab(CChildFrame* child) {
   }
   // 7
   view->closing = true;
-  if (child->hasPassword) --passwordTabs_;
   // 8: which tab comes forward.
   int target = -1;
   if (index >= 0) {
@@ -419,45 +378,6 @@ bool CMainFrame::CloseTab(CChildFrame* child) {
   if (openBlankAfter) OnCommand(cmd::kNewBlankPage);
   if (strip_.empty() && !active_) RefreshFrameCaption();
   return true;
-}
-
-void CMainFrame::ToggleLock(CChildFrame* child) {
-  if (!child || child->hasPassword || !child->view()) return;
-  child->locked = !child->locked;
-  CVOPView* v = child->view();
-  if (v->loadState < 0) {
-    if (child->locked) {
-      v->savedIcon = v->tabIcon();
-      v->SetTabIcon(kIconLocked);
-    } else {
-      v->SetTabIcon(v->savedIcon);
-    }
-  }
-}
-
-void CMainFrame::SetTabPassword(CChildFrame* child) {
-  if (!child || !child->view() || !ports_.prompts) return;
-  auto first = ports_.prompts->AskText(u"请输入密码:", u"设置密码", u"", true);
-  if (!first || first->empty()) return;
-  auto again = ports_.prompts->AskText(u"请再次输入密码:", u"设置密码", u"", true);
-  if (!again) return;
-  if (*again != *first) {
-    ports_.prompts->Message(u"两次输入的密码不一致", kAppTitle, PromptIcon::Warning);
-    return;
-  }
-  if (!child->hasPassword) ++passwordTabs_;
-  child->hasPassword = true;
-  child->password = *first;
-  if (child->view()->loadState < 0) child->view()->SetTabIcon(kIconPassword);
-}
-
-void CMainFrame::ClearTabPassword(CChildFrame* child) {
-  if (!child || !child->hasPassword) return;
-  if (!AskTabPassword(child)) return;
-  child->hasPassword = false;
-  child->password.clear();
-  --passwordTabs_;
-  if (child->view() && child->view()->loadState < 0) child->view()->RefreshStoppedIcon();
 }
 
 void CMainFrame::ApplyTabSelection() {

@@ -34,6 +34,7 @@ class FiltersController;
 class PageMenuController;
 class PageCommandsController;
 class TabCommandsController;
+class TabLockController;
 class SearchController;
 
 // Where a close request came from: the window's close box, the exit command, or the
@@ -105,10 +106,6 @@ class CMainFrame : public TabHost {
   void OpenStartPage();
   // The tab's close handler. Returns true when the tab went away.
   bool CloseTab(CChildFrame* child);
-  void ToggleLock(CChildFrame* child);
-  // Asks for a password and sets it; an empty answer clears nothing.
-  void SetTabPassword(CChildFrame* child);
-  void ClearTabPassword(CChildFrame* child);
 
   const std::vector<CChildFrame*>& Tabs() const { return strip_; }
   int TabCount() const { return int(strip_.size()); }
@@ -121,7 +118,6 @@ class CMainFrame : public TabHost {
   bool tabListChanged() const { return tabListChanged_; }
   void ClearTabListChanged() { tabListChanged_ = false; }
   bool activateNewTabs() const { return settings_.activateNewTabs; }
-  int passwordTabCount() const { return passwordTabs_; }
   // A page opened for the user in a tab of its own (the new-tab switch decides the front).
   void OpenInNewTab(u16view address, bool show) {
     OpenUrl(address, {.tab = TabChoice::ReuseBlank, .start = StartKind::Address, .show = show});
@@ -200,8 +196,6 @@ class CMainFrame : public TabHost {
   CChildFrame* CreateChild(bool show, CVOPView* opener);
   void DestroyChild(CChildFrame* child);
   void ApplyTabSelection();
-  bool AskTabPassword(CChildFrame* child);
-  void MoveOnFromLockedTab(CChildFrame* child);
   template <class F>
   void EachController(F f) {
     for (auto& c : controllers_) f(*c);
@@ -218,7 +212,6 @@ class CMainFrame : public TabHost {
   CChildFrame* active_ = nullptr;
   int recordedTabCount_ = 0;
   bool tabListChanged_ = false;
-  int passwordTabs_ = 0;
   u16 hostName_;
   u16 downloadFolder_;
   u16 pictureFolder_;
@@ -231,6 +224,7 @@ class CMainFrame : public TabHost {
   PageMenuController* pageMenu_ = nullptr;
   PageCommandsController* pageCommands_ = nullptr;
   TabCommandsController* tabCommands_ = nullptr;
+  TabLockController* tabLocks_ = nullptr;
   PopupPolicy* popupOverride_ = nullptr;
   // Posted work checks that the frame is still there.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

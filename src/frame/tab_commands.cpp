@@ -4,6 +4,7 @@
 
 #include "base/commands.h"
 #include "frame/main_frame.h"
+#include "frame/tab_locks.h"
 #include "platform/prompt_port.h"
 #include "view/child_frame.h"
 #include "view/url_rules.h"
@@ -187,7 +188,7 @@ void TabCommandsController::OnTabMouse(int index, TabMouse action) {
       f_.OnCommand(cmd::kPageList);
       break;
     case 5:
-      f_.ToggleLock(child);
+      f_.controller<TabLockController>().ToggleLock(child);
       break;
     case 6:
       child->view()->Refresh();

@@ -386,4 +386,21 @@ u16 WrapForWebProxy(u16view address, const UrlRuleSettings& settings) {
   return tpl + a;
 }
 
+u16 CleanOpenAddress(u16view address) {
+  u16 url = Trim(address);
+  std::erase_if(url, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+  return url;
+}
+
+u16 WithWwwForBareHost(u16view address) {
+  u16 url(address);
+  size_t dot = url.find(u'.');
+  if (url.find(u':') != u16::npos || dot == u16::npos || dot == 0) return url;
+  u16 lower = ToLower(url);
+  u16view four = u16view(lower).substr(dot, 4);
+  bool known = four == u".com" || four == u".net" || four == u".edu" || four == u".org";
+  bool ends = dot + 4 == lower.size() || (dot + 4 < lower.size() && lower[dot + 4] == u'.');
+  return !StartsWith(lower, u"www.") && known && ends ? u"www." + url : url;
+}
+
 }  // namespace zel

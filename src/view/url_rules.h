@@ -120,4 +120,9 @@ u16 SiteBase(u16view address);
 // gets the address appended.
 u16 WrapForWebProxy(u16view address, const UrlRuleSettings& settings);
 
+// An address about to open in a tab: trimmed, without line breaks.
+u16 CleanOpenAddress(u16view address);
+// A bare host name ending in .com, .net, .edu or .org (before the end or a dot) gets "www.".
+u16 WithWwwForBareHost(u16view address);
+
 }  // namespace zel

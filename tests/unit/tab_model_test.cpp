@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/frame_settings.h"
+#include "frame/tab_locks.h"
 #include "fakes/frame_fixture.h"
 #include "view/child_frame.h"
 #include "base/commands.h"
@@ -228,7 +229,7 @@ TEST_F(TabModel, CloseAllLeavesLockedTabs) {
   CChildFrame* a = OpenPage("http://a/", "A");
   CChildFrame* b = OpenPage("http://b/", "B");
   OpenPage("http://c/", "C");
-  frame_.ToggleLock(b);
+  frame_.controller<TabLockController>().ToggleLock(b);
   EXPECT_EQ(window_.entries[frame_.TabIndexOf(b)].icon, 4);
   frame_.OnCommand(cmd::kCloseAll);
   loop_.RunPosted();
@@ -257,7 +258,7 @@ TEST_F(TabModel, CloseAllLeavesOneBlankTab) {
 TEST_F(TabModel, LockedTabAsksBeforeClosing) {
   OpenPage("http://a/", "A");
   CChildFrame* b = OpenPage("http://b/", "B");
-  frame_.ToggleLock(b);
+  frame_.controller<TabLockController>().ToggleLock(b);
   prompts_.yesAnswers = {false, true};
   Close(b);
   EXPECT_EQ(prompts_.questions.back(), u"您真的要关闭已锁定窗口吗?");
@@ -272,9 +273,9 @@ TEST_F(TabModel, LockToggleKeepsTheIcon) {
   frame_.ActivateTab(a);
   frame_.SetTabIcon(b, 5);
   b->view()->SetTabIcon(5);
-  frame_.ToggleLock(b);
+  frame_.controller<TabLockController>().ToggleLock(b);
   EXPECT_EQ(window_.entries[1].icon, 4);
-  frame_.ToggleLock(b);
+  frame_.controller<TabLockController>().ToggleLock(b);
   EXPECT_EQ(window_.entries[1].icon, 5);
 }
 
@@ -282,10 +283,10 @@ TEST_F(TabModel, PasswordTabAsksOnActivation) {
   CChildFrame* a = OpenPage("http://a/", "A");
   CChildFrame* b = OpenPage("http://b/", "B");
   prompts_.textAnswers = {u"secret", u"secret"};
-  frame_.SetTabPassword(b);
+  frame_.controller<TabLockController>().SetTabPassword(b);
   ASSERT_TRUE(b->hasPassword);
-  EXPECT_EQ(frame_.passwordTabCount(), 1);
-  frame_.ToggleLock(b);  // ignored for a password tab
+  EXPECT_EQ(frame_.controller<TabLockController>().passwordTabCount(), 1);
+  frame_.controller<TabLockController>().ToggleLock(b);  // ignored for a password tab
   EXPECT_FALSE(b->locked);
   frame_.ActivateTab(a);
   // Wrong password: "密码错误", and the frame moves on to a tab without a password.
@@ -306,19 +307,19 @@ TEST_F(TabModel, PasswordTabAsksOnActivation) {
   EXPECT_EQ(frame_.ActiveChild(), b);
   // Clearing asks for the password too.
   prompts_.textAnswers = {u"secret"};
-  frame_.ClearTabPassword(b);
+  frame_.controller<TabLockController>().ClearTabPassword(b);
   EXPECT_FALSE(b->hasPassword);
-  EXPECT_EQ(frame_.passwordTabCount(), 0);
+  EXPECT_EQ(frame_.controller<TabLockController>().passwordTabCount(), 0);
 }
 
 TEST_F(TabModel, WhenEveryTabHasAPasswordAWrongOneOpensABlankTab) {
   CChildFrame* a = OpenPage("http://a/", "A");
   prompts_.textAnswers = {u"pw", u"pw"};
-  frame_.SetTabPassword(a);
+  frame_.controller<TabLockController>().SetTabPassword(a);
   frame_.ActivateTab(nullptr);
   CChildFrame* b = OpenPage("http://b/", "B");
   prompts_.textAnswers = {u"pw", u"pw"};
-  frame_.SetTabPassword(b);
+  frame_.controller<TabLockController>().SetTabPassword(b);
   frame_.settings().activateNewTabs = false;
   prompts_.textAnswers = {u"wrong"};
   frame_.ActivateTab(a);

@@ -344,3 +344,19 @@ TEST(UrlRobustness, ControlCharactersAndLoneSurrogatesComeBackUnchanged) {
   EXPECT_FALSE(HandOffFtp(u"ftp://a/\x01", Ftp(1), shell).handled);
   EXPECT_TRUE(shell.calls.empty());
 }
+
+TEST(UrlOpenAddress, CleaningAndTheWwwRule) {
+  EXPECT_EQ(CleanOpenAddress(u"  http://a/\r\nb  "), u"http://a/b");
+  EXPECT_EQ(CleanOpenAddress(u" \r\n "), u"");
+  const struct {
+    const char16_t* in;
+    const char16_t* out;
+  } cases[] = {
+      {u"sina.com", u"www.sina.com"},       {u"sina.com.cn", u"www.sina.com.cn"},
+      {u"Mit.EDU", u"www.Mit.EDU"},         {u"www.sina.com", u"www.sina.com"},
+      {u"sina.comx", u"sina.comx"},         {u"sina.cn", u"sina.cn"},
+      {u"http://sina.com", u"http://sina.com"}, {u".com", u".com"},
+      {u"a.org/path", u"a.org/path"},       {u"localhost", u"localhost"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithWwwForBareHost(c.in), c.out) << ToUtf8(c.in);
+}

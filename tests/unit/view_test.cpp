@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/frame_fixture.h"
+#include "frame/tab_locks.h"
 #include "filters/filters_controller.h"
 #include "view/popup_policy.h"
 
@@ -83,7 +84,7 @@ TEST_F(View, AnchorsScriptsAndPostsStayInTheirTab) {
 
 TEST_F(View, LockedTabSendsLinksToNewTabs) {
   CChildFrame* a = OpenPage("http://site/a.htm", "A");
-  frame_.ToggleLock(a);
+  frame_.controller<TabLockController>().ToggleLock(a);
   ClickNavigate(a, "http://site/b.htm");
   EXPECT_EQ(frame_.TabCount(), 2);
   EXPECT_EQ(EngineOf(a)->LocationURL(), u"http://site/a.htm");
@@ -191,13 +192,13 @@ TEST_F(View, IconsWhenLoadingStops) {
   EXPECT_EQ(window_.entries[1].icon, 3);
   e->events->OnProgressChange(-1, 10000);  // stopped, inactive, a page: unseen
   EXPECT_EQ(window_.entries[1].icon, 5);
-  frame_.ToggleLock(b);
+  frame_.controller<TabLockController>().ToggleLock(b);
   e->events->OnProgressChange(100, 10000);
   e->events->OnProgressChange(0, 0);  // stopped, locked
   EXPECT_EQ(window_.entries[1].icon, 4);
-  frame_.ToggleLock(b);
+  frame_.controller<TabLockController>().ToggleLock(b);
   prompts_.textAnswers = {u"pw", u"pw"};
-  frame_.SetTabPassword(b);
+  frame_.controller<TabLockController>().SetTabPassword(b);
   e->events->OnProgressChange(100, 10000);
   e->events->OnProgressChange(0, 0);  // stopped, password
   EXPECT_EQ(window_.entries[1].icon, 6);
@@ -212,12 +213,12 @@ TEST_F(View, IconsWhenLoadingStops) {
 
 TEST_F(View, StopLeavesAnIdleIconAlone) {
   CChildFrame* a = OpenPage("http://site/a.htm", "A");
-  frame_.ToggleLock(a);
+  frame_.controller<TabLockController>().ToggleLock(a);
   frame_.OnCommand(cmd::kStop);
   EXPECT_EQ(window_.entries[0].icon, 4);
   EXPECT_EQ(EngineOf(a)->calls.back(), "Stop");
   // Stop while loading: the loading icon becomes the normal one.
-  frame_.ToggleLock(a);
+  frame_.controller<TabLockController>().ToggleLock(a);
   EngineOf(a)->Navigate2({u"http://site/x"});
   EngineOf(a)->events->OnProgressChange(100, 1000);
   frame_.OnCommand(cmd::kStop);

@@ -5,6 +5,7 @@
 #include "filters/filters_controller.h"
 #include "frame/address_box.h"
 #include "frame/main_frame.h"
+#include "frame/tab_locks.h"
 #include "search/search_controller.h"
 #include "platform/prompt_port.h"
 
@@ -61,9 +62,9 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
       .selected = [f] { f->PostMessage(msg::kApplyTabSelection); },
       .mouse = [f](int index, TabMouse action) { f->OnTabMouse(index, action); },
       .isOpen = [f](CChildFrame* child) { return f->TabIndexOf(child) >= 0; },
-      .toggleLock = [f](CChildFrame* child) { f->ToggleLock(child); },
-      .setPassword = [f](CChildFrame* child) { f->SetTabPassword(child); },
-      .clearPassword = [f](CChildFrame* child) { f->ClearTabPassword(child); },
+      .toggleLock = [f](CChildFrame* child) { f->controller<TabLockController>().ToggleLock(child); },
+      .setPassword = [f](CChildFrame* child) { f->controller<TabLockController>().SetTabPassword(child); },
+      .clearPassword = [f](CChildFrame* child) { f->controller<TabLockController>().ClearTabPassword(child); },
       .close = [f](CChildFrame* child) { f->PostCloseTab(child); },
   });
   pageHost_.SetActions({

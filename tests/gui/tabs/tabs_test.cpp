@@ -3,6 +3,7 @@
 #include <gtkmm.h>
 
 #include "settings/frame_settings.h"
+#include "frame/tab_locks.h"
 #include "host/gtk/frame_host.h"
 #include "settings/settings_file.h"
 #include "host/startup.h"
@@ -52,7 +53,7 @@ TEST_F(Tabs, ThreePagesCaptionsClosesAndCloseAll) {
   EXPECT_TRUE(CaptionIs("One - Zel浏览器")) << window().get_title();
 
   // A locked tab survives close all.
-  frame().ToggleLock(frame().TabAt(0));
+  frame().controller<TabLockController>().ToggleLock(frame().TabAt(0));
   frame().OnCommand(cmd::kCloseAll);
   ASSERT_TRUE(PumpUntil([&] { return Entries().size() == 1; }));
   PumpFor(200ms);
