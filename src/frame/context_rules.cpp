@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "base/commands.h"
 #include "view/url_rules.h"
 
 namespace zel {
@@ -76,11 +77,47 @@ DropAction FromTable(int value, const int* commands, size_t count, bool secondIs
   return {DropAction::Command, id};
 }
 // Rows 3 and up; 0 does nothing, -1 shows the menu.
-constexpr int kImageRows[] = {-1, 1128, 1129, 1142, 1143, 1187, 1144};
-constexpr int kLinkRows[] = {1144, 1145, 1146, 1133, 1141, 1147, 1142,
-                             1143, 1129, 1151, 1157, 1179, 1187, 1195};
-constexpr int kTextRows[] = {1144, 1145, 1146, 1134, 1148, 1149, 1140,
-                             0,    1141, 1147, 1150, 1129, 1157, 1179};
+constexpr int kImageRows[] = {
+    -1,
+    cmd::kShowContextAddress,
+    cmd::kAddToContentFilter,
+    cmd::kEditContextAddress,
+    cmd::kCopyContextAddress,
+    cmd::kShowPicture,
+    cmd::kOpenContext,
+};
+constexpr int kLinkRows[] = {
+    cmd::kOpenContext,
+    cmd::kOpenContextFront,
+    cmd::kOpenInOtherBrowser,
+    cmd::kOpenRedirectTarget,
+    cmd::kEditContextText,
+    cmd::kCopyContextText,
+    cmd::kEditContextAddress,
+    cmd::kCopyContextAddress,
+    cmd::kAddToContentFilter,
+    cmd::kAddLinkToFavorites,
+    cmd::kOpenContextBack,
+    cmd::kOpenContextReverse,
+    cmd::kShowPicture,
+    cmd::kCollectLink,
+};
+constexpr int kTextRows[] = {
+    cmd::kOpenContext,
+    cmd::kOpenContextFront,
+    cmd::kOpenInOtherBrowser,
+    cmd::kSearchContext,
+    cmd::kHighlightContext,
+    cmd::kFindContext,
+    cmd::kSaveContextText,
+    0,
+    cmd::kEditContextText,
+    cmd::kCopyContextText,
+    cmd::kOpenSelectedLinkText,
+    cmd::kAddToContentFilter,
+    cmd::kOpenContextBack,
+    cmd::kOpenContextReverse,
+};
 }  // namespace
 
 DropAction ImageDropAction(int value) {

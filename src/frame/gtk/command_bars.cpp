@@ -1,5 +1,7 @@
 #include "frame/gtk/command_bars.h"
 
+#include "base/commands.h"
+
 namespace zel {
 
 bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods) {
@@ -31,8 +33,9 @@ CommandBars::CommandBars() {
     const char* icon;
     const char* text;
   } buttons[] = {
-      {817, "go-previous", "后退"},  {818, "go-next", "前进"},  {809, "view-refresh", "刷新"},
-      {808, "process-stop", "停止"}, {819, "go-home", "主页"},
+      {cmd::kBack, "go-previous", "后退"},      {cmd::kForward, "go-next", "前进"},
+      {cmd::kRefresh, "view-refresh", "刷新"},  {cmd::kStop, "process-stop", "停止"},
+      {cmd::kHome, "go-home", "主页"},
   };
   menuBar_.set_name("menu-bar");
   standard_.set_name("standard-bar");

@@ -39,12 +39,12 @@ void PageHost::AddChildView(CChildFrame* child) {
   page->text.set_xalign(0);
   page->text.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
   dynamic_cast<Gtk::Container*>(page->bar.get_content_area())->add(page->text);
-  page->bar.add_button("允许此站点的弹出窗口", 1424);
+  page->bar.add_button("允许此站点的弹出窗口", cmd::kAllowSite);
   page->bar.set_show_close_button(true);
   page->bar.set_message_type(Gtk::MESSAGE_INFO);
   page->bar.signal_response().connect([this, child](int response) {
     if (!actions_.allowSite) return;
-    if (response == 1424)
+    if (response == cmd::kAllowSite)
       actions_.allowSite(child);
     else
       HidePopupBar(child);
