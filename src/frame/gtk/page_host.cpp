@@ -1,5 +1,6 @@
 #include "frame/gtk/page_host.h"
 
+#include "base/commands.h"
 #include "view/child_frame.h"
 
 namespace zel {
