@@ -15,4 +15,5 @@ measure() {
     rm -rf "$home" "$rt"
   done
 }
-if [ -n "${DISPLAY:-}" ]; then measure; else export -f measure; export runs; xvfb-run -a -s "-noreset" bash -c measure; fi
+# Without a display the script runs itself again under Xvfb.
+if [ -n "${DISPLAY:-}" ]; then measure; else exec xvfb-run -a -s "-noreset" bash "$0" "$runs"; fi
