@@ -3,6 +3,7 @@
 // new window to the frame as a new tab.
 #pragma once
 
+#include "base/commands.h"
 #include "view/html_view_base.h"
 
 namespace zel {
@@ -113,7 +114,7 @@ class CVOPView : public CHtmlViewBase {
   bool secure = false;
   bool spoofAccepted = false;
   u16 targetFrame;  // the name pages target this tab by
-  int zoomCommand = 1117;
+  int zoomCommand = cmd::kZoom100;
   int queuedCommand = 0;  // a command the frame runs when this view's page is complete
   // Per-view settings copied from the opener.
   u16 webProxyTemplate;

@@ -1,0 +1,326 @@
+// The WebKit view's signals turned into the engine port's events: navigation policy, new
+// windows, address, load state and completion, title, progress, hover, history, dialogs.
+#include <cstring>
+
+#include "view/gtk/webkit_engine.h"
+
+namespace zel {
+
+namespace {
+const char kBlank[] = "about:blank";
+std::string Str(const char* s) { return s ? s : ""; }
+
+// The title question of a finished load.
+struct CompleteAsk {
+  std::weak_ptr<bool> alive;
+  WebKitEngine* engine;
+  unsigned gen;
+};
+}  // namespace
+
+// ---- Events ----
+
+gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                      WebKitPolicyDecisionType type, WebKitEngine* self) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;  // WebKit's own choice
+  auto* nav = WEBKIT_NAVIGATION_POLICY_DECISION(decision);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+    // A link or form aimed at a window that does not exist yet. The page's new window is
+    // NewWindow2 (from create, which follows); the name goes with it to the new engine.
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(nav);
+    self->newWindowName_ = Str(webkit_navigation_action_get_frame_name(action));
+    self->newWindowUri_ = Str(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+    webkit_policy_decision_use(decision);
+    return TRUE;
+  }
+  // Keep the decision alive if the listener destroys this engine.
+  g_object_ref(decision);
+  bool use = self->DecideNavigation(nav);
+  if (use)
+    webkit_policy_decision_use(decision);
+  else
+    webkit_policy_decision_ignore(decision);
+  g_object_unref(decision);
+  return TRUE;
+}
+
+bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(decision);
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  std::string uri = Str(webkit_uri_request_get_uri(request));
+  const char* method = webkit_uri_request_get_http_method(request);
+  bool isPost = method && g_ascii_strcasecmp(method, "POST") == 0;
+  WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
+
+  if (postHelper_) {
+    // The generated form page and its submission were reported by StartPostLoad.
+    if (!isPost && g_str_has_prefix(uri.c_str(), "data:")) return true;
+    if (isPost && uri == postHelperTarget_) {
+      EndPostHelper();
+      return true;
+    }
+    EndPostHelper();  // something else took over
+  }
+
+  BeforeNavigateArgs args;
+  args.url = FromUtf8(uri);
+  args.isPost = isPost;
+  args.userGesture = webkit_navigation_action_is_user_gesture(action);
+  // WebKit names a target frame only for a window that does not exist yet, and does not
+  // say which frame of the page a navigation is for: every navigation counts as the
+  // top-level one.
+  args.topLevel = true;
+  args.targetFrame = FromUtf8(Str(webkit_navigation_action_get_frame_name(action)));
+  if (!openerTarget_.empty()) {
+    args.targetFrame = FromUtf8(openerTarget_);
+    openerTarget_.clear();
+  }
+  if (pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER)) {
+    args.flags = pending_->flags;
+    args.headers = pending_->headers;
+    pending_.reset();
+  }
+  if (!events_) return true;
+  events_->OnBeforeNavigate2(args);
+  return !args.cancel;
+}
+
+GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
+                                  WebKitEngine* self) {
+  std::string uri = Str(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+  bool gesture = webkit_navigation_action_is_user_gesture(action);
+  std::string name;
+  if (!self->newWindowUri_.empty() && self->newWindowUri_ == uri) name = self->newWindowName_;
+  self->newWindowName_.clear();
+  self->newWindowUri_.clear();
+  if (!self->events_) return nullptr;
+  Engine* target = self->events_->OnNewWindow2(FromUtf8(uri), gesture);
+  if (!target) return nullptr;  // the window is refused
+  auto* engine = dynamic_cast<WebKitEngine*>(target);
+  if (!engine || engine->opener_ != view) {
+    g_warning("NewWindow2 answered with an engine not created for this opener; window refused");
+    return nullptr;
+  }
+  engine->openerTarget_ = name;
+  return GTK_WIDGET(engine->view_);
+}
+
+void WebKitEngine::OnUri(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
+  // A load reports its own address when it commits (the address also changes as soon as a
+  // load is asked for); only a move to another anchor of the committed page is told here.
+  if (self->loading_ || self->postHelper_ || !self->events_ || self->committedUri_.empty())
+    return;
+  std::string uri = Str(webkit_web_view_get_uri(view));
+  auto page = [](const std::string& u) { return u.substr(0, u.find('#')); };
+  if (uri == self->committedUri_ || page(uri) != page(self->committedUri_)) return;
+  self->committedUri_ = uri;
+  std::weak_ptr<bool> alive = self->alive_;
+  self->events_->OnNavigateComplete2(FromUtf8(uri));
+  if (alive.expired()) return;
+  self->ReportCommandState();
+}
+
+void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, WebKitEngine* self) {
+  if (self->postHelper_) return;  // the generated form page
+  std::string uri = Str(webkit_web_view_get_uri(view));
+  switch (event) {
+    case WEBKIT_LOAD_STARTED:
+      self->loading_ = true;
+      self->failedUri_.reset();
+      if (self->completing_) {
+        // WebKit's error page for the failed load completes it; any other load comes after
+        // the last page's completion.
+        if (self->awaitErrorPage_)
+          self->DropComplete();
+        else
+          self->FinishComplete(std::nullopt);
+      }
+      break;
+    case WEBKIT_LOAD_COMMITTED: {
+      self->committedUri_ = uri;
+      self->lastTitle_.clear();
+      self->pageTitle_.clear();
+      if (!self->events_) return;
+      std::weak_ptr<bool> alive = self->alive_;
+      self->events_->OnNavigateComplete2(FromUtf8(uri));
+      if (alive.expired()) return;
+      self->ReportCommandState();
+      if (alive.expired()) return;
+      // A title the page already has (one that came with the commit).
+      if (const char* t = webkit_web_view_get_title(view); t && *t) self->ReportTitle(t);
+      break;
+    }
+    case WEBKIT_LOAD_FINISHED: {
+      self->loading_ = false;
+      // A finished page: both values 0 (also after a failure or a stop).
+      if (self->events_) {
+        std::weak_ptr<bool> alive = self->alive_;
+        self->events_->OnProgressChange(0, 0);
+        if (alive.expired()) return;
+      }
+      if (self->failedUri_) {
+        // The failed address completes, without a title of its own. When WebKit shows its
+        // error page for it, that page's load brings the completion instead (the timer is
+        // there in case no page comes).
+        std::string failed = std::move(*self->failedUri_);
+        self->failedUri_.reset();
+        if (self->completing_) self->FinishComplete(std::nullopt);
+        self->completing_ = failed;
+        if (self->errorPageFollows_) {
+          self->awaitErrorPage_ = true;
+          self->completeTimer_ = g_timeout_add(1000, OnCompleteTimeout, self);
+        } else {
+          self->FinishComplete(std::nullopt);
+        }
+        break;
+      }
+      self->BeginComplete(uri);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+gboolean WebKitEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, const char* uri,
+                                    GError* error, WebKitEngine* self) {
+  if (self->postHelper_) return FALSE;
+  self->failedUri_ = Str(uri);
+  // WebKit's own handler shows an error page, except for loads that were stopped, replaced
+  // or handed to a download or a plug-in.
+  self->errorPageFollows_ =
+      !g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
+      !g_error_matches(error, WEBKIT_POLICY_ERROR,
+                       WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) &&
+      !g_error_matches(error, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD);
+  return FALSE;
+}
+
+void WebKitEngine::BeginComplete(const std::string& uri) {
+  if (completing_) FinishComplete(std::nullopt);
+  completing_ = uri;
+  if (const char* t = webkit_web_view_get_title(view_); t && *t) {
+    FinishComplete(std::string(t));
+    return;
+  }
+  // Ask the page for its title; the answer (or, should the page be stuck in a dialog, the
+  // timeout) completes the document.
+  unsigned gen = ++completeGen_;
+  completeTimer_ = g_timeout_add(1000, OnCompleteTimeout, this);
+  webkit_web_view_evaluate_javascript(view_, "document.title", -1, nullptr, nullptr, cancellable_,
+                                      OnCompleteTitle, new CompleteAsk{alive_, this, gen});
+}
+
+void WebKitEngine::DropComplete() {
+  completing_.reset();
+  awaitErrorPage_ = false;
+  ++completeGen_;
+  if (completeTimer_) g_source_remove(completeTimer_);
+  completeTimer_ = 0;
+}
+
+void WebKitEngine::OnCompleteTitle(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<CompleteAsk> ask(static_cast<CompleteAsk*>(data));
+  JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+  std::optional<std::string> title;
+  if (value && jsc_value_is_string(value)) {
+    char* t = jsc_value_to_string(value);
+    title = t ? t : "";
+    g_free(t);
+  }
+  g_clear_object(&value);
+  if (ask->alive.expired() || ask->engine->completeGen_ != ask->gen || !ask->engine->completing_)
+    return;
+  ask->engine->FinishComplete(title);
+}
+
+gboolean WebKitEngine::OnCompleteTimeout(gpointer data) {
+  auto* self = static_cast<WebKitEngine*>(data);
+  self->completeTimer_ = 0;
+  self->FinishComplete(std::nullopt);
+  return G_SOURCE_REMOVE;
+}
+
+void WebKitEngine::FinishComplete(const std::optional<std::string>& title) {
+  if (!completing_) return;
+  std::string uri = std::move(*completing_);
+  DropComplete();
+  std::weak_ptr<bool> alive = alive_;
+  // Trimmed as WebKit trims it; a page without a title is shown by its address.
+  if (title) {
+    std::string t = *title;
+    t.erase(0, t.find_first_not_of(" \t\r\n"));
+    t.erase(t.find_last_not_of(" \t\r\n") + 1);
+    pageTitle_ = t;
+    ReportTitle(t.empty() ? uri : t);
+    if (alive.expired()) return;
+  }
+  if (events_) events_->OnDocumentComplete(FromUtf8(uri), true);
+}
+
+void WebKitEngine::OnTitle(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
+  if (self->postHelper_) return;
+  // WebKit clears the title before the next page commits; that is no title of a page.
+  const char* t = webkit_web_view_get_title(view);
+  if (t && *t) self->ReportTitle(t);
+}
+
+void WebKitEngine::ReportTitle(const std::string& title) {
+  if (title.empty() || title == lastTitle_) return;
+  lastTitle_ = title;
+  if (events_) events_->OnTitleChange(FromUtf8(title));
+}
+
+void WebKitEngine::OnProgress(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
+  // Between the start and the end of a load: WebKit starts counting before the navigation
+  // is decided, and a cancelled navigation never starts.
+  if (self->postHelper_ || !self->events_ || !self->loading_) return;
+  double p = webkit_web_view_get_estimated_load_progress(view);
+  self->events_->OnProgressChange(int(std::clamp(p, 0.0, 1.0) * 10000 + 0.5), 10000);
+}
+
+void WebKitEngine::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint,
+                                 WebKitEngine* self) {
+  self->NoteHit(hit);
+  u16 text;
+  if (webkit_hit_test_result_context_is_link(hit))
+    text = FromUtf8(Str(webkit_hit_test_result_get_link_uri(hit)));
+  if (text == self->lastStatus_) return;
+  self->lastStatus_ = text;
+  if (self->events_) self->events_->OnStatusTextChange(text);
+}
+
+void WebKitEngine::OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer,
+                                    WebKitEngine* self) {
+  if (self->postHelper_) return;
+  self->ReportCommandState();
+}
+
+void WebKitEngine::ReportCommandState() {
+  if (!events_) return;
+  std::weak_ptr<bool> alive = alive_;
+  bool back = CanGoBack(), forward = CanGoForward();
+  events_->OnCommandStateChange(kCscNavigateBack, back);
+  if (alive.expired() || !events_) return;
+  events_->OnCommandStateChange(kCscNavigateForward, forward);
+}
+
+gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog,
+                                      WebKitEngine* self) {
+  if (!self->silent_) return FALSE;  // WebKit shows the dialog
+  // Silent: nothing pops up. A confirm answers no, a prompt gives null, and leaving a page
+  // that asks before unloading is allowed.
+  switch (webkit_script_dialog_get_dialog_type(dialog)) {
+    case WEBKIT_SCRIPT_DIALOG_CONFIRM:
+      webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
+      break;
+    case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
+      webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+}  // namespace zel
