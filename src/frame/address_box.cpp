@@ -22,11 +22,6 @@ AddressBoxController::AddressBoxController(const FrameServices& services, Addres
   RegisterCommands();
 }
 
-CVOPView* AddressBoxController::ActiveView() const {
-  CChildFrame* a = s_.tabs.ActiveChild();
-  return a ? a->view() : nullptr;
-}
-
 void AddressBoxController::OnDeferredStartup() {
   if (s_.registry) {
     auto off = s_.registry->GetDword(kHkcuInternetSettings, u"GlobalUserOffline");
@@ -44,7 +39,7 @@ void AddressBoxController::OnShutdown() {
 }
 
 void AddressBoxController::NavigateTypedText(u16view text, bool newTab) {
-  CVOPView* previous = ActiveView();
+  CVOPView* previous = s_.tabs.ActiveView();
   CVOPView* view = previous;
   if (!view || newTab) {
     CChildFrame* tab =
@@ -60,7 +55,7 @@ void AddressBoxController::NavigateTypedText(u16view text, bool newTab) {
     view->activate = s_.settings.newactiveopen || s_.tabs.recordedTabCount() == 0;
   }
   view->Navigate(text);
-  if (CVOPView* active = ActiveView()) active->FocusPage();
+  if (CVOPView* active = s_.tabs.ActiveView()) active->FocusPage();
 }
 
 void AddressBoxController::OnAddressEnter(u16view typed, ModifierState keys) {
@@ -162,7 +157,7 @@ void AddressBoxController::RegisterCommands() {
     if (bar_) bar_->PopupAddressList();
   });
   c.Add(cmd::kUp, [this] {
-    CVOPView* v = ActiveView();
+    CVOPView* v = s_.tabs.ActiveView();
     if (!v) return;
     u16 parent = ParentAddress(v->CurrentAddress());
     if (parent == v->CurrentAddress()) return;

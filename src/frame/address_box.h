@@ -36,7 +36,6 @@ class AddressBoxController : public FrameController {
   void RegisterCommands();
   void NavigateTypedText(u16view text, bool newTab);
   void OpenDialog();
-  CVOPView* ActiveView() const;
 
   FrameServices s_;
   AddressBarView* bar_;

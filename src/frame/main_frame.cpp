@@ -202,8 +202,6 @@ CChildFrame* CMainFrame::TabAt(int index) const {
   return index >= 0 && index < int(strip_.size()) ? strip_[index] : nullptr;
 }
 
-CVOPView* CMainFrame::ActiveView() const { return active_ ? active_->view() : nullptr; }
-
 void CMainFrame::InsertTab(CChildFrame* child, u16view title, int position) {
   if (!child || TabIndexOf(child) >= 0) return;
   int sel = TabIndexOf(active_);

@@ -112,7 +112,7 @@ class CMainFrame : public TabHost {
   int TabIndexOf(const CChildFrame* child) const override;
   CChildFrame* TabAt(int index) const override;
   CChildFrame* ActiveChild() const override { return active_; }
-  CVOPView* ActiveView() const;
+  using TabHost::ActiveView;
   size_t ChildCount() const { return children_.size(); }
   int recordedTabCount() const override { return recordedTabCount_; }
   bool tabListChanged() const { return tabListChanged_; }

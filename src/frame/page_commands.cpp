@@ -18,55 +18,50 @@ PageCommandsController::PageCommandsController(const FrameServices& services,
   RegisterCommands();
 }
 
-CVOPView* PageCommandsController::ActiveView() const {
-  CChildFrame* a = s_.tabs.ActiveChild();
-  return a ? a->view() : nullptr;
-}
-
 void PageCommandsController::RegisterCommands() {
   CommandRegistry& c = s_.commands;
   auto hasTab = [this] { return s_.tabs.ActiveChild() != nullptr; };
   c.Add(cmd::kRefresh, [this] {
-     if (CVOPView* v = ActiveView()) v->Refresh();
+     if (CVOPView* v = s_.tabs.ActiveView()) v->Refresh();
    }).Enabled(hasTab);
   c.Add(cmd::kSavePage, [this] {
-     if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionPrompt);
+     if (CVOPView* v = s_.tabs.ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionPrompt);
    }).Enabled(hasTab);
   c.Add(cmd::kSavePageNoPrompt, [this] {
-    if (CVOPView* v = ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
+    if (CVOPView* v = s_.tabs.ActiveView()) v->ExecWB(kOleSaveAs, kOleOptionNoPrompt);
   });
   c.Add(cmd::kBack,
         [this] {
-          if (CVOPView* v = ActiveView(); v && v->backEnabled) v->GoBack(1);
+          if (CVOPView* v = s_.tabs.ActiveView(); v && v->backEnabled) v->GoBack(1);
         })
-      .Enabled([this] { return ActiveView() && ActiveView()->backEnabled; });
+      .Enabled([this] { return s_.tabs.ActiveView() && s_.tabs.ActiveView()->backEnabled; });
   c.Add(cmd::kForward,
         [this] {
-          if (CVOPView* v = ActiveView(); v && v->forwardEnabled) v->GoForward(1);
+          if (CVOPView* v = s_.tabs.ActiveView(); v && v->forwardEnabled) v->GoForward(1);
         })
-      .Enabled([this] { return ActiveView() && ActiveView()->forwardEnabled; });
+      .Enabled([this] { return s_.tabs.ActiveView() && s_.tabs.ActiveView()->forwardEnabled; });
   c.Add(cmd::kStop, [this] {
-     if (CVOPView* v = ActiveView()) v->StopLoading();
-   }).Enabled([this] { return ActiveView() && ActiveView()->loadState >= 0; });
+     if (CVOPView* v = s_.tabs.ActiveView()) v->StopLoading();
+   }).Enabled([this] { return s_.tabs.ActiveView() && s_.tabs.ActiveView()->loadState >= 0; });
   c.Add(cmd::kStopAll, [this] {
     for (int i = 0; CChildFrame* t = s_.tabs.TabAt(i); ++i)
       if (t->view()) t->view()->StopLoading();
   });
   c.Add(cmd::kRefreshCompletely, [this] {
-    if (CVOPView* v = ActiveView(); v && v->CurrentAddress() != kBlank)
+    if (CVOPView* v = s_.tabs.ActiveView(); v && v->CurrentAddress() != kBlank)
       v->Refresh2(kRefreshCompletely);
   });
   c.Add(cmd::kStatusFilter, [this] { switches_.statusFilter = !switches_.statusFilter; })
       .Checked([this] { return switches_.statusFilter; });
   c.Add(cmd::kAutoScroll, [this] {
-     if (CVOPView* v = ActiveView()) v->SetAutoScroll(!v->autoScroll());
-   }).Checked([this] { return ActiveView() && ActiveView()->autoScroll(); });
+     if (CVOPView* v = s_.tabs.ActiveView()) v->SetAutoScroll(!v->autoScroll());
+   }).Checked([this] { return s_.tabs.ActiveView() && s_.tabs.ActiveView()->autoScroll(); });
   for (int id = cmd::kAutoScrollSpeed1; id <= cmd::kAutoScrollSpeed3; ++id) {
     const int speed = id - cmd::kAutoScrollSpeed1 + 1;
     c.Add(id,
           [this, speed] {
             autoScrollSpeed_ = speed;
-            if (CVOPView* v = ActiveView()) {
+            if (CVOPView* v = s_.tabs.ActiveView()) {
               v->autoScrollSpeed = speed;
               if (v->autoScroll()) v->SetAutoScroll(true);
             }
@@ -76,7 +71,7 @@ void PageCommandsController::RegisterCommands() {
   c.Add(cmd::kAutoScrollWaitLoaded,
         [this] {
           autoScrollWaitLoaded_ = !autoScrollWaitLoaded_;
-          if (CVOPView* v = ActiveView()) v->autoScrollWaitLoaded = autoScrollWaitLoaded_;
+          if (CVOPView* v = s_.tabs.ActiveView()) v->autoScrollWaitLoaded = autoScrollWaitLoaded_;
         })
       .Checked([this] { return autoScrollWaitLoaded_; });
   for (int id = cmd::kScrollMode0; id <= cmd::kScrollMode1; ++id) {
@@ -85,8 +80,8 @@ void PageCommandsController::RegisterCommands() {
         .Checked([this, mode] { return switches_.autoScrollMode == mode; });
   }
   c.Add(cmd::kAutoRefresh, [this] {
-     if (CVOPView* v = ActiveView()) v->SetAutoRefresh(!v->autoRefresh());
-   }).Checked([this] { return ActiveView() && ActiveView()->autoRefresh(); });
+     if (CVOPView* v = s_.tabs.ActiveView()) v->SetAutoRefresh(!v->autoRefresh());
+   }).Checked([this] { return s_.tabs.ActiveView() && s_.tabs.ActiveView()->autoRefresh(); });
 }
 
 }  // namespace zel

@@ -19,7 +19,6 @@ class PageCommandsController : public FrameController {
 
  private:
   void RegisterCommands();
-  CVOPView* ActiveView() const;
 
   FrameServices s_;
   ViewSwitches& switches_;

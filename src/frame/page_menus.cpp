@@ -34,11 +34,6 @@ PageMenuController::PageMenuController(const FrameServices& services, ViewSwitch
   RegisterCommands();
 }
 
-CVOPView* PageMenuController::ActiveView() const {
-  CChildFrame* a = s_.tabs.ActiveChild();
-  return a ? a->view() : nullptr;
-}
-
 void PageMenuController::OpenInTab(u16view address, bool show) {
   s_.tabs.OpenUrl(address, {.tab = TabChoice::ReuseBlank, .start = StartKind::Address, .show = show});
 }
@@ -164,7 +159,7 @@ void PageMenuController::OpenContextText(u16view raw, bool show) {
 void PageMenuController::OpenContextLink(u16view raw, int flags) {
   u16 address = Trim(raw);
   auto click = [this, flags] {
-    CVOPView* v = ActiveView();
+    CVOPView* v = s_.tabs.ActiveView();
     if (!v || !v->engine()) return;
     v->RecordUserAction(true, false);
     v->child().pendingNewWindowFlags = flags;
@@ -187,7 +182,7 @@ void PageMenuController::OpenContextLink(u16view raw, int flags) {
 }
 
 void PageMenuController::OpenSelectedLink() {
-  CVOPView* v = ActiveView();
+  CVOPView* v = s_.tabs.ActiveView();
   if (!v) return;
   v->RunScript(kSelectedLinkScript, [this](const ScriptResult& r) {
     std::optional<u16> link = r.ok ? JsonStringValue(r.json) : std::nullopt;
@@ -275,7 +270,7 @@ void PageMenuController::RegisterCommands() {
     if (s_.clipboard) s_.clipboard->SetText(contextText);
   });
   c.Add(cmd::kShowPicture, [this] {
-    CVOPView* v = ActiveView();
+    CVOPView* v = s_.tabs.ActiveView();
     if (v && v->engine()) v->engine()->ShowPictureAt(contextX, contextY);
   });
   c.Add(cmd::kOpenFromClipboard, [this] {

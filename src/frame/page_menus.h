@@ -51,7 +51,6 @@ class PageMenuController : public FrameController {
   void OpenSelectedLink();
   void SaveContextText();
   void SearchContext(int mode);
-  CVOPView* ActiveView() const;
   void OpenInTab(u16view address, bool show);
 
   FrameServices s_;

@@ -18,11 +18,6 @@ SearchController::SearchController(const FrameServices& services, SearchBarView*
   RegisterCommands();
 }
 
-CVOPView* SearchController::ActiveView() const {
-  CChildFrame* a = s_.tabs.ActiveChild();
-  return a ? a->view() : nullptr;
-}
-
 SearchController::PageState* SearchController::StateOf(CVOPView* view) {
   // Answers for a tab closed meanwhile never arrive, so a view here is alive.
   return view ? &pages_[&view->child()] : nullptr;
@@ -93,7 +88,7 @@ std::optional<u16> SearchController::PageSearchKeyword() {
 }
 
 void SearchController::FindInPage(bool backwards) {
-  CVOPView* v = ActiveView();
+  CVOPView* v = s_.tabs.ActiveView();
   if (!v) return;
   auto word = PageSearchKeyword();
   if (!word) return;
@@ -107,7 +102,7 @@ void SearchController::FindInPage(bool backwards) {
       PageState* st = StateOf(v);
       if (count < 0 || !st) return;
       FindStep result = FinishFind(st->find, target, count);
-      if (v == ActiveView()) s_.tabs.SetStatusText(result.status);
+      if (v == s_.tabs.ActiveView()) s_.tabs.SetStatusText(result.status);
       if (result.again) s_.tabs.PostCommand(kCmdFindInPage);
     });
   };
@@ -126,7 +121,7 @@ void SearchController::FindInPage(bool backwards) {
 }
 
 void SearchController::HighlightInPage() {
-  CVOPView* v = ActiveView();
+  CVOPView* v = s_.tabs.ActiveView();
   if (!v) return;
   auto word = PageSearchKeyword();
   if (!word) return;
@@ -138,14 +133,14 @@ void SearchController::HighlightInPage() {
     PageState* st = StateOf(v);
     if (count < 0 || !st) return;
     u16 status = FinishHighlight(st->highlight, count);
-    if (v != ActiveView()) return;
+    if (v != s_.tabs.ActiveView()) return;
     s_.tabs.SetStatusText(status);
     if (bar_ && bar_->SearchBoxHasFocus()) v->FocusPage();
   });
 }
 
 void SearchController::SearchSelection(int mode) {
-  CVOPView* v = ActiveView();
+  CVOPView* v = s_.tabs.ActiveView();
   if (!v) return;
   v->RunScript(u"String(window.getSelection())", [this, mode](const ScriptResult& r) {
     if (!r.ok) return;

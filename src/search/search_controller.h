@@ -54,7 +54,6 @@ class SearchController : public FrameController {
                      std::function<void(int)> done);
   // The page's selected text, trimmed, goes into the keyword box and is searched.
   void SearchSelection(int mode);
-  CVOPView* ActiveView() const;
   // The find and highlight state of a view's tab.
   PageState* StateOf(CVOPView* view);
 

@@ -92,6 +92,8 @@ class TabHost {
   virtual void ActivateTab(CChildFrame* child) = 0;
   virtual void PostCloseTab(CChildFrame* child) = 0;
   virtual CChildFrame* ActiveChild() const = 0;
+  // The active tab's view, if there is an active tab.
+  CVOPView* ActiveView() const;
   virtual CChildFrame* TabAt(int index) const = 0;
   virtual int TabIndexOf(const CChildFrame* child) const = 0;
   virtual int recordedTabCount() const = 0;

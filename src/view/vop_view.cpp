@@ -50,6 +50,11 @@ CVOPView::~CVOPView() {
   }
 }
 
+CVOPView* TabHost::ActiveView() const {
+  CChildFrame* a = ActiveChild();
+  return a ? a->view() : nullptr;
+}
+
 bool CVOPView::IsActiveView() const { return host_.ActiveChild() == &child_; }
 
 void CVOPView::CloseSelf() {
