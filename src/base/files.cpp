@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -84,6 +86,32 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   if (bad) return std::nullopt;
   return out;
 }
+
+ReadStatus ReadFileBytes(const std::string& path, std::string* out) {
+  out->clear();
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out->append(buf, n);
+  bool bad = std::ferror(f);
+  std::fclose(f);
+  if (bad) out->clear();
+  return bad ? ReadStatus::Failed : ReadStatus::Ok;
+}
+
+namespace {
+std::vector<std::string> g_unreadable;  // noted, not yet taken
+}  // namespace
+
+void NoteUnreadableFile(const std::string& path) {
+  static std::vector<std::string> noted;  // each file is reported once a run
+  if (std::find(noted.begin(), noted.end(), path) != noted.end()) return;
+  noted.push_back(path);
+  g_unreadable.push_back(path);
+}
+
+std::vector<std::string> TakeUnreadableFiles() { return std::exchange(g_unreadable, {}); }
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string dir = DirName(path);

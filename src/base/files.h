@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+#include <string>
 
 #include "base/text.h"
 
@@ -22,6 +24,16 @@ bool CreateFolderLevels(const std::string& dir);
 
 // Whole-file read. nullopt when the file cannot be opened.
 std::optional<std::string> ReadFileBytes(const std::string& path);
+// Whole-file read that tells a file that is not there from one that cannot be read (no
+// permission, an I/O error, a folder in its place).
+enum class ReadStatus { Ok, Missing, Failed };
+ReadStatus ReadFileBytes(const std::string& path, std::string* out);
+
+// Profile files that exist but could not be read (no permission, an I/O error, a folder in
+// their place): the browser runs on defaults for them and never writes them. Each is noted
+// once a run; the frame takes the new ones to tell the user.
+void NoteUnreadableFile(const std::string& path);
+std::vector<std::string> TakeUnreadableFiles();
 
 // Writes to a temporary file in the same folder, flushes it and renames it over path, so
 // readers see either the old or the new file, never a torn one. Keeps the old file's mode.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/commands.h"
+#include "base/files.h"
 #include "filters/filters_controller.h"
 #include "frame/address_box.h"
 #include "frame/frame_window.h"
@@ -548,6 +549,9 @@ void CMainFrame::OnDeferredStartup() {
     ports_.window->Present();
     RefreshCommandStates();
   }
+  // A profile file that exists but cannot be read runs on defaults and is left alone.
+  for (const std::string& path : TakeUnreadableFiles())
+    SetStatusText(u"设置文件无法读取: " + FromUtf8(BaseName(path)));
 }
 
 bool CMainFrame::OnCommand(int id) {

@@ -1,5 +1,7 @@
 #include "platform/ini_registry.h"
 
+#include <optional>
+
 #include "base/ini_document.h"
 #include "base/files.h"
 
@@ -7,10 +9,23 @@ namespace zel {
 
 namespace {
 
-IniDocument Load(const std::string& path) {
-  auto b = ReadFileBytes(path);
-  return b ? IniDocument::Parse(*b) : IniDocument();
+// The registry file's document; nothing when it exists but cannot be read (then reads see
+// no values and writes are refused, so the user's file is not replaced).
+std::optional<IniDocument> LoadOrFail(const std::string& path) {
+  std::string bytes;
+  switch (ReadFileBytes(path, &bytes)) {
+    case ReadStatus::Ok:
+      return IniDocument::Parse(bytes);
+    case ReadStatus::Missing:
+      return IniDocument();
+    case ReadStatus::Failed:
+      break;
+  }
+  NoteUnreadableFile(path);
+  return std::nullopt;
 }
+
+IniDocument Load(const std::string& path) { return LoadOrFail(path).value_or(IniDocument()); }
 
 bool Save(const std::string& path, const IniDocument& doc) {
   std::string dir = DirName(path);
@@ -113,13 +128,17 @@ std::optional<RegValue> IniRegistry::GetValue(u16view key, u16view name) {
 }
 
 bool IniRegistry::SetValue(u16view key, u16view name, const RegValue& value) {
-  IniDocument doc = Load(path_);
+  auto loaded = LoadOrFail(path_);
+  if (!loaded) return false;
+  IniDocument& doc = *loaded;
   doc.Set(key, NameOf(name), Encode(value));
   return Save(path_, doc);
 }
 
 bool IniRegistry::CreateKey(u16view key) {
-  IniDocument doc = Load(path_);
+  auto loaded = LoadOrFail(path_);
+  if (!loaded) return false;
+  IniDocument& doc = *loaded;
   if (doc.HasSection(key)) return true;
   // A key with no values yet: a header with no entries.
   doc.Set(key, u"@", u"");
@@ -128,13 +147,17 @@ bool IniRegistry::CreateKey(u16view key) {
 }
 
 bool IniRegistry::DeleteValue(u16view key, u16view name) {
-  IniDocument doc = Load(path_);
+  auto loaded = LoadOrFail(path_);
+  if (!loaded) return false;
+  IniDocument& doc = *loaded;
   if (!doc.Remove(key, NameOf(name))) return false;
   return Save(path_, doc);
 }
 
 bool IniRegistry::DeleteKey(u16view key) {
-  IniDocument doc = Load(path_);
+  auto loaded = LoadOrFail(path_);
+  if (!loaded) return false;
+  IniDocument& doc = *loaded;
   if (!doc.HasSection(key)) return false;
   doc.RemoveSection(key);
   return Save(path_, doc);

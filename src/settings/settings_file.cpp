@@ -1,5 +1,10 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "base/ini_document.h"
 #include "base/files.h"
 
@@ -9,9 +14,20 @@ namespace {
 std::string g_base;
 std::string g_profileSub;
 
-IniDocument Load(const std::string& path) {
-  auto bytes = ReadFileBytes(path);
-  return bytes ? IniDocument::Parse(*bytes) : IniDocument();
+// The file's document; nothing when it exists but cannot be read: then it runs on the
+// callers' defaults and is never written, so the user's file is not replaced.
+std::optional<IniDocument> Load(const std::string& path) {
+  std::string bytes;
+  switch (ReadFileBytes(path, &bytes)) {
+    case ReadStatus::Ok:
+      return IniDocument::Parse(bytes);
+    case ReadStatus::Missing:
+      return IniDocument();
+    case ReadStatus::Failed:
+      break;
+  }
+  NoteUnreadableFile(path);
+  return std::nullopt;
 }
 }  // namespace
 
@@ -43,8 +59,8 @@ u16 SettingsFile::ReadText(u16view key, u16view def, size_t n) {
   if (n == 0) return u16();
   u16 value(def);
   if (EnsureFolder()) {
-    IniDocument doc = Load(path_);
-    if (auto v = doc.Get(section_, key)) value = *v;
+    if (auto doc = Load(path_))
+      if (auto v = doc->Get(section_, key)) value = *v;
   }
   if (value.size() > n - 1) value.resize(n - 1);
   return value;
@@ -56,18 +72,20 @@ int SettingsFile::ReadInt(u16view key, int def) {
 
 bool SettingsFile::WriteText(u16view key, u16view value) {
   if (path_.empty() || !EnsureFolder()) return false;
-  IniDocument doc = Load(path_);
-  doc.Set(section_, key, value);
-  return WriteFileAtomic(path_, doc.Serialize());
+  auto doc = Load(path_);
+  if (!doc) return false;
+  doc->Set(section_, key, value);
+  return WriteFileAtomic(path_, doc->Serialize());
 }
 
 bool SettingsFile::WriteInt(u16view key, int value) { return WriteText(key, IntToText(value)); }
 
 bool SettingsFile::DeleteKey(u16view key) {
   if (path_.empty() || !EnsureFolder()) return false;
-  IniDocument doc = Load(path_);
-  if (!doc.Remove(section_, key)) return true;
-  return WriteFileAtomic(path_, doc.Serialize());
+  auto doc = Load(path_);
+  if (!doc) return false;
+  if (!doc->Remove(section_, key)) return true;
+  return WriteFileAtomic(path_, doc->Serialize());
 }
 
 }  // namespace zel

@@ -2,8 +2,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "base/ini_document.h"
+#include "platform/ini_registry.h"
 #include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
@@ -178,4 +181,75 @@ TEST(SettingsFile, GarbageFileReadsDefaultsAndKeepsItsText) {
   f.WriteInt(u"height", 700);
   EXPECT_EQ(f.ReadInt(u"height", 600), 700);
   EXPECT_GT(Read(p.ConfigPath()).size(), 10u * 1024 * 1024);  // nothing thrown away
+}
+
+// A profile file that is there but cannot be read (here a folder in its place; an I/O error
+// or a missing permission take the same path) is never replaced by a write, reads give the
+// defaults, and the file is reported once.
+TEST(UnreadableProfileFile, IsNeitherReadNorReplaced) {
+  ScratchProfile p;
+  TakeUnreadableFiles();
+  ASSERT_TRUE(CreateFolderLevels(p.ConfigPath()));
+  WriteFileAtomic(p.ConfigPath() + "/keep.txt", "user data");
+  SettingsFile f(u"config.ini", u"GENERAL");
+  EXPECT_EQ(f.ReadInt(u"width", 800), 800);
+  EXPECT_FALSE(f.WriteInt(u"width", 1024));
+  EXPECT_FALSE(f.DeleteKey(u"width"));
+  EXPECT_TRUE(DirExists(p.ConfigPath()));
+  EXPECT_EQ(ReadFileBytes(p.ConfigPath() + "/keep.txt"), std::optional<std::string>("user data"));
+
+  std::string registryPath = p.ProfileFolder() + "/registry.ini";
+  ASSERT_TRUE(CreateFolderLevels(registryPath));
+  IniRegistry registry(registryPath);
+  EXPECT_FALSE(registry.GetValue(u"Software\\Zel", u"a").has_value());
+  EXPECT_FALSE(registry.SetValue(u"Software\\Zel", u"a", RegValue::Dw(1)));
+  EXPECT_FALSE(registry.CreateKey(u"Software\\Zel"));
+  EXPECT_FALSE(registry.DeleteKey(u"Software\\Zel"));
+  EXPECT_TRUE(DirExists(registryPath));
+
+  std::vector<std::string> told = TakeUnreadableFiles();
+  EXPECT_EQ(told, (std::vector<std::string>{p.ConfigPath(), registryPath}));
+  f.ReadText(u"homepage");
+  EXPECT_TRUE(TakeUnreadableFiles().empty());  // once a run
+  // A file that simply is not there is no failure: it is created.
+  SettingsFile other(u"other.ini", u"S");
+  EXPECT_TRUE(other.WriteInt(u"k", 1));
+  EXPECT_TRUE(TakeUnreadableFiles().empty());
+}
+
+// The case a user meets: a config.ini that the browser may write but not read (here a
+// write-only file). As root the check runs in a child that has given up root, since root
+// reads every file.
+TEST(UnreadableProfileFile, WriteOnlyFileKeepsItsContent) {
+  ScratchProfile p;
+  ASSERT_TRUE(CreateFolderLevels(p.ProfileFolder()));
+  const std::string original = "[GENERAL]\r\nhomepage=http://mine/\r\nwidth=1000\r\n";
+  ASSERT_TRUE(WriteFileAtomic(p.ConfigPath(), original));
+  auto attempt = [&] {
+    SettingsFile f(u"config.ini", u"GENERAL");
+    bool wrote = f.WriteInt(u"width", 640);
+    return !wrote && f.ReadInt(u"width", 7) == 7;
+  };
+  if (::geteuid() != 0) {
+    ASSERT_EQ(::chmod(p.ConfigPath().c_str(), 0200), 0);
+    EXPECT_TRUE(attempt());
+  } else {
+    const uid_t nobody = 65534;
+    ASSERT_EQ(::chown(p.dir().path().c_str(), nobody, nobody), 0);
+    ASSERT_EQ(::chown(DirName(p.ProfileFolder()).c_str(), nobody, nobody), 0);
+    ASSERT_EQ(::chown(p.ProfileFolder().c_str(), nobody, nobody), 0);
+    ASSERT_EQ(::chown(p.ConfigPath().c_str(), nobody, nobody), 0);
+    ASSERT_EQ(::chmod(p.ConfigPath().c_str(), 0200), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      bool ok = ::setgid(nobody) == 0 && ::setuid(nobody) == 0 && attempt();
+      ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ::chmod(p.ConfigPath().c_str(), 0600);
+  EXPECT_EQ(ReadFileBytes(p.ConfigPath()), std::optional<std::string>(original));
 }
