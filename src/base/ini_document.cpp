@@ -199,4 +199,18 @@ bool IniDocument::Remove(u16view section, u16view key) {
   return false;
 }
 
+std::optional<IniDocument> IniDocument::Load(const std::string& path) {
+  std::string bytes;
+  switch (ReadFileBytes(path, &bytes)) {
+    case ReadStatus::Ok:
+      return Parse(bytes);
+    case ReadStatus::Missing:
+      return IniDocument();
+    case ReadStatus::Failed:
+      break;
+  }
+  NoteUnreadableFile(path);
+  return std::nullopt;
+}
+
 }  // namespace zel

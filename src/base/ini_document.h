@@ -20,6 +20,9 @@ class IniDocument {
   // Reads UTF-16 with a byte-order mark, UTF-8 with or without one, and falls back to GBK
   // for 8-bit text that is not UTF-8. Never fails: garbage yields whatever lines it holds.
   static IniDocument Parse(std::string_view bytes);
+  // A profile file's document: empty when the file is not there; nothing when it is there
+  // but cannot be read (it is noted with NoteUnreadableFile and must not be written).
+  static std::optional<IniDocument> Load(const std::string& path);
   // A new, empty document (written as UTF-8).
   IniDocument() = default;
 

@@ -9,23 +9,8 @@ namespace zel {
 
 namespace {
 
-// The registry file's document; nothing when it exists but cannot be read (then reads see
-// no values and writes are refused, so the user's file is not replaced).
-std::optional<IniDocument> LoadOrFail(const std::string& path) {
-  std::string bytes;
-  switch (ReadFileBytes(path, &bytes)) {
-    case ReadStatus::Ok:
-      return IniDocument::Parse(bytes);
-    case ReadStatus::Missing:
-      return IniDocument();
-    case ReadStatus::Failed:
-      break;
-  }
-  NoteUnreadableFile(path);
-  return std::nullopt;
-}
-
-IniDocument Load(const std::string& path) { return LoadOrFail(path).value_or(IniDocument()); }
+// A registry file that exists but cannot be read shows no values and refuses writes.
+IniDocument Load(const std::string& path) { return IniDocument::Load(path).value_or(IniDocument()); }
 
 bool Save(const std::string& path, const IniDocument& doc) {
   std::string dir = DirName(path);
@@ -128,7 +113,7 @@ std::optional<RegValue> IniRegistry::GetValue(u16view key, u16view name) {
 }
 
 bool IniRegistry::SetValue(u16view key, u16view name, const RegValue& value) {
-  auto loaded = LoadOrFail(path_);
+  auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
   doc.Set(key, NameOf(name), Encode(value));
@@ -136,7 +121,7 @@ bool IniRegistry::SetValue(u16view key, u16view name, const RegValue& value) {
 }
 
 bool IniRegistry::CreateKey(u16view key) {
-  auto loaded = LoadOrFail(path_);
+  auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
   if (doc.HasSection(key)) return true;
@@ -147,7 +132,7 @@ bool IniRegistry::CreateKey(u16view key) {
 }
 
 bool IniRegistry::DeleteValue(u16view key, u16view name) {
-  auto loaded = LoadOrFail(path_);
+  auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
   if (!doc.Remove(key, NameOf(name))) return false;
@@ -155,7 +140,7 @@ bool IniRegistry::DeleteValue(u16view key, u16view name) {
 }
 
 bool IniRegistry::DeleteKey(u16view key) {
-  auto loaded = LoadOrFail(path_);
+  auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
   if (!doc.HasSection(key)) return false;

@@ -13,22 +13,6 @@ namespace zel {
 namespace {
 std::string g_base;
 std::string g_profileSub;
-
-// The file's document; nothing when it exists but cannot be read: then it runs on the
-// callers' defaults and is never written, so the user's file is not replaced.
-std::optional<IniDocument> Load(const std::string& path) {
-  std::string bytes;
-  switch (ReadFileBytes(path, &bytes)) {
-    case ReadStatus::Ok:
-      return IniDocument::Parse(bytes);
-    case ReadStatus::Missing:
-      return IniDocument();
-    case ReadStatus::Failed:
-      break;
-  }
-  NoteUnreadableFile(path);
-  return std::nullopt;
-}
 }  // namespace
 
 void SettingsFile::SetLocation(const std::string& baseFolder, const std::string& profileSub) {
@@ -59,7 +43,7 @@ u16 SettingsFile::ReadText(u16view key, u16view def, size_t n) {
   if (n == 0) return u16();
   u16 value(def);
   if (EnsureFolder()) {
-    if (auto doc = Load(path_))
+    if (auto doc = IniDocument::Load(path_))
       if (auto v = doc->Get(section_, key)) value = *v;
   }
   if (value.size() > n - 1) value.resize(n - 1);
@@ -72,7 +56,7 @@ int SettingsFile::ReadInt(u16view key, int def) {
 
 bool SettingsFile::WriteText(u16view key, u16view value) {
   if (path_.empty() || !EnsureFolder()) return false;
-  auto doc = Load(path_);
+  auto doc = IniDocument::Load(path_);
   if (!doc) return false;
   doc->Set(section_, key, value);
   return WriteFileAtomic(path_, doc->Serialize());
@@ -82,7 +66,7 @@ bool SettingsFile::WriteInt(u16view key, int value) { return WriteText(key, IntT
 
 bool SettingsFile::DeleteKey(u16view key) {
   if (path_.empty() || !EnsureFolder()) return false;
-  auto doc = Load(path_);
+  auto doc = IniDocument::Load(path_);
   if (!doc) return false;
   if (!doc->Remove(section_, key)) return true;
   return WriteFileAtomic(path_, doc->Serialize());
