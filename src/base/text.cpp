@@ -1,5 +1,7 @@
 #include "base/text.h"
 
+#include <cerrno>
+
 #include <glib.h>
 
 #include <climits>
@@ -234,23 +236,62 @@ std::string ToUtf8(u16view s) {
 
 bool IsValidUtf8(std::string_view s) { return g_utf8_validate(s.data(), (gssize)s.size(), nullptr); }
 
-u16 FromGbk(std::string_view s) {
-  if (s.empty()) return u16();
-  // GB18030 is a superset of GBK and decodes every GBK byte sequence.
-  gsize written = 0;
-  GError* err = nullptr;
-  gchar* utf8 = g_convert_with_fallback(s.data(), (gssize)s.size(), "UTF-8", "GB18030", "?",
-                                        nullptr, &written, &err);
-  if (!utf8) {
-    if (err) g_error_free(err);
-    // Byte by byte: ASCII kept, the rest replaced.
-    u16 out;
-    for (unsigned char c : s) out += c < 0x80 ? char16_t(c) : u'\uFFFD';
+Gb18030Decoder::Gb18030Decoder() {
+  GIConv cd = g_iconv_open("UTF-8", "GB18030");
+  cd_ = cd == (GIConv)-1 ? nullptr : cd;
+}
+
+Gb18030Decoder::~Gb18030Decoder() {
+  if (cd_) g_iconv_close((GIConv)cd_);
+}
+
+u16 Gb18030Decoder::Decode(std::string_view s, bool* clean) {
+  if (clean) *clean = true;
+  u16 out;
+  if (s.empty()) return out;
+  auto bad = [&](unsigned char c) {
+    out += c < 0x80 ? char16_t(c) : u'\uFFFD';
+    if (clean && c >= 0x80) *clean = false;
+  };
+  if (!cd_) {
+    for (unsigned char c : s) bad(c);
     return out;
   }
-  u16 out = FromUtf8(std::string_view(utf8, written));
-  g_free(utf8);
+  GIConv cd = (GIConv)cd_;
+  g_iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string utf8;
+  utf8.resize(s.size() * 2 + 16);
+  gchar* in = const_cast<gchar*>(s.data());
+  gsize inLeft = s.size();
+  gchar* o = utf8.data();
+  gsize outLeft = utf8.size();
+  auto flush = [&] {
+    out += FromUtf8(std::string_view(utf8.data(), utf8.size() - outLeft));
+    o = utf8.data();
+    outLeft = utf8.size();
+  };
+  while (inLeft > 0) {
+    gsize r = g_iconv(cd, &in, &inLeft, &o, &outLeft);
+    if (r != (gsize)-1) break;
+    if (errno == E2BIG) {
+      flush();
+      continue;
+    }
+    // An invalid or cut-off sequence: the byte it starts with is replaced alone.
+    flush();
+    bad((unsigned char)*in);
+    ++in;
+    --inLeft;
+    g_iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (clean) *clean = false;
+  }
+  flush();
   return out;
+}
+
+u16 FromGbk(std::string_view s) {
+  Gb18030Decoder decoder;
+  return decoder.Decode(s);
 }
 
 std::string ToGbk(u16view s) {

@@ -66,8 +66,22 @@ u16 Format(u16view fmt, A&&... args) {
 // Conversions. Lone surrogates and invalid bytes become U+FFFD; nothing throws.
 u16 FromUtf8(std::string_view s);
 std::string ToUtf8(u16view s);
-// GBK (code page 936). Characters GBK cannot hold become '?'.
+// GBK (code page 936). Characters GBK cannot hold become '?'. A byte that starts no valid
+// sequence becomes U+FFFD and decoding goes on after it.
 u16 FromGbk(std::string_view s);
+// Decodes GB18030, a superset of GBK, the way FromGbk does; one decoder reused for many
+// pieces saves opening a converter for each. clean tells whether every byte decoded.
+class Gb18030Decoder {
+ public:
+  Gb18030Decoder();
+  ~Gb18030Decoder();
+  Gb18030Decoder(const Gb18030Decoder&) = delete;
+  Gb18030Decoder& operator=(const Gb18030Decoder&) = delete;
+  u16 Decode(std::string_view s, bool* clean = nullptr);
+
+ private:
+  void* cd_;
+};
 std::string ToGbk(u16view s);
 // GB18030 holds every character and encodes GBK's characters as GBK does: used when
 // writing back into a file that came from a GBK system, so nothing is lost.

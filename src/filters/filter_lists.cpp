@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <unordered_set>
 
 #include "base/files.h"
 
@@ -305,11 +306,12 @@ size_t FilterLists::LoadAllowedSites(const std::string& sitesFile) {
   auto text = ReadUtf16LeFile(sitesFile);
   if (!text) return 0;
   size_t added = 0;
+  // A set makes a long file one pass, not a search of the list for every entry.
+  std::unordered_set<u16> known(allowedSites.begin(), allowedSites.end());
   for (u16& piece : Split(*text, u',')) {
     u16 site = ToLower(Trim(piece));
     if (!UsableFragment(site)) continue;  // "a,,b" or a stray "." must not exempt everything
-    if (std::find(allowedSites.begin(), allowedSites.end(), site) != allowedSites.end())
-      continue;
+    if (!known.insert(site).second) continue;
     allowedSites.push_back(std::move(site));
     ++added;
   }

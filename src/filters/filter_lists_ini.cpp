@@ -8,15 +8,14 @@ namespace zel {
 void FilterLists::LoadFilterLists() {
   // blockage.ini sits in the profile folder like config.ini; a missing file reads as four
   // empty lists. Values are read into a 260-unit buffer, so 259 characters at most.
-  SettingsFile file(u"blockage.ini", u"POPUP");
+  // One read of the file for every entry.
+  SettingsSnapshot file(u"blockage.ini");
   FilterListsReader reader;
   reader.readInt = [&file](u16view section, u16view key, int def) {
-    file.SetSection(section);
-    return file.ReadInt(key, def);
+    return file.ReadInt(section, key, def);
   };
   reader.readText = [&file](u16view section, u16view key) {
-    file.SetSection(section);
-    return file.ReadText(key, u"", kMaxEntryLength + 1);
+    return file.ReadText(section, key, u"", kMaxEntryLength + 1);
   };
   Load(reader);
 }

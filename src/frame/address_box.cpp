@@ -1,5 +1,7 @@
 #include "frame/address_box.h"
 
+#include <unordered_map>
+
 #include "base/commands.h"
 #include "frame/address_bar_view.h"
 #include "platform/prompt_port.h"
@@ -98,24 +100,29 @@ void AddressBoxController::OnAddressListChoice(u16view entry) {
 void AddressBoxController::LoadTypedHistory() {
   typed_.clear();
   if (!s_.registry) return;
+  // url1, url2 ... up to the first one missing, from one read of the key.
+  std::unordered_map<u16, u16> byName;
+  for (auto& [name, value] : s_.registry->Values(kHkcuTypedUrls))
+    if (value.type == RegType::String || value.type == RegType::ExpandString)
+      byName.try_emplace(ToLower(name), std::move(value.text));
   for (int i = 1;; ++i) {
-    auto v = s_.registry->GetString(kHkcuTypedUrls, Format(u"url%d", i));
-    if (!v) break;
-    if (v->size() > 259) v->resize(259);  // 520 bytes with the terminator
-    if (!v->empty()) typed_.push_back(*v);
+    auto it = byName.find(Format(u"url%d", i));
+    if (it == byName.end()) break;
+    u16 v = it->second;
+    if (v.size() > 259) v.resize(259);  // 520 bytes with the terminator
+    if (!v.empty()) typed_.push_back(v);
   }
   if (bar_) bar_->SetAddressList(typed_);
 }
 
 void AddressBoxController::SaveTypedHistory() {
   if (!s_.registry) return;
-  s_.registry->DeleteKey(kHkcuTypedUrls);
-  if (!s_.registry->CreateKey(kHkcuTypedUrls)) return;
-  int n = 0;
+  std::vector<std::pair<u16, RegValue>> values;
   for (size_t i = 0; i < typed_.size() && i < kSavedTypedAddresses; ++i) {
     if (typed_[i].empty()) continue;
-    s_.registry->SetValue(kHkcuTypedUrls, Format(u"url%d", ++n), RegValue::Str(typed_[i]));
+    values.emplace_back(Format(u"url%d", int(values.size()) + 1), RegValue::Str(typed_[i]));
   }
+  s_.registry->ReplaceKey(kHkcuTypedUrls, values);
 }
 
 void AddressBoxController::ClearTypedHistory() {

@@ -154,4 +154,32 @@ std::vector<u16> IniRegistry::ValueNames(u16view key) {
   return names;
 }
 
+bool IniRegistry::ReplaceKey(u16view key,
+                             const std::vector<std::pair<u16, RegValue>>& values) {
+  auto loaded = IniDocument::Load(path_);
+  if (!loaded) return false;
+  IniDocument& doc = *loaded;
+  doc.RemoveSection(key);
+  if (values.empty()) {
+    doc.Set(key, u"@", u"");
+    doc.Remove(key, u"@");
+  } else {
+    std::vector<IniDocument::Change> changes;
+    changes.reserve(values.size());
+    for (const auto& [name, value] : values)
+      changes.push_back({u16(key), NameOf(name), Encode(value)});
+    doc.Apply(changes);
+  }
+  return Save(path_, doc);
+}
+
+std::vector<std::pair<u16, RegValue>> IniRegistry::Values(u16view key) {
+  std::vector<std::pair<u16, RegValue>> out;
+  for (auto& [name, raw] : Load(path_).Entries(key)) {
+    auto v = Decode(raw);
+    if (v) out.emplace_back(name == u"@" ? u16() : name, std::move(*v));
+  }
+  return out;
+}
+
 }  // namespace zel

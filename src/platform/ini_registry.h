@@ -21,6 +21,8 @@ class IniRegistry : public RegistryPort {
   bool DeleteValue(u16view key, u16view name) override;
   bool DeleteKey(u16view key) override;
   std::vector<u16> ValueNames(u16view key) override;
+  bool ReplaceKey(u16view key, const std::vector<std::pair<u16, RegValue>>& values) override;
+  std::vector<std::pair<u16, RegValue>> Values(u16view key) override;
 
   const std::string& path() const { return path_; }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -35,6 +36,10 @@ class RegistryPort {
   virtual bool DeleteValue(u16view key, u16view name) = 0;
   virtual bool DeleteKey(u16view key) = 0;
   virtual std::vector<u16> ValueNames(u16view key) = 0;
+  // The key afterwards holds exactly these values, in this order: one write for a list.
+  virtual bool ReplaceKey(u16view key, const std::vector<std::pair<u16, RegValue>>& values) = 0;
+  // Every value of the key with its name, in stored order, from one read.
+  virtual std::vector<std::pair<u16, RegValue>> Values(u16view key) = 0;
 
   // Conveniences
   std::optional<u16> GetString(u16view key, u16view name);

@@ -13,9 +13,9 @@ u16 KeyName(int n) { return Format(u"key_%d", n); }
 
 void KeywordHistory::Load() {
   items_.clear();
-  SettingsFile file(kKeywordHistoryFile, u"");
+  SettingsSnapshot file(kKeywordHistoryFile);
   for (int n = 0;; ++n) {
-    u16 value = file.ReadText(KeyName(n), u"", 260);
+    u16 value = file.ReadText(u"", KeyName(n), u"", 260);
     if (value.empty()) break;
     items_.push_back(std::move(value));
   }
@@ -23,21 +23,23 @@ void KeywordHistory::Load() {
 
 void KeywordHistory::Save(const FrameSettings& settings) const {
   if (settings.clean.search) return;
-  SettingsFile file(kKeywordHistoryFile, u"");
+  SettingsBatch file(kKeywordHistoryFile);
   const int n = static_cast<int>(std::min<size_t>(items_.size(), kSavedKeywords));
   for (int i = 0; i < n; ++i) {
     u16 value = items_[i];
     // A line break would end the INI line early; a lone carriage return does too.
     std::erase_if(value, [](char16_t c) { return c == u'\r' || c == u'\n'; });
-    file.WriteText(KeyName(i), value);
+    file.WriteText(u"", KeyName(i), value);
   }
+  file.Commit();
 }
 
 void KeywordHistory::Clear(FrameSettings& settings) {
   items_.clear();
   settings.clean.search = true;
-  SettingsFile file(kKeywordHistoryFile, u"");
-  for (int n = 0; n < kSavedKeywords; ++n) file.DeleteKey(KeyName(n));
+  SettingsBatch file(kKeywordHistoryFile);
+  for (int n = 0; n < kSavedKeywords; ++n) file.DeleteKey(u"", KeyName(n));
+  file.Commit();
 }
 
 bool KeywordHistory::Add(u16view keyword) {

@@ -233,16 +233,18 @@ bool InstallDefaultSearchEngines() {
     std::string iconPath = JoinPath(folder, ToUtf8(e.icon));
     if (!FileExists(iconPath)) WriteFileAtomic(iconPath, MakeSolidIconPng(e.r, e.g, e.b));
   }
-  SettingsFile file(FromUtf8(path), u"");
+  // One atomic write: an interrupted install leaves no file, never one that announces
+  // engines it lacks.
+  SettingsBatch file(FromUtf8(path));
   int n = 0;
   for (const DefaultEngine& e : kDefaultEngines) {
-    file.WriteText(Format(u"%d_title", n), e.title);
-    file.WriteText(Format(u"%d_ico", n), e.icon);
-    file.WriteText(Format(u"%d_s", n), e.url);
+    file.WriteText(u"", Format(u"%d_title", n), e.title);
+    file.WriteText(u"", Format(u"%d_ico", n), e.icon);
+    file.WriteText(u"", Format(u"%d_s", n), e.url);
     ++n;
   }
-  // The count goes last, so an interrupted install never announces engines it lacks.
-  return file.WriteInt(u"count", n);
+  file.WriteInt(u"", u"count", n);
+  return file.Commit();
 }
 
 }  // namespace zel

@@ -16,37 +16,36 @@ constexpr size_t kTextLimit = 260;
 
 // Reads one row into its field. rowAbsent stands in for a row without an absent value
 // (GENERAL/ctlpro: the engine's flags).
-void LoadRow(const SettingDef& d, SettingsFile& f, FrameSettings& s, int rowAbsent) {
-  f.SetSection(d.section);
+void LoadRow(const SettingDef& d, const SettingsSnapshot& f, FrameSettings& s, int rowAbsent) {
   if (d.type == SettingType::Text)
-    d.field.SetText(s, f.ReadText(d.key, d.absent ? d.absent : u"", kTextLimit));
+    d.field.SetText(s, f.ReadText(d.section, d.key, d.absent ? d.absent : u"", kTextLimit));
   else
-    d.field.SetInt(s, f.ReadInt(d.key, d.absent ? ToInt(d.absent) : rowAbsent));
+    d.field.SetInt(s, f.ReadInt(d.section, d.key, d.absent ? ToInt(d.absent) : rowAbsent));
 }
 
 // The rows of one load point, in table order (of rows binding the same field, the later
-// wins).
+// wins), from one read of the file.
 void LoadAt(LoadPoint point, FrameSettings& s, int rowAbsent) {
-  SettingsFile f(kConfigFile, u"GENERAL");
+  SettingsSnapshot f(kConfigFile);
   for (const SettingDef& d : ConfigSchema())
     if (d.load == point && d.field.bound()) LoadRow(d, f, s, rowAbsent);
 }
 
-// The rows of one save point, in their save order.
+// The rows of one save point, in their save order, with one rewrite of the file.
 void SaveAt(SavePoint point, const FrameSettings& s) {
   std::vector<const SettingDef*> rows;
   for (const SettingDef& d : ConfigSchema())
     if (d.save == point) rows.push_back(&d);
   std::sort(rows.begin(), rows.end(),
             [](const SettingDef* a, const SettingDef* b) { return a->saveOrder < b->saveOrder; });
-  SettingsFile f(kConfigFile, u"GENERAL");
+  SettingsBatch f(kConfigFile);
   for (const SettingDef* d : rows) {
-    f.SetSection(d->section);
     if (d->type == SettingType::Text)
-      f.WriteText(d->key, d->field.GetText(s));
+      f.WriteText(d->section, d->key, d->field.GetText(s));
     else
-      f.WriteInt(d->key, d->field.GetInt(s));
+      f.WriteInt(d->section, d->key, d->field.GetInt(s));
   }
+  f.Commit();
 }
 
 void ApplyStartModeRule(FrameSettings& s) {
@@ -77,12 +76,10 @@ bool PrepareConfigFile() {
     SettingsFile(kConfigFile, u"GENERAL").WriteInt(u"firstrun", 0);
     return false;
   }
-  SettingsFile f(kConfigFile, u"GENERAL");
-  for (const auto& d : ConfigSchema()) {
-    if (!d.created) continue;
-    f.SetSection(d.section);
-    f.WriteText(d.key, d.created);
-  }
+  SettingsBatch f(kConfigFile);
+  for (const auto& d : ConfigSchema())
+    if (d.created) f.WriteText(d.section, d.key, d.created);
+  f.Commit();
   return true;
 }
 
@@ -112,11 +109,12 @@ void LoadLateSettings(FrameSettings& s) {
   LoadAt(LoadPoint::Late, s, 0);
   // The one special case: HOTKEYSET/count says how many "F_%d" texts (F_2 ... F_13 at
   // most) there are; they have no rows of their own.
-  int count = ReadConfigInt(u"HOTKEYSET", u"count");
-  SettingsFile h(kConfigFile, u"HOTKEYSET");
+  const SettingDef& countRow = RequireSetting(u"HOTKEYSET", u"count");
+  SettingsSnapshot h(kConfigFile);
+  int count = h.ReadInt(u"HOTKEYSET", u"count", countRow.absent ? ToInt(countRow.absent) : 0);
   s.functionKeyTexts.clear();
   for (int i = 2; i <= count + 1 && i <= 13; ++i)
-    s.functionKeyTexts.push_back(h.ReadText(Format(u"F_%d", i), u"", kTextLimit));
+    s.functionKeyTexts.push_back(h.ReadText(u"HOTKEYSET", Format(u"F_%d", i), u"", kTextLimit));
 }
 
 void SaveExitSettingsBeforeSearchWords(const FrameSettings& s) {
@@ -128,15 +126,21 @@ void SaveExitSettingsAfterSearchWords(const FrameSettings& s) {
 }
 
 void SaveWindowPlacement(const WindowPlacement& p) {
+  SettingsBatch f(kConfigFile);
+  auto put = [&f](u16view key, int value) {
+    RequireSetting(u"GENERAL", key);
+    f.WriteInt(u"GENERAL", key, value);
+  };
   if (p.maximized) {
-    WriteConfigInt(u"GENERAL", u"zoomed", 1);
+    put(u"zoomed", 1);
   } else if (p.writeRect) {
-    WriteConfigInt(u"GENERAL", u"zoomed", 0);
-    WriteConfigInt(u"GENERAL", u"top", p.y);
-    WriteConfigInt(u"GENERAL", u"left", p.x);
-    WriteConfigInt(u"GENERAL", u"width", p.width);
-    WriteConfigInt(u"GENERAL", u"height", p.height);
+    put(u"zoomed", 0);
+    put(u"top", p.y);
+    put(u"left", p.x);
+    put(u"width", p.width);
+    put(u"height", p.height);
   }
+  f.Commit();
 }
 
 }  // namespace zel

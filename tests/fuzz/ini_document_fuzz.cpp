@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/ini_document.h"
 
@@ -56,10 +57,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       IniDocument copy = doc;
       copy.Set(s, k, value);
       FUZZ_CHECK(copy.Get(s, k) == value);
-      IniDocument again = IniDocument::Parse(copy.Serialize());
+      // 8-bit text with NUL bytes may read back as UTF-16 without a mark once its lines
+      // end in CR LF; no profile file holds NULs, so the round trip is not asked of it.
+      std::string bytes = copy.Serialize();
+      bool wide = copy.encoding() == IniDocument::Encoding::Utf16Le ||
+                  copy.encoding() == IniDocument::Encoding::Utf16Be;
+      if (!wide && bytes.find('\0') != std::string::npos) continue;
+      IniDocument again = IniDocument::Parse(bytes);
       FUZZ_CHECK(again.Get(s, k) == value);
       FUZZ_CHECK(again.Remove(s, k));
     }
   }
+  // Many changes at once end as the same changes one by one. The changes come from the
+  // input's first bytes, so the fuzzer steers them into sections and keys the file has.
+  std::vector<IniDocument::Change> changes;
+  for (size_t i = 0; i + 1 < size && i < 48; i += 2) {
+    IniDocument::Change c;
+    c.section = kSections[data[i] % 5];
+    c.key = kKeys[data[i + 1] % 5];
+    if (data[i] & 0x80) c.key += u16(1, char16_t(u'0' + data[i + 1] % 7));
+    if (!(data[i + 1] & 0x40)) c.value = u16(1, char16_t(u'a' + i % 26));
+    changes.push_back(std::move(c));
+  }
+  IniDocument batched = doc, oneByOne = doc;
+  batched.Apply(changes);
+  for (const auto& c : changes) {
+    if (c.value)
+      oneByOne.Set(c.section, c.key, *c.value);
+    else
+      oneByOne.Remove(c.section, c.key);
+  }
+  FUZZ_CHECK(batched.Serialize() == oneByOne.Serialize());
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "frame/gtk/address_bar.h"
 
 #include "frame/gtk/shown_text.h"
+#include "platform/linux/combo_list.h"
 
 namespace zel {
 
@@ -29,8 +30,10 @@ bool AddressBar::OnKey(GdkEventKey* e) {
 void AddressBar::SetAddressList(const std::vector<u16>& entries) {
   fillingList_ = true;
   std::string text = edit_.get_text();
-  remove_all();
-  for (const auto& e : entries) append(ShownText(e));
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < entries.size() && i < kMaxComboRows; ++i)
+    rows.push_back(ShownText(entries[i]));
+  FillComboList(*this, rows);
   edit_.set_text(text);
   fillingList_ = false;
 }

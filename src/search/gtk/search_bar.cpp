@@ -1,5 +1,6 @@
 #include "search/gtk/search_bar.h"
 
+#include "platform/linux/combo_list.h"
 #include "search/search_engines.h"
 
 namespace zel {
@@ -57,8 +58,10 @@ void SearchBar::SetSearchBoxText(u16view text) { keyword().set_text(ToUtf8(text)
 
 void SearchBar::SetKeywordList(const std::vector<u16>& keywords) {
   std::string text = keyword().get_text();
-  keywordBox_.remove_all();
-  for (const auto& k : keywords) keywordBox_.append(ShownKeyword(k));
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < keywords.size() && i < kMaxComboRows; ++i)
+    rows.push_back(ShownKeyword(keywords[i]));
+  FillComboList(keywordBox_, rows);
   keyword().set_text(text);
 }
 
