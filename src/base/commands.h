@@ -127,5 +127,9 @@ inline constexpr int kRefreshTabTexts = 5123;
 inline constexpr int kActivateChild = 5125;
 inline constexpr int kDeferredStartup = 5126;
 inline constexpr int kApplyTabSelection = 5127;
+// The frame's timer: every 750 ms (status indicators, the periodic saves).
+inline constexpr int kFrameTimer = 1530;
+inline constexpr int kFrameTimerMs = 750;
+inline constexpr int kFrameTimerSaveTick = 40;
 
 }  // namespace zel::msg

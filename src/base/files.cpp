@@ -1,13 +1,15 @@
 #include "base/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <utility>
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace zel {
@@ -91,6 +93,9 @@ ReadStatus ReadFileBytes(const std::string& path, std::string* out) {
   out->clear();
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
+  struct stat st {};
+  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    out->reserve(size_t(st.st_size));
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out->append(buf, n);
@@ -150,6 +155,34 @@ u16 DecodeUtf16Le(std::string_view b) {
   for (size_t i = start; i + 1 < b.size(); i += 2)
     out += char16_t((unsigned char)b[i] | ((unsigned char)b[i + 1] << 8));
   return out;
+}
+
+namespace {
+// ".<name>.XXXXXX" with mkstemp's six letters and digits.
+bool IsAtomicTempName(const std::string& n) {
+  if (n.size() < 9 || n[0] != '.' || n[n.size() - 7] != '.') return false;
+  for (size_t i = n.size() - 6; i < n.size(); ++i)
+    if (!std::isalnum((unsigned char)n[i])) return false;
+  return true;
+}
+}  // namespace
+
+size_t RemoveStaleTempFiles(const std::string& folder, long long beforeSec, long beforeNsec) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return 0;
+  size_t removed = 0;
+  while (struct dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (!IsAtomicTempName(name)) continue;
+    std::string path = JoinPath(folder, name);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    bool older = st.st_mtim.tv_sec < beforeSec ||
+                 (st.st_mtim.tv_sec == beforeSec && st.st_mtim.tv_nsec < beforeNsec);
+    if (older && ::unlink(path.c_str()) == 0) ++removed;
+  }
+  ::closedir(d);
+  return removed;
 }
 
 std::optional<u16> ReadUtf16LeFile(const std::string& path) {

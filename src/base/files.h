@@ -39,6 +39,13 @@ std::vector<std::string> TakeUnreadableFiles();
 // readers see either the old or the new file, never a torn one. Keeps the old file's mode.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
 
+// A process killed between creating WriteFileAtomic's temporary file (".<name>.XXXXXX"
+// beside the file) and renaming it leaves the temporary behind. Removes those in folder
+// that were last written before `before` (seconds and nanoseconds of the wall clock:
+// the start of the running process), so a write in progress now is never touched.
+// Returns how many went.
+size_t RemoveStaleTempFiles(const std::string& folder, long long beforeSec, long beforeNsec);
+
 // Raw UTF-16LE text files without byte-order mark handling on write.
 // Read: the whole file as 16-bit units (a leading FF FE mark is dropped; an odd last byte
 // is ignored).

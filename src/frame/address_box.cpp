@@ -33,6 +33,11 @@ void AddressBoxController::OnDeferredStartup() {
   LoadTypedHistory();
 }
 
+void AddressBoxController::OnPeriodicSave() {
+  // With clearing on exit the list goes at exit anyway: it is never written.
+  if (typedChanged_ && !s_.settings.clean.address) SaveTypedHistory();
+}
+
 void AddressBoxController::OnShutdown() {
   if (s_.settings.clean.address)
     ClearTypedHistory();
@@ -82,6 +87,7 @@ void AddressBoxController::OnAddressEnter(u16view typed, ModifierState keys) {
   s_.tabs.SetAddressText(t.text);
   NavigateTypedText(t.text, !s_.tabs.ActiveChild() || s_.settings.newtabaddress || keys.alt);
   RememberTypedAddress(typed_, t.text);
+  typedChanged_ = true;
   if (bar_) bar_->SetAddressList(typed_);
 }
 
@@ -116,6 +122,7 @@ void AddressBoxController::LoadTypedHistory() {
 }
 
 void AddressBoxController::SaveTypedHistory() {
+  typedChanged_ = false;
   if (!s_.registry) return;
   std::vector<std::pair<u16, RegValue>> values;
   for (size_t i = 0; i < typed_.size() && i < kSavedTypedAddresses; ++i) {
@@ -127,6 +134,7 @@ void AddressBoxController::SaveTypedHistory() {
 
 void AddressBoxController::ClearTypedHistory() {
   typed_.clear();
+  typedChanged_ = false;
   if (bar_) bar_->SetAddressList(typed_);
   if (!s_.registry) return;
   for (int i = 1; s_.registry->DeleteValue(kHkcuTypedUrls, Format(u"url%d", i)); ++i) {

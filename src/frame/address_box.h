@@ -30,6 +30,7 @@ class AddressBoxController : public FrameController {
   bool offline() const { return offline_; }
 
   void OnDeferredStartup() override;
+  void OnPeriodicSave() override;
   void OnShutdown() override;
 
  private:
@@ -41,6 +42,7 @@ class AddressBoxController : public FrameController {
   AddressBarView* bar_;
   SearchController& search_;
   std::vector<u16> typed_;
+  bool typedChanged_ = false;  // since the last load or save
   bool offline_ = false;
 };
 

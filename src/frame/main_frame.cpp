@@ -77,6 +77,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
 
 CMainFrame::~CMainFrame() {
   alive_.reset();
+  if (ports_.loop) ports_.loop->KillTimer(this, msg::kFrameTimer);
   // Views go before the frame's ports do.
   strip_.clear();
   active_ = nullptr;
@@ -516,9 +517,18 @@ void CMainFrame::OnRaiseRequest() {
   ports_.window->Present();
 }
 
+void CMainFrame::OnFrameTimer() {
+  if (closed_) return;
+  frameTicks_ = frameTicks_ >= msg::kFrameTimerSaveTick ? 0 : frameTicks_ + 1;
+  if (frameTicks_ == msg::kFrameTimerSaveTick)
+    EachController([](FrameController& c) { c.OnPeriodicSave(); });
+}
+
 void CMainFrame::OnDeferredStartup() {
   if (deferredDone_) return;
   deferredDone_ = true;
+  if (ports_.loop)
+    ports_.loop->SetTimer(this, msg::kFrameTimer, msg::kFrameTimerMs, [this] { OnFrameTimer(); });
   // The controllers in their order (the filter lists first).
   EachController([](FrameController& c) { c.OnDeferredStartup(); });
   // Host name for the proxy bypass of local addresses.
@@ -598,6 +608,7 @@ bool CMainFrame::Close(CloseSource source) {
       return false;
   }
   closed_ = true;
+  if (ports_.loop) ports_.loop->KillTimer(this, msg::kFrameTimer);
   SavePlacement();
   if (ports_.window) ports_.window->HideFrame();
   WriteConfigInt(u"GENERAL", u"normalquit", 1);

@@ -170,6 +170,7 @@ class CMainFrame : public TabHost {
   // A second start without a target: show the frame, un-hiding it when hidden.
   void OnRaiseRequest();
   void OnDeferredStartup();
+  void OnFrameTimer();
   bool deferredStartupDone() const { return deferredDone_; }
   // Runs a command, then the menus and buttons follow the new state.
   bool OnCommand(int id);
@@ -218,6 +219,7 @@ class CMainFrame : public TabHost {
   u16 lastRequestedAddress_;
   bool secureShown_ = false;
   bool deferredDone_ = false;
+  int frameTicks_ = 0;
   bool closed_ = false;
   // Controllers the views reach through the frame (the page menus and the popup seam).
   FiltersController* filters_ = nullptr;

@@ -15,7 +15,7 @@ IniDocument Load(const std::string& path) { return IniDocument::Load(path).value
 bool Save(const std::string& path, const IniDocument& doc) {
   std::string dir = DirName(path);
   if (!dir.empty() && !CreateFolderLevels(dir)) return false;
-  return WriteFileAtomic(path, doc.Serialize());
+  return doc.Save(path);
 }
 
 u16 NameOf(u16view name) { return name.empty() ? u16(u"@") : u16(name); }

@@ -13,6 +13,7 @@ u16 KeyName(int n) { return Format(u"key_%d", n); }
 
 void KeywordHistory::Load() {
   items_.clear();
+  changed_ = false;
   SettingsSnapshot file(kKeywordHistoryFile);
   for (int n = 0;; ++n) {
     u16 value = file.ReadText(u"", KeyName(n), u"", 260);
@@ -23,6 +24,7 @@ void KeywordHistory::Load() {
 
 void KeywordHistory::Save(const FrameSettings& settings) const {
   if (settings.clean.search) return;
+  changed_ = false;
   SettingsBatch file(kKeywordHistoryFile);
   const int n = static_cast<int>(std::min<size_t>(items_.size(), kSavedKeywords));
   for (int i = 0; i < n; ++i) {
@@ -36,6 +38,7 @@ void KeywordHistory::Save(const FrameSettings& settings) const {
 
 void KeywordHistory::Clear(FrameSettings& settings) {
   items_.clear();
+  changed_ = false;
   settings.clean.search = true;
   SettingsBatch file(kKeywordHistoryFile);
   for (int n = 0; n < kSavedKeywords; ++n) file.DeleteKey(u"", KeyName(n));
@@ -46,6 +49,7 @@ bool KeywordHistory::Add(u16view keyword) {
   if (keyword.empty()) return false;
   if (std::find(items_.begin(), items_.end(), keyword) != items_.end()) return false;
   items_.insert(items_.begin(), u16(keyword));
+  changed_ = true;
   return true;
 }
 

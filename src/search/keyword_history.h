@@ -32,9 +32,12 @@ class KeywordHistory {
   bool Add(u16view keyword);
 
   const std::vector<u16>& items() const { return items_; }
+  // Added to since it was loaded or saved.
+  bool changed() const { return changed_; }
 
  private:
   std::vector<u16> items_;
+  mutable bool changed_ = false;
 };
 
 }  // namespace zel

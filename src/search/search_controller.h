@@ -35,6 +35,9 @@ class SearchController : public FrameController {
   int searchTarget = 1;  // where the next search goes
 
   void OnTabClosed(CChildFrame* tab) override { pages_.erase(tab); }
+  void OnPeriodicSave() override {
+    if (keywords_.changed()) keywords_.Save(s_.settings);
+  }
   void OnShutdown() override { keywords_.Save(s_.settings); }
 
  private:

@@ -22,6 +22,9 @@ class FrameController {
   virtual void OnDocumentComplete(CChildFrame* /*tab*/, u16view /*url*/) {}
   // A tab is about to go away; it is still valid during the call.
   virtual void OnTabClosed(CChildFrame* /*tab*/) {}
+  // About every 30 seconds (the 40th tick of the frame timer): save what changed since
+  // the last save, so a crash loses little.
+  virtual void OnPeriodicSave() {}
   // The shutdown order has reached the subsystems' saves.
   virtual void OnShutdown() {}
 };

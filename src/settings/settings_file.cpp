@@ -70,7 +70,7 @@ bool SettingsFile::DeleteKey(u16view key) {
   auto doc = IniDocument::Load(path_);
   if (!doc) return false;
   if (!doc->Remove(section_, key)) return true;
-  return WriteFileAtomic(path_, doc->Serialize());
+  return doc->Save(path_);
 }
 
 SettingsSnapshot::SettingsSnapshot(u16view fileName)
@@ -117,12 +117,9 @@ bool SettingsBatch::Commit() {
   if (path_.empty() || !EnsureFolderOf(path_)) return false;
   auto doc = IniDocument::Load(path_);
   if (!doc) return false;
-  std::string before = doc->Serialize();
-  doc->Apply(changes);
-  std::string after = doc->Serialize();
   // Rewriting a file with what it already holds costs a flush to disk for nothing.
-  if (after == before && FileExists(path_)) return true;
-  return WriteFileAtomic(path_, after);
+  if (!doc->Apply(changes) && FileExists(path_)) return true;
+  return doc->Save(path_);
 }
 
 }  // namespace zel

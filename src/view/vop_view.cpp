@@ -120,6 +120,8 @@ void CVOPView::RefreshAddressFromEngine() {
 }
 
 void CVOPView::SetTabIcon(int icon) {
+  // A stopped page keeps its mark through the settling of the notice's load.
+  if (pageStopped_ && (icon < 1 || icon > 3)) icon = kIconStopped;
   tabIcon_ = icon;
   host_.SetTabIcon(&child_, icon);
 }
@@ -181,6 +183,7 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
 
 void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
   if (!args.topLevel) return;
+  pageStopped_ = false;
   // 1: an address dressed up to show another host.
   if (host_.switches().spoofCheck && IsSpoofedAddress(args.url)) {
     PromptPort* prompts = host_.prompts();
@@ -458,6 +461,12 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
     host_.ActivateTab(&child_);
     host_.PostCommand(id);
   }
+}
+
+void CVOPView::OnPageStopped(u16view url) {
+  pageStopped_ = true;
+  SetTabIcon(kIconStopped);
+  if (IsActiveView()) host_.SetStatusText(u"网页已停止响应: " + u16(url));
 }
 
 void CVOPView::OnScriptError() {

@@ -11,11 +11,13 @@ namespace zel {
 class TabHost;
 class CChildFrame;
 
-// Tab icons: 0 page, 1-3 loading, 4 locked, 5 unseen page, 6 password; -1 the normal icon.
+// Tab icons: 0 page, 1-3 loading, 4 locked, 5 unseen page, 6 password, 11 a page whose
+// web process ended; -1 the normal icon.
 inline constexpr int kIconPage = 0;
 inline constexpr int kIconLocked = 4;
 inline constexpr int kIconUnseen = 5;
 inline constexpr int kIconPassword = 6;
+inline constexpr int kIconStopped = 11;
 inline constexpr int kIconNormal = -1;
 inline constexpr int kNotLoading = -10;
 
@@ -74,6 +76,7 @@ class CVOPView : public CHtmlViewBase {
   // Sets the tab icon, remembering it for the tab strip.
   void SetTabIcon(int icon);
   int tabIcon() const { return tabIcon_; }
+  bool pageStopped() const { return pageStopped_; }
   // The icon for the stopped state (locked 4, password 6, active normal, unseen 5).
   void RefreshStoppedIcon();
 
@@ -136,6 +139,7 @@ class CVOPView : public CHtmlViewBase {
   bool OnUserInput(UserInput input, bool ctrl, bool editable) override;
   // A script of the page failed: no dialog, "Script Error!" in the status bar.
   void OnScriptError() override;
+  void OnPageStopped(u16view url) override;
   // Gestures, the rocker, the wheel with the right button, the middle button and page
   // dragging (vop_view_mouse.cpp).
   bool OnMouse(const MouseInput& input) override;
@@ -166,6 +170,8 @@ class CVOPView : public CHtmlViewBase {
   u16 currentAddress_;
   u16 pendingNewTabAddress_;
   int tabIcon_ = kIconNormal;
+  // The page's web process ended; the tab says so until the next navigation.
+  bool pageStopped_ = false;
   bool firstSurvived_ = false;
   int64_t userActionTime_ = 0;
   bool leftClick_ = false, rightClick_ = false;

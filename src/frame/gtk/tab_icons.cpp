@@ -110,6 +110,16 @@ Glib::RefPtr<Gdk::Pixbuf> Draw(int index) {
       Page(cr, 0.4, 0.4, 0.4);
       Dot(cr, 0.5, 0.5, 0.5);
       break;
+    case 11:  // the page's process ended: a red cross over the page
+      Page(cr, 0.4, 0.4, 0.4);
+      cr->set_source_rgb(0.85, 0.1, 0.1);
+      cr->set_line_width(2.2);
+      cr->move_to(8, 8);
+      cr->line_to(15, 15);
+      cr->move_to(15, 8);
+      cr->line_to(8, 15);
+      cr->stroke();
+      break;
     default:
       Page(cr, 0.4, 0.4, 0.4);
       break;
@@ -121,7 +131,7 @@ Glib::RefPtr<Gdk::Pixbuf> Draw(int index) {
 
 Glib::RefPtr<Gdk::Pixbuf> TabIcon(int index) {
   static std::map<int, Glib::RefPtr<Gdk::Pixbuf>> cache;
-  if (index < 0 || index > 10) index = 0;
+  if (index < 0 || index > 11) index = 0;
   auto& p = cache[index];
   if (!p) p = Draw(index);
   return p;

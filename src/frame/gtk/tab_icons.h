@@ -1,5 +1,6 @@
 // The built-in 16x16 tab icons: 0 page, 1-3 loading, 4 locked, 5 unseen page, 6 password,
-// 7-10 further page states. -1 (the normal icon) is drawn as the page.
+// 7-10 further page states, 11 a page whose web process ended. -1 (the normal icon) is
+// drawn as the page.
 #pragma once
 
 #include <gdkmm/pixbuf.h>

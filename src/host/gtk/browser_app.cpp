@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <iostream>
 
@@ -49,6 +50,8 @@ gboolean OnTerminateSignal(gpointer data) {
 
 int RunBrowser(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
+  struct timespec startedWall {};
+  ::clock_gettime(CLOCK_REALTIME, &startedWall);
   // GTK's own options (--display ...) are taken out before ours are read; no display is
   // opened yet, so a hand-off works without one.
   gtk_parse_args(&argc, &argv);
@@ -88,6 +91,10 @@ int RunBrowser(int argc, char** argv) {
     case InstanceDecision::Exit:
       return 0;
   }
+
+  // The first browser of the profile: what a killed run left half-written goes.
+  for (const std::string& folder : {program, profile, JoinPath(program, "profile/SearchEngine")})
+    RemoveStaleTempFiles(folder, startedWall.tv_sec, startedWall.tv_nsec);
 
   Gtk::Main kit(argc, argv);
   FrameHost host({program, nullptr});

@@ -200,6 +200,7 @@ WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
   g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(OnProgress), this);
   g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
   g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(view_, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
   g_signal_connect(history_, "changed", G_CALLBACK(OnHistoryChanged), this);
   ConnectInput();
   // Not connected: "ready-to-show" (a new window's view is already in its tab when WebKit

@@ -117,6 +117,8 @@ class WebKitEngine : public Engine {
                             WebKitEngine* self);
   static void OnHistoryChanged(WebKitBackForwardList* list, WebKitBackForwardListItem* added,
                                gpointer removed, WebKitEngine* self);
+  static void OnWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason why,
+                                     WebKitEngine* self);
   static gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog,
                                  WebKitEngine* self);
   static gboolean StartPostLoad(gpointer self);
@@ -200,6 +202,8 @@ class WebKitEngine : public Engine {
   guint postSource_ = 0;
   // The generated form page is loading: its own events are not the page's.
   bool postHelper_ = false;
+  // The address whose web process ended, while the notice for it loads.
+  std::optional<std::string> stoppedUri_;
   std::string postHelperTarget_;
   bool restoreScripts_ = false;  // page scripts were switched on for the form page only
 

@@ -1,5 +1,6 @@
 // The WebKit view's signals turned into the engine port's events: navigation policy, new
 // windows, address, load state and completion, title, progress, hover, history, dialogs.
+#include <cstdio>
 #include <cstring>
 
 #include "view/gtk/webkit_engine.h"
@@ -152,6 +153,14 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
     }
     case WEBKIT_LOAD_FINISHED: {
       self->loading_ = false;
+      if (self->stoppedUri_ && self->events_) {
+        // The notice is up: the view marks the tab.
+        std::string stopped = std::move(*self->stoppedUri_);
+        self->stoppedUri_.reset();
+        std::weak_ptr<bool> alive = self->alive_;
+        self->events_->OnPageStopped(FromUtf8(stopped));
+        if (alive.expired()) return;
+      }
       // A finished page: both values 0 (also after a failure or a stop).
       if (self->events_) {
         std::weak_ptr<bool> alive = self->alive_;
@@ -180,6 +189,56 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
     default:
       break;
   }
+}
+
+namespace {
+
+std::string HtmlText(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// Our own page for a tab whose web process is gone: what happened, the address, and a
+// button that loads it again in a fresh process.
+std::string StoppedPage(const std::string& uri, WebKitWebProcessTerminationReason why) {
+  const char* cause = why == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT
+                          ? "这个网页用掉了太多内存，已被停止。"
+                          : "显示这个网页的进程意外结束了。";
+  std::string shown = uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri;
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>网页已停止响应</title>"
+         "<style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
+         "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
+         "button{font-size:14px;padding:6px 18px}</style></head><body>"
+         "<h1>网页已停止响应</h1><p>" +
+         std::string(cause) + "</p><p class=\"addr\">" + HtmlText(shown) +
+         "</p><p><button id=\"reload\" onclick=\"location.replace(" +
+         HtmlText(ToUtf8(JsStringLiteral(FromUtf8(uri)))) +
+         ")\">重新载入</button></p></body></html>";
+}
+
+}  // namespace
+
+void WebKitEngine::OnWebProcessTerminated(WebKitWebView* view,
+                                          WebKitWebProcessTerminationReason why,
+                                          WebKitEngine* self) {
+  // (A closing tab has disconnected first: this is never the end of a closed page.)
+  std::string uri = Str(webkit_web_view_get_uri(view));
+  if (uri.empty() && self->failedUri_) uri = *self->failedUri_;
+  std::fprintf(stderr, "zel: the web process of %s ended (reason %d)\n", uri.c_str(), int(why));
+  self->loading_ = false;
+  self->DropComplete();
+  self->stoppedUri_ = uri;
+  webkit_web_view_load_alternate_html(view, StoppedPage(uri, why).c_str(),
+                                      uri.empty() ? "about:blank" : uri.c_str(), nullptr);
 }
 
 gboolean WebKitEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, const char* uri,

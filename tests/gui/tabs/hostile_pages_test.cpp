@@ -10,6 +10,8 @@
 #include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
+#include "view/gtk/webkit_engine.h"
+#include "view/vop_view.h"
 #include "tabs/frame_test.h"
 
 using namespace std::chrono_literals;
@@ -52,6 +54,33 @@ TEST_F(HostilePages, TwoHundredWindowsInALoopAreBlocked) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"Flood"});
   EXPECT_EQ(frame().ChildCount(), 1u);
   ASSERT_NE(OpenAndWait("/t/After", "After"), nullptr);
+}
+
+// The web process of a page ends under it (here ended the way WebKit ends one that ran
+// out of memory or crashed): the tab shows our notice with the address and a reload
+// button, the tab icon says so, the rest of the browser goes on, and the button brings the
+// page back in a fresh process.
+TEST_F(HostilePages, PageWhoseProcessEndsShowsANoticeAndReloads) {
+  CChildFrame* tab = OpenAndWait("/t/Alive", "Alive");
+  ASSERT_NE(tab, nullptr);
+  auto* engine = dynamic_cast<WebKitEngine*>(tab->view()->engine());
+  ASSERT_NE(engine, nullptr);
+  webkit_web_view_terminate_web_process(engine->view());
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"网页已停止响应"; }, 20s))
+      << ToUtf8(tab->caption);
+  ASSERT_TRUE(PumpUntil([&] { return tab->view()->pageStopped(); }));
+  EXPECT_EQ(tab->view()->tabIcon(), kIconStopped);
+  EXPECT_NE(Run(tab, "document.body.innerText").find(server_.Url("/t/Alive")), std::string::npos);
+  EXPECT_EQ(ToUtf8(tab->view()->CurrentAddress()), server_.Url("/t/Alive"));
+
+  CChildFrame* other = OpenAndWait("/t/Other", "Other");
+  ASSERT_NE(other, nullptr);
+  frame().ActivateTab(tab);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == tab; }));
+  Click(tab, "reload");
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Alive"; }, 20s)) << ToUtf8(tab->caption);
+  EXPECT_FALSE(tab->view()->pageStopped());
+  EXPECT_NE(tab->view()->tabIcon(), kIconStopped);
 }
 
 TEST_F(HostilePages, EndlessRedirectLoop) {
