@@ -59,19 +59,23 @@ int RunBrowser(int argc, char** argv) {
   CommandLine cl = ParseCommandLine(args);
   const bool hasTarget = !cl.target.empty();
 
-  InstanceLock firstLock;
-  const bool second = !firstLock.AcquireFirst();
-  bool frameFound = FrameIsRunning();
-  // A browser that is still starting has the lock but no frame yet: give it a moment
-  // rather than lose the address.
-  if (second && hasTarget && !frameFound) frameFound = WaitForFrame(3000);
-
+  // The program folder first: the single-instance channel is keyed by it, so browsers of
+  // two profiles run side by side.
   std::string exeDir = ExecutableFolder();
   std::string program = ChooseProgramFolder(exeDir, !exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0,
                                             g_getenv("ZEL_HOME"), g_getenv("XDG_DATA_HOME"),
                                             g_get_home_dir());
   std::string profile = JoinPath(program, kProfileSub);
   CreateFolderLevels(profile);
+  const ChannelPaths channel = ChannelPathsForProfile(program);
+
+  InstanceLock firstLock;
+  const bool second = !firstLock.AcquireFirst(channel);
+  bool frameFound = FrameIsRunning(channel);
+  // A browser that is still starting has the lock but no frame yet: give it a moment
+  // rather than lose the address.
+  if (second && hasTarget && !frameFound) frameFound = WaitForFrame(channel, 3000);
+
   SettingsFile::SetLocation(program, kProfileSub);
   PrepareConfigFile();
 
@@ -79,14 +83,14 @@ int RunBrowser(int argc, char** argv) {
     case InstanceDecision::Continue:
       break;
     case InstanceDecision::HandOff: {
-      SendResult r = SendHandOff(cl.target);
+      SendResult r = SendHandOff(channel, cl.target);
       if (r == SendResult::NoShareMemory) ShowSenderError(u"create share memory faile!");
       if (r == SendResult::MapFailed) ShowSenderError(u"MapViewOfFile Fail!");
-      SendRaise();
+      SendRaise(channel);
       return 0;
     }
     case InstanceDecision::Raise:
-      SendRaise();
+      SendRaise(channel);
       return 0;
     case InstanceDecision::Exit:
       return 0;
@@ -106,13 +110,13 @@ int RunBrowser(int argc, char** argv) {
                         g_unix_signal_add(SIGINT, OnTerminateSignal, &sig),
                         g_unix_signal_add(SIGHUP, OnTerminateSignal, &sig)};
 
-  GtkPrompts serverPrompts(&window);
-  FrameServer server({
-      [&](const u16& text) { frame.OnHandOff(text); },
-      [&](u16view message) { serverPrompts.Message(message, kAppTitle, PromptIcon::Error); },
-      [&] { frame.OnRaiseRequest(); },
-  });
-  server.Start();
+  FrameServer server(channel, {
+                                 [&](const u16& text) { frame.OnHandOff(text); },
+                                 [&] { frame.OnRaiseRequest(); },
+                             });
+  if (!server.Start())
+    std::cerr << "zel: no hand-off channel at " << channel.socket
+              << ": later starts open their own window\n";
 
   if (g_getenv("ZEL_STARTUP_TIMING")) {
     window.signal_map_event().connect(

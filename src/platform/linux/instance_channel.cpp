@@ -4,48 +4,43 @@
 #include <glib-unix.h>
 #include <glib.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "base/commands.h"
-#include "platform/share_text.h"
-#include "base/files.h"
 
 namespace zel {
 
 namespace {
 
-constexpr char kFirstLockName[] = "Zel浏览器.lock";
-constexpr char kSocketName[] = "ZELFrame";
-constexpr char kMutexName[] = "ZELMutex.lock";
-constexpr char kShareName[] = "ZELShare";
+// The sender is a process without a window: it may wait for the frame's answer.
 constexpr int kReplyTimeoutSec = 20;
 
-std::string PathOf(const char* name) { return JoinPath(RuntimeFolder(), name); }
+bool FillAddress(const std::string& path, sockaddr_un* addr) {
+  *addr = sockaddr_un{};
+  addr->sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof addr->sun_path) return false;
+  std::memcpy(addr->sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
 
 int Connect(const std::string& path) {
+  sockaddr_un addr;
+  if (!FillAddress(path, &addr)) return -1;
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) {
-    ::close(fd);
-    return -1;
-  }
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  timeval tv{kReplyTimeoutSec, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
     ::close(fd);
     return -1;
   }
-  timeval tv{kReplyTimeoutSec, 0};
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   return fd;
 }
 
@@ -62,6 +57,7 @@ bool WriteAll(int fd, const std::string& s) {
   return true;
 }
 
+// The sender's blocking read of the frame's one-line answer.
 std::string ReadLine(int fd) {
   std::string line;
   char c;
@@ -75,8 +71,8 @@ std::string ReadLine(int fd) {
 }
 
 // Sends one request and waits for the frame's answer.
-bool Request(const std::string& line) {
-  int fd = Connect(PathOf(kSocketName));
+bool Request(const ChannelPaths& paths, const std::string& line) {
+  int fd = Connect(paths.socket);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, line + "\n") && ReadLine(fd) == "OK";
   ::close(fd);
@@ -85,18 +81,16 @@ bool Request(const std::string& line) {
 
 }  // namespace
 
-std::string RuntimeFolder() {
-  const char* xdg = g_getenv("XDG_RUNTIME_DIR");
-  if (xdg && *xdg && DirExists(xdg)) return xdg;
-  std::string dir = "/tmp/zel-" + std::to_string(::getuid());
-  ::mkdir(dir.c_str(), 0700);
-  return dir;
+ChannelPaths ChannelPathsForProfile(const std::string& programFolder) {
+  return ChannelPathsFor(ChooseRuntimeFolder(g_getenv("XDG_RUNTIME_DIR"), "/tmp", ::getuid()),
+                         ProfileKey(programFolder));
 }
 
 InstanceLock::~InstanceLock() { Release(); }
 
-bool InstanceLock::AcquireFirst() {
-  fd_ = ::open(PathOf(kFirstLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+bool InstanceLock::AcquireFirst(const ChannelPaths& paths) {
+  if (paths.folder.empty()) return true;  // no runtime folder: behave as the only browser
+  fd_ = OpenLockFile(paths.firstLock);
   if (fd_ < 0) return true;  // no lock possible: behave as the only browser
   if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
   // Another browser holds it: a second instance closes it at once.
@@ -109,127 +103,184 @@ void InstanceLock::Release() {
   fd_ = -1;
 }
 
-bool FrameIsRunning() {
-  int fd = Connect(PathOf(kSocketName));
+bool FrameIsRunning(const ChannelPaths& paths) {
+  int fd = Connect(paths.socket);
   if (fd < 0) return false;
   ::close(fd);
   return true;
 }
 
-bool WaitForFrame(int timeoutMs) {
+bool WaitForFrame(const ChannelPaths& paths, int timeoutMs) {
   for (int waited = 0;; waited += 50) {
-    if (FrameIsRunning()) return true;
+    if (FrameIsRunning(paths)) return true;
     if (waited >= timeoutMs) return false;
     g_usleep(50 * 1000);
   }
 }
 
-SendResult SendHandOff(u16view target) {
-  int mutex = ::open(PathOf(kMutexName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+SendResult SendHandOff(const ChannelPaths& paths, u16view target) {
+  int mutex = OpenLockFile(paths.mutex);
   if (mutex >= 0) {
     while (::flock(mutex, LOCK_EX) != 0 && errno == EINTR) {
     }
   }
   SendResult result = SendResult::Sent;
-  std::string sharePath = PathOf(kShareName);
-  int fd = ::open(sharePath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0 || ::ftruncate(fd, kShareBytes) != 0) {
-    result = SendResult::NoShareMemory;
-  } else {
-    void* mem = ::mmap(nullptr, kShareBytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (mem == MAP_FAILED) {
+  switch (WriteShareFile(paths.share, target)) {
+    case ShareWrite::NoFile:
+      result = SendResult::NoShareMemory;
+      break;
+    case ShareWrite::MapFailed:
       result = SendResult::MapFailed;
-    } else {
-      std::string block = EncodeShareText(target);
-      std::memcpy(mem, block.data(), kShareBytes);
-      if (!Request(std::to_string(msg::kHandOff))) result = SendResult::NoFrame;
-      ::munmap(mem, kShareBytes);
-    }
+      break;
+    case ShareWrite::Written:
+      if (!Request(paths, std::to_string(msg::kHandOff))) result = SendResult::NoFrame;
+      ::unlink(paths.share.c_str());
+      break;
   }
-  if (fd >= 0) ::close(fd);
-  ::unlink(sharePath.c_str());
   if (mutex >= 0) ::close(mutex);  // releases the lock
   return result;
 }
 
-bool SendRaise() { return Request("RAISE"); }
+bool SendRaise(const ChannelPaths& paths) { return Request(paths, "RAISE"); }
 
 FrameServer::~FrameServer() { Stop(); }
 
 bool FrameServer::Start() {
-  path_ = PathOf(kSocketName);
-  // A socket file nobody answers on is stale.
-  if (!FrameIsRunning()) ::unlink(path_.c_str());
+  sockaddr_un addr;
+  if (paths_.folder.empty() || !FillAddress(paths_.socket, &addr)) return false;
+  // A socket file nobody answers on is stale: it goes, and the new one is made in its place.
+  if (!FrameIsRunning(paths_)) ::unlink(paths_.socket.c_str());
   listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (listenFd_ < 0) return false;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (path_.size() >= sizeof addr.sun_path) return false;
-  std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
   if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(listenFd_, 8) != 0) {
+      ::listen(listenFd_, SOMAXCONN) != 0) {
     ::close(listenFd_);
     listenFd_ = -1;
     return false;
   }
   watch_ = g_unix_fd_add(listenFd_, G_IO_IN,
-                         reinterpret_cast<GUnixFDSourceFunc>(&FrameServer::OnReadable), this);
+                         reinterpret_cast<GUnixFDSourceFunc>(&FrameServer::OnListenReadable),
+                         this);
   return true;
 }
 
 void FrameServer::Stop() {
+  while (!clients_.empty()) Drop(&clients_.front());
   if (watch_) g_source_remove(watch_);
   watch_ = 0;
   if (listenFd_ >= 0) {
     ::close(listenFd_);
-    ::unlink(path_.c_str());
+    ::unlink(paths_.socket.c_str());
   }
   listenFd_ = -1;
 }
 
-int FrameServer::OnReadable(int fd, unsigned, void* self) {
-  auto* server = static_cast<FrameServer*>(self);
-  for (;;) {
-    int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) break;
-    timeval tv{2, 0};
-    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    server->Serve(client);
-    ::close(client);
-  }
+int FrameServer::OnListenReadable(int, unsigned, void* self) {
+  static_cast<FrameServer*>(self)->Accept();
   return G_SOURCE_CONTINUE;
 }
 
-void FrameServer::Serve(int client) {
-  std::string line = ReadLine(client);
-  if (line == std::to_string(msg::kHandOff)) {
-    // Copy the text while the sender waits, then answer.
-    u16 text;
-    std::string error;
-    int fd = ::open(PathOf(kShareName).c_str(), O_RDONLY | O_CLOEXEC);
+void FrameServer::Accept() {
+  for (;;) {
+    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
-      if (handlers_.handOffError) handlers_.handOffError(u"Fail to create share memory!");
-    } else {
-      void* mem = ::mmap(nullptr, kShareBytes, PROT_READ, MAP_SHARED, fd, 0);
-      struct stat st;
-      if (mem == MAP_FAILED || ::fstat(fd, &st) != 0 || st.st_size < (off_t)kShareBytes) {
-        if (mem != MAP_FAILED) ::munmap(mem, kShareBytes);
-        if (handlers_.handOffError) handlers_.handOffError(u"MapViewOfFile Fail");
-      } else {
-        text = DecodeShareText(static_cast<const char*>(mem), kShareBytes);
-        ::munmap(mem, kShareBytes);
-        if (handlers_.handOff) handlers_.handOff(text);
-      }
-      ::close(fd);
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;  // EAGAIN: all taken; anything else: try again on the next wake-up
     }
-    WriteAll(client, "OK\n");
-  } else if (line == "RAISE") {
-    if (handlers_.raise) handlers_.raise();
-    WriteAll(client, "OK\n");
-  } else {
-    WriteAll(client, "ERR\n");
+    if (clients_.size() >= kMaxClients) {
+      // A flood of idle connections pushes out the oldest, so a real sender still gets in.
+      for (Client& old : clients_) {
+        if (!old.answering) {
+          Drop(&old);
+          break;
+        }
+      }
+    }
+    Client& c = clients_.emplace_back();
+    c.server = this;
+    c.fd = fd;
+    c.watch = g_unix_fd_add(fd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                            reinterpret_cast<GUnixFDSourceFunc>(&FrameServer::OnClientReadable),
+                            &c);
+    c.deadline = g_timeout_add(kClientDeadlineMs, &FrameServer::OnClientDeadline, &c);
   }
+}
+
+int FrameServer::OnClientReadable(int, unsigned, void* client) {
+  auto* c = static_cast<Client*>(client);
+  if (c->server->ReadFrom(*c)) return G_SOURCE_CONTINUE;
+  c->watch = 0;  // removed by the return value
+  c->server->Drop(c);
+  return G_SOURCE_REMOVE;
+}
+
+int FrameServer::OnClientDeadline(void* client) {
+  auto* c = static_cast<Client*>(client);
+  c->deadline = 0;
+  c->server->Drop(c);
+  return G_SOURCE_REMOVE;
+}
+
+bool FrameServer::ReadFrom(Client& c) {
+  char buf[256];
+  for (;;) {
+    ssize_t r = ::recv(c.fd, buf, sizeof buf, 0);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) return true;  // more later
+      return false;
+    }
+    if (r == 0) {
+      // The sender closed its side. A line without its newline still counts, as it always
+      // did; an empty connection is a probe for a running frame.
+      if (c.line.empty()) return false;
+      break;
+    }
+    const char* nl = static_cast<const char*>(std::memchr(buf, '\n', size_t(r)));
+    c.line.append(buf, nl ? size_t(nl - buf) : size_t(r));
+    if (c.line.size() > kMaxLine) {
+      std::fprintf(stderr, "zel: hand-off request longer than %zu bytes refused\n", kMaxLine);
+      ::send(c.fd, "ERR\n", 4, MSG_NOSIGNAL | MSG_DONTWAIT);
+      return false;
+    }
+    if (nl) break;
+  }
+  // A whole request: its deadline no longer applies while the frame handles it.
+  if (c.deadline) g_source_remove(c.deadline);
+  c.deadline = 0;
+  c.answering = true;
+  std::string answer = Answer(c.line);
+  // The answer is a few bytes into an empty socket buffer; a sender that cannot take them
+  // is not waited for.
+  ::send(c.fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  return false;
+}
+
+std::string FrameServer::Answer(const std::string& line) {
+  if (line == std::to_string(msg::kHandOff)) {
+    // Copied while the sender waits; it removes the file after the answer.
+    std::optional<u16> text = ReadShareFile(paths_.share);
+    if (!text) {
+      std::fprintf(stderr, "zel: hand-off without a readable shared text (%s)\n",
+                   paths_.share.c_str());
+      return "ERR\n";
+    }
+    if (handlers_.handOff) handlers_.handOff(*text);
+    return "OK\n";
+  }
+  if (line == "RAISE") {
+    if (handlers_.raise) handlers_.raise();
+    return "OK\n";
+  }
+  std::fprintf(stderr, "zel: unknown hand-off request refused (%zu bytes)\n", line.size());
+  return "ERR\n";
+}
+
+void FrameServer::Drop(Client* c) {
+  if (c->watch) g_source_remove(c->watch);
+  if (c->deadline) g_source_remove(c->deadline);
+  if (c->fd >= 0) ::close(c->fd);
+  clients_.remove_if([c](const Client& x) { return &x == c; });
 }
 
 }  // namespace zel

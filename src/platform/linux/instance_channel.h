@@ -1,28 +1,33 @@
-// Single instance and hand-off between processes of one user.
-//   - first instance: an flock()ed lock file named by the application title; the kernel
-//     drops it when the process dies;
-//   - the running frame: a Unix-domain socket "ZELFrame"; a stale socket file that refuses
+// Single instance and hand-off between processes of one user and one profile.
+//   - first instance: an flock()ed lock file; the kernel drops it when the process dies;
+//   - the running frame: a Unix-domain socket; a stale socket file that refuses
 //     connections counts as no frame;
-//   - "ZELMutex": an flock()ed lock file that serialises hand-offs;
-//   - "ZELShare": a 2560-byte shared file (mmap) carrying one UTF-16 text.
-// All live in $XDG_RUNTIME_DIR, else /tmp/zel-$UID.
+//   - the mutex: an flock()ed lock file that serialises hand-offs;
+//   - the shared text: a 2560-byte file carrying one UTF-16 text.
+// Where they live and what they are called: platform/instance_files.h.
+//
+// Wire protocol, one line each way: the sender writes "5120\n" (the shared text is ready)
+// or "RAISE\n"; the frame answers "OK\n", or "ERR\n" for a request it could not serve.
 #pragma once
 
 #include <functional>
+#include <list>
 #include <string>
 
 #include "base/text.h"
+#include "platform/instance_files.h"
 
 namespace zel {
 
-std::string RuntimeFolder();
+// The channel of the profile in programFolder, in this user's runtime folder.
+ChannelPaths ChannelPathsForProfile(const std::string& programFolder);
 
 class InstanceLock {
  public:
   InstanceLock() = default;
   ~InstanceLock();
   // True when this process is the first instance (and now holds the lock).
-  bool AcquireFirst();
+  bool AcquireFirst(const ChannelPaths& paths);
   void Release();
 
  private:
@@ -30,39 +35,65 @@ class InstanceLock {
 };
 
 // Sending side.
-bool FrameIsRunning();
+bool FrameIsRunning(const ChannelPaths& paths);
 // Waits until a frame answers or the time runs out.
-bool WaitForFrame(int timeoutMs);
+bool WaitForFrame(const ChannelPaths& paths, int timeoutMs);
 
 enum class SendResult { Sent, NoShareMemory, MapFailed, NoFrame };
-// Holds "ZELMutex", writes the text into "ZELShare", sends 5120 and waits until the
-// running frame has copied the text and handled it, then also asks it to come forward.
-SendResult SendHandOff(u16view target);
+// Holds the mutex, writes the text into the shared file, sends 5120 and waits until the
+// running frame has copied the text and handled it.
+SendResult SendHandOff(const ChannelPaths& paths, u16view target);
 // A start without a target: the running frame shows itself.
-bool SendRaise();
+bool SendRaise(const ChannelPaths& paths);
 
-// Receiving side, run by the frame on the main loop.
+// Receiving side, served on the main loop without ever waiting there: clients are read as
+// their bytes arrive, a client that has not sent its line within its deadline is dropped,
+// and so is one whose line grows past the cap. A request the frame cannot serve is answered
+// "ERR" and noted on stderr; the user is not asked about it.
 class FrameServer {
  public:
   struct Handlers {
-    // The text of "ZELShare" has been copied (or reading it failed: ok false, message set).
+    // The text of the shared file has been copied.
     std::function<void(const u16& text)> handOff;
-    std::function<void(u16view message)> handOffError;
     std::function<void()> raise;
   };
-  explicit FrameServer(Handlers h) : handlers_(std::move(h)) {}
+  FrameServer(ChannelPaths paths, Handlers h)
+      : paths_(std::move(paths)), handlers_(std::move(h)) {}
   ~FrameServer();
+  FrameServer(const FrameServer&) = delete;
+  FrameServer& operator=(const FrameServer&) = delete;
   bool Start();
   void Stop();
 
- private:
-  static int OnReadable(int fd, unsigned cond, void* self);
-  void Serve(int client);
+  static constexpr int kClientDeadlineMs = 2000;
+  static constexpr size_t kMaxLine = 64;
+  // Connected clients beyond this push out the oldest.
+  static constexpr size_t kMaxClients = 64;
 
+ private:
+  // One connected sender: what it has sent so far and its two sources.
+  struct Client {
+    FrameServer* server = nullptr;
+    int fd = -1;
+    std::string line;
+    unsigned watch = 0;
+    unsigned deadline = 0;
+    bool answering = false;  // its request is being handled: never dropped meanwhile
+  };
+  static int OnListenReadable(int fd, unsigned cond, void* self);
+  static int OnClientReadable(int fd, unsigned cond, void* client);
+  static int OnClientDeadline(void* client);
+  void Accept();
+  // False when the client is done (answered or gone) and must be dropped.
+  bool ReadFrom(Client& c);
+  std::string Answer(const std::string& line);
+  void Drop(Client* c);
+
+  ChannelPaths paths_;
   Handlers handlers_;
   int listenFd_ = -1;
   unsigned watch_ = 0;
-  std::string path_;
+  std::list<Client> clients_;
 };
 
 }  // namespace zel
