@@ -28,6 +28,9 @@ TEST_F(HostilePages, MegabyteTitle) {
   CChildFrame* tab = frame().OpenUrl(FromUtf8(server_.Url("/big")), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
   auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(PumpUntil([&] { return tab->caption.size() == (1u << 20); }));
+  // The window caption takes the tab caption's cut, not the megabyte.
+  ASSERT_TRUE(PumpUntil([&] { return window().get_title().find("长长长") != std::string::npos; }));
+  EXPECT_LT(window().get_title().bytes(), 4096u);
   // The strip and the caption took it; another page still opens at once.
   ASSERT_NE(OpenAndWait("/t/After", "After"), nullptr);
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

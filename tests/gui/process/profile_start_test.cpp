@@ -1,0 +1,50 @@
+// A start after a run that was killed mid-write: the temporaries it left are gone, the
+// files they were meant to replace are whole.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <ctime>
+
+#include "base/files.h"
+#include "fakes/temp_dir.h"
+#include "support/browser_process.h"
+
+using namespace std::chrono_literals;
+using zel::test::BrowserProcess;
+using zel::test::TempDir;
+
+TEST(ProfileStart, TemporariesOfAKilledRunAreRemovedAtTheNextStart) {
+  TempDir tmp;
+  std::string home = tmp / "home", runtime = tmp / "run";
+  ::mkdir(runtime.c_str(), 0700);
+  {
+    BrowserProcess b(home, runtime);
+    ASSERT_TRUE(b.Start({}));
+    ASSERT_TRUE(b.WaitForCaption("空白页 - Zel浏览器", 20s));
+    b.Signal(SIGKILL);
+    b.Wait(10s);
+  }
+  // What a kill between creating and renaming leaves: a temporary beside each file.
+  const std::string profile = home + "/profile/Defaults";
+  const std::string left[] = {profile + "/.config.ini.k1LLed", profile + "/.registry.ini.x9Y8z7",
+                              home + "/profile/SearchEngine/.config.ini.AAAAAA"};
+  time_t past = std::time(nullptr) - 120;
+  for (const std::string& p : left) {
+    ASSERT_TRUE(zel::WriteFileAtomic(p, "[GENERAL]\r\nhalf"));
+    struct utimbuf t {past, past};
+    ASSERT_EQ(::utime(p.c_str(), &t), 0);
+  }
+  std::string config = zel::ReadFileBytes(profile + "/config.ini").value_or("");
+  ASSERT_NE(config.find("[GENERAL]"), std::string::npos);
+
+  BrowserProcess again(home, runtime);
+  ASSERT_TRUE(again.Start({}));
+  ASSERT_TRUE(again.WaitForCaption("空白页 - Zel浏览器", 20s));
+  for (const std::string& p : left) EXPECT_FALSE(zel::FileExists(p)) << p;
+  EXPECT_NE(zel::ReadFileBytes(profile + "/config.ini").value_or("").find("homepage="),
+            std::string::npos);
+  again.Signal(SIGTERM);
+  EXPECT_EQ(again.Wait(10s), 0);
+}
