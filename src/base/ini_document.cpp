@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "base/files.h"
@@ -59,6 +60,7 @@ std::optional<IniDocument::Encoding> MarklessUtf16(std::string_view b) {
 template <typename View>
 std::vector<std::pair<size_t, size_t>> LineSpans(View text) {
   std::vector<std::pair<size_t, size_t>> spans;
+  spans.reserve(size_t(std::count(text.begin(), text.end(), typename View::value_type('\n'))) + 1);
   size_t start = 0;
   const size_t n = text.size();
   while (start <= n) {
