@@ -77,7 +77,6 @@ int RunBrowser(int argc, char** argv) {
   if (second && hasTarget && !frameFound) frameFound = WaitForFrame(channel, 3000);
 
   SettingsFile::SetLocation(program, kProfileSub);
-  PrepareConfigFile();
 
   switch (DecideInstance(hasTarget, second, frameFound)) {
     case InstanceDecision::Continue:
@@ -96,6 +95,9 @@ int RunBrowser(int argc, char** argv) {
       return 0;
   }
 
+  // Only the browser that runs writes the profile: a start that hands off leaves the
+  // running browser's files alone.
+  PrepareConfigFile();
   // The first browser of the profile: what a killed run left half-written goes.
   for (const std::string& folder : {program, profile, JoinPath(program, "profile/SearchEngine")})
     RemoveStaleTempFiles(folder, startedWall.tv_sec, startedWall.tv_nsec);
@@ -111,8 +113,16 @@ int RunBrowser(int argc, char** argv) {
                         g_unix_signal_add(SIGHUP, OnTerminateSignal, &sig)};
 
   FrameServer server(channel, {
-                                 [&](const u16& text) { frame.OnHandOff(text); },
-                                 [&] { frame.OnRaiseRequest(); },
+                                 // Queued, so the sender has its answer before the tab
+                                 // is made; raising comes after it in the same queue.
+                                 [&](const u16& text) {
+                                   Glib::signal_idle().connect_once(
+                                       [&frame, text] { frame.OnHandOff(text); });
+                                 },
+                                 [&] {
+                                   Glib::signal_idle().connect_once(
+                                       [&frame] { frame.OnRaiseRequest(); });
+                                 },
                              });
   if (!server.Start())
     std::cerr << "zel: no hand-off channel at " << channel.socket

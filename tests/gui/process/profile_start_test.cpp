@@ -6,6 +6,8 @@
 #include <utime.h>
 
 #include <ctime>
+#include <iterator>
+#include <vector>
 
 #include "base/files.h"
 #include "fakes/temp_dir.h"
@@ -47,4 +49,39 @@ TEST(ProfileStart, TemporariesOfAKilledRunAreRemovedAtTheNextStart) {
             std::string::npos);
   again.Signal(SIGTERM);
   EXPECT_EQ(again.Wait(10s), 0);
+}
+
+// A start that hands its address off writes none of the running browser's files, and has
+// its answer without waiting for the tab to be made.
+TEST(ProfileStart, SecondStartThatHandsOffWritesNothing) {
+  TempDir tmp;
+  std::string home = tmp / "home", runtime = tmp / "run";
+  ::mkdir(runtime.c_str(), 0700);
+  BrowserProcess first(home, runtime);
+  ASSERT_TRUE(first.Start({}));
+  ASSERT_TRUE(first.WaitForCaption("空白页 - Zel浏览器", 20s));
+  const std::string profile = home + "/profile/Defaults";
+  auto stamp = [](const std::string& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return std::string("<none>");
+    return std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
+  };
+  // As a browser on its first run has it: a start that wrote would set firstrun to 0.
+  std::string config = zel::ReadFileBytes(profile + "/config.ini").value_or("");
+  size_t at = config.find("firstrun=0");
+  if (at != std::string::npos) config.replace(at, 10, "firstrun=1");
+  ASSERT_NE(config.find("firstrun=1"), std::string::npos);
+  ASSERT_TRUE(zel::WriteFileAtomic(profile + "/config.ini", config));
+  const std::string files[] = {profile + "/config.ini", profile + "/registry.ini",
+                               home + "/profile/SearchEngine/config.ini"};
+  std::vector<std::string> before;
+  for (const auto& f : files) before.push_back(stamp(f));
+
+  BrowserProcess second(home, runtime);
+  ASSERT_TRUE(second.Start({"about:blank#handed"}));
+  EXPECT_EQ(second.Wait(10s), 0);
+  for (size_t i = 0; i < std::size(files); ++i) EXPECT_EQ(stamp(files[i]), before[i]) << files[i];
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.Wait(10s), 0);
 }
