@@ -115,6 +115,10 @@ inline constexpr int kGestures = 1235;
 // File
 inline constexpr int kExit = 57665;
 
+// The first-run middle-button action: the link under the pointer opens in a new tab, as a
+// link the page opens would; anywhere else the click goes to the page.
+inline constexpr int kMiddleClickAction = 33225;
+
 }  // namespace zel::cmd
 
 namespace zel::msg {

@@ -133,6 +133,7 @@ ActionTarget ResolveAction(int number) {
     case 29:
       return {ActionKind::kSystemCommand, kSysCommandRestore};
     case 1175:
+    case cmd::kMiddleClickAction:
       return {ActionKind::kOpenLink, 1};
     case 1176:
       return {ActionKind::kOpenLink, 2};

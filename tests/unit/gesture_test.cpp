@@ -443,7 +443,7 @@ TEST(GestureActions, NumbersMapToTheirCommands) {
       {31, Posted(31, false)},
       {1174, Posted(1174, false)},
       {1178, Posted(1178, false)},
-      {33225, Posted(33225, false)},
+      {cmd::kMiddleClickAction, OpenLink(kOpenAsTheFrameSays)},
       {-1, Posted(-1, false)},
   };
 

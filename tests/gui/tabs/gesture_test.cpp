@@ -163,6 +163,26 @@ TEST_F(Gestures, WheelWithTheRightButtonHeldSwitchesTabs) {
   ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == b; }));
 }
 
+// The first-run middle-button action (33225) over a link opens it in a new tab; over text
+// the click reaches the page.
+TEST_F(Gestures, FirstRunMiddleClickOpensLinksAndLeavesTextToThePage) {
+  frame().settings().mdown = cmd::kMiddleClickAction;
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  Run(tab, "window.middle = 0; document.getElementById('words').addEventListener("
+           "'mousedown', e => { if (e.button == 1) window.middle++; })");
+  auto [wx, wy] = Center(tab, "words");
+  ClickAt(PageOf(tab), wx, wy, 2);
+  ASSERT_TRUE(PumpUntil([&] { return Run(tab, "window.middle") == "1"; }));
+  EXPECT_EQ(frame().TabCount(), 1u);
+  auto [x, y] = Center(tab, "out");
+  HoverLink(tab, x, y);
+  ClickAt(PageOf(tab), x, y, 2);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
+  EXPECT_EQ(tab->caption, u"Links");
+}
+
 TEST_F(Gestures, MiddleClickOpensTheLinkInANewTab) {
   frame().settings().mdown = 1175;
   CChildFrame* tab = OpenAndWait("/links", "Links");
