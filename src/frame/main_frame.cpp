@@ -230,8 +230,9 @@ void CMainFrame::InsertTab(CChildFrame* child, u16view title, int position) {
   child->shown = true;
   child->caption = u16(title);
   if (ports_.window) ports_.window->tabStrip().InsertTabEntry(index, TabCaptionFor(title), child);
-  if (child->view() && child->view()->activate && ports_.window)
-    ports_.window->tabStrip().SelectTabEntry(index);
+  // The strip's highlight follows the tab in front: a tab coming in behind leaves it,
+  // one already in front before its entry existed takes it now.
+  if (child == active_ && ports_.window) ports_.window->tabStrip().SelectTabEntry(index);
   PostMessage(msg::kRefreshToolbars);
   recordedTabCount_ = int(strip_.size());
   tabListChanged_ = true;

@@ -183,6 +183,28 @@ TEST_F(Gestures, FirstRunMiddleClickOpensLinksAndLeavesTextToThePage) {
   EXPECT_EQ(tab->caption, u"Links");
 }
 
+// "在后台打开" on a link: the new tab comes in behind, and the strip's highlight stays with
+// the tab in front, so Ctrl+W still closes what the user looks at.
+TEST_F(Gestures, LinkOpenedInTheBackgroundLeavesTheStripOnTheFrontTab) {
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  auto [x, y] = Center(tab, "out");
+  auto& menus = frame().controller<PageMenuController>();
+  menus.contextKind = ContextKind::Link;
+  menus.contextAddress = FromUtf8(server_.Url("/t/Target"));
+  menus.contextX = int(x);
+  menus.contextY = int(y);
+  frame().OnCommand(cmd::kOpenContextBack);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
+  PumpFor(300ms);
+  EXPECT_EQ(frame().ActiveChild(), tab);
+  EXPECT_EQ(window().tabStrip().SelectedTabEntry(), 0);
+  frame().OnCommand(cmd::kCloseTab);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 1; }));
+  EXPECT_EQ(frame().TabAt(0)->caption, u"Target");
+}
+
 TEST_F(Gestures, MiddleClickOpensTheLinkInANewTab) {
   frame().settings().mdown = 1175;
   CChildFrame* tab = OpenAndWait("/links", "Links");
