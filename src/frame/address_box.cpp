@@ -91,6 +91,11 @@ void AddressBoxController::OnAddressEnter(u16view typed, ModifierState keys) {
   if (bar_) bar_->SetAddressList(typed_);
 }
 
+void AddressBoxController::RestoreAddress() {
+  CVOPView* v = s_.tabs.ActiveView();
+  s_.tabs.SetAddressText(v ? v->CurrentAddress() : u16());
+}
+
 void AddressBoxController::OnAddressListChoice(u16view entry) {
   u16 text = Trim(entry);
   if (text.empty()) return;

@@ -22,6 +22,8 @@ class AddressBoxController : public FrameController {
   void OnAddressEnter(u16view text, ModifierState keys);
   // An entry of the address box's list was chosen.
   void OnAddressListChoice(u16view text);
+  // What was typed goes: the box shows the tab's address again.
+  void RestoreAddress();
   const std::vector<u16>& typedAddresses() const { return typed_; }
   // The list of typed addresses to and from the registry (TypedURLs, url1 ...).
   void LoadTypedHistory();

@@ -129,8 +129,15 @@ std::vector<KeyBinding> MainKeys() {
       {u"Ctrl+F5", cmd::kRefreshCompletely},
       {u"Alt+P", cmd::kPopupFilter},
       {u"Alt+O", cmd::kOffline},
-      {u"Ctrl+O", 922},
+      {u"Ctrl+O", cmd::kOpenFile},
       {u"Alt+Y", cmd::kFloatingAdFilter},
+      // The keys every browser has, where the frame has none of its own for them.
+      {u"Ctrl+L", cmd::kFunctionKeyF8},
+      {u"Alt+D", cmd::kFunctionKeyF8},
+      {u"Ctrl+T", cmd::kNewBlankPage},
+      {u"Ctrl+R", cmd::kRefresh},
+      {u"Ctrl+Tab", cmd::kNextTab},
+      {u"Ctrl+Shift+Tab", cmd::kPreviousTab},
   };
   for (int i = 0; i < 10; ++i)
     keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});

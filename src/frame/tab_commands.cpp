@@ -23,8 +23,10 @@ void TabCommandsController::RegisterCommands() {
   auto hasTab = [this] { return f_.ActiveChild() != nullptr; };
   c.Add(cmd::kExit, [this] { f_.Close(CloseSource::ExitCommand); });
   c.Add(cmd::kNewBlankPage, [this] {
-    f_.OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank,
-                  .show = f_.settings().activateNewTabs});
+    CChildFrame* tab = f_.OpenUrl(u"", {.tab = TabChoice::New, .start = StartKind::Blank,
+                                        .show = f_.settings().activateNewTabs});
+    // A blank tab in front is there to be typed into.
+    if (tab && tab->view() && tab->view()->activate) f_.FocusAddressBox();
   });
   c.Add(cmd::kDuplicatePage, [this] {
      CVOPView* v = f_.ActiveView();

@@ -16,6 +16,12 @@ AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
   });
 }
 
+bool AddressBar::TakeEscape() {
+  if (!edit_.is_focus()) return false;
+  if (actions_.escape) actions_.escape();
+  return true;
+}
+
 bool AddressBar::OnKey(GdkEventKey* e) {
   if (e->keyval != GDK_KEY_Return && e->keyval != GDK_KEY_KP_Enter) return false;
   if (!actions_.enter) return true;

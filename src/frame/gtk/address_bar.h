@@ -17,11 +17,15 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   struct Actions {
     std::function<void(u16 text, ModifierState keys)> enter;  // Enter in the edit
     std::function<void(u16 text)> listChoice;                 // a row picked from the list
+    std::function<void()> escape;                             // Esc in the edit
   };
 
   AddressBar();
 
   void SetActions(Actions actions) { actions_ = std::move(actions); }
+  // Esc while the edit has the focus: the edit gets the tab's address back and the key goes
+  // no further (the page is left alone). False when the edit does not have the focus.
+  bool TakeEscape();
 
   void SetAddressText(u16view text) override;
   void SetAddressList(const std::vector<u16>& entries) override;

@@ -25,7 +25,12 @@ MainWindow::MainWindow() {
   add(box_);
   box_.show_all();
   signal_key_press_event().connect(
-      [this](GdkEventKey* e) { return commands_.OnKey(e, get_display()); }, false);
+      [this](GdkEventKey* e) {
+        bool plain = !(e->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK));
+        if (e->keyval == GDK_KEY_Escape && plain && addressBar_.TakeEscape()) return true;
+        return commands_.OnKey(e, get_display());
+      },
+      false);
 }
 
 // Every call the window's parts make on the frame is wired here.
@@ -49,6 +54,7 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
   addressBar_.SetActions({
       .enter = [f](u16 text, ModifierState keys) { f->controller<AddressBoxController>().OnAddressEnter(text, keys); },
       .listChoice = [f](u16 text) { f->controller<AddressBoxController>().OnAddressListChoice(text); },
+      .escape = [f] { f->controller<AddressBoxController>().RestoreAddress(); },
   });
   searchBar_.SetActions({
       .search =

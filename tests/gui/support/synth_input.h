@@ -11,5 +11,8 @@ namespace zel::test {
 void ClickAt(GtkWidget* widget, double x, double y, unsigned button = 1);
 // Moves the pointer to (x, y) in widget coordinates.
 void MoveTo(GtkWidget* widget, double x, double y);
+// Presses and releases a key with modifiers (GDK_CONTROL_MASK ...) in a toplevel window,
+// as the X server would deliver it: the window's own key handling first, then its focus.
+void PressKeyIn(GtkWidget* toplevel, guint keyval, guint state = 0);
 
 }  // namespace zel::test

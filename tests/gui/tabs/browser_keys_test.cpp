@@ -1,0 +1,58 @@
+// The keys every browser user tries first, pressed in the real window.
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include "base/commands.h"
+#include "frame/gtk/main_window.h"
+#include "support/pump.h"
+#include "support/synth_input.h"
+#include "tabs/frame_test.h"
+
+using namespace std::chrono_literals;
+using namespace zel;
+using namespace zel::test;
+
+namespace {
+
+class BrowserKeys : public FrameTest {
+ protected:
+  void Press(guint keyval, guint state = 0) {
+    PressKeyIn(GTK_WIDGET(window().gobj()), keyval, state);
+    PumpFor(50ms);
+  }
+  GtkWidget* AddressEdit() {
+    GtkWidget* box = probe().Find("address-box");
+    return box ? gtk_bin_get_child(GTK_BIN(box)) : nullptr;
+  }
+};
+
+TEST_F(BrowserKeys, NewTabNextTabAndTheAddressBox) {
+  CChildFrame* a = OpenAndWait("/t/A", "A");
+  CChildFrame* b = OpenAndWait("/t/B", "B");
+  ASSERT_TRUE(a && b);
+  ASSERT_EQ(frame().ActiveChild(), b);
+
+  // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs.
+  Press(GDK_KEY_Tab, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == a; }));
+  Press(GDK_KEY_Tab, GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == b; }));
+
+  // Ctrl+L puts the focus in the address box; Esc there gives back the tab's address and
+  // leaves the page alone.
+  Press(GDK_KEY_l, GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_is_focus(AddressEdit()); }));
+  gtk_entry_set_text(GTK_ENTRY(AddressEdit()), "typed but not wanted");
+  Press(GDK_KEY_Escape);
+  EXPECT_EQ(probe().AddressText(), server_.Url("/t/B"));
+  EXPECT_EQ(b->caption, u"B");
+
+  // Ctrl+T: a blank tab in front, with the focus in the address box.
+  gtk_widget_grab_focus(GTK_WIDGET(window().gobj()));
+  Press(GDK_KEY_t, GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 3; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() != b; }));
+  EXPECT_TRUE(PumpUntil([&] { return gtk_widget_is_focus(AddressEdit()); }));
+}
+
+}  // namespace
