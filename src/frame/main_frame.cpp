@@ -273,6 +273,7 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
   int i = TabIndexOf(child);
   if (!fromTabBar && i >= 0 && ports_.window) ports_.window->tabStrip().SelectTabEntry(i);
   if (v->loadState < 0) v->RefreshStoppedIcon();
+  if (previous != child && !statusIsNotice_) SetStatusText(v->statusText());
   SetAddressText(v->CurrentAddress());
   SetProgress(v->loadState);
   SetSecureIndicator(v->secure);
@@ -420,7 +421,17 @@ void CMainFrame::FocusAddressBox() {
   if (ports_.window) ports_.window->addressBar().FocusAddressBox();
 }
 
+void CMainFrame::OnPageChanged(CChildFrame* child) {
+  if (child == active_ && !statusIsNotice_) SetStatusText(u"");
+}
+
+void CMainFrame::ShowNotice(u16view text) {
+  SetStatusText(text);
+  statusIsNotice_ = true;
+}
+
 void CMainFrame::SetStatusText(u16view text) {
+  statusIsNotice_ = false;
   if (ports_.window) ports_.window->statusBar().SetStatusText(text);
 }
 
@@ -562,7 +573,7 @@ void CMainFrame::OnDeferredStartup() {
   }
   // A profile file that exists but cannot be read runs on defaults and is left alone.
   for (const std::string& path : TakeUnreadableFiles())
-    SetStatusText(u"设置文件无法读取: " + FromUtf8(BaseName(path)));
+    ShowNotice(u"设置文件无法读取: " + FromUtf8(BaseName(path)));
 }
 
 bool CMainFrame::OnCommand(int id) {

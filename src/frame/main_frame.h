@@ -131,6 +131,10 @@ class CMainFrame : public TabHost {
   // What the views show through the frame.
   void SetAddressText(u16view text) override;
   void FocusAddressBox() override;
+  void OnPageChanged(CChildFrame* child) override;
+  // A notice of the frame's own (not of a page): it stays through page and tab changes
+  // until the next status text.
+  void ShowNotice(u16view text);
   void SetStatusText(u16view text) override;
   void SetProgress(int percentage) override;
   void SetSecureIndicator(bool secure) override;
@@ -220,6 +224,7 @@ class CMainFrame : public TabHost {
   bool secureShown_ = false;
   bool deferredDone_ = false;
   int frameTicks_ = 0;
+  bool statusIsNotice_ = false;
   bool closed_ = false;
   // Controllers the views reach through the frame (the page menus and the popup seam).
   FiltersController* filters_ = nullptr;

@@ -109,7 +109,11 @@ class TabHost {
   virtual void SetAddressText(u16view text) = 0;
   virtual void FocusAddressBox() = 0;
   virtual void OfferClipboardAddress() = 0;
+  // A status text belongs to the tab in front and its page: another page in that tab
+  // clears it, another tab in front replaces it (ActivateTab).
   virtual void SetStatusText(u16view text) = 0;
+  // The tab's top document changed.
+  virtual void OnPageChanged(CChildFrame* child) = 0;
   virtual void SetProgress(int percentage) = 0;
   virtual void SetSecureIndicator(bool secure) = 0;
   virtual void RefreshCommandStates() = 0;

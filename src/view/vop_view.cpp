@@ -344,6 +344,9 @@ void CVOPView::ApplyPageElementFlags(bool reload) {
 void CVOPView::OnNavigateComplete2(u16view url) {
   leftClick_ = false;
   rightClick_ = false;
+  // The old page's status texts (a link, a script error, a find count) go with it.
+  lastStatus_.clear();
+  host_.OnPageChanged(&child_);
   RefreshAddressFromEngine();
   if (currentAddress_.empty()) currentAddress_ = u16(url);
   // A blocked new window closes itself.

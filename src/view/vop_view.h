@@ -77,6 +77,8 @@ class CVOPView : public CHtmlViewBase {
   void SetTabIcon(int icon);
   int tabIcon() const { return tabIcon_; }
   bool pageStopped() const { return pageStopped_; }
+  // What the page last put in the status bar (the link under the pointer).
+  const u16& statusText() const { return lastStatus_; }
   // The icon for the stopped state (locked 4, password 6, active normal, unseen 5).
   void RefreshStoppedIcon();
 

@@ -139,6 +139,7 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
       break;
     case WEBKIT_LOAD_COMMITTED: {
       self->committedUri_ = uri;
+      self->lastStatus_.clear();  // the new page reports its own links
       self->lastTitle_.clear();
       self->pageTitle_.clear();
       if (!self->events_) return;

@@ -138,6 +138,11 @@ gboolean WebKitEngine::OnScroll(GtkWidget*, GdkEventScroll* e, WebKitEngine* sel
 
 gboolean WebKitEngine::OnLeave(GtkWidget*, GdkEventCrossing* e, WebKitEngine* self) {
   if (e->mode == GDK_CROSSING_NORMAL) self->pointerInside_ = false;
+  // The pointer left the page: no link is under it any more.
+  if (e->mode == GDK_CROSSING_NORMAL && !self->lastStatus_.empty()) {
+    self->lastStatus_.clear();
+    if (self->events_) self->events_->OnStatusTextChange(u"");
+  }
   return FALSE;
 }
 
