@@ -66,6 +66,8 @@ Gtk::MenuItem* CommandBars::MakeItem(const MenuItem& item) {
     auto* sub = Gtk::manage(new Gtk::Menu());
     for (const auto& child : item.children) sub->append(*MakeItem(child));
     mi->set_submenu(*sub);
+    // A menu whose items are not there yet is not shown as an empty box.
+    if (item.children.empty()) mi->set_no_show_all(true);
     return mi;
   }
   guint kv;

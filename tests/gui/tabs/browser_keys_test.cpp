@@ -55,4 +55,24 @@ TEST_F(BrowserKeys, NewTabNextTabAndTheAddressBox) {
   EXPECT_TRUE(PumpUntil([&] { return gtk_widget_is_focus(AddressEdit()); }));
 }
 
+// A menu of the menu bar with nothing in it yet is not shown at all.
+TEST_F(BrowserKeys, NoEmptyMenuInTheMenuBar) {
+  GtkWidget* bar = probe().Find("menu-bar");
+  ASSERT_NE(bar, nullptr);
+  GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+  int shown = 0;
+  for (GList* l = items; l; l = l->next) {
+    GtkWidget* item = GTK_WIDGET(l->data);
+    if (!gtk_widget_get_visible(item)) continue;
+    ++shown;
+    GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+    ASSERT_NE(sub, nullptr) << gtk_menu_item_get_label(GTK_MENU_ITEM(item));
+    GList* children = gtk_container_get_children(GTK_CONTAINER(sub));
+    EXPECT_NE(children, nullptr) << gtk_menu_item_get_label(GTK_MENU_ITEM(item));
+    g_list_free(children);
+  }
+  g_list_free(items);
+  EXPECT_GE(shown, 3);  // 文件, 编辑, 查看 at least
+}
+
 }  // namespace
