@@ -199,7 +199,7 @@ WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
   g_signal_connect(view_, "notify::uri", G_CALLBACK(OnUri), this);
   g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(OnProgress), this);
   g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
-  g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(OnTlsFailed), this);
   g_signal_connect(view_, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
   g_signal_connect(history_, "changed", G_CALLBACK(OnHistoryChanged), this);
   ConnectInput();
@@ -474,6 +474,7 @@ WebKitEngineFactory::WebKitEngineFactory(WebKitWebContext* context)
 
 void WebKitEngineFactory::SetOffline(bool offline) {
   WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
+  *offline_ = offline;
   if (!data) return;
   if (!offline) {
     webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
@@ -507,8 +508,10 @@ void WebKitEngineFactory::SetUserContentManager(WebKitUserContentManager* conten
 
 std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
   auto* opener = dynamic_cast<WebKitEngine*>(related);
-  return std::make_unique<WebKitEngine>(context_, opener ? opener->view() : nullptr, base_,
-                                        content_);
+  auto engine = std::make_unique<WebKitEngine>(context_, opener ? opener->view() : nullptr, base_,
+                                               content_);
+  engine->offline_ = offline_;
+  return engine;
 }
 
 }  // namespace zel

@@ -8,8 +8,10 @@
 //   load-changed finished        -> ProgressChange(0, 0) at once; TitleChange and
 //                                   DocumentComplete once the page's title is known
 //   load-failed                  -> ProgressChange(0, 0) and DocumentComplete of the failed
-//                                   address (so the view never stays "loading"); when WebKit
-//                                   shows its error page, that page's load completes instead
+//                                   address (so the view never stays "loading"); a failure
+//                                   that was not a cancel shows our error page (the address,
+//                                   the reason, a retry button), whose load completes instead
+//   load-failed-with-tls-errors  -> what was wrong with the certificate, for the error page
 //   notify::estimated-load-progress -> ProgressChange(value * 10000, 10000) while loading
 //   notify::title                -> TitleChange (the address for a page without a title)
 //   mouse-target-changed         -> StatusTextChange (the link under the pointer, or ""),
@@ -18,6 +20,10 @@
 //   context-menu                 -> ContextMenu (the view's own menu replaces WebKit's)
 //   drag-begin / drag-drop       -> PageDrop for a drag from this page dropped on it
 //   back/forward list changed    -> CommandStateChange for back and forward
+// Left to WebKit: "script-dialog" (alert, confirm, prompt and the question before leaving a
+// page are drawn inside the view, so a page waiting for an answer holds only its own tab)
+// and "authenticate" (WebKit's login form inside the view, for a server asking for a user
+// and password).
 #pragma once
 
 #include <webkit2/webkit2.h>
@@ -62,6 +68,9 @@ class WebKitEngine : public Engine {
   bool CanGoForward() const override;
   bool IsSecure() const override;
   void SetRegisterAsBrowser(bool on) override;
+  // Silent keeps script errors from popping up a dialog. WebKit never shows one (the page's
+  // errors come from the web-process module), so there is nothing to hold back here: the
+  // page's own dialogs are shown either way.
   void SetSilent(bool on) override { silent_ = on; }
   void ExecWB(int command, int option, int argument = 0) override;
   void RunScript(u16view script, std::function<void(const ScriptResult&)> done) override;
@@ -119,8 +128,8 @@ class WebKitEngine : public Engine {
                                gpointer removed, WebKitEngine* self);
   static void OnWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason why,
                                      WebKitEngine* self);
-  static gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog,
-                                 WebKitEngine* self);
+  static gboolean OnTlsFailed(WebKitWebView* view, const char* uri, GTlsCertificate* certificate,
+                              GTlsCertificateFlags errors, WebKitEngine* self);
   static gboolean StartPostLoad(gpointer self);
   // Mouse and key input on the page, seen before WebKit handles it.
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, WebKitEngine* self);
@@ -149,6 +158,8 @@ class WebKitEngine : public Engine {
   static gboolean OnCompleteTimeout(gpointer self);
 
   bool DecideNavigation(WebKitNavigationPolicyDecision* decision);
+  // Our error page for a failed load of uri, in place of the page; the address stays uri.
+  void ShowFailedPage(const std::string& uri, const std::string& reason);
   void LoadRequest(const std::string& uri, int flags, const u16& headers);
   void RunPageScript(const std::string& script);
   void CancelPostLoad();
@@ -190,7 +201,13 @@ class WebKitEngine : public Engine {
   std::string committedUri_;  // the address of the last committed load
   std::optional<std::string> failedUri_;  // the load that failed, until it finishes
   bool errorPageFollows_ = false;
-  bool awaitErrorPage_ = false;  // completing_ waits for WebKit's error page
+  bool awaitErrorPage_ = false;  // completing_ waits for our error page
+  // What was wrong with the certificate of the load that is failing (0: nothing known).
+  GTlsCertificateFlags tlsErrors_ = GTlsCertificateFlags(0);
+  // The factory's offline switch: failures while offline say so.
+  std::shared_ptr<const bool> offline_;
+  // A navigation to a port WebKit refuses, ignored: its error page is shown instead.
+  std::optional<std::string> blockedUri_;
   std::optional<PendingNav> pending_;
   // The target frame name of the new-window request this engine was created for, given
   // to its first BeforeNavigate2.
@@ -251,6 +268,7 @@ class WebKitEngineFactory : public EngineFactory {
   WebKitWebContext* context_;
   WebKitSettings* base_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
+  std::shared_ptr<bool> offline_ = std::make_shared<bool>(false);
 };
 
 }  // namespace zel

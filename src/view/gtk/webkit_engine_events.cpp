@@ -11,6 +11,26 @@ namespace {
 const char kBlank[] = "about:blank";
 std::string Str(const char* s) { return s ? s : ""; }
 
+// The ports WebKit refuses to connect to for the web's protocols. It drops such a load
+// without a failure (the view is left on a blank page), so the engine stops it itself.
+bool BlockedPort(const std::string& uri) {
+  static constexpr int kPorts[] = {
+      1,    7,    9,    11,   13,   15,   17,   19,   20,   21,   22,   23,   25,   37,
+      42,   43,   53,   69,   77,   79,   87,   95,   101,  102,  103,  104,  109,  110,
+      111,  113,  115,  117,  119,  123,  135,  137,  139,  143,  161,  179,  389,  427,
+      465,  512,  513,  514,  515,  526,  530,  531,  532,  540,  548,  554,  556,  563,
+      587,  601,  636,  989,  990,  993,  995,  1719, 1720, 1723, 2049, 3659, 4045, 4190,
+      5060, 5061, 6000, 6566, 6665, 6666, 6667, 6668, 6669, 6679, 6697, 10080};
+  GUri* parsed = g_uri_parse(uri.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (!parsed) return false;
+  const char* scheme = g_uri_get_scheme(parsed);
+  int port = g_uri_get_port(parsed);
+  bool web = scheme && (g_ascii_strcasecmp(scheme, "http") == 0 ||
+                        g_ascii_strcasecmp(scheme, "https") == 0);
+  g_uri_unref(parsed);
+  return web && port > 0 && std::find(std::begin(kPorts), std::end(kPorts), port) != std::end(kPorts);
+}
+
 // The title question of a finished load.
 struct CompleteAsk {
   std::weak_ptr<bool> alive;
@@ -36,12 +56,18 @@ gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* deci
   }
   // Keep the decision alive if the listener destroys this engine.
   g_object_ref(decision);
+  std::weak_ptr<bool> alive = self->alive_;
   bool use = self->DecideNavigation(nav);
   if (use)
     webkit_policy_decision_use(decision);
   else
     webkit_policy_decision_ignore(decision);
   g_object_unref(decision);
+  if (!alive.expired() && self->blockedUri_) {
+    std::string blocked = std::move(*self->blockedUri_);
+    self->blockedUri_.reset();
+    self->ShowFailedPage(blocked, "端口被阻止：为了安全，浏览器不连接这个端口。");
+  }
   return TRUE;
 }
 
@@ -83,7 +109,12 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   }
   if (!events_) return true;
   events_->OnBeforeNavigate2(args);
-  return !args.cancel;
+  if (args.cancel) return false;
+  if (BlockedPort(uri)) {
+    blockedUri_ = uri;
+    return false;
+  }
+  return true;
 }
 
 GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
@@ -128,6 +159,7 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
     case WEBKIT_LOAD_STARTED:
       self->loading_ = true;
       self->failedUri_.reset();
+      self->tlsErrors_ = GTlsCertificateFlags(0);
       if (self->completing_) {
         // WebKit's error page for the failed load completes it; any other load comes after
         // the last page's completion.
@@ -226,6 +258,63 @@ std::string StoppedPage(const std::string& uri, WebKitWebProcessTerminationReaso
          ")\">重新载入</button></p></body></html>";
 }
 
+// Why a load failed, in words: the kind of failure, then what the network said.
+std::string FailureReason(const GError* error, GTlsCertificateFlags tls, bool offline) {
+  if (offline) return "脱机：浏览器处于脱机状态，网页无法从网络载入。";
+  if (tls || error->domain == G_TLS_ERROR) {
+    std::string what;
+    auto add = [&](GTlsCertificateFlags flag, const char* text) {
+      if (!(tls & flag)) return;
+      if (!what.empty()) what += "；";
+      what += text;
+    };
+    add(G_TLS_CERTIFICATE_UNKNOWN_CA, "证书的颁发者不受信任");
+    add(G_TLS_CERTIFICATE_BAD_IDENTITY, "证书不属于这个网站");
+    add(G_TLS_CERTIFICATE_NOT_ACTIVATED, "证书尚未生效");
+    add(G_TLS_CERTIFICATE_EXPIRED, "证书已过期");
+    add(G_TLS_CERTIFICATE_REVOKED, "证书已被吊销");
+    add(G_TLS_CERTIFICATE_INSECURE, "证书的加密算法不安全");
+    add(G_TLS_CERTIFICATE_GENERIC_ERROR, "证书无效");
+    if (what.empty()) what = "无法建立安全连接";
+    return "证书问题：" + what + "。";
+  }
+  if (g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_CANNOT_USE_RESTRICTED_PORT))
+    return "端口被阻止：为了安全，浏览器不连接这个端口。";
+  if (error->domain == G_RESOLVER_ERROR) return "无法解析主机：找不到这个网站的服务器。";
+  if (error->domain == G_IO_ERROR) {
+    switch (error->code) {
+      case G_IO_ERROR_CONNECTION_REFUSED: return "连接被拒绝：服务器没有接受连接。";
+      case G_IO_ERROR_TIMED_OUT: return "连接超时：服务器很久没有回应。";
+      case G_IO_ERROR_NETWORK_UNREACHABLE: return "脱机：没有可用的网络连接。";
+      case G_IO_ERROR_HOST_UNREACHABLE: return "无法连接到服务器：网络上找不到这台主机。";
+      case G_IO_ERROR_PROXY_FAILED:
+      case G_IO_ERROR_PROXY_NOT_ALLOWED:
+      case G_IO_ERROR_PROXY_AUTH_FAILED:
+      case G_IO_ERROR_PROXY_NEED_AUTH: return "代理服务器出错：无法通过代理服务器连接。";
+      default: break;
+    }
+  }
+  if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL))
+    return "无法识别的地址类型。";
+  if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_FILE_DOES_NOT_EXIST))
+    return "文件不存在。";
+  return std::string("网页载入失败：") + (error->message ? error->message : "未知错误") + "。";
+}
+
+// Our page for a failed load: the address, the reason, and a button that loads the address
+// again.
+std::string FailedPage(const std::string& uri, const std::string& reason) {
+  std::string shown = uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri;
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>无法显示网页</title>"
+         "<style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
+         "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
+         "button{font-size:14px;padding:6px 18px}</style></head><body>"
+         "<h1>无法显示网页</h1><p class=\"addr\" id=\"address\">" +
+         HtmlText(shown) + "</p><p id=\"reason\">" + HtmlText(reason) +
+         "</p><p><button id=\"retry\" onclick=\"location.replace(" +
+         HtmlText(ToUtf8(JsStringLiteral(FromUtf8(uri)))) + ")\">重试</button></p></body></html>";
+}
+
 }  // namespace
 
 void WebKitEngine::OnWebProcessTerminated(WebKitWebView* view,
@@ -242,18 +331,35 @@ void WebKitEngine::OnWebProcessTerminated(WebKitWebView* view,
                                       uri.empty() ? "about:blank" : uri.c_str(), nullptr);
 }
 
+gboolean WebKitEngine::OnTlsFailed(WebKitWebView*, const char*, GTlsCertificate*,
+                                   GTlsCertificateFlags errors, WebKitEngine* self) {
+  // Not handled: load-failed follows, and its error page says what was wrong.
+  self->tlsErrors_ = errors;
+  return FALSE;
+}
+
 gboolean WebKitEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, const char* uri,
                                     GError* error, WebKitEngine* self) {
   if (self->postHelper_) return FALSE;
   self->failedUri_ = Str(uri);
-  // WebKit's own handler shows an error page, except for loads that were stopped, replaced
-  // or handed to a download or a plug-in.
+  // Loads that were stopped, replaced or handed to a download or a plug-in end quietly;
+  // every other failure shows our error page in place of the page.
   self->errorPageFollows_ =
       !g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
       !g_error_matches(error, WEBKIT_POLICY_ERROR,
                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) &&
-      !g_error_matches(error, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD);
-  return FALSE;
+      !g_error_matches(error, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD) &&
+      !g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER);
+  if (!self->errorPageFollows_) return FALSE;
+  bool offline = self->offline_ && *self->offline_;
+  self->ShowFailedPage(*self->failedUri_, FailureReason(error, self->tlsErrors_, offline));
+  return TRUE;
+}
+
+void WebKitEngine::ShowFailedPage(const std::string& uri, const std::string& reason) {
+  std::string shown = uri.empty() ? kBlank : uri;
+  webkit_web_view_load_alternate_html(view_, FailedPage(shown, reason).c_str(), shown.c_str(),
+                                      nullptr);
 }
 
 void WebKitEngine::BeginComplete(const std::string& uri) {
@@ -363,24 +469,6 @@ void WebKitEngine::ReportCommandState() {
   events_->OnCommandStateChange(kCscNavigateBack, back);
   if (alive.expired() || !events_) return;
   events_->OnCommandStateChange(kCscNavigateForward, forward);
-}
-
-gboolean WebKitEngine::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog,
-                                      WebKitEngine* self) {
-  if (!self->silent_) return FALSE;  // WebKit shows the dialog
-  // Silent: nothing pops up. A confirm answers no, a prompt gives null, and leaving a page
-  // that asks before unloading is allowed.
-  switch (webkit_script_dialog_get_dialog_type(dialog)) {
-    case WEBKIT_SCRIPT_DIALOG_CONFIRM:
-      webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
-      break;
-    case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
-      webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
-      break;
-    default:
-      break;
-  }
-  return TRUE;
 }
 
 }  // namespace zel

@@ -17,10 +17,10 @@ namespace {
 // #m, the body in #b and the X-Zel-Test header in #h. "/slow" never answers.
 class EchoServer {
  public:
-  EchoServer() {
+  explicit EchoServer(int port = 0) {
     server_ = soup_server_new(nullptr, nullptr);
     soup_server_add_handler(server_, nullptr, Handle, nullptr, nullptr);
-    soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
+    soup_server_listen_local(server_, port, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
     GSList* uris = soup_server_get_uris(server_);
     port_ = uris ? g_uri_get_port(static_cast<GUri*>(uris->data)) : 0;
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
@@ -77,6 +77,41 @@ GtkWidget* FindDialog(GType type) {
       found = GTK_WIDGET(l->data);
   g_list_free(all);
   return found;
+}
+
+// Every widget at or under root, internal children included (WebKit draws its dialogs
+// and its login form as children of the view).
+void Collect(GtkWidget* root, std::vector<GtkWidget*>* out) {
+  out->push_back(root);
+  if (GTK_IS_CONTAINER(root))
+    gtk_container_forall(
+        GTK_CONTAINER(root),
+        [](GtkWidget* child, gpointer list) {
+          Collect(child, static_cast<std::vector<GtkWidget*>*>(list));
+        },
+        out);
+}
+
+// The shown button of this label (mnemonic marks ignored) inside the view, or null.
+GtkWidget* ButtonInView(GtkWidget* view, const std::string& label) {
+  std::vector<GtkWidget*> all;
+  Collect(view, &all);
+  for (GtkWidget* w : all) {
+    if (!GTK_IS_BUTTON(w) || !gtk_widget_is_visible(w)) continue;
+    std::string text = gtk_button_get_label(GTK_BUTTON(w)) ? gtk_button_get_label(GTK_BUTTON(w)) : "";
+    std::erase(text, '_');
+    if (text == label) return w;
+  }
+  return nullptr;
+}
+
+std::vector<GtkEntry*> EntriesInView(GtkWidget* view) {
+  std::vector<GtkWidget*> all;
+  std::vector<GtkEntry*> entries;
+  Collect(view, &all);
+  for (GtkWidget* w : all)
+    if (GTK_IS_ENTRY(w) && gtk_widget_is_visible(w)) entries.push_back(GTK_ENTRY(w));
+  return entries;
 }
 
 const char kBlockStyle[] = "style=\"display:block;width:300px;height:40px\"";
@@ -265,6 +300,8 @@ TEST_F(EngineTest, StoppedLoadCompletes) {
   EXPECT_FALSE(engine_->Busy());
   PumpFor(500ms);
   EXPECT_EQ(events_.Count("DC " + url), 1) << events_.Dump();
+  // A stop is no failure: no error page.
+  EXPECT_EQ(Run(*engine_, "document.getElementById('retry') === null").json, "true");
 }
 
 TEST_F(EngineTest, CancelledNavigationLeavesNoLoadingState) {
@@ -532,12 +569,129 @@ TEST_F(EngineTest, ScriptAnswerAfterTheEngineIsGoneIsDropped) {
   EXPECT_FALSE(called);
 }
 
-TEST_F(EngineTest, SilentEngineAnswersDialogsWithoutShowingThem) {
-  ASSERT_TRUE(Load(*engine_, events_, server_.Url("/t/Quiet")));
+// ---- The page's dialogs and login ----
+
+// A script started in the page; its answer, once there is one.
+struct Pending {
+  bool done = false;
+  ScriptResult result;
+};
+std::shared_ptr<Pending> Start(Engine& e, const std::string& script) {
+  auto p = std::make_shared<Pending>();
+  e.RunScript(FromUtf8(script), [p](const ScriptResult& r) {
+    p->result = r;
+    p->done = true;
+  });
+  return p;
+}
+
+TEST_F(EngineTest, ConfirmAndPromptAreShownAndAnswerWhatTheUserChose) {
+  ASSERT_TRUE(Load(*engine_, events_, server_.Url("/t/Ask")));
+  // Silent (as every tab is) holds back script errors only.
   engine_->SetSilent(true);
-  EXPECT_EQ(Run(*engine_, "confirm('really?')").json, "false");
-  EXPECT_EQ(Run(*engine_, "prompt('name?', 'x')").json, "null");
-  EXPECT_EQ(Run(*engine_, "alert('hi'); 7").json, "7");
+  GtkWidget* view = Widget(*engine_);
+  auto yes = Start(*engine_, "confirm('really?')");
+  ASSERT_TRUE(PumpUntil([&] { return ButtonInView(view, "OK") != nullptr; }));
+  EXPECT_FALSE(yes->done);
+  gtk_button_clicked(GTK_BUTTON(ButtonInView(view, "OK")));
+  ASSERT_TRUE(PumpUntil([&] { return yes->done; }));
+  EXPECT_EQ(yes->result.json, "true");
+
+  auto no = Start(*engine_, "confirm('really?')");
+  ASSERT_TRUE(PumpUntil([&] { return ButtonInView(view, "Cancel") != nullptr; }));
+  gtk_button_clicked(GTK_BUTTON(ButtonInView(view, "Cancel")));
+  ASSERT_TRUE(PumpUntil([&] { return no->done; }));
+  EXPECT_EQ(no->result.json, "false");
+
+  auto name = Start(*engine_, "prompt('name?', 'x')");
+  ASSERT_TRUE(PumpUntil([&] { return EntriesInView(view).size() == 1; }));
+  gtk_entry_set_text(EntriesInView(view)[0], "Zhang San");
+  gtk_button_clicked(GTK_BUTTON(ButtonInView(view, "OK")));
+  ASSERT_TRUE(PumpUntil([&] { return name->done; }));
+  EXPECT_EQ(name->result.json, "\"Zhang San\"");
+}
+
+TEST_F(EngineTest, AlertHoldsOnlyItsOwnPage) {
+  Recorder otherEvents;
+  std::unique_ptr<Engine> other = Make(nullptr, &otherEvents);
+  ASSERT_TRUE(Load(*engine_, events_, server_.Url("/t/Waits")));
+  engine_->SetSilent(true);
+  auto alert = Start(*engine_, "alert('wait'); 7");
+  ASSERT_TRUE(PumpUntil([&] { return ButtonInView(Widget(*engine_), "Close") != nullptr; }));
+  // The other page loads and runs while the alert waits for its answer.
+  ASSERT_TRUE(Load(*other, otherEvents, server_.Url("/t/Meanwhile"))) << otherEvents.Dump();
+  EXPECT_EQ(Run(*other, "1 + 1").json, "2");
+  EXPECT_EQ(ButtonInView(Widget(*other), "Close"), nullptr);
+  EXPECT_FALSE(alert->done);
+  gtk_button_clicked(GTK_BUTTON(ButtonInView(Widget(*engine_), "Close")));
+  ASSERT_TRUE(PumpUntil([&] { return alert->done; }));
+  EXPECT_EQ(alert->result.json, "7");
+}
+
+TEST_F(EngineTest, PageBehindBasicAuthenticationLoadsAfterLogin) {
+  server_.SetProtectedPage("/raw/secret", "zel", "s3cret", Page("Secret", "inside"));
+  std::string url = server_.Url("/raw/secret");
+  NavRequest req;
+  req.url = FromUtf8(url);
+  engine_->Navigate2(req);
+  GtkWidget* view = Widget(*engine_);
+  ASSERT_TRUE(PumpUntil([&] { return EntriesInView(view).size() == 2; })) << events_.Dump();
+  EXPECT_FALSE(events_.Has("TC Secret"));
+  // The user name is the visible field, the password the hidden one.
+  for (GtkEntry* field : EntriesInView(view))
+    gtk_entry_set_text(field, gtk_entry_get_visibility(field) ? "zel" : "s3cret");
+  GtkWidget* login = ButtonInView(view, "Authenticate");
+  if (!login) login = ButtonInView(view, "Log In");
+  ASSERT_TRUE(login);
+  gtk_button_clicked(GTK_BUTTON(login));
+  ASSERT_TRUE(PumpUntil([&] { return events_.Has("TC Secret"); })) << events_.Dump();
+  EXPECT_EQ(Run(*engine_, "document.body.textContent").json, "\"inside\"");
+}
+
+// ---- Failed loads ----
+
+TEST_F(EngineTest, FailedLoadsShowOurErrorPageWithTheReasonAndKeepTheAddress) {
+  // The retry button's text and the reason, once the error page is shown.
+  auto errorPage = [&](std::string* reason) {
+    return PumpUntil([&] {
+      ScriptResult r = Run(*engine_, "document.getElementById('retry') ? "
+                                     "document.getElementById('retry').textContent + '|' + "
+                                     "document.getElementById('reason').textContent : ''");
+      if (!r.ok || r.json.size() < 3) return false;
+      *reason = r.json;
+      return true;
+    });
+  };
+  std::string blocked = "http://127.0.0.1:9/";
+  NavRequest req;
+  req.url = FromUtf8(blocked);
+  engine_->Navigate2(req);
+  std::string reason;
+  ASSERT_TRUE(errorPage(&reason)) << events_.Dump();
+  EXPECT_NE(reason.find("重试|端口被阻止"), std::string::npos) << reason;
+  EXPECT_EQ(U8(engine_->LocationURL()), blocked);
+  EXPECT_TRUE(events_.Has("NC " + blocked)) << events_.Dump();
+
+  int port = 0;
+  {
+    EchoServer gone;
+    port = std::stoi(gone.Url("").substr(strlen("http://127.0.0.1:")));
+  }
+  std::string refused = "http://127.0.0.1:" + std::to_string(port) + "/back";
+  req.url = FromUtf8(refused);
+  engine_->Navigate2(req);
+  ASSERT_TRUE(WaitComplete(events_, refused, 0)) << events_.Dump();
+  ASSERT_TRUE(errorPage(&reason)) << events_.Dump();
+  EXPECT_NE(reason.find("重试|连接被拒绝"), std::string::npos) << reason;
+  EXPECT_EQ(U8(engine_->LocationURL()), refused);
+
+  // Retry, once the server is there, loads the address.
+  EchoServer back(port);
+  int before = events_.Count("DC " + refused);
+  Click(*engine_, "retry");
+  ASSERT_TRUE(WaitComplete(events_, refused, before)) << events_.Dump();
+  EXPECT_EQ(Run(*engine_, "document.title").json, "\"Echo\"");
+  EXPECT_EQ(U8(engine_->LocationURL()), refused);
 }
 
 // ---- Status, focus, page switches ----

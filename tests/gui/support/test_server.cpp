@@ -64,6 +64,16 @@ void TestServer::SetPage(const std::string& path, const std::string& html) {
   pages_[path] = html;
 }
 
+void TestServer::SetProtectedPage(const std::string& path, const std::string& user,
+                                  const std::string& password, const std::string& html) {
+  std::string pair = user + ":" + password;
+  gchar* encoded = g_base64_encode(reinterpret_cast<const guchar*>(pair.data()), pair.size());
+  std::lock_guard<std::mutex> l(mu_);
+  pages_[path] = html;
+  credentials_[path] = std::string("Basic ") + encoded;
+  g_free(encoded);
+}
+
 int TestServer::Hits(const std::string& path) const {
   std::lock_guard<std::mutex> l(mu_);
   int n = 0;
@@ -87,7 +97,15 @@ void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
     std::lock_guard<std::mutex> l(self->mu_);
     self->requests_.push_back(p);
     auto it = self->pages_.find(p);
-    if (it != self->pages_.end()) {
+    auto cred = self->credentials_.find(p);
+    const char* given = soup_message_headers_get_one(
+        soup_server_message_get_request_headers(msg), "Authorization");
+    if (cred != self->credentials_.end() && (!given || cred->second != given)) {
+      status = 401;
+      soup_message_headers_replace(soup_server_message_get_response_headers(msg),
+                                   "WWW-Authenticate", "Basic realm=\"Zel test\"");
+      body = "<html><head><title>401</title></head><body>who are you?</body></html>";
+    } else if (it != self->pages_.end()) {
       body = it->second;
     } else if (p.rfind("/t/", 0) == 0) {
       char* title = g_uri_unescape_string(p.c_str() + 3, nullptr);

@@ -1,6 +1,8 @@
 // An HTTP server on 127.0.0.1 for GUI tests, running on its own thread.
 //   /t/<title>       a page titled <title> (percent-decoded), with a link and a form
 //   /raw/<name>      a page registered with SetPage
+//   a path given to SetProtectedPage answers 401 (WWW-Authenticate: Basic) until a request
+//   brings that user and password
 // Every request path is recorded.
 #pragma once
 
@@ -20,6 +22,9 @@ class TestServer {
   std::string Url(const std::string& path) const;
   // A page served at path (exact match) with the given HTML.
   void SetPage(const std::string& path, const std::string& html);
+  // A page that needs HTTP Basic authentication with this user and password.
+  void SetProtectedPage(const std::string& path, const std::string& user,
+                        const std::string& password, const std::string& html);
   int Hits(const std::string& path) const;
   std::vector<std::string> Requests() const;
 
@@ -35,6 +40,8 @@ class TestServer {
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
   std::map<std::string, std::string> pages_;
+  std::map<std::string, std::string> credentials_;  // path -> "Basic <base64 of user:password>"
+
 };
 
 // A page with this title, as the server sends it for /t/<title>.
