@@ -33,10 +33,18 @@ CommandBars::CommandBars() {
     const char* icon;
     const char* text;
   } buttons[] = {
-      {cmd::kBack, "go-previous", "后退"},      {cmd::kForward, "go-next", "前进"},
-      {cmd::kRefresh, "view-refresh", "刷新"},  {cmd::kStop, "process-stop", "停止"},
-      {cmd::kHome, "go-home", "主页"},
+      {cmd::kBack, "go-previous-symbolic", "后退"},
+      {cmd::kForward, "go-next-symbolic", "前进"},
+      {cmd::kRefresh, "view-refresh-symbolic", "刷新"},
+      {cmd::kStop, "process-stop-symbolic", "停止"},
+      {cmd::kHome, "go-home-symbolic", "主页"},
   };
+  // Symbolic icons take the text colour, so a button that cannot be used is drawn in the
+  // theme's grey; fading it as well makes Back, Forward and Stop plainly off when they are.
+  auto css = Gtk::CssProvider::create();
+  css->load_from_data("#standard-bar button:disabled image { opacity: 0.4; }");
+  standard_.get_style_context()->add_provider_for_screen(
+      Gdk::Screen::get_default(), css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   menuBar_.set_name("menu-bar");
   standard_.set_name("standard-bar");
   standard_.set_toolbar_style(Gtk::TOOLBAR_ICONS);

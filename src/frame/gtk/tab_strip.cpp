@@ -32,6 +32,7 @@ TabStrip::TabStrip() {
 
 TabStrip::~TabStrip() {
   pendingTabMenu_.disconnect();
+  if (tabMenuTrigger_) gdk_event_free(tabMenuTrigger_);
   // Entries leave the strip before their widgets go.
   selecting_ = true;
   while (get_n_pages() > 0) remove_page(0);
@@ -143,6 +144,8 @@ bool TabStrip::OnEntryButton(GdkEventButton* ev, Gtk::Widget* label) {
     int ms = 400;
     g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &ms, nullptr);
     pendingTabMenu_.disconnect();
+    if (tabMenuTrigger_) gdk_event_free(tabMenuTrigger_);
+    tabMenuTrigger_ = gdk_event_copy(reinterpret_cast<GdkEvent*>(ev));
     pendingTabMenu_ = Glib::signal_timeout().connect(
         [this, label] {
           int i = IndexOfLabel(label);
@@ -170,8 +173,17 @@ void TabStrip::ShowTabMenu(int index) {
     mi->signal_activate().connect([this, child, id] { OnTabMenuItem(child, id); });
     tabMenu_->append(*mi);
   }
+  tabMenu_->set_name("tab-menu");
+  tabMenu_->attach_to_widget(*get_toplevel());
   tabMenu_->show_all();
-  tabMenu_->popup_at_widget(&e->label, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+  double x = 0, y = 0;
+  GdkWindow* at = tabMenuTrigger_ ? gdk_event_get_window(tabMenuTrigger_) : nullptr;
+  if (at && gdk_event_get_coords(tabMenuTrigger_, &x, &y))
+    // Where the button went down, even when the pointer has moved on since.
+    tabMenu_->popup_at_rect(Glib::wrap(at, true), Gdk::Rectangle(int(x), int(y), 1, 1),
+                            Gdk::GRAVITY_NORTH_WEST, Gdk::GRAVITY_NORTH_WEST, tabMenuTrigger_);
+  else
+    tabMenu_->popup_at_widget(&e->label, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
 }
 
 void TabStrip::OnTabMenuItem(CChildFrame* child, int id) {

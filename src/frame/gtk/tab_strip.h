@@ -54,6 +54,9 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
   std::map<Gtk::Widget*, std::unique_ptr<Entry>> entries_;  // by page widget of the strip
   std::unique_ptr<Gtk::Menu> tabMenu_;
   sigc::connection pendingTabMenu_;
+  // The right press the pending menu answers: the menu opens where it was, with it as the
+  // event that triggered it.
+  GdkEvent* tabMenuTrigger_ = nullptr;
   int minTabWidth_ = 50, maxTabWidth_ = 100;
   bool selecting_ = false;  // a selection made by the program, not the user
 };

@@ -85,7 +85,7 @@ int RunBrowser(int argc, char** argv) {
       SendResult r = SendHandOff(channel, cl.target);
       if (r == SendResult::NoShareMemory) ShowSenderError(u"create share memory faile!");
       if (r == SendResult::MapFailed) ShowSenderError(u"MapViewOfFile Fail!");
-      SendRaise(channel);
+      PostRaise(channel);
       return 0;
     }
     case InstanceDecision::Raise:

@@ -45,6 +45,9 @@ enum class SendResult { Sent, NoShareMemory, MapFailed, NoFrame };
 SendResult SendHandOff(const ChannelPaths& paths, u16view target);
 // A start without a target: the running frame shows itself.
 bool SendRaise(const ChannelPaths& paths);
+// The raise after a hand-off: sent, not waited for. The frame is busy opening the tab the
+// hand-off asked for and reads it after that, in order.
+bool PostRaise(const ChannelPaths& paths);
 
 // Receiving side, served on the main loop without ever waiting there: clients are read as
 // their bytes arrive, a client that has not sent its line within its deadline is dropped,

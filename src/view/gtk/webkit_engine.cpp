@@ -489,6 +489,8 @@ void WebKitEngineFactory::SetOffline(bool offline) {
 }
 
 WebKitEngineFactory::~WebKitEngineFactory() {
+  if (spareSource_) g_source_remove(spareSource_);
+  spare_.reset();
   g_clear_object(&base_);
   g_clear_object(&content_);
   g_object_unref(context_);
@@ -508,10 +510,38 @@ void WebKitEngineFactory::SetUserContentManager(WebKitUserContentManager* conten
 
 std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
   auto* opener = dynamic_cast<WebKitEngine*>(related);
-  auto engine = std::make_unique<WebKitEngine>(context_, opener ? opener->view() : nullptr, base_,
-                                               content_);
+  std::unique_ptr<WebKitEngine> engine;
+  if (!opener && spare_ && spareContent_ == content_) {
+    engine = std::move(spare_);
+    // The settings as they are now, exactly as a view made at this moment would start.
+    if (base_) CopySettings(base_, webkit_web_view_get_settings(engine->view()));
+  } else {
+    engine = std::make_unique<WebKitEngine>(context_, opener ? opener->view() : nullptr, base_,
+                                            content_);
+  }
   engine->offline_ = offline_;
+  ScheduleSpare();
   return engine;
+}
+
+void WebKitEngineFactory::ScheduleSpare() {
+  // Made a while after the last view, so it never competes with that view's first page.
+  if (spareSource_) g_source_remove(spareSource_);
+  spareSource_ = 0;
+  if (!spare_) spareSource_ = g_timeout_add(kSpareDelayMs, &WebKitEngineFactory::MakeSpare, this);
+}
+
+int WebKitEngineFactory::MakeSpare(void* self) {
+  auto* f = static_cast<WebKitEngineFactory*>(self);
+  f->spareSource_ = 0;
+  // Never loaded, so its history is empty and its first navigation keeps its process.
+  f->spare_ = std::make_unique<WebKitEngine>(f->context_, nullptr, f->base_, f->content_);
+  f->spareContent_ = f->content_;
+  // WebKit starts a view's web process with its first load: a load that is refused at its
+  // navigation decision starts the process and leaves nothing behind.
+  f->spare_->warming_ = true;
+  webkit_web_view_load_uri(f->spare_->view(), WebKitEngine::kWarmUpUri);
+  return G_SOURCE_REMOVE;
 }
 
 }  // namespace zel

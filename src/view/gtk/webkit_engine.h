@@ -184,6 +184,10 @@ class WebKitEngine : public Engine {
   WebKitBackForwardList* history_ = nullptr;
   GCancellable* cancellable_ = nullptr;
   EngineEvents* events_ = nullptr;
+  // A spare view's warm-up load is on its way to its decision. The address is never
+  // loaded (it cannot be: .invalid names resolve nowhere).
+  bool warming_ = false;
+  static constexpr char kWarmUpUri[] = "https://warm-up.invalid/";
   // Expires with the engine: late callbacks (script results, dialogs) check it first.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
@@ -264,8 +268,19 @@ class WebKitEngineFactory : public EngineFactory {
   // and pages fail at once; back online the system's proxy settings apply again.
   void SetOffline(bool offline) override;
 
+  // A new tab's view takes about half a second to get its web process going. One spare view
+  // is made ahead, a moment after the last one was taken, so that a tab opened later (by a
+  // hand-off, a link, Ctrl+T) finds its process already running.
+  static constexpr unsigned kSpareDelayMs = 700;
+
  private:
+  static int MakeSpare(void* self);
+  void ScheduleSpare();
+
   WebKitWebContext* context_;
+  std::unique_ptr<WebKitEngine> spare_;
+  WebKitUserContentManager* spareContent_ = nullptr;  // what the spare was made with
+  unsigned spareSource_ = 0;
   WebKitSettings* base_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   std::shared_ptr<bool> offline_ = std::make_shared<bool>(false);

@@ -44,6 +44,19 @@ struct CompleteAsk {
 gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                       WebKitPolicyDecisionType type, WebKitEngine* self) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;  // WebKit's own choice
+  if (self->warming_) {
+    // A spare view's warm-up load: refused at its decision, it has started the view's web
+    // process and left no page behind. A tab that took the view before the decision came
+    // has its own loads, which go on as usual.
+    self->warming_ = false;
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    if (Str(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action))) ==
+        kWarmUpUri) {
+      webkit_policy_decision_ignore(decision);
+      return TRUE;
+    }
+  }
   auto* nav = WEBKIT_NAVIGATION_POLICY_DECISION(decision);
   if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
     // A link or form aimed at a window that does not exist yet. The page's new window is
@@ -87,6 +100,16 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
       return true;
     }
     EndPostHelper();  // something else took over
+  }
+
+  if (navType == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED && events_ &&
+      (webkit_navigation_action_get_modifiers(action) & GDK_CONTROL_MASK)) {
+    // A Ctrl+click on a link asks for a new window, as a page's own window.open does: the
+    // new-window rules decide about it and place its tab; this page stays as it is.
+    Engine* target = events_->OnNewWindow2(FromUtf8(uri), true);
+    if (auto* engine = dynamic_cast<WebKitEngine*>(target))
+      webkit_web_view_load_uri(engine->view_, uri.c_str());
+    return false;
   }
 
   BeforeNavigateArgs args;

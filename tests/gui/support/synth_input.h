@@ -8,7 +8,7 @@ namespace zel::test {
 
 // Presses and releases button at (x, y) in widget coordinates; the widget must be
 // realized and shown.
-void ClickAt(GtkWidget* widget, double x, double y, unsigned button = 1);
+void ClickAt(GtkWidget* widget, double x, double y, unsigned button = 1, guint mods = 0);
 // Moves the pointer to (x, y) in widget coordinates.
 void MoveTo(GtkWidget* widget, double x, double y);
 // Presses and releases a key with modifiers (GDK_CONTROL_MASK ...) in a toplevel window,

@@ -142,22 +142,27 @@ Gtk::ToolButton* WindowProbe::StandardButton(int id) const {
   return w ? dynamic_cast<Gtk::ToolButton*>(Glib::wrap(w)) : nullptr;
 }
 
-std::vector<std::string> WindowProbe::ShownPopupMenu() const {
-  std::vector<std::string> texts;
+GtkWidget* WindowProbe::ShownMenu(const std::string& name) const {
   GList* menus = gtk_menu_get_for_attach_widget(GTK_WIDGET(window_.gobj()));
   for (GList* m = menus; m; m = m->next) {
     GtkWidget* menu = GTK_WIDGET(m->data);
-    if (std::string(gtk_widget_get_name(menu)) != "page-menu" || !gtk_widget_get_visible(menu))
-      continue;
-    GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
-    for (GList* i = items; i; i = i->next)
-      if (GTK_IS_MENU_ITEM(i->data) && !GTK_IS_SEPARATOR_MENU_ITEM(i->data)) {
-        const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(i->data));
-        texts.push_back(label ? label : "");
-      }
-    g_list_free(items);
-    break;
+    if (std::string(gtk_widget_get_name(menu)) == name && gtk_widget_get_visible(menu))
+      return menu;
   }
+  return nullptr;
+}
+
+std::vector<std::string> WindowProbe::ShownPopupMenu() const {
+  std::vector<std::string> texts;
+  GtkWidget* menu = ShownMenu("page-menu");
+  if (!menu) return texts;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+  for (GList* i = items; i; i = i->next)
+    if (GTK_IS_MENU_ITEM(i->data) && !GTK_IS_SEPARATOR_MENU_ITEM(i->data)) {
+      const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(i->data));
+      texts.push_back(label ? label : "");
+    }
+  g_list_free(items);
   return texts;
 }
 

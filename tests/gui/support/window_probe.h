@@ -37,6 +37,8 @@ class WindowProbe {
   Gtk::ToolButton* StandardButton(int id) const;
   // The item texts of the page menu on screen (empty when none is shown).
   std::vector<std::string> ShownPopupMenu() const;
+  // The menu of that name on screen ("page-menu", "tab-menu"), or null.
+  GtkWidget* ShownMenu(const std::string& name) const;
 
   // The widget of that name in the window (internal children too), or null.
   GtkWidget* Find(const std::string& name) const;

@@ -74,10 +74,10 @@ std::pair<double, double> FrameTest::Center(CChildFrame* tab, const std::string&
   return {x, y};
 }
 
-void FrameTest::Click(CChildFrame* tab, const std::string& id) {
+void FrameTest::Click(CChildFrame* tab, const std::string& id, guint mods) {
   auto [x, y] = Center(tab, id);
   ASSERT_GE(x, 0) << "no element " << id;
-  ClickAt(PageOf(tab), x, y);
+  ClickAt(PageOf(tab), x, y, 1, mods);
 }
 
 }  // namespace zel::test

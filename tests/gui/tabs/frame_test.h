@@ -41,7 +41,8 @@ class FrameTest : public ::testing::Test {
   // page has no such element).
   std::pair<double, double> Center(CChildFrame* tab, const std::string& id);
   // A real click (a user gesture for the page) on the element with the id.
-  void Click(CChildFrame* tab, const std::string& id);
+  // A left click on the element, with the modifier keys held (GDK_CONTROL_MASK ...).
+  void Click(CChildFrame* tab, const std::string& id, guint mods = 0);
   GtkWidget* PageOf(CChildFrame* tab);
 
   TempDir dir_;

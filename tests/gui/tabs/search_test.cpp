@@ -81,6 +81,10 @@ TEST_F(SearchInPage, WordsInTheAddressBoxOpenASearchTab) {
   frame().OnCommand(kEngineMenuFirstId + 99);  // no such engine: the default template
   probe().EnterAddress("zel browser", GdkModifierType(0));
   ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 2; }));
+  // The new tab starts blank and is then sent to the search.
+  PumpUntil([&] {
+    return frame().ActiveView()->CurrentAddress() != u"about:blank";
+  });
   EXPECT_EQ(frame().ActiveView()->CurrentAddress(),
             u"https://www.baidu.com/s?wd=zel+browser&tn=ZEL");
   EXPECT_EQ(window().searchBar().SearchBoxText(), u"zel browser");

@@ -1,6 +1,10 @@
 // The real frame with real WebKit tabs against pages from a local server.
 #include <gtest/gtest.h>
 #include <gtkmm.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "settings/frame_settings.h"
 #include "frame/tab_locks.h"
@@ -10,9 +14,11 @@
 #include "fakes/fake_ports.h"
 #include "fakes/temp_dir.h"
 #include "view/child_frame.h"
+#include "view/gtk/synth_events.h"
 #include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
+#include "support/log_watch.h"
 #include "support/pump.h"
 #include "support/test_server.h"
 #include "tabs/frame_test.h"
@@ -93,3 +99,70 @@ TEST_F(Tabs, PageWindowsBecomeTabs) {
 
 }  // namespace
 
+
+namespace {
+
+// The WebKit content processes started by this process.
+int WebProcessCount() {
+  int n = 0;
+  const std::string self = std::to_string(::getpid());
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid, comm, state, ppid;
+    if (!(stat >> pid >> comm >> state >> ppid)) continue;
+    if (ppid == self && comm.find("WebKitWebProces") != std::string::npos) ++n;
+  }
+  return n;
+}
+
+TEST_F(Tabs, TabWhoseViewWasMadeAheadStartsWithNothingBehindIt) {
+  // A view is made ahead for the next tab, and its process started, a moment after a tab
+  // takes one; the next tab uses it. Its start must leave no page in the tab's history.
+  ASSERT_NE(OpenAndWait("/t/First", "First"), nullptr);
+  // The first tab's process and the one started ahead.
+  ASSERT_TRUE(PumpUntil([&] { return WebProcessCount() >= 2; }, 20s))
+      << "no view was made ahead";
+  CChildFrame* next = OpenAndWait("/t/Next", "Next");
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(Run(next, "history.length"), "1");
+  EXPECT_FALSE(probe().StandardButton(cmd::kBack)->get_sensitive());
+}
+
+}  // namespace
+
+namespace {
+
+// Where a point of a widget is on the screen.
+std::pair<int, int> OnScreen(GtkWidget* w, int x, int y) {
+  int tx = 0, ty = 0, ox = 0, oy = 0;
+  GtkWidget* top = gtk_widget_get_toplevel(w);
+  gtk_widget_translate_coordinates(w, top, x, y, &tx, &ty);
+  gdk_window_get_origin(gtk_widget_get_window(top), &ox, &oy);
+  return {ox + tx, oy + ty};
+}
+
+TEST_F(Tabs, TabMenuOpensAtThePointerWithItsClick) {
+  WatchGLog();
+  ASSERT_NE(OpenAndWait("/t/One", "One"), nullptr);
+  Gtk::Notebook& strip = probe().strip();
+  Gtk::Widget* label = strip.get_tab_label(*strip.get_nth_page(strip.get_current_page()));
+  ASSERT_NE(label, nullptr);
+  ClearLogged();
+  SynthButton(label->gobj(), GDK_BUTTON_PRESS, 14, 7, 3, 0);
+  SynthButton(label->gobj(), GDK_BUTTON_RELEASE, 14, 7, 3, GDK_BUTTON3_MASK);
+  GtkWidget* menu = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    menu = probe().ShownMenu("tab-menu");
+    return menu && gtk_widget_get_mapped(gtk_widget_get_toplevel(menu));
+  })) << "no tab menu";
+  const auto [px, py] = OnScreen(label->gobj(), 14, 7);
+  int mx = 0, my = 0;
+  gdk_window_get_origin(gtk_widget_get_window(gtk_widget_get_toplevel(menu)), &mx, &my);
+  EXPECT_LE(std::abs(mx - px), 8) << "menu at x " << mx << ", pointer at " << px;
+  EXPECT_LE(std::abs(my - py), 8) << "menu at y " << my << ", pointer at " << py;
+  for (const std::string& w : LoggedWarnings())
+    EXPECT_EQ(w.find("no trigger event"), std::string::npos) << w;
+  gtk_menu_popdown(GTK_MENU(menu));
+}
+
+}  // namespace

@@ -39,6 +39,18 @@ TEST_F(ViewEvents, LinkClickOpensANewTabWhenLinksGoToNewTabs) {
   EXPECT_EQ(server_.Hits("/t/Target"), 1);
 }
 
+TEST_F(ViewEvents, CtrlClickOnALinkOpensItInANewTab) {
+  // Links stay in their tab here; Ctrl asks for a new window, which becomes a tab.
+  frame().settings().newtablink = false;
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  Click(tab, "out", GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return Tabs() == 2; })) << ::testing::PrintToString(Entries());
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
+  EXPECT_EQ(tab->caption, u"Links");
+  EXPECT_EQ(server_.Hits("/t/Target"), 1);
+}
+
 TEST_F(ViewEvents, AnchorClickStaysInItsTab) {
   frame().settings().newtablink = true;
   CChildFrame* tab = OpenAndWait("/links", "Links");

@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""Start-up and hand-off timing against a local page.
+
+  start     launch -> the page's first request, launch -> page loaded (its onload fired),
+            each run with a fresh profile after one unmeasured warm-up run
+  handoff   with one browser running: a second start's own time (launch -> exit, and its
+            CPU time), second start -> the new tab's first request, and ten hand-offs one
+            after another -> all ten pages loaded
+
+Usage: bench/start_and_handoff.py [start|handoff|all] [--runs N] [--no-compositing]
+Needs a built tree (build/src/zel). Without a display it runs itself again under xvfb-run.
+Prints the median and the spread (min..max) of every figure, in milliseconds.
+"""
+
+from __future__ import annotations
+
+import argparse
+import http.server
+import os
+import resource
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ZEL = os.path.join(ROOT, "build", "src", "zel")
+
+
+class Pages:
+    """What the local server saw: the first request of every page and its onload report."""
+
+    def __init__(self) -> None:
+        self.lock = threading.Condition()
+        self.first: dict[str, float] = {}
+        self.loaded: dict[str, float] = {}
+
+    def note(self, table: dict[str, float], name: str) -> None:
+        with self.lock:
+            table.setdefault(name, time.monotonic())
+            self.lock.notify_all()
+
+    def wait(self, table: dict[str, float], names: list[str], timeout: float) -> bool:
+        end = time.monotonic() + timeout
+        with self.lock:
+            while not all(n in table for n in names):
+                left = end - time.monotonic()
+                if left <= 0:
+                    return False
+                self.lock.wait(left)
+        return True
+
+
+def serve(pages: Pages) -> tuple[http.server.ThreadingHTTPServer, str]:
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self) -> None:  # noqa: N802
+            parts = self.path.strip("/").split("/")
+            if len(parts) == 2 and parts[0] == "p":
+                pages.note(pages.first, parts[1])
+                body = (f"<html><head><title>P{parts[1]}</title></head>"
+                        f"<body onload=\"fetch('/loaded/{parts[1]}')\">page {parts[1]}"
+                        "</body></html>").encode()
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
+            elif len(parts) == 2 and parts[0] == "loaded":
+                pages.note(pages.loaded, parts[1])
+                body = b"ok"
+                self.send_response(200)
+                self.send_header("Content-Type", "text/plain")
+            else:
+                body = b""
+                self.send_response(404)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def log_message(self, *args) -> None:
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}"
+
+
+class Browser:
+    """A browser of its own scratch profile and runtime folder."""
+
+    def __init__(self, env_extra: dict[str, str]) -> None:
+        self.home = tempfile.mkdtemp(prefix="zel-bench-")
+        self.runtime = tempfile.mkdtemp(prefix="zel-bench-rt-")
+        os.chmod(self.runtime, 0o700)
+        self.env = dict(os.environ, ZEL_HOME=self.home, XDG_RUNTIME_DIR=self.runtime,
+                        **env_extra)
+        self.proc: subprocess.Popen | None = None
+
+    def launch(self, url: str) -> None:
+        self.proc = subprocess.Popen([ZEL, url], env=self.env, stderr=subprocess.DEVNULL)
+
+    def second_start(self, url: str) -> tuple[float, float]:
+        """Runs a second start to its end: (wall ms, CPU ms)."""
+        t0 = time.monotonic()
+        pid = os.posix_spawn(ZEL, [ZEL, url], self.env)
+        _, status, usage = os.wait4(pid, 0)
+        wall = (time.monotonic() - t0) * 1000
+        if not os.WIFEXITED(status) or os.WEXITSTATUS(status) != 0:
+            raise RuntimeError(f"second start failed ({status})")
+        return wall, (usage.ru_utime + usage.ru_stime) * 1000
+
+    def stop(self) -> None:
+        if self.proc and self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(20)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+        shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+def report(name: str, values: list[float]) -> None:
+    if not values:
+        print(f"{name:44s} no result")
+        return
+    print(f"{name:44s} median {statistics.median(values):8.1f} ms   "
+          f"spread {min(values):.1f}..{max(values):.1f} ms   ({len(values)} runs)")
+
+
+def bench_start(pages: Pages, base: str, runs: int, env: dict[str, str]) -> None:
+    first, loaded = [], []
+    for i in range(runs + 1):  # the first run warms the caches and is not counted
+        name = f"s{i}"
+        b = Browser(env)
+        try:
+            t0 = time.monotonic()
+            b.launch(f"{base}/p/{name}")
+            if not pages.wait(pages.loaded, [name], 30):
+                print(f"run {i}: the page did not load", file=sys.stderr)
+                continue
+            if i:
+                first.append((pages.first[name] - t0) * 1000)
+                loaded.append((pages.loaded[name] - t0) * 1000)
+        finally:
+            b.stop()
+    report("launch -> first request", first)
+    report("launch -> page loaded", loaded)
+
+
+def bench_handoff(pages: Pages, base: str, runs: int, env: dict[str, str]) -> None:
+    b = Browser(env)
+    try:
+        b.launch(f"{base}/p/h0")
+        if not pages.wait(pages.loaded, ["h0"], 30):
+            print("the first browser did not load its page", file=sys.stderr)
+            return
+        walls, cpus, firsts = [], [], []
+        for i in range(1, runs + 1):
+            name = f"h{i}"
+            t0 = time.monotonic()
+            wall, cpu = b.second_start(f"{base}/p/{name}")
+            walls.append(wall)
+            cpus.append(cpu)
+            if pages.wait(pages.first, [name], 20):
+                firsts.append((pages.first[name] - t0) * 1000)
+            pages.wait(pages.loaded, [name], 20)
+        report("second start: launch -> exit", walls)
+        report("second start: CPU time", cpus)
+        report("second start -> the tab's first request", firsts)
+
+        ten = []
+        for r in range(max(1, runs // 3)):
+            names = [f"t{r}_{k}" for k in range(10)]
+            t0 = time.monotonic()
+            for n in names:
+                b.second_start(f"{base}/p/{n}")
+            if pages.wait(pages.loaded, names, 60):
+                ten.append((max(pages.loaded[n] for n in names) - t0) * 1000)
+        report("ten hand-offs -> all ten loaded", ten)
+    finally:
+        b.stop()
+
+
+def main() -> int:
+    ap = argparse.ArgumentParser()
+    ap.add_argument("what", nargs="?", default="all", choices=["start", "handoff", "all"])
+    ap.add_argument("--runs", type=int, default=7)
+    ap.add_argument("--no-compositing", action="store_true",
+                    help="WEBKIT_DISABLE_COMPOSITING_MODE=1, as on machines with broken GL")
+    args = ap.parse_args()
+    if not os.environ.get("DISPLAY"):
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset",
+                               sys.executable] + sys.argv)
+    if not os.access(ZEL, os.X_OK):
+        print(f"no browser at {ZEL}: build it first", file=sys.stderr)
+        return 2
+    env = {"WEBKIT_DISABLE_COMPOSITING_MODE": "1"} if args.no_compositing else {}
+    pages = Pages()
+    server, base = serve(pages)
+    print(f"compositing {'off' if args.no_compositing else 'on (WebKit default)'}")
+    if args.what in ("start", "all"):
+        bench_start(pages, base, args.runs, env)
+    if args.what in ("handoff", "all"):
+        bench_handoff(pages, base, args.runs, env)
+    server.shutdown()
+    return 0
+
+
+if __name__ == "__main__":
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+    sys.exit(main())
