@@ -33,6 +33,7 @@ inline constexpr int kSavePageNoPrompt = 828;
 inline constexpr int kRefresh = 809;           // F5
 inline constexpr int kStop = 808;              // Esc
 inline constexpr int kStopAll = 909;           // Shift+Esc
+inline constexpr int kAbout = 57664;           // 帮助 → 关于Zel浏览器
 inline constexpr int kRefreshCompletely = 1127;  // Ctrl+F5
 inline constexpr int kOpenFile = 922;          // the "Open" dialog, Ctrl+O
 inline constexpr int kAddToFavorites = 833;

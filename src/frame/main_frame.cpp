@@ -13,6 +13,7 @@
 #include "frame/page_commands.h"
 #include "frame/page_menus.h"
 #include "frame/tab_commands.h"
+#include "frame/help_commands.h"
 #include "frame/tab_locks.h"
 #include "search/search_controller.h"
 #include "settings/config_schema.h"
@@ -73,6 +74,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   tabCommands_ = static_cast<TabCommandsController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<TabLockController>(*this));
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
+  controllers_.push_back(std::make_unique<HelpController>(services));
 }
 
 CMainFrame::~CMainFrame() {

@@ -106,7 +106,7 @@ std::vector<MenuItem> MainMenu() {
                 Separator(),
                 Item(u"在前台打开新页面", cmd::kActivateNewTabs, u"", true),
             }),
-      Popup(u"帮助(&H)", {}),
+      Popup(u"帮助(&H)", {Item(u"关于Zel浏览器(&A)...", cmd::kAbout)}),
   };
 }
 

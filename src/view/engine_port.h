@@ -210,6 +210,8 @@ class EngineFactory {
   virtual std::unique_ptr<Engine> Create(Engine* related) = 0;
   // Offline: page loads do not reach the network (pages come from the cache or fail).
   virtual void SetOffline(bool offline) {}
+  // The engine and its version as the user is told ("WebKitGTK 2.50.6"); empty if unknown.
+  virtual u16 EngineVersion() const { return u16(); }
 };
 
 }  // namespace zel

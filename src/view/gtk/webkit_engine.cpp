@@ -524,6 +524,12 @@ std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
   return engine;
 }
 
+u16 WebKitEngineFactory::EngineVersion() const {
+  return FromUtf8("WebKitGTK " + std::to_string(webkit_get_major_version()) + "." +
+                  std::to_string(webkit_get_minor_version()) + "." +
+                  std::to_string(webkit_get_micro_version()));
+}
+
 void WebKitEngineFactory::ScheduleSpare() {
   // Made a while after the last view, so it never competes with that view's first page.
   if (spareSource_) g_source_remove(spareSource_);

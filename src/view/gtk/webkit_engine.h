@@ -160,6 +160,9 @@ class WebKitEngine : public Engine {
   bool DecideNavigation(WebKitNavigationPolicyDecision* decision);
   // Our error page for a failed load of uri, in place of the page; the address stays uri.
   void ShowFailedPage(const std::string& uri, const std::string& reason);
+  // A click on a link to a port WebKit refuses: the page drops it without a word, so the
+  // engine navigates to it itself, and the navigation shows why it cannot be shown.
+  void FollowRefusedLink();
   void LoadRequest(const std::string& uri, int flags, const u16& headers);
   void RunPageScript(const std::string& script);
   void CancelPostLoad();
@@ -267,6 +270,7 @@ class WebKitEngineFactory : public EngineFactory {
   // Offline sends every load to a proxy that never answers, so nothing reaches the network
   // and pages fail at once; back online the system's proxy settings apply again.
   void SetOffline(bool offline) override;
+  u16 EngineVersion() const override;
 
   // A new tab's view takes about half a second to get its web process going. One spare view
   // is made ahead, a moment after the last one was taken, so that a tab opened later (by a

@@ -140,6 +140,25 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   return true;
 }
 
+void WebKitEngine::FollowRefusedLink() {
+  std::string link = ToUtf8(hit_.link);
+  if (!BlockedPort(link)) return;
+  // After the page has had the click, as a navigation of the user's.
+  struct Follow {
+    std::weak_ptr<bool> alive;
+    WebKitEngine* engine;
+    std::string uri;
+  };
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT_IDLE,
+      [](gpointer data) -> gboolean {
+        auto* f = static_cast<Follow*>(data);
+        if (!f->alive.expired()) f->engine->Navigate2(NavRequest{FromUtf8(f->uri)});
+        return G_SOURCE_REMOVE;
+      },
+      new Follow{alive_, this, link}, [](gpointer data) { delete static_cast<Follow*>(data); });
+}
+
 GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
                                   WebKitEngine* self) {
   std::string uri = Str(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
@@ -263,22 +282,35 @@ std::string HtmlText(const std::string& s) {
   return out;
 }
 
-// Our own page for a tab whose web process is gone: what happened, the address, and a
-// button that loads it again in a fresh process.
+// Our own page in place of one that cannot be shown: a heading, what happened (paragraphs
+// already in HTML), and a button that loads the address again. The button is a link, so it
+// works with scripts off; a link to the page's own address takes its place in the history.
+std::string NoticePage(const std::string& title, const std::string& paragraphs,
+                       const std::string& uri, const char* buttonId, const char* buttonText) {
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +
+         "</title><style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
+         "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
+         "a.button{display:inline-block;font-size:14px;padding:6px 18px;color:#222;"
+         "text-decoration:none;border:1px solid #aaa;border-radius:4px;background:#f4f4f4}"
+         "</style></head><body><h1>" + title + "</h1>" + paragraphs +
+         "<p><a class=\"button\" id=\"" + buttonId + "\" href=\"" + HtmlText(uri) + "\">" +
+         buttonText + "</a></p></body></html>";
+}
+
+// The address as shown on those pages: a very long one is cut.
+std::string ShownAddress(const std::string& uri) {
+  return HtmlText(uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri);
+}
+
+// For a tab whose web process is gone: what happened, the address, a fresh start.
 std::string StoppedPage(const std::string& uri, WebKitWebProcessTerminationReason why) {
   const char* cause = why == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT
                           ? "这个网页用掉了太多内存，已被停止。"
                           : "显示这个网页的进程意外结束了。";
-  std::string shown = uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri;
-  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>网页已停止响应</title>"
-         "<style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
-         "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
-         "button{font-size:14px;padding:6px 18px}</style></head><body>"
-         "<h1>网页已停止响应</h1><p>" +
-         std::string(cause) + "</p><p class=\"addr\">" + HtmlText(shown) +
-         "</p><p><button id=\"reload\" onclick=\"location.replace(" +
-         HtmlText(ToUtf8(JsStringLiteral(FromUtf8(uri)))) +
-         ")\">重新载入</button></p></body></html>";
+  return NoticePage("网页已停止响应",
+                    std::string("<p>") + cause + "</p><p class=\"addr\">" + ShownAddress(uri) +
+                        "</p>",
+                    uri, "reload", "重新载入");
 }
 
 // Why a load failed, in words: the kind of failure, then what the network said.
@@ -324,18 +356,12 @@ std::string FailureReason(const GError* error, GTlsCertificateFlags tls, bool of
   return std::string("网页载入失败：") + (error->message ? error->message : "未知错误") + "。";
 }
 
-// Our page for a failed load: the address, the reason, and a button that loads the address
-// again.
+// For a failed load: the address and the reason.
 std::string FailedPage(const std::string& uri, const std::string& reason) {
-  std::string shown = uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri;
-  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>无法显示网页</title>"
-         "<style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
-         "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
-         "button{font-size:14px;padding:6px 18px}</style></head><body>"
-         "<h1>无法显示网页</h1><p class=\"addr\" id=\"address\">" +
-         HtmlText(shown) + "</p><p id=\"reason\">" + HtmlText(reason) +
-         "</p><p><button id=\"retry\" onclick=\"location.replace(" +
-         HtmlText(ToUtf8(JsStringLiteral(FromUtf8(uri)))) + ")\">重试</button></p></body></html>";
+  return NoticePage("无法显示网页",
+                    "<p class=\"addr\" id=\"address\">" + ShownAddress(uri) +
+                        "</p><p id=\"reason\">" + HtmlText(reason) + "</p>",
+                    uri, "retry", "重试");
 }
 
 }  // namespace

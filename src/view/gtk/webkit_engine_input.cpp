@@ -7,6 +7,8 @@
 #include "view/gtk/synth_events.h"
 #include "view/gtk/webkit_engine.h"
 
+#include <cstdlib>
+
 namespace zel {
 
 namespace {
@@ -97,6 +99,9 @@ gboolean WebKitEngine::OnButton(GtkWidget*, GdkEventButton* e, WebKitEngine* sel
     in.shift = e->state & GDK_SHIFT_MASK;
     bool taken = self->events_->OnMouse(in);
     if (press && e->button == 3) self->rightPressUsed_ = taken;
+    const bool click = std::abs(in.x - self->pressX_) < 5 && std::abs(in.y - self->pressY_) < 5;
+    if (!press && e->button == 1 && !used && !taken && !in.ctrl && !in.shift && click)
+      self->FollowRefusedLink();
     return used || taken;
   }
   // Double and triple presses of a right button the gestures took stay away from the page.

@@ -1,5 +1,6 @@
 // The keys every browser user tries first, pressed in the real window.
 #include <gtest/gtest.h>
+#include <webkit2/webkit2.h>
 #include <gtkmm.h>
 
 #include "base/commands.h"
@@ -73,6 +74,28 @@ TEST_F(BrowserKeys, NoEmptyMenuInTheMenuBar) {
   }
   g_list_free(items);
   EXPECT_GE(shown, 3);  // 文件, 编辑, 查看 at least
+}
+
+// 帮助 → 关于Zel浏览器 says which browser this is and which engine shows its pages.
+TEST_F(BrowserKeys, AboutBoxNamesTheVersionAndTheEngine) {
+  GtkWidget* bar = probe().Find("menu-bar");
+  ASSERT_NE(bar, nullptr);
+  bool helpShown = false;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+  for (GList* l = items; l; l = l->next) {
+    const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(l->data));
+    if (label && std::string(label).find("帮助") != std::string::npos)
+      helpShown = gtk_widget_get_visible(GTK_WIDGET(l->data));
+  }
+  g_list_free(items);
+  EXPECT_TRUE(helpShown);
+  frame().OnCommand(cmd::kAbout);
+  ASSERT_FALSE(prompts_.messages.empty());
+  const std::string text = ToUtf8(prompts_.messages.back());
+  EXPECT_EQ(text.rfind("Zel浏览器 0.", 0), 0u) << text;
+  EXPECT_NE(text.find("WebKitGTK " + std::to_string(webkit_get_major_version()) + "."),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
+#include "view/gtk/synth_events.h"
 
 using namespace std::chrono_literals;
 using namespace zel;
@@ -20,6 +21,7 @@ class ViewEvents : public FrameTest {
       <title>Links</title></head><body>
       <p><a id="out" href="/t/Target">to another page</a></p>
       <p><a id="anchor" href="#below">to below</a></p>
+      <p><a id="refused" href="http://127.0.0.1:9/">to a refused port</a></p>
       <form id="f" method="post" action="/t/Posted"><input name="q" value="1">
         <input id="send" type="submit" value="send"></form>
       <div style="height:3000px"></div><h2 id="below">below</h2></body></html>)");
@@ -49,6 +51,27 @@ TEST_F(ViewEvents, CtrlClickOnALinkOpensItInANewTab) {
   ASSERT_TRUE(PumpUntil([&] { return frame().TabAt(1)->caption == u"Target"; }));
   EXPECT_EQ(tab->caption, u"Links");
   EXPECT_EQ(server_.Hits("/t/Target"), 1);
+}
+
+TEST_F(ViewEvents, LinkToARefusedPortShowsWhyAndKeepsTheAddress) {
+  frame().settings().newtablink = false;
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  // As a user does: the pointer rests on the link (its address shows), then the click.
+  auto [x, y] = Center(tab, "refused");
+  ASSERT_GE(x, 0);
+  SynthMotion(PageOf(tab), x, y, 0);
+  ASSERT_TRUE(PumpUntil([&] { return probe().StatusText().find(":9/") != std::string::npos; }))
+      << probe().StatusText();
+  Click(tab, "refused");
+  ASSERT_TRUE(PumpUntil([&] {
+    return Run(tab, "document.getElementById('retry') ? document.getElementById('retry')"
+                    ".textContent + '|' + document.getElementById('reason').textContent : ''")
+               .find("重试|端口被阻止") != std::string::npos;
+  }));
+  EXPECT_TRUE(PumpUntil([&] { return probe().AddressText() == "http://127.0.0.1:9/"; }))
+      << probe().AddressText();
+  EXPECT_EQ(Tabs(), 1u);
 }
 
 TEST_F(ViewEvents, AnchorClickStaysInItsTab) {

@@ -1,0 +1,28 @@
+#include "frame/help_commands.h"
+
+#include "base/commands.h"
+#include "platform/prompt_port.h"
+#include "services/command_registry.h"
+#include "view/engine_port.h"
+
+#ifndef ZEL_VERSION
+#define ZEL_VERSION "0"
+#endif
+
+namespace zel {
+
+HelpController::HelpController(FrameServices& s) : s_(s) {
+  s_.commands.Add(cmd::kAbout, [this] {
+    if (s_.prompts) s_.prompts->Message(AboutText(), u"关于Zel浏览器", PromptIcon::Info);
+  });
+}
+
+u16 HelpController::AboutText() const {
+  u16 text = Format(u"Zel浏览器 %s", FromUtf8(ZEL_VERSION));
+  text += u"\n标签式网页浏览器，网页由系统的网页引擎显示。";
+  const u16 engine = s_.engines ? s_.engines->EngineVersion() : u16();
+  if (!engine.empty()) text += u"\n网页引擎: " + engine;
+  return text;
+}
+
+}  // namespace zel
