@@ -1,0 +1,107 @@
+#include "session/last_ini.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "base/files.h"
+#include "settings/settings_file.h"
+
+namespace zel {
+
+namespace {
+u16 Key(const char16_t* name, int n) { return Format(name, n); }
+}  // namespace
+
+std::vector<PageEntry> ReadPageSection(const SettingsSnapshot& file, u16view section) {
+  std::vector<PageEntry> out;
+  int count = file.ReadInt(section, u"count", 0);
+  if (count > kMaxSectionEntries) count = kMaxSectionEntries;
+  for (int n = 0; n < count; ++n) {
+    PageEntry e{file.ReadText(section, Key(u"title_%d", n), u"", kTitleReadLimit),
+                file.ReadText(section, Key(u"url_%d", n), u"", kUrlReadLimit)};
+    if (e.title.empty() || e.url.empty()) break;
+    out.push_back(std::move(e));
+  }
+  return out;
+}
+
+std::vector<IniDocument::Change> PageSectionChanges(u16view section,
+                                                    const std::vector<PageEntry>& entries) {
+  std::vector<IniDocument::Change> changes;
+  changes.reserve(entries.size() * 2 + 1);
+  u16 s(section);
+  for (size_t n = 0; n < entries.size(); ++n) {
+    changes.push_back({s, Key(u"title_%d", int(n)), entries[n].title});
+    changes.push_back({s, Key(u"url_%d", int(n)), entries[n].url});
+  }
+  changes.push_back({s, u"count", IntToText(static_cast<long long>(entries.size()))});
+  return changes;
+}
+
+bool ApplyToIniFile(const std::string& path, const std::vector<IniDocument::Change>& changes) {
+  if (path.empty() || changes.empty()) return !path.empty();
+  std::string bytes;
+  switch (ReadFileBytes(path, &bytes)) {
+    case ReadStatus::Failed:
+      return false;
+    case ReadStatus::Missing: {
+      // Created owner-only first; the atomic replace keeps the mode it finds.
+      int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+      if (fd >= 0) ::close(fd);
+      break;
+    }
+    case ReadStatus::Ok:
+      break;
+  }
+  IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
+  if (!doc.Apply(changes) && FileExists(path)) return true;
+  return WriteFileAtomic(path, doc.Serialize());
+}
+
+SessionWriter::~SessionWriter() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+void SessionWriter::Enqueue(std::string path, std::vector<IniDocument::Change> changes) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back({std::move(path), std::move(changes)});
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+  }
+  wake_.notify_one();
+}
+
+void SessionWriter::Flush() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
+}
+
+int SessionWriter::written() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return written_;
+}
+
+void SessionWriter::Run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+    // Jobs handed in before the end are still written.
+    if (jobs_.empty()) return;
+    Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    busy_ = true;
+    lock.unlock();
+    ApplyToIniFile(job.path, job.changes);
+    lock.lock();
+    busy_ = false;
+    ++written_;
+    if (jobs_.empty()) idle_.notify_all();
+  }
+}
+
+}  // namespace zel
