@@ -548,7 +548,7 @@ void CMainFrame::OnDeferredStartup() {
   if (deferredDone_) return;
   deferredDone_ = true;
   if (ports_.loop)
-    ports_.loop->SetTimer(this, msg::kFrameTimer, msg::kFrameTimerMs, [this] { OnFrameTimer(); });
+    ports_.loop->SetTimer(this, msg::kFrameTimer, frameTimerMs_, [this] { OnFrameTimer(); });
   // The controllers in their order (the filter lists first).
   EachController([](FrameController& c) { c.OnDeferredStartup(); });
   // Host name for the proxy bypass of local addresses.
