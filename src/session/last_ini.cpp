@@ -12,17 +12,30 @@ namespace {
 u16 Key(const char16_t* name, int n) { return Format(name, n); }
 }  // namespace
 
-std::vector<PageEntry> ReadPageSection(const SettingsSnapshot& file, u16view section) {
+std::vector<PageEntry> ReadPageEntries(const std::function<u16(u16view key, size_t n)>& read) {
   std::vector<PageEntry> out;
-  int count = file.ReadInt(section, u"count", 0);
+  int count = ToInt(read(u"count", 16));
   if (count > kMaxSectionEntries) count = kMaxSectionEntries;
   for (int n = 0; n < count; ++n) {
-    PageEntry e{file.ReadText(section, Key(u"title_%d", n), u"", kTitleReadLimit),
-                file.ReadText(section, Key(u"url_%d", n), u"", kUrlReadLimit)};
+    PageEntry e{read(Key(u"title_%d", n), kTitleReadLimit), read(Key(u"url_%d", n), kUrlReadLimit)};
     if (e.title.empty() || e.url.empty()) break;
     out.push_back(std::move(e));
   }
   return out;
+}
+
+std::vector<PageEntry> ReadPageSection(const SettingsSnapshot& file, u16view section) {
+  return ReadPageEntries(
+      [&](u16view key, size_t n) { return file.ReadText(section, key, u"", n); });
+}
+
+std::vector<PageEntry> ReadPageSection(const IniDocument& doc, u16view section) {
+  return ReadPageEntries([&](u16view key, size_t n) {
+    u16 v = doc.Get(section, key).value_or(u16());
+    if (n == 0) return u16();
+    if (v.size() > n - 1) v.resize(n - 1);
+    return v;
+  });
 }
 
 std::vector<IniDocument::Change> PageSectionChanges(u16view section,

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -38,6 +39,11 @@ inline constexpr int kMaxSectionEntries = 100000;
 // The entries 0 ... count - 1 of a section, stopping at the first one whose title or
 // address is empty. A negative or missing count reads nothing.
 std::vector<PageEntry> ReadPageSection(const SettingsSnapshot& file, u16view section);
+// The same rules over a document in memory.
+std::vector<PageEntry> ReadPageSection(const IniDocument& doc, u16view section);
+// The rules over any reader: read(key, n) gives at most n - 1 characters of the key's
+// value ("" when absent).
+std::vector<PageEntry> ReadPageEntries(const std::function<u16(u16view key, size_t n)>& read);
 // The writes that store entries as a section's list (numbered from 0, then count).
 std::vector<IniDocument::Change> PageSectionChanges(u16view section,
                                                     const std::vector<PageEntry>& entries);
