@@ -43,11 +43,12 @@ std::vector<IniDocument::Change> PageSectionChanges(u16view section,
   std::vector<IniDocument::Change> changes;
   changes.reserve(entries.size() * 2 + 1);
   u16 s(section);
+  // The count first: in a new section it then heads the entries it counts.
+  changes.push_back({s, u"count", IntToText(static_cast<long long>(entries.size()))});
   for (size_t n = 0; n < entries.size(); ++n) {
     changes.push_back({s, Key(u"title_%d", int(n)), entries[n].title});
     changes.push_back({s, Key(u"url_%d", int(n)), entries[n].url});
   }
-  changes.push_back({s, u"count", IntToText(static_cast<long long>(entries.size()))});
   return changes;
 }
 

@@ -44,7 +44,7 @@ std::vector<PageEntry> ReadPageSection(const IniDocument& doc, u16view section);
 // The rules over any reader: read(key, n) gives at most n - 1 characters of the key's
 // value ("" when absent).
 std::vector<PageEntry> ReadPageEntries(const std::function<u16(u16view key, size_t n)>& read);
-// The writes that store entries as a section's list (numbered from 0, then count).
+// The writes that store entries as a section's list (count, then the entries from 0).
 std::vector<IniDocument::Change> PageSectionChanges(u16view section,
                                                     const std::vector<PageEntry>& entries);
 
