@@ -18,7 +18,23 @@ inline constexpr int kSelectTab0 = 949;        // Ctrl+1 ... Ctrl+9, Ctrl+0 (949
 inline constexpr int kSelectTab9 = 958;
 inline constexpr int kNewPageByMode = 988;     // Ctrl+N
 inline constexpr int kSiteRoot = 1091;
-inline constexpr int kReopenClosedPage = 985;
+inline constexpr int kReopenClosedPage = 985;  // Ctrl+Shift+T
+// Closed pages and the page list
+inline constexpr int kReopenClosedPageKey = 1563;  // Alt+Z
+inline constexpr int kClosedPageFirst = 25088;     // 25088 + slot: an item of the closed-pages menu
+inline constexpr int kClosedPageLast = 25112;
+inline constexpr int kPageListDialog = 1085;        // Ctrl+M, the page-list dialog on its first tab
+inline constexpr int kPageListDialogLastTab = 1108; // the page-list dialog on its last tab
+// Inside the page-list dialog
+inline constexpr int kPageListCheckAll = 519;
+inline constexpr int kPageListUncheckAll = 520;
+inline constexpr int kPageListOffline = 521;
+inline constexpr int kPageListEditAddress = 561;
+inline constexpr int kPageListEditTitle = 566;
+inline constexpr int kPageListRemove = 580;
+inline constexpr int kPageListRemoveChecked = 569;
+inline constexpr int kPageListOpen = 581;
+inline constexpr int kPageListOpenChecked = 563;
 // Function keys F2..F12
 inline constexpr int kFunctionKeyF2 = 933;
 inline constexpr int kFunctionKeyF6 = 937;   // find backwards

@@ -1,15 +1,17 @@
-// The address box (control 711) with its drop-down list of typed addresses, and the
-// "Open" dialog that shares that list.
+// The address box (control 711) with its drop-down list of typed addresses, the "Open"
+// dialog that shares that list, and the reopen button (985) beside the box with the menu
+// of closed pages.
 #pragma once
 
 #include <optional>
 #include <vector>
 
 #include "base/text.h"
+#include "session/closed_pages_view.h"
 
 namespace zel {
 
-class AddressBarView {
+class AddressBarView : public ClosedPagesView {
  public:
   virtual ~AddressBarView() = default;
   virtual void SetAddressText(u16view text) = 0;

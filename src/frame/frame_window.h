@@ -34,6 +34,8 @@ class FrameWindow {
 
   virtual bool IsVisible() const = 0;
   virtual bool IsMinimized() const = 0;
+  // The frame is the active window (it has the keyboard focus of the desktop).
+  virtual bool IsActive() const = 0;
   virtual bool IsMaximized() const = 0;
   virtual bool IsFullScreen() const = 0;
   virtual WindowRect GetRect() const = 0;

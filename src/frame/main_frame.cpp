@@ -16,6 +16,7 @@
 #include "frame/help_commands.h"
 #include "frame/tab_locks.h"
 #include "search/search_controller.h"
+#include "session/session_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
@@ -75,6 +76,13 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<TabLockController>(*this));
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<HelpController>(services));
+  // The session: last.ini and the closed pages (loaded here, once).
+  controllers_.push_back(std::make_unique<SessionController>(
+      services, w ? &w->addressBar() : nullptr,
+      SessionController::FrameState{
+          .inFront = [w] { return w && w->IsVisible() && !w->IsMinimized() && w->IsActive(); },
+          .tabListChanged = [this] { return tabListChanged_; },
+          .clearTabListChanged = [this] { tabListChanged_ = false; }}));
 }
 
 CMainFrame::~CMainFrame() {
@@ -542,7 +550,7 @@ void CMainFrame::OnDeferredStartup() {
   if (deferredDone_) return;
   deferredDone_ = true;
   if (ports_.loop)
-    ports_.loop->SetTimer(this, msg::kFrameTimer, msg::kFrameTimerMs, [this] { OnFrameTimer(); });
+    ports_.loop->SetTimer(this, msg::kFrameTimer, frameTimerMs_, [this] { OnFrameTimer(); });
   // The controllers in their order (the filter lists first).
   EachController([](FrameController& c) { c.OnDeferredStartup(); });
   // Host name for the proxy bypass of local addresses.
@@ -625,6 +633,8 @@ bool CMainFrame::Close(CloseSource source) {
   if (ports_.loop) ports_.loop->KillTimer(this, msg::kFrameTimer);
   SavePlacement();
   if (ports_.window) ports_.window->HideFrame();
+  // The open and closed pages are on disk before the run counts as ended normally.
+  controller<SessionController>().SaveAtShutdown();
   WriteConfigInt(u"GENERAL", u"normalquit", 1);
   // The subsystems hand their state to the settings and save their own files (search words,
   // typed addresses) before the settings are written.
@@ -639,7 +649,11 @@ bool CMainFrame::Close(CloseSource source) {
   return true;
 }
 
-void CMainFrame::OpenStartPage() { tabCommands_->OpenStartPage(); }
+void CMainFrame::OpenStartPage() {
+  // A stored start mode 2 brings back the pages of the last run.
+  if (controller<SessionController>().OpenLastPages()) return;
+  tabCommands_->OpenStartPage();
+}
 
 void CMainFrame::OnTabMouse(int index, TabMouse action) { tabCommands_->OnTabMouse(index, action); }
 

@@ -40,6 +40,8 @@ std::vector<MenuItem> MainMenu() {
                 Separator(),
                 Item(u"关闭当前页面(&C)", cmd::kCloseTab, u"Ctrl+W"),
                 Item(u"关闭全部页面", cmd::kCloseAll, u"Ctrl+Shift+W"),
+                Item(u"恢复最近关闭的页面(&U)", cmd::kReopenClosedPage, u"Alt+Z"),
+                Item(u"页面列表...", cmd::kPageListDialog, u"Ctrl+M"),
                 Separator(),
                 Item(u"退出(&X)", cmd::kExit),
             }),
@@ -138,6 +140,10 @@ std::vector<KeyBinding> MainKeys() {
       {u"Ctrl+R", cmd::kRefresh},
       {u"Ctrl+Tab", cmd::kNextTab},
       {u"Ctrl+Shift+Tab", cmd::kPreviousTab},
+      {u"Ctrl+Shift+T", cmd::kReopenClosedPage},
+      // Closed pages and the page list.
+      {u"Alt+Z", cmd::kReopenClosedPageKey},
+      {u"Ctrl+M", cmd::kPageListDialog},
   };
   for (int i = 0; i < 10; ++i)
     keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});

@@ -86,6 +86,19 @@ void CVOPView::Start(int kind, u16view address, const NavRequest* request) {
   }
 }
 
+void CVOPView::StartWithHistory(u16view address, const std::string& history) {
+  if (history.empty() || !engine_) {
+    Start(2, address, nullptr);
+    return;
+  }
+  if (webProxyTemplate.empty()) webProxyTemplate = host_.settings().webprx;
+  initialNavigation = true;
+  started = true;
+  if (IsActiveView()) host_.SetAddressText(address);
+  currentAddress_ = u16(address);
+  if (!engine_->RestoreSession(history)) Navigate(address);
+}
+
 void CVOPView::Navigate(u16view address) {
   if (IsActiveView()) host_.SetAddressText(address);
   currentAddress_ = u16(address);

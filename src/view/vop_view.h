@@ -61,6 +61,10 @@ class CVOPView : public CHtmlViewBase {
 
   // The start message: 0 blank page, 1 engine home page, 2 load address, 3 the request.
   void Start(int kind, u16view address, const NavRequest* request);
+  // Starts on a page with the back/forward history it had when its tab closed (the
+  // engine's own serialised history): the engine takes the history back and loads its
+  // current entry. Without a history the engine accepts, the address loads as usual.
+  void StartWithHistory(u16view address, const std::string& history);
   // Stores the address as current, marks the initial navigation and loads it (through the
   // web proxy when this view's proxy mode is on).
   void Navigate(u16view address);

@@ -71,6 +71,8 @@ class FakeWindow : public FrameWindow,
   }
   bool IsVisible() const override { return visible; }
   bool IsMinimized() const override { return minimized; }
+  bool IsActive() const override { return active; }
+  void SetClosedPages(const std::vector<ClosedMenuEntry>& items) override { closedMenu = items; }
   bool IsMaximized() const override { return maximized; }
   bool IsFullScreen() const override { return fullScreen; }
   WindowRect GetRect() const override { return rect; }
@@ -113,6 +115,8 @@ class FakeWindow : public FrameWindow,
   int commandRefreshes = 0, restores = 0, presents = 0, minimizes = 0;
   std::vector<std::vector<MenuItem>> menus;  // popup menus shown, in order
   bool visible = true, minimized = false, maximized = false, fullScreen = false;
+  bool active = true;
+  std::vector<ClosedMenuEntry> closedMenu;
   bool destroyed = false;
   WindowRect rect{10, 20, 640, 480};
 };

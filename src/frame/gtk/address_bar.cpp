@@ -1,5 +1,6 @@
 #include "frame/gtk/address_bar.h"
 
+#include "base/commands.h"
 #include "frame/gtk/shown_text.h"
 #include "platform/linux/combo_list.h"
 
@@ -9,6 +10,20 @@ AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
   set_name("address-box");
   edit_.set_placeholder_text("地址");
   edit_.signal_key_press_event().connect(sigc::mem_fun(*this, &AddressBar::OnKey), false);
+  reopenBar_.set_name("address-bar-buttons");
+  reopenBar_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
+  reopenBar_.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
+  reopen_.set_name("command-985");
+  reopen_.set_icon_name("edit-undo");
+  reopen_.set_label("恢复最近关闭的页面");
+  reopen_.set_tooltip_text("恢复最近关闭的页面");
+  reopen_.set_menu(closedMenu_);
+  closedMenu_.set_name("closed-pages-menu");
+  reopen_.set_sensitive(false);
+  reopen_.signal_clicked().connect([this] {
+    if (actions_.command) actions_.command(cmd::kReopenClosedPage);
+  });
+  reopenBar_.append(reopen_);
   signal_changed().connect([this] {
     // A pick from the list (typing changes the text too, but selects no row).
     if (fillingList_ || !actions_.listChoice || get_active_row_number() < 0) return;
@@ -55,6 +70,24 @@ void AddressBar::FocusAddressBox() {
 }
 
 void AddressBar::PopupAddressList() { popup(); }
+
+void AddressBar::SetClosedPages(const std::vector<ClosedMenuEntry>& newestFirst) {
+  for (Gtk::Widget* item : closedMenu_.get_children()) {
+    closedMenu_.remove(*item);
+    delete item;
+  }
+  for (const ClosedMenuEntry& e : newestFirst) {
+    auto* item = new Gtk::MenuItem(ShownText(e.title));
+    item->set_name("command-" + std::to_string(e.command));
+    int id = e.command;
+    item->signal_activate().connect([this, id] {
+      if (actions_.command) actions_.command(id);
+    });
+    closedMenu_.append(*item);
+    item->show();
+  }
+  reopen_.set_sensitive(!newestFirst.empty());
+}
 
 std::optional<AddressBarView::OpenChoice> AddressBar::AskOpenAddress(
     const std::vector<u16>& history) {

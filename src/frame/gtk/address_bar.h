@@ -18,6 +18,7 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
     std::function<void(u16 text, ModifierState keys)> enter;  // Enter in the edit
     std::function<void(u16 text)> listChoice;                 // a row picked from the list
     std::function<void()> escape;                             // Esc in the edit
+    std::function<void(int id)> command;  // the reopen button and its closed-pages menu
   };
 
   AddressBar();
@@ -26,12 +27,15 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   // Esc while the edit has the focus: the edit gets the tab's address back and the key goes
   // no further (the page is left alone). False when the edit does not have the focus.
   bool TakeEscape();
+  // The reopen button (985) with its drop-down arrow, shown beside the box.
+  Gtk::Widget& reopenButton() { return reopenBar_; }
 
   void SetAddressText(u16view text) override;
   void SetAddressList(const std::vector<u16>& entries) override;
   void FocusAddressBox() override;
   void PopupAddressList() override;
   std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) override;
+  void SetClosedPages(const std::vector<ClosedMenuEntry>& newestFirst) override;
 
  private:
   bool OnKey(GdkEventKey* e);
@@ -39,6 +43,9 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   Actions actions_;
   Gtk::Entry& edit_;
   bool fillingList_ = false;
+  Gtk::Toolbar reopenBar_;
+  Gtk::MenuToolButton reopen_;
+  Gtk::Menu closedMenu_;
 };
 
 }  // namespace zel

@@ -16,6 +16,7 @@ MainWindow::MainWindow() {
   bars_.set_spacing(4);
   bars_.pack_start(commands_.standardBar(), Gtk::PACK_SHRINK);
   bars_.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);
+  bars_.pack_start(addressBar_.reopenButton(), Gtk::PACK_SHRINK);
   bars_.pack_start(searchBar_, Gtk::PACK_SHRINK);
   box_.pack_start(commands_.menuBar(), Gtk::PACK_SHRINK);
   box_.pack_start(bars_, Gtk::PACK_SHRINK);
@@ -55,6 +56,7 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
       .enter = [f](u16 text, ModifierState keys) { f->controller<AddressBoxController>().OnAddressEnter(text, keys); },
       .listChoice = [f](u16 text) { f->controller<AddressBoxController>().OnAddressListChoice(text); },
       .escape = [f] { f->controller<AddressBoxController>().RestoreAddress(); },
+      .command = [f](int id) { f->OnCommand(id); },
   });
   searchBar_.SetActions({
       .search =

@@ -47,6 +47,7 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void RefreshCommandStates() override { commands_.RefreshStates(); }
   bool IsVisible() const override { return get_visible(); }
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }
+  bool IsActive() const override { return is_active(); }
   bool IsMaximized() const override { return state_ & GDK_WINDOW_STATE_MAXIMIZED; }
   bool IsFullScreen() const override { return state_ & GDK_WINDOW_STATE_FULLSCREEN; }
   WindowRect GetRect() const override;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <cstdio>
 #include <iostream>
@@ -139,6 +140,8 @@ int RunBrowser(int argc, char** argv) {
         },
         false);
   }
+  // ZEL_FRAME_TIMER_MS: a shorter frame timer, so the periodic saves come quickly.
+  if (const char* ms = g_getenv("ZEL_FRAME_TIMER_MS")) frame.SetFrameTimerPeriod(std::atoi(ms));
   host.Show();
 
   if (hasTarget)

@@ -10,6 +10,8 @@
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
 #include "search/search_controller.h"
+#include "session/gtk/page_list_dialog.h"
+#include "session/session_controller.h"
 #include "frame/menu_model.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
@@ -38,6 +40,7 @@ struct FrameHost::Parts {
   explicit Parts(WebKitWebContext* ctx, const std::string& profile)
       : prompts(&window), engines(ctx), registry(JoinPath(profile, "registry.ini")) {}
   MainWindow window;
+  PageListDialog pageList{window};
   GtkPrompts prompts;
   GlibLoop loop;
   GioShell shell;
@@ -62,6 +65,7 @@ FrameHost::FrameHost(const Options& o) {
                         &p.clipboard, contentFilter_.get()});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.window.AttachFrame(p.frame.get());
+  p.frame->controller<SessionController>().SetPageListView(&p.pageList);
 }
 
 FrameHost::~FrameHost() {
