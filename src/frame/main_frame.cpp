@@ -14,6 +14,8 @@
 #include "frame/page_menus.h"
 #include "frame/tab_commands.h"
 #include "frame/tab_locks.h"
+#include "downloads/downloads_controller.h"
+#include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
@@ -73,6 +75,10 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   tabCommands_ = static_cast<TabCommandsController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<TabLockController>(*this));
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
+  controllers_.push_back(std::make_unique<FindBarController>(services, w ? w->findBar() : nullptr));
+  controllers_.push_back(std::make_unique<DownloadsController>(
+      services, ports.downloads, ports.destinations, w ? w->downloadsBar() : nullptr,
+      [this] { return downloadFolder_; }));
 }
 
 CMainFrame::~CMainFrame() {

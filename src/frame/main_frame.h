@@ -24,6 +24,8 @@ class CChildFrame;
 class CVOPView;
 class ClipboardPort;
 class ContentFilterPort;
+class DestinationPort;
+class DownloadSource;
 class KeyState;
 class MessageLoop;
 class PromptPort;
@@ -56,6 +58,8 @@ class CMainFrame : public TabHost {
     KeyState* keys = nullptr;
     ClipboardPort* clipboard = nullptr;
     ContentFilterPort* contentFilter = nullptr;
+    DownloadSource* downloads = nullptr;
+    DestinationPort* destinations = nullptr;
   };
   explicit CMainFrame(const Ports& ports);
   ~CMainFrame() override;

@@ -28,6 +28,8 @@
 
 #include <webkit2/webkit2.h>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,6 +95,8 @@ class WebKitEngine : public Engine {
   void ExtendTrail(int x, int y) override;
   void ClearTrail() override;
   void ShowPictureAt(int x, int y) override;
+  void FindText(const FindRequest& request, std::function<void(int matches)> done) override;
+  void FindFinish() override;
   // The trail's points, for tests.
   size_t TrailPoints() const { return trail_.size(); }
 
@@ -237,6 +241,14 @@ class WebKitEngine : public Engine {
   int64_t pressTime_ = 0;
   bool dragging_ = false;
   PageDrop drag_;
+
+  // Find in the page: the answers still owed, in the order of the requests.
+  static void OnFoundText(WebKitFindController* find, guint matches, WebKitEngine* self);
+  static void OnFindFailed(WebKitFindController* find, WebKitEngine* self);
+  void AnswerFind(int matches);
+  std::deque<std::function<void(int)>> findAnswers_;
+  int findMax_ = 1000;
+  bool findConnected_ = false;
 
   GtkPageSetup* pageSetup_ = nullptr;
   GtkPrintSettings* printSettings_ = nullptr;

@@ -11,10 +11,6 @@ namespace zel {
 
 namespace {
 
-// The document commands the frame sends besides the port's named ones.
-constexpr int kOlePrint = 6;
-constexpr int kOlePrintPreview = 7;
-
 // Text size levels 0 (smallest) .. 4 (largest).
 constexpr double kTextZoom[] = {0.7, 0.85, 1.0, 1.2, 1.5};
 
