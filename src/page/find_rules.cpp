@@ -8,25 +8,22 @@ void FindCount::Answer(FindRequest::Step step, int matches, int maxMatches) {
     capped = false;
     return;
   }
-  capped = matches > maxMatches;
-  total = capped ? maxMatches : matches;
-  switch (step) {
-    case FindRequest::New:
-      current = 1;
-      break;
-    case FindRequest::Next:
-      // Past the last match the engine wraps to the first; beyond a capped count the
-      // place is not known, so the count stays at its end.
-      if (current <= 0)
-        current = 1;
-      else if (current >= total)
-        current = capped ? total : 1;
-      else
-        ++current;
-      break;
-    case FindRequest::Previous:
-      current = current <= 1 || current > total ? total : current - 1;
-      break;
+  if (step == FindRequest::New || total <= 0) {
+    // Only a new search counts the matches; a step finds the next one and says "1".
+    capped = matches > maxMatches;
+    total = capped ? maxMatches : matches;
+    current = 1;
+    return;
+  }
+  if (step == FindRequest::Next) {
+    // Past the last match the engine wraps to the first; beyond a capped count the place
+    // is not known, so the count stays at its end.
+    if (current >= total)
+      current = capped ? total : 1;
+    else
+      ++current;
+  } else {
+    current = current <= 1 || current > total ? total : current - 1;
   }
 }
 

@@ -13,7 +13,8 @@ struct FindCount {
   bool capped = false;  // more matches than the engine counts
 
   // The engine's answer to a request: matches is the number it reports (0: none; above
-  // maxMatches: capped).
+  // maxMatches: capped). The total comes from a new search; a step only moves the current
+  // match (the engine reports one match for it).
   void Answer(FindRequest::Step step, int matches, int maxMatches);
   // "n/m" ("n/m+" when capped), "找不到" when the text is not in the page, "" without text.
   u16 Label(bool haveText) const;

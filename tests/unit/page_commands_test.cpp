@@ -103,11 +103,12 @@ TEST(FindCount, StepsThroughTheMatchesAndWraps) {
       {S::Next, 3, u"1/3"},     {S::Previous, 3, u"3/3"}, {S::Previous, 3, u"2/3"},
       {S::New, 0, u"找不到"},   {S::Next, 0, u"找不到"},  {S::New, 1, u"1/1"},
       {S::Next, 1, u"1/1"},     {S::Previous, 1, u"1/1"},
-      // The page changed under the count: it follows the engine's new total.
-      {S::New, 5, u"1/5"},      {S::Previous, 5, u"5/5"}, {S::Next, 2, u"1/2"},
+      // A step reports one match; the total stays that of the new search.
+      {S::New, 5, u"1/5"},      {S::Previous, 1, u"5/5"}, {S::Next, 1, u"1/5"},
+      {S::Next, 1, u"2/5"},     {S::Next, 0, u"找不到"},  {S::Previous, 1, u"1/1"},
       // More than the limit: the count says so and stops at its end.
-      {S::New, 1001, u"1/1000+"}, {S::Previous, 1001, u"1000/1000+"},
-      {S::Next, 1001, u"1000/1000+"},
+      {S::New, 1001, u"1/1000+"}, {S::Previous, 1, u"1000/1000+"},
+      {S::Next, 1, u"1000/1000+"},
   };
   FindCount c;
   EXPECT_EQ(c.Label(false), u"");

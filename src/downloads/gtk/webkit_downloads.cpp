@@ -19,7 +19,10 @@ WebKitDownloads::~WebKitDownloads() {
   g_signal_handlers_disconnect_by_data(context_, this);
   for (auto& [id, e] : entries_) {
     g_signal_handlers_disconnect_by_data(e.download, this);
-    if (!e.ended) webkit_download_cancel(e.download);
+    if (!e.ended) {
+      webkit_download_cancel(e.download);
+      RemovePartial(e);
+    }
     g_object_unref(e.download);
   }
 }
@@ -57,10 +60,14 @@ gboolean WebKitDownloads::OnDecideDestination(WebKitDownload* download, const ch
 void WebKitDownloads::SetDestination(int id, u16view path) {
   auto it = entries_.find(id);
   if (it == entries_.end() || it->second.ended) return;
-  it->second.path = ToUtf8(path);
-  // The user agreed to replace a file already there.
-  webkit_download_set_allow_overwrite(it->second.download, TRUE);
-  char* uri = g_filename_to_uri(it->second.path.c_str(), nullptr, nullptr);
+  Entry& e = it->second;
+  e.path = ToUtf8(path);
+  // A temporary name of our own beside the destination, not taken by any file.
+  e.partial = e.path + ".zeldownload";
+  for (int i = 2; g_file_test(e.partial.c_str(), G_FILE_TEST_EXISTS) && i < 1000; ++i)
+    e.partial = e.path + "." + std::to_string(i) + ".zeldownload";
+  webkit_download_set_allow_overwrite(e.download, FALSE);
+  char* uri = g_filename_to_uri(e.partial.c_str(), nullptr, nullptr);
   if (!uri) {
     webkit_download_cancel(it->second.download);
     return;
@@ -88,12 +95,19 @@ void WebKitDownloads::OnFinished(WebKitDownload* download, WebKitDownloads* self
   auto it = self->entries_.find(id);
   // WebKit also says "finished" after a failure; that one is not a completed file.
   if (it == self->entries_.end()) return;
-  const bool reported = it->second.ended;
-  it->second.ended = true;
-  if (!reported && self->events_) {
-    self->events_->OnDownloadProgress(id, int64_t(webkit_download_get_received_data_length(download)),
-                                      TotalOf(download));
-    self->events_->OnDownloadFinished(id);
+  Entry& e = it->second;
+  const bool reported = e.ended;
+  e.ended = true;
+  if (!reported) {
+    // The whole file takes its name; the user agreed to replace a file already there.
+    if (e.partial.empty() || g_rename(e.partial.c_str(), e.path.c_str()) != 0) {
+      RemovePartial(e);
+      if (self->events_) self->events_->OnDownloadFailed(id, false, u"文件无法保存");
+    } else if (self->events_) {
+      self->events_->OnDownloadProgress(id, int64_t(webkit_download_get_received_data_length(download)),
+                                        TotalOf(download));
+      self->events_->OnDownloadFinished(id);
+    }
   }
   self->Forget(id);
 }
@@ -103,9 +117,14 @@ void WebKitDownloads::OnFailed(WebKitDownload* download, GError* error, WebKitDo
   auto it = self->entries_.find(id);
   if (it == self->entries_.end() || it->second.ended) return;
   it->second.ended = true;
+  RemovePartial(it->second);
   const bool cancelled = g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER);
   if (self->events_)
     self->events_->OnDownloadFailed(id, cancelled, FromUtf8(error && error->message ? error->message : ""));
+}
+
+void WebKitDownloads::RemovePartial(const Entry& e) {
+  if (!e.partial.empty()) g_remove(e.partial.c_str());
 }
 
 void WebKitDownloads::Forget(int id) {
