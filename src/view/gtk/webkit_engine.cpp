@@ -216,6 +216,7 @@ WebKitEngine::~WebKitEngine() {
   events_ = nullptr;
   if (postSource_) g_source_remove(postSource_);
   if (completeTimer_) g_source_remove(completeTimer_);
+  if (findTimer_) g_source_remove(findTimer_);
   g_cancellable_cancel(cancellable_);
   g_object_unref(cancellable_);
   g_signal_handlers_disconnect_by_data(history_, this);

@@ -242,11 +242,22 @@ class WebKitEngine : public Engine {
   bool dragging_ = false;
   PageDrop drag_;
 
-  // Find in the page: the answers still owed, in the order of the requests.
+  // Find in the page. WebKit answers a search with a signal that does not say which search
+  // it answers, and a search made before the last one was answered may go unanswered; so
+  // one request is in WebKit at a time, the others wait (a new search replaces the waiting
+  // ones), and a request not answered in time is given up.
+  struct FindCall {
+    FindRequest request;
+    std::function<void(int)> done;
+  };
   static void OnFoundText(WebKitFindController* find, guint matches, WebKitEngine* self);
   static void OnFindFailed(WebKitFindController* find, WebKitEngine* self);
+  static gboolean OnFindTimeout(gpointer self);
+  void StartFind();
   void AnswerFind(int matches);
-  std::deque<std::function<void(int)>> findAnswers_;
+  std::optional<FindCall> findInFlight_;
+  std::deque<FindCall> findWaiting_;
+  guint findTimer_ = 0;
   int findMax_ = 1000;
   bool findConnected_ = false;
 

@@ -5,6 +5,11 @@
 
 namespace zel {
 
+namespace {
+// A search WebKit has not answered by then is given up.
+constexpr guint kFindAnswerMs = 2000;
+}  // namespace
+
 void WebKitEngine::FindText(const FindRequest& request, std::function<void(int)> done) {
   WebKitFindController* find = webkit_web_view_get_find_controller(view_);
   if (!findConnected_) {
@@ -12,15 +17,26 @@ void WebKitEngine::FindText(const FindRequest& request, std::function<void(int)>
     g_signal_connect(find, "failed-to-find-text", G_CALLBACK(OnFindFailed), this);
     findConnected_ = true;
   }
-  findAnswers_.push_back(std::move(done));
-  switch (request.step) {
+  // A new search makes the requests still waiting pointless.
+  if (request.step == FindRequest::New) findWaiting_.clear();
+  findWaiting_.push_back({request, std::move(done)});
+  if (!findInFlight_) StartFind();
+}
+
+void WebKitEngine::StartFind() {
+  if (findWaiting_.empty()) return;
+  findInFlight_ = std::move(findWaiting_.front());
+  findWaiting_.pop_front();
+  const FindRequest& r = findInFlight_->request;
+  WebKitFindController* find = webkit_web_view_get_find_controller(view_);
+  switch (r.step) {
     case FindRequest::New: {
       guint32 options = WEBKIT_FIND_OPTIONS_WRAP_AROUND;
-      if (!request.matchCase) options |= WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE;
-      findMax_ = request.maxMatches;
+      if (!r.matchCase) options |= WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE;
+      findMax_ = r.maxMatches;
       // One more than the limit, so that "more than the limit" can be told.
-      webkit_find_controller_search(find, ToUtf8(request.text).c_str(), options,
-                                    guint(request.maxMatches + 1));
+      webkit_find_controller_search(find, ToUtf8(r.text).c_str(), options,
+                                    guint(r.maxMatches + 1));
       break;
     }
     case FindRequest::Next:
@@ -30,18 +46,34 @@ void WebKitEngine::FindText(const FindRequest& request, std::function<void(int)>
       webkit_find_controller_search_previous(find);
       break;
   }
+  if (findTimer_) g_source_remove(findTimer_);
+  findTimer_ = g_timeout_add(kFindAnswerMs, OnFindTimeout, this);
+}
+
+gboolean WebKitEngine::OnFindTimeout(gpointer data) {
+  auto* self = static_cast<WebKitEngine*>(data);
+  self->findTimer_ = 0;
+  self->findInFlight_.reset();
+  self->StartFind();
+  return G_SOURCE_REMOVE;
 }
 
 void WebKitEngine::FindFinish() {
   // Answers still owed for the ended search are not wanted any more.
-  findAnswers_.clear();
+  findWaiting_.clear();
+  findInFlight_.reset();
+  if (findTimer_) g_source_remove(findTimer_);
+  findTimer_ = 0;
   webkit_find_controller_search_finish(webkit_web_view_get_find_controller(view_));
 }
 
 void WebKitEngine::AnswerFind(int matches) {
-  if (findAnswers_.empty()) return;
-  std::function<void(int)> done = std::move(findAnswers_.front());
-  findAnswers_.pop_front();
+  if (!findInFlight_) return;
+  if (findTimer_) g_source_remove(findTimer_);
+  findTimer_ = 0;
+  std::function<void(int)> done = std::move(findInFlight_->done);
+  findInFlight_.reset();
+  StartFind();
   if (done) done(matches);
 }
 

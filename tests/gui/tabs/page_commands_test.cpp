@@ -72,8 +72,9 @@ TEST_F(PageCommandsGui, CtrlFFindsAndCountsTextOnThePage) {
   ASSERT_TRUE(entry);
   EXPECT_TRUE(PumpUntil([&] { return gtk_widget_is_focus(entry); }));
 
-  // Typing searches at once; the match across two elements counts as one.
-  gtk_entry_set_text(GTK_ENTRY(entry), "apple");
+  // Typing searches at once, letter by letter; the match across two elements counts as one.
+  for (guint key : {GDK_KEY_a, GDK_KEY_p, GDK_KEY_p, GDK_KEY_l, GDK_KEY_e}) Press(key);
+  ASSERT_EQ(gtk_entry_get_text(GTK_ENTRY(entry)), std::string("apple"));
   ASSERT_TRUE(PumpUntil([&] { return Text("find-count") == "1/4"; })) << Text("find-count");
   // Enter goes to the next match, Shift+Enter back; past the last it wraps.
   Press(GDK_KEY_Return);
@@ -154,6 +155,75 @@ TEST_F(PageCommandsGui, ViewSourceShowsTheServedHtml) {
            "\"<html><head><title>Other</title></head><body>o</body></html>\"";
   }));
   EXPECT_EQ(server_.Hits("/other"), 1);
+}
+
+// ---- Refresh ----
+
+// A one-page HTTP server on a port chosen before it listens, on the test's main loop.
+class LatePage {
+ public:
+  LatePage() {
+    // A port that is free now: nothing answers on it until Listen.
+    GSocketListener* probe = g_socket_listener_new();
+    port_ = g_socket_listener_add_any_inet_port(probe, nullptr, nullptr);
+    g_socket_listener_close(probe);
+    g_object_unref(probe);
+  }
+  ~LatePage() {
+    if (service_) {
+      g_socket_service_stop(service_);
+      g_socket_listener_close(G_SOCKET_LISTENER(service_));
+      g_object_unref(service_);
+    }
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/late"; }
+  bool Listen() {
+    service_ = g_socket_service_new();
+    GInetAddress* local = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+    GSocketAddress* address = g_inet_socket_address_new(local, guint16(port_));
+    g_object_unref(local);
+    bool ok = g_socket_listener_add_address(G_SOCKET_LISTENER(service_), address,
+                                            G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr,
+                                            nullptr, nullptr);
+    g_object_unref(address);
+    g_signal_connect(service_, "incoming",
+                     G_CALLBACK(+[](GSocketService*, GSocketConnection* c, GObject*, gpointer) {
+                       char buf[4096];
+                       g_input_stream_read(g_io_stream_get_input_stream(G_IO_STREAM(c)), buf,
+                                           sizeof buf, nullptr, nullptr);
+                       const std::string body =
+                           "<html><head><title>Late</title></head><body>here now</body></html>";
+                       const std::string reply =
+                           "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n"
+                           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+                       g_output_stream_write_all(g_io_stream_get_output_stream(G_IO_STREAM(c)),
+                                                 reply.data(), reply.size(), nullptr, nullptr,
+                                                 nullptr);
+                       g_io_stream_close(G_IO_STREAM(c), nullptr, nullptr);
+                       return TRUE;
+                     }),
+                     nullptr);
+    g_socket_service_start(service_);
+    return ok;
+  }
+
+ private:
+  int port_ = 0;
+  GSocketService* service_ = nullptr;
+};
+
+TEST_F(PageCommandsGui, RefreshOnAnErrorPageLoadsTheFailedAddressAgain) {
+  LatePage late;
+  CChildFrame* tab = frame().OpenUrl(FromUtf8(late.Url()),
+                                     {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"无法显示网页" && tab->view()->loadState < 0; }))
+      << ToUtf8(tab->caption);
+  EXPECT_EQ(tab->view()->CurrentAddress(), FromUtf8(late.Url()));
+  ASSERT_TRUE(late.Listen());
+  frame().OnCommand(cmd::kRefresh);
+  EXPECT_TRUE(PumpUntil([&] { return tab->caption == u"Late"; })) << ToUtf8(tab->caption);
+  EXPECT_EQ(probe().AddressText(), late.Url());
 }
 
 // ---- Downloads ----
