@@ -9,10 +9,7 @@ u16 SafeDownloadName(u16view suggested) {
   size_t slash = name.find_last_of(u"/\\");
   if (slash != u16::npos) name = name.substr(slash + 1);
   for (char16_t& c : name)
-    if (c < 0x20 || c == 0x7f || c == u'/' || c == u'\\') c = u'_';
-  size_t start = name.find_first_not_of(u". ");
-  name = start == u16::npos ? u16() : name.substr(start);
-  while (!name.empty() && (name.back() == u' ' || name.back() == u'.')) name.pop_back();
+    if (c < 0x20 || c == 0x7f) c = u'_';
   if (name.size() > 200) {
     // Keep the extension when cutting.
     size_t dot = name.rfind(u'.');
@@ -22,6 +19,10 @@ u16 SafeDownloadName(u16view suggested) {
     if (!name.empty() && name.back() >= 0xD800 && name.back() <= 0xDBFF) name.pop_back();
     name += ext;
   }
+  // No leading dots (a hidden file, "." or ".."), no dots or spaces at either end.
+  size_t start = name.find_first_not_of(u". ");
+  name = start == u16::npos ? u16() : name.substr(start);
+  while (!name.empty() && (name.back() == u' ' || name.back() == u'.')) name.pop_back();
   return name.empty() ? u16(u"download") : name;
 }
 

@@ -11,8 +11,8 @@
 namespace zel {
 
 // The name the server suggested, made safe for a file name: only the last path part,
-// no control characters or "/" (they become "_"), no leading dots, at most 200
-// characters; "download" when nothing is left.
+// control characters become "_", at most 200 characters (the extension kept), no dots or
+// spaces at either end (so never hidden, "." or ".."); "download" when nothing is left.
 u16 SafeDownloadName(u16view suggested);
 
 // "512 字节", "1.50 KB", "12.3 MB", "512 MB": two decimals below 10, one below 100.
