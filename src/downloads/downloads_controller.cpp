@@ -165,9 +165,8 @@ void DownloadsController::CloseBar() {
 }
 
 void DownloadsController::NoteFileSaved(u16view path) {
-  // The output collector's record goes here once the collector exists:
-  // "文件已保存 => " + path.
-  (void)path;
+  // The output collector takes its records ("文件已保存 => " + path) from here.
+  savedFiles_.push_back(u16(path));
 }
 
 void DownloadsController::OnShutdown() {

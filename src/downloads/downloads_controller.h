@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "downloads/download_port.h"
 #include "downloads/download_rules.h"
@@ -43,8 +44,10 @@ class DownloadsController : public FrameController, public DownloadEvents {
   void CloseBar();
 
   // Every file the browser wrote for the user (a finished download, a saved page) passes
-  // here; the output collector records it ("文件已保存 => " and the path).
+  // here and is kept, in order, for the output collector, which records it as
+  // "文件已保存 => " and the path.
   void NoteFileSaved(u16view path);
+  const std::vector<u16>& savedFiles() const { return savedFiles_; }
 
   const std::map<int, Item>& items() const { return items_; }
 
@@ -66,6 +69,7 @@ class DownloadsController : public FrameController, public DownloadEvents {
   DownloadsBarView* bar_;
   std::function<u16()> folder_;
   std::map<int, Item> items_;
+  std::vector<u16> savedFiles_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -672,6 +672,10 @@ bool CMainFrame::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) 
 
 bool CMainFrame::OnPageDrop(const PageDrop& drop) { return pageMenu_->OnPageDrop(drop); }
 
+void CMainFrame::OnFileSaved(CChildFrame*, u16view path) {
+  controller<DownloadsController>().NoteFileSaved(path);
+}
+
 void CMainFrame::PostToolbarRefresh() { PostMessage(msg::kRefreshToolbars); }
 
 void CMainFrame::PostCommand(int id) { PostMessage(msg::kCommand, id); }

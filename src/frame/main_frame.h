@@ -167,6 +167,7 @@ class CMainFrame : public TabHost {
   void SystemCommand(int id) override;
   bool ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) override;
   bool OnPageDrop(const PageDrop& drop) override;
+  void OnFileSaved(CChildFrame* child, u16view path) override;
   void PostToolbarRefresh() override;
   void PostCommand(int id) override;
 

@@ -146,6 +146,8 @@ class EngineEvents {
   // The page's web process ended under it (it crashed, was killed, or ran out of memory):
   // the engine now shows its own notice for url, with a way to load it again.
   virtual void OnPageStopped(u16view url) {}
+  // A save of the page (ExecWB save-as) wrote the file at path.
+  virtual void OnPageSaved(u16view path) {}
   // Mouse input on the page. Returns true when it was used up and must not reach the page.
   virtual bool OnMouse(const MouseInput& input) { return false; }
   // The engine would show its context menu at (x, y) over hit. Returns true when the view

@@ -251,6 +251,7 @@ TEST_F(Downloads, AskedInTheFolderThenShownUntilDone) {
   EXPECT_DOUBLE_EQ(bar_.rows[7].fraction, 1);
   EXPECT_EQ(bar_.rows[7].text, u"已完成 4.00 MB");
   EXPECT_EQ(window_.status, u"下载完成: /home/u/My Html/report (1).pdf");
+  EXPECT_EQ(downloads_.savedFiles(), std::vector<u16>{u"/home/u/My Html/report (1).pdf"});
 
   downloads_.OpenDownload(7);
   downloads_.OpenDownloadFolder(7);
@@ -263,6 +264,7 @@ TEST_F(Downloads, ACancelledChoiceOrRowWritesNothing) {
   destinations_.answers = {std::nullopt};
   source_.events->OnDownloadStarted(1, u"http://site/a.zip", u"a.zip");
   EXPECT_EQ(source_.cancels, std::vector<int>{1});
+  EXPECT_TRUE(downloads_.savedFiles().empty());
   EXPECT_TRUE(source_.destinations.empty());
   EXPECT_EQ(bar_.rows[1].text, u"已取消");
   EXPECT_EQ(bar_.rows[1].state, DownloadState::Failed);

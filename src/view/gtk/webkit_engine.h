@@ -176,6 +176,7 @@ class WebKitEngine : public Engine {
   void DropComplete();
   void SaveAs(bool prompt);
   void SaveToFolder(const std::string& folder);
+  void SaveTo(const std::string& path);
   void PageSetup();
   void Print();
   void ShowProperties();

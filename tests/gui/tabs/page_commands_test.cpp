@@ -10,6 +10,7 @@
 #include "base/commands.h"
 #include "downloads/downloads_controller.h"
 #include "frame/gtk/main_window.h"
+#include "view/gtk/webkit_engine.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
 #include "tabs/frame_test.h"
@@ -281,6 +282,18 @@ TEST_F(DownloadsGui, ALocalFiveMegabyteDownloadCompletesWithTheRightBytes) {
   EXPECT_EQ(Text("download-progress"), "已完成 5.00 MB");
   EXPECT_TRUE(gtk_widget_get_sensitive(probe().Find("download-open")));
   EXPECT_EQ(tab->caption, u"Get");
+  EXPECT_EQ(downloads().savedFiles(), std::vector<u16>{FromUtf8(path)});
+}
+
+TEST_F(DownloadsGui, ASavedPageIsRecordedLikeADownload) {
+  CChildFrame* tab = OpenAndWait("/t/Saved", "Saved");
+  ASSERT_NE(tab, nullptr);
+  static_cast<WebKitEngine*>(tab->view()->engine())->SetSaveFolder(target_);
+  frame().OnCommand(cmd::kSavePageNoPrompt);
+  const std::string path = target_ + "/Saved.mht";
+  ASSERT_TRUE(PumpUntil([&] { return !downloads().savedFiles().empty(); }));
+  EXPECT_EQ(downloads().savedFiles(), std::vector<u16>{FromUtf8(path)});
+  EXPECT_TRUE(fs::file_size(path) > 0);
 }
 
 TEST_F(DownloadsGui, ACancelledDownloadLeavesNoFile) {
