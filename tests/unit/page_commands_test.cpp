@@ -1,5 +1,6 @@
 // The page commands on the active tab, the find bar's count and the downloads' rules and
 // controller, over fake engines and ports.
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include "downloads/downloads_controller.h"
 #include "fakes/frame_fixture.h"
 #include "page/find_rules.h"
+#include "view/source_page.h"
 
 using namespace zel;
 using namespace zel::test;
@@ -308,3 +310,36 @@ TEST_F(Downloads, ClosingTheBarKeepsRunningRowsAndShutdownCancelsThem) {
 }
 
 }  // namespace
+
+// ---- The source page ----
+
+namespace zel_source_page_test {
+TEST(SourcePage, ShowsTheBytesAsEscapedText) {
+  struct Row {
+    std::string bytes, charset, text;
+  } rows[] = {
+      {"<p class=\"a\">Tom &amp; Jerry</p>", "", "&lt;p class=&quot;a&quot;&gt;Tom &amp;amp; Jerry&lt;/p&gt;"},
+      {"中文 UTF-8", "gbk", "中文 UTF-8"},                      // valid UTF-8 stays as it is
+      {"\xd6\xd0\xce\xc4", "", "中文"},                          // GBK without a charset
+      {"\xd6\xd0\xce\xc4", "GBK", "中文"},
+      {"caf\xe9", "ISO-8859-1", "café"},
+      {std::string("a\0b", 3), "", "a?b"},
+      {"", "", ""},
+  };
+  for (const Row& r : rows) {
+    const std::string page = SourcePageHtml("http://site/a", r.bytes, r.charset);
+    const std::string pre = "<pre id=\"source\">";
+    const size_t at = page.find(pre);
+    ASSERT_NE(at, std::string::npos);
+    const size_t end = page.rfind("</pre>");
+    EXPECT_EQ(page.substr(at + pre.size(), end - at - pre.size()), r.text) << r.bytes;
+  }
+  EXPECT_NE(SourcePageHtml("http://site/<b>", "", "").find("<title>源文件: http://site/&lt;b&gt;</title>"),
+            std::string::npos);
+  // Any bytes at all give valid UTF-8.
+  std::string all;
+  for (int i = 0; i < 256; ++i) all += char(i);
+  const std::string text = SourceTextAsUtf8(all, "no-such-charset");
+  EXPECT_TRUE(g_utf8_validate(text.data(), gssize(text.size()), nullptr));
+}
+}  // namespace zel_source_page_test

@@ -1,5 +1,7 @@
 #include "view/gtk/view_source.h"
 
+#include "view/source_page.h"
+
 #include <libsoup/soup.h>
 
 #include <algorithm>
@@ -21,39 +23,6 @@ struct SourceJob {
   std::string address;
   WebKitWebView* loader = nullptr;  // the hidden view, when no tab shows the address
 };
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-// The page's bytes as UTF-8: as they are when they are UTF-8, else in the charset the
-// server named, else as GB18030 (the usual charset of Chinese pages that name none), and
-// Latin-1 when nothing else fits.
-std::string AsUtf8(const char* data, size_t size, const std::string& charset) {
-  if (g_utf8_validate(data, gssize(size), nullptr)) return std::string(data, size);
-  for (const std::string& from : {charset, std::string("GB18030"), std::string("ISO-8859-1")}) {
-    if (from.empty()) continue;
-    gsize written = 0;
-    char* out = g_convert(data, gssize(size), "UTF-8", from.c_str(), nullptr, &written, nullptr);
-    if (out) {
-      std::string s(out, written);
-      g_free(out);
-      return s;
-    }
-  }
-  return std::string();
-}
 
 std::string CharsetOf(WebKitWebResource* resource) {
   WebKitURIResponse* response = webkit_web_resource_get_response(resource);
@@ -83,19 +52,38 @@ void EndJob(SourceJob* job) {
   delete job;
 }
 
-void Answer(SourceJob* job, const std::string& body) {
-  std::string page = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>源文件: " +
-                     Escaped(job->address) +
-                     "</title><style>pre{white-space:pre-wrap;word-wrap:break-word;"
-                     "font-family:monospace;font-size:13px;margin:8px}</style></head><body>"
-                     "<pre id=\"source\">" +
-                     Escaped(body) + "</pre></body></html>";
+void Answer(SourceJob* job, std::string page) {
   gsize size = page.size();
   GInputStream* stream =
       g_memory_input_stream_new_from_data(g_memdup2(page.data(), size), gssize(size), g_free);
   webkit_uri_scheme_request_finish(job->request, stream, gint64(size), "text/html");
   g_object_unref(stream);
   EndJob(job);
+}
+
+// The bytes of the page become the source page on a worker thread (a page may be large);
+// the answer comes back on the main loop.
+struct Build {
+  SourceJob* job;
+  std::string bytes, charset, page;
+};
+
+void BuildOffTheLoop(SourceJob* job, std::string bytes, std::string charset) {
+  auto* build = new Build{job, std::move(bytes), std::move(charset), {}};
+  GTask* task = g_task_new(
+      nullptr, nullptr,
+      [](GObject*, GAsyncResult* result, gpointer) {
+        auto* b = static_cast<Build*>(g_task_get_task_data(G_TASK(result)));
+        Answer(b->job, std::move(b->page));
+      },
+      nullptr);
+  g_task_set_task_data(task, build, [](gpointer b) { delete static_cast<Build*>(b); });
+  g_task_run_in_thread(task, [](GTask* t, gpointer, gpointer data, GCancellable*) {
+    auto* b = static_cast<Build*>(data);
+    b->page = SourcePageHtml(b->job->address, b->bytes, b->charset);
+    g_task_return_boolean(t, TRUE);
+  });
+  g_object_unref(task);
 }
 
 void Fail(SourceJob* job, const std::string& why) {
@@ -126,9 +114,9 @@ void ReadSource(SourceJob* job, WebKitWebResource* resource) {
           return;
         }
         auto* charset = static_cast<const char*>(g_object_get_data(source, "zel-charset"));
-        std::string text = AsUtf8(reinterpret_cast<const char*>(bytes), size, charset ? charset : "");
+        std::string got(reinterpret_cast<const char*>(bytes), size);
         g_free(bytes);
-        Answer(job, text);
+        BuildOffTheLoop(job, std::move(got), charset ? charset : "");
       },
       job);
 }
