@@ -38,7 +38,7 @@ LAYERS: list[tuple[str, ...]] = [
     ("xml", "gestures"),
     ("view",),
     ("services",),
-    ("filters", "search", "session", "page", "panes", "proxy", "status", "formfill",
+    ("filters", "search", "session", "page", "downloads", "panes", "proxy", "status", "formfill",
      "skin", "window", "privacy", "options", "update", "icons"),
     ("frame",),
     ("host", "webext", "main.cpp"),

@@ -55,6 +55,18 @@ inline constexpr int kOpenFile = 922;          // the "Open" dialog, Ctrl+O
 inline constexpr int kAddToFavorites = 833;
 inline constexpr int kPrint = 57607;
 inline constexpr int kPrintPreview = 962;
+// The page commands on the active tab: page setup, properties, editing, the engine's find
+// bar and the page's source.
+inline constexpr int kPageSetup = 57606;
+inline constexpr int kProperties = 1012;
+inline constexpr int kCut = 57635;             // Ctrl+X
+inline constexpr int kCopy = 57634;            // Ctrl+C
+inline constexpr int kPaste = 57637;           // Ctrl+V
+inline constexpr int kSelectAll = 57642;       // Ctrl+A
+inline constexpr int kFind = 57636;            // Ctrl+F
+inline constexpr int kViewSource = 824;
+// Downloads: the downloads bar shown or hidden.
+inline constexpr int kDownloadsBar = 30001;
 // Navigation
 inline constexpr int kBack = 817;
 inline constexpr int kForward = 818;

@@ -8,6 +8,8 @@
 #include "frame/address_bar_view.h"
 #include "frame/page_host_view.h"
 #include "frame/tab_strip_view.h"
+#include "downloads/downloads_bar_view.h"
+#include "page/find_bar_view.h"
 #include "search/search_bar_view.h"
 #include "services/status_bar_view.h"
 
@@ -27,6 +29,9 @@ class FrameWindow {
   virtual TabStripView& tabStrip() = 0;
   virtual PageHostView& pageHost() = 0;
   virtual PopupBarView& popupBars() = 0;
+  // Parts a window may lack (null then).
+  virtual FindBarView* findBar() { return nullptr; }
+  virtual DownloadsBarView* downloadsBar() { return nullptr; }
 
   virtual void SetCaption(u16view text) = 0;
   // Check marks and enabled states of menu items and buttons follow the frame's state.

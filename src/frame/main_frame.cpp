@@ -15,6 +15,8 @@
 #include "frame/tab_commands.h"
 #include "frame/help_commands.h"
 #include "frame/tab_locks.h"
+#include "downloads/downloads_controller.h"
+#include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
 #include "settings/config_schema.h"
@@ -83,6 +85,10 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
           .inFront = [w] { return w && w->IsVisible() && !w->IsMinimized() && w->IsActive(); },
           .tabListChanged = [this] { return tabListChanged_; },
           .clearTabListChanged = [this] { tabListChanged_ = false; }}));
+  controllers_.push_back(std::make_unique<FindBarController>(services, w ? w->findBar() : nullptr));
+  controllers_.push_back(std::make_unique<DownloadsController>(
+      services, ports.downloads, ports.destinations, w ? w->downloadsBar() : nullptr,
+      [this] { return downloadFolder_; }));
 }
 
 CMainFrame::~CMainFrame() {
@@ -681,6 +687,10 @@ bool CMainFrame::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) 
 }
 
 bool CMainFrame::OnPageDrop(const PageDrop& drop) { return pageMenu_->OnPageDrop(drop); }
+
+void CMainFrame::OnFileSaved(CChildFrame*, u16view path) {
+  controller<DownloadsController>().NoteFileSaved(path);
+}
 
 void CMainFrame::PostToolbarRefresh() { PostMessage(msg::kRefreshToolbars); }
 

@@ -25,6 +25,8 @@ class CChildFrame;
 class CVOPView;
 class ClipboardPort;
 class ContentFilterPort;
+class DestinationPort;
+class DownloadSource;
 class KeyState;
 class MessageLoop;
 class PromptPort;
@@ -57,6 +59,8 @@ class CMainFrame : public TabHost {
     KeyState* keys = nullptr;
     ClipboardPort* clipboard = nullptr;
     ContentFilterPort* contentFilter = nullptr;
+    DownloadSource* downloads = nullptr;
+    DestinationPort* destinations = nullptr;
   };
   explicit CMainFrame(const Ports& ports);
   ~CMainFrame() override;
@@ -164,6 +168,7 @@ class CMainFrame : public TabHost {
   void SystemCommand(int id) override;
   bool ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) override;
   bool OnPageDrop(const PageDrop& drop) override;
+  void OnFileSaved(CChildFrame* child, u16view path) override;
   void PostToolbarRefresh() override;
   void PostCommand(int id) override;
 

@@ -10,6 +10,7 @@ namespace {
 // Commands 1038..1041 choose the scroll modes 0, 4, 2 and 1.
 constexpr int kScrollModes[] = {0, 4, 2, 1};
 constexpr char16_t kBlank[] = u"about:blank";
+constexpr char16_t kViewSourcePrefix[] = u"view-source:";
 }  // namespace
 
 PageCommandsController::PageCommandsController(const FrameServices& services,
@@ -51,6 +52,33 @@ void PageCommandsController::RegisterCommands() {
     if (CVOPView* v = s_.tabs.ActiveView(); v && v->CurrentAddress() != kBlank)
       v->Refresh2(kRefreshCompletely);
   });
+  // The document's own commands: printing, page setup, properties and editing, on the
+  // active tab's page.
+  struct DocumentCommand {
+    int id;
+    int ole;
+  };
+  static constexpr DocumentCommand kDocumentCommands[] = {
+      {cmd::kPageSetup, kOlePageSetup}, {cmd::kPrint, kOlePrint},
+      {cmd::kPrintPreview, kOlePrintPreview}, {cmd::kProperties, kOleProperties},
+      {cmd::kCut, kOleCut}, {cmd::kCopy, kOleCopy},
+      {cmd::kPaste, kOlePaste}, {cmd::kSelectAll, kOleSelectAll},
+  };
+  for (const DocumentCommand& d : kDocumentCommands) {
+    const int ole = d.ole;
+    c.Add(d.id, [this, ole] {
+       if (CVOPView* v = s_.tabs.ActiveView()) v->ExecWB(ole, kOleOptionNoPrompt);
+     }).Enabled(hasTab);
+  }
+  // The page's source in a tab of its own, in front.
+  c.Add(cmd::kViewSource, [this] {
+     CVOPView* v = s_.tabs.ActiveView();
+     if (!v || v->CurrentAddress().empty() || v->CurrentAddress() == kBlank ||
+         StartsWith(v->CurrentAddress(), kViewSourcePrefix))
+       return;
+     s_.tabs.OpenUrl(kViewSourcePrefix + v->CurrentAddress(),
+                     {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
+   }).Enabled(hasTab);
   c.Add(cmd::kStatusFilter, [this] { switches_.statusFilter = !switches_.statusFilter; })
       .Checked([this] { return switches_.statusFilter; });
   c.Add(cmd::kAutoScroll, [this] {

@@ -53,6 +53,8 @@ inline constexpr int kOlePaste = 13;
 inline constexpr int kOleSelectAll = 17;
 inline constexpr int kOleZoom = 19;
 inline constexpr int kOlePageSetup = 8;
+inline constexpr int kOlePrint = 6;
+inline constexpr int kOlePrintPreview = 7;
 inline constexpr int kOleProperties = 10;
 inline constexpr int kOleOptionPrompt = 0;
 inline constexpr int kOleOptionNoPrompt = 2;
@@ -60,6 +62,17 @@ inline constexpr int kOleOptionNoPrompt = 2;
 // Refresh2 levels.
 inline constexpr int kRefreshNormal = 0;
 inline constexpr int kRefreshCompletely = 3;
+
+// The engine's own find in the page, as the find bar drives it: a new search from the top
+// of the page, or a step to the next or previous match of the last one. Every match is
+// highlighted while a search is on.
+struct FindRequest {
+  enum Step { New, Next, Previous };
+  u16 text;
+  bool matchCase = false;
+  Step step = New;
+  int maxMatches = 1000;  // more matches than this are reported as maxMatches + 1
+};
 
 struct TravelEntry {
   u16 url;
@@ -133,6 +146,8 @@ class EngineEvents {
   // The page's web process ended under it (it crashed, was killed, or ran out of memory):
   // the engine now shows its own notice for url, with a way to load it again.
   virtual void OnPageStopped(u16view url) {}
+  // A save of the page (ExecWB save-as) wrote the file at path.
+  virtual void OnPageSaved(u16view path) {}
   // Mouse input on the page. Returns true when it was used up and must not reach the page.
   virtual bool OnMouse(const MouseInput& input) { return false; }
   // The engine would show its context menu at (x, y) over hit. Returns true when the view
@@ -200,6 +215,11 @@ class Engine {
   virtual void ClearTrail() {}
   // Loads the picture at (x, y) again (it may have failed or been held back).
   virtual void ShowPictureAt(int x, int y) {}
+  // Find in the page; done runs later on the main loop with the number of matches (0 when
+  // there is none). Every request is answered once, in order.
+  virtual void FindText(const FindRequest& request, std::function<void(int matches)> done) {}
+  // Ends the find: the marks of the matches go.
+  virtual void FindFinish() {}
 };
 
 class EngineFactory {

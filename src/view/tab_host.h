@@ -129,6 +129,8 @@ class TabHost {
   virtual void SystemCommand(int id) = 0;
   virtual bool ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) = 0;
   virtual bool OnPageDrop(const PageDrop& drop) = 0;
+  // A file was written for the user from the tab's page (a saved page).
+  virtual void OnFileSaved(CChildFrame* child, u16view path) {}
 };
 
 }  // namespace zel

@@ -485,6 +485,8 @@ void CVOPView::OnPageStopped(u16view url) {
   if (IsActiveView()) host_.SetStatusText(u"网页已停止响应: " + u16(url));
 }
 
+void CVOPView::OnPageSaved(u16view path) { host_.OnFileSaved(&child_, path); }
+
 void CVOPView::OnScriptError() {
   if (IsActiveView()) host_.SetStatusText(u"Script Error!");
 }

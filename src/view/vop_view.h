@@ -146,6 +146,7 @@ class CVOPView : public CHtmlViewBase {
   // A script of the page failed: no dialog, "Script Error!" in the status bar.
   void OnScriptError() override;
   void OnPageStopped(u16view url) override;
+  void OnPageSaved(u16view path) override;
   // Gestures, the rocker, the wheel with the right button, the middle button and page
   // dragging (vop_view_mouse.cpp).
   bool OnMouse(const MouseInput& input) override;

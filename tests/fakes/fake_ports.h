@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "downloads/download_port.h"
 #include "frame/frame_window.h"
 #include "platform/clipboard_port.h"
 #include "platform/key_state.h"
@@ -147,6 +148,26 @@ class FakePrompts : public PromptPort {
   std::deque<bool> yesAnswers;
   bool defaultYes = true;
   std::deque<std::optional<u16>> textAnswers;
+};
+
+// Where downloads go, answered from a script: each answer in turn (nullopt: the user
+// cancels); without one the question stays open in pending until a test answers it.
+class FakeDestinations : public DestinationPort {
+ public:
+  void ChooseDestination(u16view folder, u16view name,
+                         std::function<void(std::optional<u16>)> done) override {
+    asked.push_back({u16(folder), u16(name)});
+    if (answers.empty()) {
+      pending.push_back(std::move(done));
+      return;
+    }
+    auto a = answers.front();
+    answers.pop_front();
+    done(a);
+  }
+  std::deque<std::optional<u16>> answers;
+  std::vector<std::pair<u16, u16>> asked;  // folder, proposed name
+  std::vector<std::function<void(std::optional<u16>)>> pending;
 };
 
 class FakeKeys : public KeyState {

@@ -6,6 +6,8 @@
 #include "frame/address_box.h"
 #include "frame/main_frame.h"
 #include "frame/tab_locks.h"
+#include "downloads/downloads_controller.h"
+#include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "platform/prompt_port.h"
 
@@ -22,6 +24,8 @@ MainWindow::MainWindow() {
   box_.pack_start(bars_, Gtk::PACK_SHRINK);
   box_.pack_start(tabStrip_, Gtk::PACK_SHRINK);
   box_.pack_start(paneHost_, Gtk::PACK_EXPAND_WIDGET);
+  box_.pack_start(findBar_, Gtk::PACK_SHRINK);
+  box_.pack_start(downloadsBar_, Gtk::PACK_SHRINK);
   box_.pack_start(statusBar_, Gtk::PACK_SHRINK);
   add(box_);
   box_.show_all();
@@ -29,6 +33,7 @@ MainWindow::MainWindow() {
       [this](GdkEventKey* e) {
         bool plain = !(e->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK));
         if (e->keyval == GDK_KEY_Escape && plain && addressBar_.TakeEscape()) return true;
+        if (e->keyval == GDK_KEY_Escape && plain && findBar_.TakeEscape()) return true;
         return commands_.OnKey(e, get_display());
       },
       false);
@@ -44,6 +49,8 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
     searchBar_.SetActions({});
     tabStrip_.SetActions({});
     pageHost_.SetActions({});
+    findBar_.SetActions({});
+    downloadsBar_.SetActions({});
     return;
   }
   close_ = [f] { f->Close(CloseSource::Window); };
@@ -74,6 +81,17 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
       .setPassword = [f](CChildFrame* child) { f->controller<TabLockController>().SetTabPassword(child); },
       .clearPassword = [f](CChildFrame* child) { f->controller<TabLockController>().ClearTabPassword(child); },
       .close = [f](CChildFrame* child) { f->PostCloseTab(child); },
+  });
+  findBar_.SetActions({
+      .textChanged = [f] { f->controller<FindBarController>().OnTextChanged(); },
+      .step = [f](bool forward) { f->controller<FindBarController>().OnStep(forward); },
+      .close = [f] { f->controller<FindBarController>().OnClose(); },
+  });
+  downloadsBar_.SetActions({
+      .cancel = [f](int id) { f->controller<DownloadsController>().CancelDownload(id); },
+      .open = [f](int id) { f->controller<DownloadsController>().OpenDownload(id); },
+      .openFolder = [f](int id) { f->controller<DownloadsController>().OpenDownloadFolder(id); },
+      .close = [f] { f->controller<DownloadsController>().CloseBar(); },
   });
   pageHost_.SetActions({
       .allowSite = [f](CChildFrame* child) { f->controller<FiltersController>().AllowSiteOf(child); },

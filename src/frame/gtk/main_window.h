@@ -16,6 +16,8 @@
 #include "frame/gtk/status_bar.h"
 #include "frame/gtk/tab_strip.h"
 #include "frame/menu_model.h"
+#include "downloads/gtk/downloads_bar.h"
+#include "page/gtk/find_bar.h"
 #include "search/gtk/search_bar.h"
 
 namespace zel {
@@ -43,6 +45,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   TabStripView& tabStrip() override { return tabStrip_; }
   PageHostView& pageHost() override { return pageHost_; }
   PopupBarView& popupBars() override { return pageHost_; }
+  FindBarView* findBar() override { return &findBar_; }
+  DownloadsBarView* downloadsBar() override { return &downloadsBar_; }
   void SetCaption(u16view text) override;
   void RefreshCommandStates() override { commands_.RefreshStates(); }
   bool IsVisible() const override { return get_visible(); }
@@ -71,6 +75,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   TabStrip tabStrip_;
   PageHost pageHost_;
   PaneHost paneHost_{pageHost_};
+  FindBar findBar_;
+  DownloadsBar downloadsBar_;
   StatusBar statusBar_;
   GdkWindowState state_ = GdkWindowState(0);
   bool destroyed_ = false;

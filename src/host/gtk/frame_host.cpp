@@ -7,6 +7,8 @@
 #include "base/files.h"
 #include "filters/gtk/content_filter_host.h"
 #include "base/commands.h"
+#include "downloads/gtk/file_chooser_destination.h"
+#include "downloads/gtk/webkit_downloads.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
 #include "search/search_controller.h"
@@ -18,6 +20,7 @@
 #include "platform/linux/glib_loop.h"
 #include "platform/linux/gtk_input.h"
 #include "platform/linux/gtk_prompts.h"
+#include "view/gtk/view_source.h"
 #include "view/gtk/webkit_engine.h"
 
 namespace zel {
@@ -32,13 +35,18 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
       JoinPath(profile, "webcache").c_str(), nullptr);
   WebKitWebContext* ctx = webkit_web_context_new_with_website_data_manager(data);
   g_object_unref(data);
+  RegisterViewSourceScheme(ctx);
   return ctx;
 }
 }  // namespace
 
 struct FrameHost::Parts {
   explicit Parts(WebKitWebContext* ctx, const std::string& profile)
-      : prompts(&window), engines(ctx), registry(JoinPath(profile, "registry.ini")) {}
+      : prompts(&window),
+        engines(ctx),
+        registry(JoinPath(profile, "registry.ini")),
+        downloads(ctx),
+        destinations(&window) {}
   MainWindow window;
   PageListDialog pageList{window};
   GtkPrompts prompts;
@@ -48,6 +56,8 @@ struct FrameHost::Parts {
   IniRegistry registry;
   ModifierKeys keys;
   DesktopClipboard clipboard;
+  WebKitDownloads downloads;
+  FileChooserDestination destinations;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -62,7 +72,8 @@ FrameHost::FrameHost(const Options& o) {
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
   p.frame = std::make_unique<CMainFrame>(
       CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
-                        &p.clipboard, contentFilter_.get()});
+                        &p.clipboard, contentFilter_.get(), &p.downloads,
+                        o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.window.AttachFrame(p.frame.get());
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

@@ -16,6 +16,7 @@ class CMainFrame;
 class ContentFilterHost;
 class MainWindow;
 class PromptPort;
+class DestinationPort;
 
 class FrameHost {
  public:
@@ -23,6 +24,8 @@ class FrameHost {
     std::string programFolder;  // with the settings location already set to it
     // The prompts the frame uses; null: the window's own GTK dialogs.
     PromptPort* prompts = nullptr;
+    // Where downloads go; null: GTK's save dialog.
+    DestinationPort* destinations = nullptr;
   };
   explicit FrameHost(const Options& options);
   ~FrameHost();

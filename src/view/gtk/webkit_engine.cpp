@@ -1,4 +1,5 @@
 #include "view/gtk/webkit_engine.h"
+#include "view/gtk/view_source.h"
 
 #include <algorithm>
 #include <cstring>
@@ -203,19 +204,24 @@ WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
   g_signal_connect(view_, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
   g_signal_connect(history_, "changed", G_CALLBACK(OnHistoryChanged), this);
   ConnectInput();
+  NoteLiveView(view_, true);
   // Not connected: "ready-to-show" (a new window's view is already in its tab when WebKit
   // emits it) and "close" (window.close() from a script: the view logic decides about
   // closing tabs, and WebKit does nothing by itself).
 }
 
 WebKitEngine::~WebKitEngine() {
+  NoteLiveView(view_, false);
   alive_.reset();
   events_ = nullptr;
   if (postSource_) g_source_remove(postSource_);
   if (completeTimer_) g_source_remove(completeTimer_);
+  if (findTimer_) g_source_remove(findTimer_);
   g_cancellable_cancel(cancellable_);
   g_object_unref(cancellable_);
   g_signal_handlers_disconnect_by_data(history_, this);
+  if (findConnected_)
+    g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(view_), this);
   g_signal_handlers_disconnect_by_data(view_, this);
   gtk_widget_destroy(GTK_WIDGET(view_));
   g_object_unref(view_);

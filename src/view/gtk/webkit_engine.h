@@ -28,6 +28,8 @@
 
 #include <webkit2/webkit2.h>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,6 +95,8 @@ class WebKitEngine : public Engine {
   void ExtendTrail(int x, int y) override;
   void ClearTrail() override;
   void ShowPictureAt(int x, int y) override;
+  void FindText(const FindRequest& request, std::function<void(int matches)> done) override;
+  void FindFinish() override;
   // The trail's points, for tests.
   size_t TrailPoints() const { return trail_.size(); }
 
@@ -175,6 +179,7 @@ class WebKitEngine : public Engine {
   void DropComplete();
   void SaveAs(bool prompt);
   void SaveToFolder(const std::string& folder);
+  void SaveTo(const std::string& path);
   void PageSetup();
   void Print();
   void ShowProperties();
@@ -244,6 +249,25 @@ class WebKitEngine : public Engine {
   int64_t pressTime_ = 0;
   bool dragging_ = false;
   PageDrop drag_;
+
+  // Find in the page. WebKit answers a search with a signal that does not say which search
+  // it answers, and a search made before the last one was answered may go unanswered; so
+  // one request is in WebKit at a time, the others wait (a new search replaces the waiting
+  // ones), and a request not answered in time is given up.
+  struct FindCall {
+    FindRequest request;
+    std::function<void(int)> done;
+  };
+  static void OnFoundText(WebKitFindController* find, guint matches, WebKitEngine* self);
+  static void OnFindFailed(WebKitFindController* find, WebKitEngine* self);
+  static gboolean OnFindTimeout(gpointer self);
+  void StartFind();
+  void AnswerFind(int matches);
+  std::optional<FindCall> findInFlight_;
+  std::deque<FindCall> findWaiting_;
+  guint findTimer_ = 0;
+  int findMax_ = 1000;
+  bool findConnected_ = false;
 
   GtkPageSetup* pageSetup_ = nullptr;
   GtkPrintSettings* printSettings_ = nullptr;

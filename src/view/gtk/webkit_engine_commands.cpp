@@ -11,10 +11,6 @@ namespace zel {
 
 namespace {
 
-// The document commands the frame sends besides the port's named ones.
-constexpr int kOlePrint = 6;
-constexpr int kOlePrintPreview = 7;
-
 // Text size levels 0 (smallest) .. 4 (largest).
 constexpr double kTextZoom[] = {0.7, 0.85, 1.0, 1.2, 1.5};
 
@@ -38,21 +34,15 @@ std::string DefaultSaveFolder() {
   return dir ? dir : g_get_home_dir();
 }
 
-void SaveTo(WebKitWebView* view, const std::string& path, GCancellable* cancellable) {
-  GFile* file = g_file_new_for_path(path.c_str());
-  // A failed save is ignored, as every failing engine command is.
-  webkit_web_view_save_to_file(
-      view, file, WEBKIT_SAVE_MODE_MHTML, cancellable,
-      [](GObject* source, GAsyncResult* result, gpointer) {
-        webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
-      },
-      nullptr);
-  g_object_unref(file);
-}
-
 struct DialogCall {
   std::weak_ptr<bool> alive;
   WebKitEngine* engine;
+};
+
+struct SaveCall {
+  std::weak_ptr<bool> alive;
+  WebKitEngine* engine;
+  std::string path;
 };
 
 }  // namespace
@@ -97,6 +87,22 @@ void WebKitEngine::ExecWB(int command, int option, int argument) {
   }
 }
 
+void WebKitEngine::SaveTo(const std::string& path) {
+  GFile* file = g_file_new_for_path(path.c_str());
+  // A failed save is ignored, as every failing engine command is; a finished one is told.
+  webkit_web_view_save_to_file(
+      view_, file, WEBKIT_SAVE_MODE_MHTML, cancellable_,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<SaveCall> call(static_cast<SaveCall*>(data));
+        const bool saved =
+            webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+        if (saved && !call->alive.expired() && call->engine->events_)
+          call->engine->events_->OnPageSaved(FromUtf8(call->path));
+      },
+      new SaveCall{alive_, this, path});
+  g_object_unref(file);
+}
+
 GtkWindow* WebKitEngine::ParentWindow() const {
   GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view_));
   return GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr;
@@ -130,7 +136,7 @@ void WebKitEngine::SaveAs(bool prompt) {
       G_CALLBACK(+[](GtkDialog* d, int response, DialogCall* c) {
         if (response == GTK_RESPONSE_ACCEPT && !c->alive.expired()) {
           char* path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(d));
-          if (path) SaveTo(c->engine->view_, path, c->engine->cancellable_);
+          if (path) c->engine->SaveTo(path);
           g_free(path);
         }
         gtk_widget_destroy(GTK_WIDGET(d));
@@ -147,7 +153,7 @@ void WebKitEngine::SaveToFolder(const std::string& folder) {
   std::string path = std::string(folder) + "/" + base + ".mht";
   for (int i = 2; g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && i < 10000; ++i)
     path = folder + "/" + base + " (" + std::to_string(i) + ").mht";
-  SaveTo(view_, path, cancellable_);
+  SaveTo(path);
 }
 
 void WebKitEngine::PageSetup() {

@@ -2,6 +2,7 @@
 
 #include <libsoup/soup.h>
 
+#include <algorithm>
 #include <condition_variable>
 
 namespace zel::test {
@@ -74,6 +75,12 @@ void TestServer::SetProtectedPage(const std::string& path, const std::string& us
   g_free(encoded);
 }
 
+void TestServer::SetFile(const std::string& path, const std::string& name,
+                         const std::string& body, long stallAfter) {
+  std::lock_guard<std::mutex> l(mu_);
+  files_[path] = File{name, body, stallAfter};
+}
+
 int TestServer::Hits(const std::string& path) const {
   std::lock_guard<std::mutex> l(mu_);
   int n = 0;
@@ -96,6 +103,24 @@ void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
   {
     std::lock_guard<std::mutex> l(self->mu_);
     self->requests_.push_back(p);
+    if (auto f = self->files_.find(p); f != self->files_.end()) {
+      SoupMessageHeaders* h = soup_server_message_get_response_headers(msg);
+      soup_message_headers_replace(h, "Content-Type", "application/octet-stream");
+      soup_message_headers_replace(h, "Content-Disposition",
+                                   ("attachment; filename=\"" + f->second.name + "\"").c_str());
+      soup_server_message_set_status(msg, 200, nullptr);
+      SoupMessageBody* out = soup_server_message_get_response_body(msg);
+      if (f->second.stallAfter < 0) {
+        soup_message_headers_set_content_length(h, goffset(f->second.body.size()));
+        soup_message_body_append(out, SOUP_MEMORY_COPY, f->second.body.data(), f->second.body.size());
+      } else {
+        // Part of the body, then nothing more: the response stays open.
+        soup_message_headers_set_encoding(h, SOUP_ENCODING_CHUNKED);
+        size_t n = std::min(size_t(f->second.stallAfter), f->second.body.size());
+        soup_message_body_append(out, SOUP_MEMORY_COPY, f->second.body.data(), n);
+      }
+      return;
+    }
     auto it = self->pages_.find(p);
     auto cred = self->credentials_.find(p);
     const char* given = soup_message_headers_get_one(

@@ -25,6 +25,11 @@ class TestServer {
   // A page that needs HTTP Basic authentication with this user and password.
   void SetProtectedPage(const std::string& path, const std::string& user,
                         const std::string& password, const std::string& html);
+  // A file served at path as an attachment named name (so a browser downloads it). With
+  // stallAfter at 0 or more only that many bytes are sent (chunked, without a length), and
+  // the response never ends.
+  void SetFile(const std::string& path, const std::string& name, const std::string& body,
+               long stallAfter = -1);
   int Hits(const std::string& path) const;
   std::vector<std::string> Requests() const;
 
@@ -40,7 +45,12 @@ class TestServer {
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
   std::map<std::string, std::string> pages_;
-  std::map<std::string, std::string> credentials_;  // path -> "Basic <base64 of user:password>"
+  std::map<std::string, std::string> credentials_;
+  struct File {
+    std::string name, body;
+    long stallAfter = -1;
+  };
+  std::map<std::string, File> files_;  // path -> "Basic <base64 of user:password>"
 
 };
 

@@ -18,7 +18,8 @@ void FrameTest::SetUp() {
   SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
   PrepareConfigFile();
   BeforeStart();
-  host_ = std::make_unique<FrameHost>(FrameHost::Options{dir_.path() + "/", &prompts_});
+  host_ = std::make_unique<FrameHost>(
+      FrameHost::Options{dir_.path() + "/", &prompts_, &destinations_});
   host_->Show();
   frame().OnDeferredStartup();
 }

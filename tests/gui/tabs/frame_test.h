@@ -47,6 +47,7 @@ class FrameTest : public ::testing::Test {
 
   TempDir dir_;
   FakePrompts prompts_;
+  FakeDestinations destinations_;
   TestServer server_;
   std::unique_ptr<FrameHost> host_;
 };
