@@ -15,6 +15,7 @@
 #include "frame/tab_commands.h"
 #include "frame/tab_locks.h"
 #include "search/search_controller.h"
+#include "proxy/proxy_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
@@ -63,7 +64,9 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   filters_ = filters.get();
   pageMenu_ = menus.get();
   pageCommands_ = page.get();
-  // The filters come first: their lists are there before the first page can open a popup.
+  // The proxy comes first: its choice is applied before any page loads.
+  controllers_.push_back(std::make_unique<ProxyController>(services));
+  // The filters come next: their lists are there before the first page can open a popup.
   controllers_.push_back(std::move(filters));
   controllers_.push_back(std::move(search));
   controllers_.push_back(std::move(address));

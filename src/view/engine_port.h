@@ -202,6 +202,18 @@ class Engine {
   virtual void ShowPictureAt(int x, int y) {}
 };
 
+// The process-wide proxy of every engine.
+struct EngineProxy {
+  enum class Mode { System, Direct, Custom };
+  Mode mode = Mode::System;
+  // Custom: the proxy of every scheme not listed (empty: those go direct), the per-scheme
+  // proxies ("http", "https", "ftp" ...), and the hosts that go direct.
+  std::string defaultProxy;
+  std::vector<std::pair<std::string, std::string>> schemes;
+  std::vector<std::string> ignoreHosts;
+  bool operator==(const EngineProxy&) const = default;
+};
+
 class EngineFactory {
  public:
   virtual ~EngineFactory() = default;
@@ -210,6 +222,9 @@ class EngineFactory {
   virtual std::unique_ptr<Engine> Create(Engine* related) = 0;
   // Offline: page loads do not reach the network (pages come from the cache or fail).
   virtual void SetOffline(bool offline) {}
+  // Every engine's network goes through this proxy from now on; false when the engine
+  // refused it (nothing changed then).
+  virtual bool SetProxy(const EngineProxy& /*proxy*/) { return true; }
 };
 
 }  // namespace zel

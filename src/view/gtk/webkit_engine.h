@@ -261,14 +261,18 @@ class WebKitEngineFactory : public EngineFactory {
   // made otherwise is refused by the opener's NewWindow2 (the window does not open).
   std::unique_ptr<Engine> Create(Engine* related) override;
   // Offline sends every load to a proxy that never answers, so nothing reaches the network
-  // and pages fail at once; back online the system's proxy settings apply again.
+  // and pages fail at once; back online the chosen proxy (SetProxy) applies again.
   void SetOffline(bool offline) override;
+  // The proxy of every view of the context; offline keeps its own until it ends.
+  bool SetProxy(const EngineProxy& proxy) override;
 
  private:
+  void ApplyNetworkProxy();
   WebKitWebContext* context_;
   WebKitSettings* base_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   std::shared_ptr<bool> offline_ = std::make_shared<bool>(false);
+  EngineProxy proxy_;
 };
 
 }  // namespace zel
