@@ -53,6 +53,10 @@ class FakeWindow : public FrameWindow,
   void FocusAddressBox() override { ++addressFocus; }
   void SetProgress(int p) override { progress = p; }
   void SetSecureIndicator(bool s) override { secure = s; }
+  void SetIndicatorText(u16view t) override {
+    indicator = u16(t);
+    ++indicatorSets;
+  }
   PagePointer PointerInPage(CChildFrame*) const override { return pointer; }
   int PageHeight(CChildFrame*) const override { return pageHeight; }
   void ShowPopupBar(CChildFrame* c, u16view url) override { shownPopupBars[c] = u16(url); }
@@ -96,6 +100,8 @@ class FakeWindow : public FrameWindow,
   std::vector<u16> addressList;
   int addressFocus = 0, progress = -10, pageHeight = 400;
   bool secure = false;
+  u16 indicator;
+  int indicatorSets = 0;
   PagePointer pointer;
   std::map<CChildFrame*, u16> shownPopupBars;
   int beeps = 0;

@@ -10,6 +10,8 @@
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
 #include "search/search_controller.h"
+#include "proxy/gtk/proxy_dialogs.h"
+#include "proxy/proxy_controller.h"
 #include "frame/menu_model.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
@@ -36,7 +38,10 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
 
 struct FrameHost::Parts {
   explicit Parts(WebKitWebContext* ctx, const std::string& profile)
-      : prompts(&window), engines(ctx), registry(JoinPath(profile, "registry.ini")) {}
+      : prompts(&window),
+        engines(ctx),
+        registry(JoinPath(profile, "registry.ini")),
+        proxyDialogs(&window) {}
   MainWindow window;
   GtkPrompts prompts;
   GlibLoop loop;
@@ -45,6 +50,7 @@ struct FrameHost::Parts {
   IniRegistry registry;
   ModifierKeys keys;
   DesktopClipboard clipboard;
+  ProxyDialogs proxyDialogs;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -61,6 +67,7 @@ FrameHost::FrameHost(const Options& o) {
       CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
                         &p.clipboard, contentFilter_.get()});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
+  p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.window.AttachFrame(p.frame.get());
 }
 
