@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <mutex>
 #include <thread>
 
 #include "base/commands.h"
@@ -16,6 +17,18 @@ namespace zel {
 
 namespace {
 constexpr char16_t kBlank[] = u"about:blank";
+
+// Saves of proxy.ini, from the main loop or a worker: one at a time, and a save of an older
+// copy never replaces a newer one.
+std::mutex g_saveMutex;
+uint64_t g_savedGeneration = 0;
+bool SaveGeneration(const ProxyList& list, uint64_t generation) {
+  std::lock_guard<std::mutex> lock(g_saveMutex);
+  if (generation <= g_savedGeneration) return true;
+  if (!SaveProxyFile(list)) return false;
+  g_savedGeneration = generation;
+  return true;
+}
 // An import file past this is no proxy list.
 constexpr size_t kMaxImportFile = 64u << 20;
 }  // namespace
@@ -57,9 +70,8 @@ void ProxyController::LoadProxies() {
 }
 
 void ProxyController::SaveProxies() {
-  savePosted_ = false;
   if (fileUnreadable_) return;  // a file we could not read is never written over
-  if (SaveProxyFile(list_)) dirty_ = false;
+  if (SaveGeneration(list_, ++generation_)) dirty_ = false;
 }
 
 void ProxyController::RequestSave() {
@@ -70,10 +82,24 @@ void ProxyController::RequestSave() {
   }
   if (savePosted_) return;
   savePosted_ = true;
-  // The save runs on the main loop: the lists are never read from another thread.
+  // At the next idle moment the lists are copied on the main loop and written by a worker:
+  // no thread but the main one ever reads them, and a large file does not stall the window.
   std::weak_ptr<bool> alive = alive_;
   s_.loop->Post([this, alive] {
-    if (alive.lock()) SaveProxies();
+    if (!alive.lock()) return;
+    savePosted_ = false;
+    if (fileUnreadable_) return;
+    uint64_t generation = ++generation_;
+    MessageLoop* loop = s_.loop;
+    std::thread([this, copy = list_, generation, alive, loop]() mutable {
+      bool ok = SaveGeneration(copy, generation);
+      if (!alive.lock()) return;
+      loop->Post([this, ok, generation, alive] {
+        if (!alive.lock()) return;
+        // Lists changed since the copy was taken stay dirty for their own save.
+        if (ok && generation == generation_) dirty_ = false;
+      });
+    }).detach();
   });
 }
 

@@ -32,7 +32,7 @@ class ProxyController : public FrameController {
   ProxyList& list() { return list_; }
   bool dirty() const { return dirty_; }
   void LoadProxies();
-  // Writes proxy.ini and clears the dirty flag (when the file could be written).
+  // Writes proxy.ini now and clears the dirty flag (when the file could be written).
   void SaveProxies();
   // The system proxy as read at start-up (SetSystemProxy replaces it, for a profile test).
   void LoadSystemProxy();
@@ -62,7 +62,8 @@ class ProxyController : public FrameController {
 
  private:
   void RegisterCommands();
-  // The save after the dialog or an import, at the next idle moment of the main loop.
+  // The save after the dialog or an import: a copy taken at the next idle moment of the
+  // main loop, written by a worker.
   void RequestSave();
   u16 HostName() const;
 
@@ -75,6 +76,7 @@ class ProxyController : public FrameController {
   bool dirty_ = false;
   bool fileUnreadable_ = false;
   bool savePosted_ = false;
+  uint64_t generation_ = 0;  // of the lists' saves, the last one asked for
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

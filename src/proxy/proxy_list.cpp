@@ -26,7 +26,10 @@ class KeyTable {
     auto entries = doc.Entries(kSection);
     map_.reserve(entries.size());
     for (auto& [k, v] : entries) {
-      if (v.size() > kValueLimit) v.resize(kValueLimit);
+      // A value ends at a NUL, as it does in the read buffer, and at a line break.
+      size_t nul = v.find_first_of(u16view(u"\0\r\n", 3));
+      if (nul != u16::npos) v = TrimRight(u16view(v).substr(0, nul));
+      if (v.size() > kValueLimit) v = TrimRight(u16view(v).substr(0, kValueLimit));
       map_.emplace(ToLower(k), std::move(v));
     }
   }

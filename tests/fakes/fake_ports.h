@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <functional>
 #include <map>
 #include <optional>
@@ -168,7 +169,11 @@ class FakeClipboard : public ClipboardPort {
 
 class FakeLoop : public MessageLoop {
  public:
-  void Post(std::function<void()> fn) override { posted.push_back(std::move(fn)); }
+  // From any thread, as the real loop's.
+  void Post(std::function<void()> fn) override {
+    std::lock_guard<std::mutex> l(postMutex);
+    posted.push_back(std::move(fn));
+  }
   void SetTimer(const void* owner, int id, int ms, std::function<void()> fn) override {
     timers[{owner, id}] = {ms, now + ms, std::move(fn)};
   }
@@ -187,6 +192,7 @@ class FakeLoop : public MessageLoop {
     std::function<void()> fn;
   };
   std::deque<std::function<void()>> posted;
+  std::mutex postMutex;
   std::map<std::pair<const void*, int>, Timer> timers;
   int64_t now = 0;
 };

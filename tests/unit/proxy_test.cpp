@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "base/commands.h"
 #include "view/vop_view.h"
@@ -410,9 +412,12 @@ TEST_F(ProxyCommands, DialogResultIsStoredAppliedAndSaved) {
   EXPECT_EQ(st().webprx, u"http://px/?u=%s");
   ASSERT_FALSE(engines_.proxies.empty());
   EXPECT_EQ(engines_.proxies.back().defaultProxy, "http://10.1.1.1:3128");
-  // The save waits for an idle moment of the main loop.
+  // The save waits for an idle moment of the main loop, then a worker writes a copy.
   EXPECT_TRUE(proxy().dirty());
-  loop_.RunPosted();
+  for (int i = 0; i < 500 && proxy().dirty(); ++i) {
+    loop_.RunPosted();
+    if (proxy().dirty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   EXPECT_FALSE(proxy().dirty());
   ProxyList back;
   ASSERT_TRUE(LoadProxyFile(back, u"<local>"));
