@@ -20,6 +20,7 @@
 #include "platform/ini_registry.h"
 #include "proxy/proxy_controller.h"
 #include "proxy/proxy_dialog_model.h"
+#include "proxy/proxy_dialogs_view.h"
 #include "proxy/proxy_list.h"
 #include "proxy/proxy_rules.h"
 #include "proxy/system_proxy.h"
@@ -446,4 +447,57 @@ TEST_F(ProxyCommands, WebProxyOfATab) {
   frame_.OnCommand(cmd::kWebProxy);
   EXPECT_FALSE(view->webProxyMode);
   EXPECT_EQ(engine->navigations.back(), u"http://a.example/");
+}
+
+namespace {
+// The dialogs answer from a script.
+class ScriptedProxyDialogs : public ProxyDialogsView {
+ public:
+  bool EditProxies(ProxyDialogState&) override { return false; }
+  std::optional<Scheme> AskScheme(const std::vector<u16>& names, bool import) override {
+    offered = names;
+    offeredImport = import;
+    return scheme;
+  }
+  std::optional<u16> AskOpenFile(u16view) override { return openAnswer; }
+  std::optional<Scheme> scheme;
+  std::optional<u16> openAnswer;
+  std::vector<u16> offered;
+  bool offeredImport = false;
+};
+}  // namespace
+
+TEST_F(ProxyCommands, ImportIntoANewSchemeThenExportIt) {
+  ScriptedProxyDialogs dialogs;
+  proxy().SetDialogs(&dialogs);
+  std::string file = profile_.dir() / "list.txt";
+  ASSERT_TRUE(WriteFileAtomic(file, "\xFF\xFE" + EncodeUtf16Le(u"10.0.0.1:1080@SOCKS#a\r\n"
+                                                               u"garbage line\r\n"
+                                                               u"1.2.3.4:80$x\r\n")));
+  dialogs.openAnswer = FromUtf8(file);
+  dialogs.scheme = ProxyDialogsView::Scheme{-1, u"新方案", false};
+  frame_.OnCommand(cmd::kImportProxies);
+  // Web categories are not offered.
+  EXPECT_EQ(dialogs.offered, std::vector<u16>{kProxyServerCategory});
+  EXPECT_TRUE(dialogs.offeredImport);
+  // The file is read by a worker; its entries arrive through the loop.
+  for (int i = 0; i < 500 && proxy().list().categories.size() < 4; ++i) {
+    loop_.RunPosted();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(proxy().list().categories.size(), 4u);
+  const ProxyCategory& added = proxy().list().categories[3];
+  EXPECT_EQ(added.name, u"新方案");
+  ASSERT_EQ(added.entries.size(), 2u);
+  EXPECT_EQ(added.entries[0], (ProxyEntry{u"a", u"socks=10.0.0.1:1080", 3}));
+  EXPECT_EQ(added.entries[1].speed, 0);
+  EXPECT_TRUE(proxy().dirty());
+
+  std::string out = profile_.dir() / "out.txt";
+  prompts_.saveAnswer = FromUtf8(out);
+  dialogs.scheme = ProxyDialogsView::Scheme{1, u"", false};
+  frame_.OnCommand(cmd::kExportProxies);
+  EXPECT_FALSE(dialogs.offeredImport);
+  EXPECT_EQ(ReadFileBytes(out).value_or(""), "10.0.0.1:1080@SOCKS#a\n1.2.3.4:80@HTTP#1.2.3.4:80\n");
+  EXPECT_EQ(prompts_.saveFilters, std::vector<u16>{u16(kProxyListFilter) + u"|txt"});
 }
