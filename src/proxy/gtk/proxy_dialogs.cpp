@@ -7,15 +7,19 @@ namespace zel {
 namespace {
 
 void Tell(Gtk::Window& parent, u16view text) {
-  Gtk::MessageDialog m(parent, ToUtf8(text), false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_OK, true);
+  Gtk::MessageDialog m(parent, ToUtf8(text), false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE,
+                       true);
   m.set_title(ToUtf8(kAppTitle));
+  m.add_button("确定", Gtk::RESPONSE_OK);
   m.run();
 }
 
 bool Ask(Gtk::Window& parent, u16view text) {
-  Gtk::MessageDialog m(parent, ToUtf8(text), false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO,
+  Gtk::MessageDialog m(parent, ToUtf8(text), false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE,
                        true);
   m.set_title(ToUtf8(kAppTitle));
+  m.add_button("是", Gtk::RESPONSE_YES);
+  m.add_button("否", Gtk::RESPONSE_NO);
   return m.run() == Gtk::RESPONSE_YES;
 }
 
