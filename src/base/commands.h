@@ -143,6 +143,15 @@ inline constexpr int kPageDrag = 1234;
 inline constexpr int kGestures = 1235;
 // File
 inline constexpr int kExit = 57665;
+// Proxy
+inline constexpr int kProxyEnable = 858;
+inline constexpr int kSystemProxy = 1042;
+inline constexpr int kProxyDialog = 859;
+inline constexpr int kWebProxy = 860;
+inline constexpr int kImportProxies = 1155;
+inline constexpr int kExportProxies = 1156;
+// The status bar's indicator pane.
+inline constexpr int kIndicatorPane = 1232;
 
 // The first-run middle-button action: the link under the pointer opens in a new tab, as a
 // link the page opens would; anywhere else the click goes to the page.

@@ -19,6 +19,8 @@
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
+#include "proxy/proxy_controller.h"
+#include "status/status_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
@@ -67,8 +69,13 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   filters_ = filters.get();
   pageMenu_ = menus.get();
   pageCommands_ = page.get();
-  // The filters come first: their lists are there before the first page can open a popup.
+  // The proxy comes first: its choice is applied before any page loads.
+  controllers_.push_back(std::make_unique<ProxyController>(services));
+  // The filters come next: their lists are there before the first page can open a popup.
   controllers_.push_back(std::move(filters));
+  controllers_.push_back(std::make_unique<StatusController>(
+      services, w ? &w->statusBar() : nullptr,
+      [this] { return filters_->lists().blockedPopupCount; }));
   controllers_.push_back(std::move(search));
   controllers_.push_back(std::move(address));
   controllers_.push_back(std::move(menus));
@@ -548,6 +555,7 @@ void CMainFrame::OnRaiseRequest() {
 void CMainFrame::OnFrameTimer() {
   if (closed_) return;
   frameTicks_ = frameTicks_ >= msg::kFrameTimerSaveTick ? 0 : frameTicks_ + 1;
+  EachController([](FrameController& c) { c.OnFrameTick(); });
   if (frameTicks_ == msg::kFrameTimerSaveTick)
     EachController([](FrameController& c) { c.OnPeriodicSave(); });
 }

@@ -22,6 +22,8 @@ class FrameController {
   virtual void OnDocumentComplete(CChildFrame* /*tab*/, u16view /*url*/) {}
   // A tab is about to go away; it is still valid during the call.
   virtual void OnTabClosed(CChildFrame* /*tab*/) {}
+  // Every tick of the frame timer (750 ms), after the deferred start-up.
+  virtual void OnFrameTick() {}
   // About every 30 seconds (the 40th tick of the frame timer): save what changed since
   // the last save, so a crash loses little.
   virtual void OnPeriodicSave() {}

@@ -1,5 +1,5 @@
 // The status bar as the frame and its controllers see it: the text pane, the progress
-// display and the secure indicator.
+// display, the secure indicator and the indicator pane.
 #pragma once
 
 #include "base/text.h"
@@ -12,6 +12,8 @@ class StatusBarView {
   virtual void SetStatusText(u16view text) = 0;
   virtual void SetProgress(int percentage) = 0;  // negative: not loading
   virtual void SetSecureIndicator(bool secure) = 0;
+  // The indicator pane (memory, blocked popups, clock ...).
+  virtual void SetIndicatorText(u16view text) = 0;
 };
 
 }  // namespace zel

@@ -222,6 +222,18 @@ class Engine {
   virtual void FindFinish() {}
 };
 
+// The process-wide proxy of every engine.
+struct EngineProxy {
+  enum class Mode { System, Direct, Custom };
+  Mode mode = Mode::System;
+  // Custom: the proxy of every scheme not listed (empty: those go direct), the per-scheme
+  // proxies ("http", "https", "ftp" ...), and the hosts that go direct.
+  std::string defaultProxy;
+  std::vector<std::pair<std::string, std::string>> schemes;
+  std::vector<std::string> ignoreHosts;
+  bool operator==(const EngineProxy&) const = default;
+};
+
 class EngineFactory {
  public:
   virtual ~EngineFactory() = default;
@@ -232,6 +244,9 @@ class EngineFactory {
   virtual void SetOffline(bool offline) {}
   // The engine and its version as the user is told ("WebKitGTK 2.50.6"); empty if unknown.
   virtual u16 EngineVersion() const { return u16(); }
+  // Every engine's network goes through this proxy from now on; false when the engine
+  // refused it (nothing changed then).
+  virtual bool SetProxy(const EngineProxy& /*proxy*/) { return true; }
 };
 
 }  // namespace zel

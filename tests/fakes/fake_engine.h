@@ -89,6 +89,13 @@ class FakeEngineFactory : public EngineFactory {
  public:
   std::unique_ptr<Engine> Create(Engine* related) override;
   void SetOffline(bool o) override { offline = o; }
+  bool SetProxy(const EngineProxy& p) override {
+    if (refuseProxy) return false;
+    proxies.push_back(p);
+    return true;
+  }
+  std::vector<EngineProxy> proxies;  // every proxy given, in order
+  bool refuseProxy = false;
   std::vector<FakeEngine*> created;  // alive as long as their views
   bool fail = false;
   bool offline = false;

@@ -25,9 +25,14 @@ std::vector<u16> FakeWindow::Captions() const {
 }
 
 void FakeLoop::RunPosted() {
-  for (int guard = 0; !posted.empty() && guard < 100000; ++guard) {
-    auto fn = std::move(posted.front());
-    posted.pop_front();
+  for (int guard = 0; guard < 100000; ++guard) {
+    std::function<void()> fn;
+    {
+      std::lock_guard<std::mutex> l(postMutex);
+      if (posted.empty()) break;
+      fn = std::move(posted.front());
+      posted.pop_front();
+    }
     fn();
   }
 }

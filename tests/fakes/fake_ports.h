@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <functional>
 #include <map>
 #include <optional>
@@ -54,6 +55,10 @@ class FakeWindow : public FrameWindow,
   void FocusAddressBox() override { ++addressFocus; }
   void SetProgress(int p) override { progress = p; }
   void SetSecureIndicator(bool s) override { secure = s; }
+  void SetIndicatorText(u16view t) override {
+    indicator = u16(t);
+    ++indicatorSets;
+  }
   PagePointer PointerInPage(CChildFrame*) const override { return pointer; }
   int PageHeight(CChildFrame*) const override { return pageHeight; }
   void ShowPopupBar(CChildFrame* c, u16view url) override { shownPopupBars[c] = u16(url); }
@@ -99,6 +104,8 @@ class FakeWindow : public FrameWindow,
   std::vector<u16> addressList;
   int addressFocus = 0, progress = -10, pageHeight = 400;
   bool secure = false;
+  u16 indicator;
+  int indicatorSets = 0;
   PagePointer pointer;
   std::map<CChildFrame*, u16> shownPopupBars;
   int beeps = 0;
@@ -187,7 +194,11 @@ class FakeClipboard : public ClipboardPort {
 
 class FakeLoop : public MessageLoop {
  public:
-  void Post(std::function<void()> fn) override { posted.push_back(std::move(fn)); }
+  // From any thread, as the real loop's.
+  void Post(std::function<void()> fn) override {
+    std::lock_guard<std::mutex> l(postMutex);
+    posted.push_back(std::move(fn));
+  }
   void SetTimer(const void* owner, int id, int ms, std::function<void()> fn) override {
     timers[{owner, id}] = {ms, now + ms, std::move(fn)};
   }
@@ -206,6 +217,7 @@ class FakeLoop : public MessageLoop {
     std::function<void()> fn;
   };
   std::deque<std::function<void()>> posted;
+  std::mutex postMutex;
   std::map<std::pair<const void*, int>, Timer> timers;
   int64_t now = 0;
 };

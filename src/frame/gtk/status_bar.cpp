@@ -20,6 +20,10 @@ StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   pack_start(text_, Gtk::PACK_EXPAND_WIDGET);
   pack_start(secure_, Gtk::PACK_SHRINK);
   pack_start(progress_, Gtk::PACK_SHRINK);
+  indicators_.set_name("indicator-pane");
+  indicators_.set_margin_start(8);
+  indicators_.set_margin_end(8);
+  pack_start(indicators_, Gtk::PACK_SHRINK);
 }
 
 void StatusBar::SetStatusText(u16view text) {
@@ -42,5 +46,11 @@ void StatusBar::SetSecureIndicator(bool secure) {
   else
     secure_.hide();
 }
+
+}  // namespace zel
+
+namespace zel {
+
+void StatusBar::SetIndicatorText(u16view text) { indicators_.set_text(ToUtf8(text)); }
 
 }  // namespace zel

@@ -1,4 +1,5 @@
-// The status bar: the text pane, the secure-connection icon and the load progress.
+// The status bar: the text pane, the secure-connection icon, the load progress and the
+// indicator pane.
 #pragma once
 
 #include <gtkmm.h>
@@ -14,10 +15,12 @@ class StatusBar : public Gtk::Box, public StatusBarView {
   void SetStatusText(u16view text) override;
   void SetProgress(int percentage) override;
   void SetSecureIndicator(bool secure) override;
+  void SetIndicatorText(u16view text) override;
 
  private:
   Gtk::Statusbar text_;
   Gtk::Image secure_;
+  Gtk::Label indicators_;
   Gtk::ProgressBar progress_;
 };
 

@@ -14,6 +14,8 @@
 #include "search/search_controller.h"
 #include "session/gtk/page_list_dialog.h"
 #include "session/session_controller.h"
+#include "proxy/gtk/proxy_dialogs.h"
+#include "proxy/proxy_controller.h"
 #include "frame/menu_model.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
@@ -46,7 +48,8 @@ struct FrameHost::Parts {
         engines(ctx),
         registry(JoinPath(profile, "registry.ini")),
         downloads(ctx),
-        destinations(&window) {}
+        destinations(&window),
+        proxyDialogs(&window) {}
   MainWindow window;
   PageListDialog pageList{window};
   GtkPrompts prompts;
@@ -58,6 +61,7 @@ struct FrameHost::Parts {
   DesktopClipboard clipboard;
   WebKitDownloads downloads;
   FileChooserDestination destinations;
+  ProxyDialogs proxyDialogs;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -75,6 +79,7 @@ FrameHost::FrameHost(const Options& o) {
                         &p.clipboard, contentFilter_.get(), &p.downloads,
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
+  p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.window.AttachFrame(p.frame.get());
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
 }

@@ -479,19 +479,60 @@ WebKitEngineFactory::WebKitEngineFactory(WebKitWebContext* context)
     : context_(WEBKIT_WEB_CONTEXT(g_object_ref(context))) {}
 
 void WebKitEngineFactory::SetOffline(bool offline) {
-  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
   *offline_ = offline;
+  ApplyNetworkProxy();
+}
+
+bool WebKitEngineFactory::SetProxy(const EngineProxy& proxy) {
+  if (proxy.mode == EngineProxy::Mode::Custom) {
+    // What the network process would refuse or misread is refused here.
+    auto valid = [](const std::string& uri) {
+      return g_uri_is_valid(uri.c_str(), G_URI_FLAGS_NONE, nullptr);
+    };
+    if (proxy.defaultProxy.empty() && proxy.schemes.empty()) return false;
+    if (!proxy.defaultProxy.empty() && !valid(proxy.defaultProxy)) return false;
+    for (const auto& [scheme, uri] : proxy.schemes)
+      if (scheme.empty() || !valid(uri)) return false;
+  }
+  proxy_ = proxy;
+  ApplyNetworkProxy();
+  return true;
+}
+
+void WebKitEngineFactory::ApplyNetworkProxy() {
+  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
   if (!data) return;
-  if (!offline) {
-    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
-                                                           nullptr);
+  if (*offline_) {
+    // Port 9 of the loopback is the discard service: nothing listens there.
+    WebKitNetworkProxySettings* nowhere =
+        webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
+    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
+                                                           nowhere);
+    webkit_network_proxy_settings_free(nowhere);
     return;
   }
-  // Port 9 of the loopback is the discard service: nothing listens there.
-  WebKitNetworkProxySettings* nowhere = webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
+  switch (proxy_.mode) {
+    case EngineProxy::Mode::System:
+      webkit_website_data_manager_set_network_proxy_settings(
+          data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+      return;
+    case EngineProxy::Mode::Direct:
+      webkit_website_data_manager_set_network_proxy_settings(
+          data, WEBKIT_NETWORK_PROXY_MODE_NO_PROXY, nullptr);
+      return;
+    case EngineProxy::Mode::Custom:
+      break;
+  }
+  std::vector<const char*> ignore;
+  for (const auto& h : proxy_.ignoreHosts) ignore.push_back(h.c_str());
+  ignore.push_back(nullptr);
+  WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(
+      proxy_.defaultProxy.empty() ? nullptr : proxy_.defaultProxy.c_str(), ignore.data());
+  for (const auto& [scheme, uri] : proxy_.schemes)
+    webkit_network_proxy_settings_add_proxy_for_scheme(settings, scheme.c_str(), uri.c_str());
   webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
-                                                         nowhere);
-  webkit_network_proxy_settings_free(nowhere);
+                                                         settings);
+  webkit_network_proxy_settings_free(settings);
 }
 
 WebKitEngineFactory::~WebKitEngineFactory() {

@@ -292,9 +292,11 @@ class WebKitEngineFactory : public EngineFactory {
   // made otherwise is refused by the opener's NewWindow2 (the window does not open).
   std::unique_ptr<Engine> Create(Engine* related) override;
   // Offline sends every load to a proxy that never answers, so nothing reaches the network
-  // and pages fail at once; back online the system's proxy settings apply again.
+  // and pages fail at once; back online the chosen proxy (SetProxy) applies again.
   void SetOffline(bool offline) override;
   u16 EngineVersion() const override;
+  // The proxy of every view of the context; offline keeps its own until it ends.
+  bool SetProxy(const EngineProxy& proxy) override;
 
   // A new tab's view takes about half a second to get its web process going. One spare view
   // is made ahead, a moment after the last one was taken, so that a tab opened later (by a
@@ -304,7 +306,7 @@ class WebKitEngineFactory : public EngineFactory {
  private:
   static int MakeSpare(void* self);
   void ScheduleSpare();
-
+  void ApplyNetworkProxy();
   WebKitWebContext* context_;
   std::unique_ptr<WebKitEngine> spare_;
   WebKitUserContentManager* spareContent_ = nullptr;  // what the spare was made with
@@ -312,6 +314,7 @@ class WebKitEngineFactory : public EngineFactory {
   WebKitSettings* base_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   std::shared_ptr<bool> offline_ = std::make_shared<bool>(false);
+  EngineProxy proxy_;
 };
 
 }  // namespace zel

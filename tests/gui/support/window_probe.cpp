@@ -132,6 +132,11 @@ std::string WindowProbe::StatusText() const {
   return text;
 }
 
+std::string WindowProbe::IndicatorText() const {
+  GtkWidget* pane = Find("indicator-pane");
+  return pane && GTK_IS_LABEL(pane) ? LabelText(pane) : "";
+}
+
 bool WindowProbe::SecureShown() const {
   GtkWidget* icon = Find("secure-indicator");
   return icon && gtk_widget_get_visible(icon);

@@ -32,6 +32,8 @@ class WindowProbe {
   std::string PopupBarText(CChildFrame* child) const;
   std::string AddressText() const;
   std::string StatusText() const;
+  // The status bar's indicator pane.
+  std::string IndicatorText() const;
   bool SecureShown() const;
   // The "Standard" bar's button for a command; null when there is none.
   Gtk::ToolButton* StandardButton(int id) const;
