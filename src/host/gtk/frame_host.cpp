@@ -8,6 +8,7 @@
 #include "filters/gtk/content_filter_host.h"
 #include "base/commands.h"
 #include "frame/gtk/main_window.h"
+#include "frame/gtk/tab_icons.h"
 #include "frame/main_frame.h"
 #include "search/search_controller.h"
 #include "session/gtk/page_list_dialog.h"
@@ -65,6 +66,7 @@ FrameHost::FrameHost(const Options& o) {
                         &p.clipboard, contentFilter_.get()});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.window.AttachFrame(p.frame.get());
+  p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
 }
 

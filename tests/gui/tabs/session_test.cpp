@@ -140,6 +140,20 @@ TEST_F(PageListDialogTest, OpensTheCheckedPagesOfTheLastRun) {
   EXPECT_STREQ(name, "Last One");
   g_free(name);
 
+  // The open tabs carry their tab icons.
+  GtkWidget* open = FindWidget(dialog, "page-list-tab-2");
+  ASSERT_NE(open, nullptr);
+  GtkTreeModel* openModel = gtk_tree_view_get_model(GTK_TREE_VIEW(open));
+  ASSERT_EQ(gtk_tree_model_iter_n_children(openModel, nullptr), 1);
+  ASSERT_TRUE(gtk_tree_model_get_iter_first(openModel, &it));
+  GdkPixbuf* icon = nullptr;
+  gchar* openName = nullptr;
+  gtk_tree_model_get(openModel, &it, 1, &openName, 3, &icon, -1);
+  EXPECT_STREQ(openName, "Here");
+  EXPECT_NE(icon, nullptr);
+  g_free(openName);
+  if (icon) g_object_unref(icon);
+
   GtkWidget* ok = FindWidget(dialog, "page-list-ok");
   ASSERT_NE(ok, nullptr);
   gtk_button_clicked(GTK_BUTTON(ok));
