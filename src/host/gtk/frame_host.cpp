@@ -10,6 +10,7 @@
 #include "downloads/gtk/file_chooser_destination.h"
 #include "downloads/gtk/webkit_downloads.h"
 #include "frame/gtk/main_window.h"
+#include "frame/gtk/tab_icons.h"
 #include "frame/main_frame.h"
 #include "search/search_controller.h"
 #include "session/gtk/page_list_dialog.h"
@@ -81,6 +82,7 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.window.AttachFrame(p.frame.get());
+  p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
 }
 

@@ -51,7 +51,11 @@ void PageListDialog::Build() {
       (*it)[columns_.checked] = on;
       list_->SetChecked(t, std::stoi(path.raw()), on);
     });
-    p.view.append_column("名称", columns_.name);
+    // The name column shows the tab icon of an open tab before its title.
+    auto* nameColumn = Gtk::manage(new Gtk::TreeViewColumn("名称"));
+    nameColumn->pack_start(columns_.icon, false);
+    nameColumn->pack_start(columns_.name, true);
+    p.view.append_column(*nameColumn);
     p.view.append_column("地址", columns_.address);
     p.view.get_column(1)->set_fixed_width(200);
     p.view.get_column(1)->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
@@ -130,6 +134,7 @@ void PageListDialog::Fill(int tab) {
     row[columns_.checked] = item.checked;
     row[columns_.name] = RowText(item.title);
     row[columns_.address] = RowText(item.url);
+    if (item.tab && icons_) row[columns_.icon] = icons_(item.icon);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtkmm.h>
 
+#include <functional>
 #include <memory>
 
 #include "session/page_list.h"
@@ -18,6 +19,10 @@ class PageListDialog : public PageListView {
   ~PageListDialog() override;
 
   void Show(std::unique_ptr<PageList> list, int firstTab) override;
+  // The picture of a tab icon number, for the open tabs' rows (none: no icons).
+  void SetIconSource(std::function<Glib::RefPtr<Gdk::Pixbuf>(int icon)> source) {
+    icons_ = std::move(source);
+  }
 
  private:
   struct Columns : Gtk::TreeModelColumnRecord {
@@ -25,10 +30,12 @@ class PageListDialog : public PageListView {
       add(checked);
       add(name);
       add(address);
+      add(icon);
     }
     Gtk::TreeModelColumn<bool> checked;
     Gtk::TreeModelColumn<Glib::ustring> name;
     Gtk::TreeModelColumn<Glib::ustring> address;
+    Gtk::TreeModelColumn<Glib::RefPtr<Gdk::Pixbuf>> icon;
   };
   struct Page {
     Glib::RefPtr<Gtk::ListStore> store;
@@ -51,6 +58,7 @@ class PageListDialog : public PageListView {
   Gtk::CheckButton offline_{"脱机工作"};
   std::unique_ptr<PageList> list_;
   bool filling_ = false;
+  std::function<Glib::RefPtr<Gdk::Pixbuf>(int icon)> icons_;
 };
 
 }  // namespace zel
