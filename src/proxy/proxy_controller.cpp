@@ -190,8 +190,12 @@ void ProxyController::ToggleSystemProxy() {
 void ProxyController::ToggleWebProxy() {
   CVOPView* view = s_.tabs.ActiveView();
   if (!view) return;
+  u16 address = view->CurrentAddress();
   if (view->webProxyMode) {
     view->webProxyMode = false;
+    // Straight to the page the proxy was showing.
+    const u16& tpl = view->webProxyTemplate.empty() ? s_.settings.webprx : view->webProxyTemplate;
+    address = UnwrapWebProxy(address, tpl);
   } else {
     if (view->webProxyTemplate.empty()) view->webProxyTemplate = s_.settings.webprx;
     if (view->webProxyTemplate.empty()) {
@@ -201,7 +205,6 @@ void ProxyController::ToggleWebProxy() {
     view->webProxyMode = true;
   }
   // The page again, through the web proxy or straight.
-  u16 address = view->CurrentAddress();
   if (!address.empty() && !EqualsNoCase(address, kBlank)) view->Navigate(address);
 }
 

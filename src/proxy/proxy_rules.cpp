@@ -109,6 +109,41 @@ std::optional<EngineProxy> EngineProxyFor(u16view address, u16view bypass, u16vi
   return p;
 }
 
+u16 UnwrapWebProxy(u16view address, u16view tpl) {
+  if (tpl.empty()) return u16(address);
+  size_t escapedAt = tpl.find(u"%s", 1);
+  size_t plainAt = escapedAt == u16view::npos ? tpl.find(u"%S", 1) : u16view::npos;
+  size_t at = escapedAt != u16view::npos ? escapedAt : plainAt;
+  u16view head = at == u16view::npos ? tpl : tpl.substr(0, at);
+  u16view tail = at == u16view::npos ? u16view() : tpl.substr(at + 2);
+  if (!StartsWith(address, head)) return u16(address);
+  u16view inner = address.substr(head.size());
+  if (!tail.empty()) {
+    size_t end = inner.rfind(tail);
+    if (end == u16view::npos) return u16(address);
+    inner = inner.substr(0, end);
+  }
+  if (inner.empty()) return u16(address);
+  if (escapedAt == u16view::npos) return u16(inner);
+  auto hex = [](char16_t c) -> int {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+  };
+  u16 out;
+  for (size_t i = 0; i < inner.size(); ++i) {
+    if (inner[i] == u'%' && i + 2 < inner.size() && hex(inner[i + 1]) >= 0 &&
+        hex(inner[i + 2]) >= 0) {
+      out += char16_t(hex(inner[i + 1]) * 16 + hex(inner[i + 2]));
+      i += 2;
+    } else {
+      out += inner[i];
+    }
+  }
+  return out;
+}
+
 u16 BypassWithLocal(u16view bypass) {
   u16 b = Trim(bypass);
   if (FindNoCase(b, u"<local>") == u16::npos) {

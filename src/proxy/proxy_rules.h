@@ -24,6 +24,10 @@ std::optional<std::string> ProxyUri(u16view hostPort, u16view protocol);
 // The bypass list as the engine's ignore-hosts.
 std::vector<std::string> IgnoreHostsFor(u16view bypass, u16view hostName);
 
+// The page address inside an address the web proxy template made (the inverse of the
+// view's wrapping); the address itself when the template did not make it.
+u16 UnwrapWebProxy(u16view address, u16view tpl);
+
 // The bypass list the dialog saves: trimmed, with " <local>" appended when it lacks it.
 u16 BypassWithLocal(u16view bypass);
 

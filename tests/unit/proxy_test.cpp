@@ -298,6 +298,24 @@ TEST(ProxyRules, BypassList) {
   EXPECT_EQ(BypassWithLocal(u"a.com <local>"), u"a.com <local>");
 }
 
+TEST(ProxyRules, UnwrapWebProxy) {
+  struct Case {
+    const char16_t* address;
+    const char16_t* tpl;
+    const char16_t* page;
+  } cases[] = {
+      {u"http://px/b?u=http%3A%2F%2Fa.com%2Fp%3Fq%3D1&f=1", u"http://px/b?u=%s&f=1",
+       u"http://a.com/p?q=1"},
+      {u"http://px/http://www.a.com/x", u"http://px/%S", u"http://www.a.com/x"},
+      {u"http://px/?u=https://a.com/", u"http://px/?u=", u"https://a.com/"},
+      {u"http://other/", u"http://px/?u=", u"http://other/"},
+      {u"http://px/?u=", u"http://px/?u=", u"http://px/?u="},
+      {u"http://a/", u"", u"http://a/"},
+      {u"http://px/b?u=%zz%4", u"http://px/b?u=%s", u"%zz%4"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UnwrapWebProxy(c.address, c.tpl), c.page) << ToUtf8(c.address);
+}
+
 TEST(SystemProxy, FromTheEnvironment) {
   struct Case {
     std::map<std::string, std::string> env;

@@ -79,9 +79,13 @@ TEST_F(Proxies, WebProxyTemplateWrapsTheTabsPage) {
   std::string wrapped = "u=http%3A%2F%2F127.0.0.1%3A" + std::to_string(server_.port()) +
                         "%2Ft%2FStart";
   EXPECT_NE(asked[0].find(wrapped), std::string::npos) << asked[0];
-  // Off again: the page itself.
+  // Off again: the page itself, straight from its server.
+  int before = server_.Hits("/t/Start");
   frame().OnCommand(cmd::kWebProxy);
   EXPECT_FALSE(tab->view()->webProxyMode);
+  EXPECT_TRUE(PumpUntil([&] { return tab->caption == u"Start"; }));
+  EXPECT_EQ(server_.Hits("/t/Start"), before + 1);
+  EXPECT_EQ(proxy_.Direct().size(), 1u);
 }
 
 }  // namespace
