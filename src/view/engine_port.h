@@ -146,6 +146,10 @@ class EngineEvents {
   // The page's web process ended under it (it crashed, was killed, or ran out of memory):
   // the engine now shows its own notice for url, with a way to load it again.
   virtual void OnPageStopped(u16view url) {}
+  // The page started a download (a page it was loading is not shown but downloaded); shown
+  // is the page the view still shows, empty when it never showed one (it was opened for
+  // the download's address).
+  virtual void OnBecameDownload(u16view shown) {}
   // A save of the page (ExecWB save-as) wrote the file at path.
   virtual void OnPageSaved(u16view path) {}
   // Mouse input on the page. Returns true when it was used up and must not reach the page.

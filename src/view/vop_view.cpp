@@ -487,6 +487,20 @@ void CVOPView::OnPageStopped(u16view url) {
 
 void CVOPView::OnPageSaved(u16view path) { host_.OnFileSaved(&child_, path); }
 
+void CVOPView::OnBecameDownload(u16view shown) {
+  // A tab opened only for an address that turned out to be a download has nothing to show:
+  // it goes (a page's new window too, not blanked first), and the download goes on.
+  if (closing) return;
+  if (shown.empty()) {
+    newWindowMark = false;
+    host_.PostCloseTab(&child_);
+    return;
+  }
+  // Otherwise the tab keeps its page, and the address box shows it again.
+  if (!spoofAccepted) currentAddress_ = u16(shown);
+  if (IsActiveView()) host_.SetAddressText(currentAddress_);
+}
+
 void CVOPView::OnScriptError() {
   if (IsActiveView()) host_.SetStatusText(u"Script Error!");
 }

@@ -147,6 +147,7 @@ class CVOPView : public CHtmlViewBase {
   void OnScriptError() override;
   void OnPageStopped(u16view url) override;
   void OnPageSaved(u16view path) override;
+  void OnBecameDownload(u16view shown) override;
   // Gestures, the rocker, the wheel with the right button, the middle button and page
   // dragging (vop_view_mouse.cpp).
   bool OnMouse(const MouseInput& input) override;

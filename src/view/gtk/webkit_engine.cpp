@@ -203,6 +203,8 @@ WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
   g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(OnTlsFailed), this);
   g_signal_connect(view_, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
   g_signal_connect(history_, "changed", G_CALLBACK(OnHistoryChanged), this);
+  g_signal_connect(webkit_web_view_get_context(view_), "download-started",
+                   G_CALLBACK(OnDownloadStarted), this);
   ConnectInput();
   NoteLiveView(view_, true);
   // Not connected: "ready-to-show" (a new window's view is already in its tab when WebKit
@@ -220,6 +222,7 @@ WebKitEngine::~WebKitEngine() {
   g_cancellable_cancel(cancellable_);
   g_object_unref(cancellable_);
   g_signal_handlers_disconnect_by_data(history_, this);
+  g_signal_handlers_disconnect_by_data(webkit_web_view_get_context(view_), this);
   if (findConnected_)
     g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(view_), this);
   g_signal_handlers_disconnect_by_data(view_, this);

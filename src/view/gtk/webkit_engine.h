@@ -135,6 +135,9 @@ class WebKitEngine : public Engine {
   static gboolean OnTlsFailed(WebKitWebView* view, const char* uri, GTlsCertificate* certificate,
                               GTlsCertificateFlags errors, WebKitEngine* self);
   static gboolean StartPostLoad(gpointer self);
+  // A download of the context: the view is told when its own page started it.
+  static void OnDownloadStarted(WebKitWebContext* context, WebKitDownload* download,
+                                WebKitEngine* self);
   // Mouse and key input on the page, seen before WebKit handles it.
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, WebKitEngine* self);
   // Messages of the page's process (a script error).

@@ -41,9 +41,17 @@ struct CompleteAsk {
 
 // ---- Events ----
 
+void WebKitEngine::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download,
+                                     WebKitEngine* self) {
+  // Every view hears every download of the context; this one's page started it.
+  if (webkit_download_get_web_view(download) != self->view_ || !self->events_) return;
+  self->events_->OnBecameDownload(FromUtf8(self->committedUri_));
+}
+
 gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                       WebKitPolicyDecisionType type, WebKitEngine* self) {
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;  // WebKit's own choice
+  // WebKit's own choice: a page it will not show becomes a download (OnDownloadStarted).
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
   if (self->warming_) {
     // A spare view's warm-up load: refused at its decision, it has started the view's web
     // process and left no page behind. A tab that took the view before the decision came

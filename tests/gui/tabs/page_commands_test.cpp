@@ -326,3 +326,28 @@ TEST_F(DownloadsGui, ACancelledDownloadLeavesNoFile) {
 }
 
 }  // namespace
+
+namespace {
+// A tab opened for an address that is a download goes; a tab that shows a page keeps it.
+TEST_F(DownloadsGui, ATabOpenedOnlyForADownloadGoes) {
+  CChildFrame* first = OpenAndWait("/t/First", "First");
+  ASSERT_NE(first, nullptr);
+  server_.SetFile("/files/small.bin", "small.bin", body_.substr(0, 1000));
+  destinations_.answers = {FromUtf8(target_ + "/small.bin"), FromUtf8(target_ + "/again.bin")};
+  CChildFrame* t = frame().OpenUrl(FromUtf8(server_.Url("/files/small.bin")),
+                                   {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
+  ASSERT_NE(t, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(target_ + "/small.bin"); }));
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == 1 && frame().ActiveChild() == first; }));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"First"});
+
+  // From a page: the page stays, with its address in the box.
+  first->view()->Navigate(FromUtf8(server_.Url("/files/small.bin")));
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(target_ + "/again.bin"); }));
+  PumpFor(300ms);
+  EXPECT_EQ(frame().TabCount(), 1);
+  EXPECT_EQ(first->caption, u"First");
+  EXPECT_EQ(probe().AddressText(), server_.Url("/t/First"));
+  EXPECT_EQ(first->view()->CurrentAddress(), FromUtf8(server_.Url("/t/First")));
+}
+}  // namespace
