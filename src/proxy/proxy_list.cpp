@@ -95,9 +95,19 @@ bool WellFormedHost(u16view h) {
   return true;
 }
 
+// No control characters, no replaced ones, and no half of a surrogate pair: a lone half
+// cannot be written out as it is (it would come back as a replaced character).
 bool Printable(u16view s) {
-  for (char16_t c : s)
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
     if (c < 0x20 || c == 0x7F || c == 0xFFFD) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 >= s.size() || s[i + 1] < 0xDC00 || s[i + 1] > 0xDFFF) return false;
+      ++i;
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return false;
+    }
+  }
   return true;
 }
 }  // namespace

@@ -151,6 +151,10 @@ TEST(ProxyImport, Lines) {
       {u"h\x01:80", false, {}},
       {u"h:80@so cks", false, {}},
       {u"h:80#a\x07", false, {}},
+      // Half a surrogate pair would come back from an export as a replaced character.
+      {u"h:80#a\xDC30", false, {}},
+      {u"h:80#a\xD83D", false, {}},
+      {u"h:80#a\xD83D\xDE00", true, {u"a\xD83D\xDE00", u"h:80", 3}},
   };
   for (const auto& c : cases) {
     auto p = ParseImportLine(c.line);
