@@ -561,7 +561,9 @@ void WebKitEngineFactory::SetUserContentManager(WebKitUserContentManager* conten
 std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
   auto* opener = dynamic_cast<WebKitEngine*>(related);
   std::unique_ptr<WebKitEngine> engine;
-  if (!opener && spare_ && spareContent_ == content_) {
+  // A spare still on its way to its warm-up decision is left for a later tab: refusing
+  // that decision can stop a load the tab has started meanwhile (a restored history's).
+  if (!opener && spare_ && !spare_->warming_ && spareContent_ == content_) {
     engine = std::move(spare_);
     // The settings as they are now, exactly as a view made at this moment would start.
     if (base_) CopySettings(base_, webkit_web_view_get_settings(engine->view()));

@@ -195,8 +195,8 @@ class WebKitEngine : public Engine {
   WebKitBackForwardList* history_ = nullptr;
   GCancellable* cancellable_ = nullptr;
   EngineEvents* events_ = nullptr;
-  // A spare view's warm-up load is on its way to its decision. The address is never
-  // loaded (it cannot be: .invalid names resolve nowhere).
+  // A spare view's warm-up load is on its way to its decision; the view is not handed out
+  // before. The address is never loaded (it cannot be: .invalid names resolve nowhere).
   bool warming_ = false;
   static constexpr char kWarmUpUri[] = "https://warm-up.invalid/";
   // Expires with the engine: late callbacks (script results, dialogs) check it first.

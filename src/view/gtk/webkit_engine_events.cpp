@@ -54,8 +54,7 @@ gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* deci
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
   if (self->warming_) {
     // A spare view's warm-up load: refused at its decision, it has started the view's web
-    // process and left no page behind. A tab that took the view before the decision came
-    // has its own loads, which go on as usual.
+    // process and left no page behind.
     self->warming_ = false;
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
