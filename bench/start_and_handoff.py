@@ -110,7 +110,7 @@ class Browser:
             raise RuntimeError(f"second start failed ({status})")
         return wall, (usage.ru_utime + usage.ru_stime) * 1000
 
-    def stop(self) -> None:
+    def stop(self, keep: bool = False) -> None:
         if self.proc and self.proc.poll() is None:
             self.proc.send_signal(signal.SIGTERM)
             try:
@@ -118,6 +118,8 @@ class Browser:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+        if keep:
+            return
         shutil.rmtree(self.home, ignore_errors=True)
         shutil.rmtree(self.runtime, ignore_errors=True)
 
@@ -130,11 +132,14 @@ def report(name: str, values: list[float]) -> None:
           f"spread {min(values):.1f}..{max(values):.1f} ms   ({len(values)} runs)")
 
 
-def bench_start(pages: Pages, base: str, runs: int, env: dict[str, str]) -> None:
+def bench_start(pages: Pages, base: str, runs: int, env: dict[str, str], warm: bool) -> None:
+    """warm: every run starts on the profile the first (uncounted) run made; else each run
+    starts on a profile of its own, as a first run does."""
     first, loaded = [], []
+    kept = Browser(env) if warm else None
     for i in range(runs + 1):  # the first run warms the caches and is not counted
-        name = f"s{i}"
-        b = Browser(env)
+        name = f"s{i}{'w' if warm else 'c'}"
+        b = kept or Browser(env)
         try:
             t0 = time.monotonic()
             b.launch(f"{base}/p/{name}")
@@ -145,9 +150,12 @@ def bench_start(pages: Pages, base: str, runs: int, env: dict[str, str]) -> None
                 first.append((pages.first[name] - t0) * 1000)
                 loaded.append((pages.loaded[name] - t0) * 1000)
         finally:
-            b.stop()
-    report("launch -> first request", first)
-    report("launch -> page loaded", loaded)
+            b.stop(keep=warm)
+    if kept:
+        kept.stop()
+    what = "warm profile" if warm else "new profile"
+    report(f"launch -> first request ({what})", first)
+    report(f"launch -> page loaded ({what})", loaded)
 
 
 def bench_handoff(pages: Pages, base: str, runs: int, env: dict[str, str]) -> None:
@@ -202,7 +210,8 @@ def main() -> int:
     server, base = serve(pages)
     print(f"compositing {'off' if args.no_compositing else 'on (WebKit default)'}")
     if args.what in ("start", "all"):
-        bench_start(pages, base, args.runs, env)
+        bench_start(pages, base, args.runs, env, warm=True)
+        bench_start(pages, base, args.runs, env, warm=False)
     if args.what in ("handoff", "all"):
         bench_handoff(pages, base, args.runs, env)
     server.shutdown()
