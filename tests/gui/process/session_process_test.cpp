@@ -112,8 +112,15 @@ TEST_F(SessionRuns, AKillWhileSavingLeavesAWholeFile) {
     std::set<ino_t> versions;
     for (int i = 0; i < 4 + round; ++i) {
       HandOff("/t/More" + std::to_string(i));
-      struct stat st {};
-      if (::stat(LastIni().c_str(), &st) == 0) versions.insert(st.st_ino);
+      // A hand-off is over in milliseconds: the next one waits for the save of this change.
+      const size_t before = versions.size();
+      zel::test::WaitFor(
+          [&] {
+            struct stat st {};
+            if (::stat(LastIni().c_str(), &st) == 0) versions.insert(st.st_ino);
+            return versions.size() > before;
+          },
+          5s);
     }
     EXPECT_TRUE(zel::test::WaitFor(
         [&] {
@@ -121,7 +128,8 @@ TEST_F(SessionRuns, AKillWhileSavingLeavesAWholeFile) {
           if (::stat(LastIni().c_str(), &st) == 0) versions.insert(st.st_ino);
           return versions.size() >= 3;
         },
-        20s));
+        20s))
+        << versions.size() << " versions of last.ini seen";
     b.Signal(SIGKILL);
     b.Wait(10s);
     std::string bytes = zel::ReadFileBytes(LastIni()).value_or("");

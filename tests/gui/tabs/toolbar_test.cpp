@@ -59,3 +59,16 @@ TEST_F(Toolbar, BackThatCannotGoBackLooksFaded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Toolbar, EveryButtonStaysOnTheBarBesideTheAddressBox) {
+  ASSERT_NE(OpenAndWait("/t/First", "First"), nullptr);
+  for (int id : {cmd::kBack, cmd::kForward, cmd::kRefresh, cmd::kStop, cmd::kHome}) {
+    Gtk::ToolButton* b = probe().StandardButton(id);
+    ASSERT_NE(b, nullptr) << id;
+    EXPECT_TRUE(PumpUntil([&] { return b->get_mapped(); })) << "button " << id << " not shown";
+  }
+}
+
+}  // namespace
