@@ -278,6 +278,9 @@ class WebKitEngine : public Engine {
   friend class WebKitEngineFactory;
 };
 
+// Copies every writable setting of from into to.
+void CopySettings(WebKitSettings* from, WebKitSettings* to);
+
 class WebKitEngineFactory : public EngineFactory {
  public:
   explicit WebKitEngineFactory(WebKitWebContext* context);

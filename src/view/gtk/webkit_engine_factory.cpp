@@ -1,0 +1,131 @@
+// WebKitEngineFactory: the views of every tab, the spare view made ahead, the context's
+// offline switch and proxy.
+#include "view/gtk/webkit_engine.h"
+
+namespace zel {
+
+WebKitEngineFactory::WebKitEngineFactory(WebKitWebContext* context)
+    : context_(WEBKIT_WEB_CONTEXT(g_object_ref(context))) {}
+
+void WebKitEngineFactory::SetOffline(bool offline) {
+  *offline_ = offline;
+  ApplyNetworkProxy();
+}
+
+bool WebKitEngineFactory::SetProxy(const EngineProxy& proxy) {
+  if (proxy.mode == EngineProxy::Mode::Custom) {
+    // What the network process would refuse or misread is refused here.
+    auto valid = [](const std::string& uri) {
+      return g_uri_is_valid(uri.c_str(), G_URI_FLAGS_NONE, nullptr);
+    };
+    if (proxy.defaultProxy.empty() && proxy.schemes.empty()) return false;
+    if (!proxy.defaultProxy.empty() && !valid(proxy.defaultProxy)) return false;
+    for (const auto& [scheme, uri] : proxy.schemes)
+      if (scheme.empty() || !valid(uri)) return false;
+  }
+  proxy_ = proxy;
+  ApplyNetworkProxy();
+  return true;
+}
+
+void WebKitEngineFactory::ApplyNetworkProxy() {
+  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
+  if (!data) return;
+  if (*offline_) {
+    // Port 9 of the loopback is the discard service: nothing listens there.
+    WebKitNetworkProxySettings* nowhere =
+        webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
+    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
+                                                           nowhere);
+    webkit_network_proxy_settings_free(nowhere);
+    return;
+  }
+  switch (proxy_.mode) {
+    case EngineProxy::Mode::System:
+      webkit_website_data_manager_set_network_proxy_settings(
+          data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+      return;
+    case EngineProxy::Mode::Direct:
+      webkit_website_data_manager_set_network_proxy_settings(
+          data, WEBKIT_NETWORK_PROXY_MODE_NO_PROXY, nullptr);
+      return;
+    case EngineProxy::Mode::Custom:
+      break;
+  }
+  std::vector<const char*> ignore;
+  for (const auto& h : proxy_.ignoreHosts) ignore.push_back(h.c_str());
+  ignore.push_back(nullptr);
+  WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(
+      proxy_.defaultProxy.empty() ? nullptr : proxy_.defaultProxy.c_str(), ignore.data());
+  for (const auto& [scheme, uri] : proxy_.schemes)
+    webkit_network_proxy_settings_add_proxy_for_scheme(settings, scheme.c_str(), uri.c_str());
+  webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
+                                                         settings);
+  webkit_network_proxy_settings_free(settings);
+}
+
+WebKitEngineFactory::~WebKitEngineFactory() {
+  if (spareSource_) g_source_remove(spareSource_);
+  spare_.reset();
+  g_clear_object(&base_);
+  g_clear_object(&content_);
+  g_object_unref(context_);
+}
+
+void WebKitEngineFactory::SetBaseSettings(WebKitSettings* settings) {
+  if (settings) g_object_ref(settings);
+  g_clear_object(&base_);
+  base_ = settings;
+}
+
+void WebKitEngineFactory::SetUserContentManager(WebKitUserContentManager* content) {
+  if (content) g_object_ref(content);
+  g_clear_object(&content_);
+  content_ = content;
+}
+
+std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
+  auto* opener = dynamic_cast<WebKitEngine*>(related);
+  std::unique_ptr<WebKitEngine> engine;
+  // A spare still on its way to its warm-up decision is left for a later tab: refusing
+  // that decision can stop a load the tab has started meanwhile (a restored history's).
+  if (!opener && spare_ && !spare_->warming_ && spareContent_ == content_) {
+    engine = std::move(spare_);
+    // The settings as they are now, exactly as a view made at this moment would start.
+    if (base_) CopySettings(base_, webkit_web_view_get_settings(engine->view()));
+  } else {
+    engine = std::make_unique<WebKitEngine>(context_, opener ? opener->view() : nullptr, base_,
+                                            content_);
+  }
+  engine->offline_ = offline_;
+  ScheduleSpare();
+  return engine;
+}
+
+u16 WebKitEngineFactory::EngineVersion() const {
+  return FromUtf8("WebKitGTK " + std::to_string(webkit_get_major_version()) + "." +
+                  std::to_string(webkit_get_minor_version()) + "." +
+                  std::to_string(webkit_get_micro_version()));
+}
+
+void WebKitEngineFactory::ScheduleSpare() {
+  // Made a while after the last view, so it never competes with that view's first page.
+  if (spareSource_) g_source_remove(spareSource_);
+  spareSource_ = 0;
+  if (!spare_) spareSource_ = g_timeout_add(kSpareDelayMs, &WebKitEngineFactory::MakeSpare, this);
+}
+
+int WebKitEngineFactory::MakeSpare(void* self) {
+  auto* f = static_cast<WebKitEngineFactory*>(self);
+  f->spareSource_ = 0;
+  // Never loaded, so its history is empty and its first navigation keeps its process.
+  f->spare_ = std::make_unique<WebKitEngine>(f->context_, nullptr, f->base_, f->content_);
+  f->spareContent_ = f->content_;
+  // WebKit starts a view's web process with its first load: a load that is refused at its
+  // navigation decision starts the process and leaves nothing behind.
+  f->spare_->warming_ = true;
+  webkit_web_view_load_uri(f->spare_->view(), WebKitEngine::kWarmUpUri);
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace zel
