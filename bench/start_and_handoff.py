@@ -6,8 +6,10 @@
   handoff   with one browser running: a second start's own time (launch -> exit, and its
             CPU time), second start -> the new tab's first request, and ten hand-offs one
             after another -> all ten pages loaded
+  files     under strace: which profile files a first run replaces (atomic renames) before
+            its page has loaded and during its shutdown, and what a hand-off writes (nothing)
 
-Usage: bench/start_and_handoff.py [start|handoff|all] [--runs N] [--no-compositing]
+Usage: bench/start_and_handoff.py [start|handoff|files|all] [--runs N] [--no-compositing]
 Needs a built tree (build/src/zel). Without a display it runs itself again under xvfb-run.
 Prints the median and the spread (min..max) of every figure, in milliseconds.
 """
@@ -192,9 +194,64 @@ def bench_handoff(pages: Pages, base: str, runs: int, env: dict[str, str]) -> No
         b.stop()
 
 
+def renames(log: str, home: str, since: float = 0.0, until: float = 1e18) -> dict[str, int]:
+    """The files of the profile replaced by rename in an strace -ttt log, by name."""
+    counts: dict[str, int] = {}
+    with open(log, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            if "rename" not in line or "= 0" not in line:
+                continue
+            try:
+                stamp = float(line.split()[1])
+            except (IndexError, ValueError):
+                continue
+            if not since <= stamp < until:
+                continue
+            target = line.rsplit('"', 2)[-2] if line.count('"') >= 4 else ""
+            if target.startswith(home):
+                name = os.path.relpath(target, home)
+                counts[name] = counts.get(name, 0) + 1
+    return counts
+
+
+def bench_files(pages: Pages, base: str, env: dict[str, str]) -> None:
+    if not shutil.which("strace"):
+        print("files: needs strace (apt-get install strace)")
+        return
+    b = Browser(env)
+    log = os.path.join(b.runtime, "strace.log")
+    try:
+        b.proc = subprocess.Popen(["strace", "-f", "-ttt", "-qq", "-e", "trace=rename,renameat,"
+                                   "renameat2", "-o", log, ZEL, f"{base}/p/f0"], env=b.env,
+                                  stderr=subprocess.DEVNULL)
+        if not pages.wait(pages.loaded, ["f0"], 60):
+            print("files: the page did not load")
+            return
+        loaded = time.time()
+        hand_log = os.path.join(b.runtime, "handoff.log")
+        subprocess.run(["strace", "-f", "-qq", "-e", "trace=openat,rename,renameat,renameat2",
+                        "-o", hand_log, ZEL, f"{base}/p/f1"], env=b.env, check=False)
+        pages.wait(pages.loaded, ["f1"], 20)
+        stopping = time.time()
+        b.stop(keep=True)
+        for phase, counts in (("first run, up to the page loaded",
+                               renames(log, b.home, until=loaded)),
+                              ("first run, shutdown", renames(log, b.home, since=stopping))):
+            listed = ", ".join(f"{k} x{v}" for k, v in sorted(counts.items())) or "nothing"
+            print(f"{phase:44s} {listed}")
+        with open(hand_log, encoding="utf-8", errors="replace") as f:
+            writes = [ln.strip() for ln in f if b.home in ln and ("O_WRONLY" in ln or "O_RDWR" in ln
+                                                                   or "rename" in ln)]
+        print(f"{'hand-off: profile files opened for writing':44s} {len(writes)}")
+        for w in writes[:5]:
+            print("   ", w)
+    finally:
+        b.stop()
+
+
 def main() -> int:
     ap = argparse.ArgumentParser()
-    ap.add_argument("what", nargs="?", default="all", choices=["start", "handoff", "all"])
+    ap.add_argument("what", nargs="?", default="all", choices=["start", "handoff", "files", "all"])
     ap.add_argument("--runs", type=int, default=7)
     ap.add_argument("--no-compositing", action="store_true",
                     help="WEBKIT_DISABLE_COMPOSITING_MODE=1, as on machines with broken GL")
@@ -214,6 +271,8 @@ def main() -> int:
         bench_start(pages, base, args.runs, env, warm=False)
     if args.what in ("handoff", "all"):
         bench_handoff(pages, base, args.runs, env)
+    if args.what in ("files", "all"):
+        bench_files(pages, base, env)
     server.shutdown()
     return 0
 

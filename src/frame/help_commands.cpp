@@ -8,6 +8,9 @@
 #ifndef ZEL_VERSION
 #define ZEL_VERSION "0"
 #endif
+#ifndef ZEL_HOME_PAGE
+#define ZEL_HOME_PAGE ""
+#endif
 
 namespace zel {
 
@@ -22,6 +25,8 @@ u16 HelpController::AboutText() const {
   text += u"\n标签式网页浏览器，网页由系统的网页引擎显示。";
   const u16 engine = s_.engines ? s_.engines->EngineVersion() : u16();
   if (!engine.empty()) text += u"\n网页引擎: " + engine;
+  text += u"\n许可: MIT 许可证（随程序附带的 LICENSE 文件）";
+  if (*ZEL_HOME_PAGE) text += u"\n主页: " + FromUtf8(ZEL_HOME_PAGE);
   return text;
 }
 

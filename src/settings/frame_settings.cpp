@@ -1,6 +1,7 @@
 #include "settings/frame_settings.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "settings/config_schema.h"
@@ -48,6 +49,9 @@ void SaveAt(SavePoint point, const FrameSettings& s) {
   f.Commit();
 }
 
+// How the last run ended, read before this run marked itself running (PrepareConfigFile).
+std::optional<bool> lastRunEndedNormally;
+
 void ApplyStartModeRule(FrameSettings& s) {
   s.startmode = EffectiveStartMode(s.storedStartmode, s.normalquit);
 }
@@ -69,18 +73,27 @@ int EffectiveStartMode(int storedStartmode, bool normalquit) {
   return normalquit ? storedStartmode : 2;
 }
 
-bool PrepareConfigFile() {
+bool PrepareConfigFile(RunMark mark) {
   std::string path = SettingsFile::ResolvePath(kConfigFile);
-  if (FileExists(path)) {
-    MakeWritable(path);
-    SettingsFile(kConfigFile, u"GENERAL").WriteInt(u"firstrun", 0);
-    return false;
+  const SettingDef& quitRow = RequireSetting(u"GENERAL", u"normalquit");
+  const bool exists = FileExists(path);
+  if (exists) MakeWritable(path);
+  lastRunEndedNormally.reset();
+  if (mark == RunMark::MarkRunning) {
+    lastRunEndedNormally =
+        !exists || SettingsSnapshot(kConfigFile).ReadInt(u"GENERAL", u"normalquit",
+                                                         ToInt(quitRow.absent)) != 0;
   }
   SettingsBatch f(kConfigFile);
-  for (const auto& d : ConfigSchema())
-    if (d.created) f.WriteText(d.section, d.key, d.created);
+  if (exists) {
+    f.WriteInt(u"GENERAL", u"firstrun", 0);
+  } else {
+    for (const auto& d : ConfigSchema())
+      if (d.created) f.WriteText(d.section, d.key, d.created);
+  }
+  if (mark == RunMark::MarkRunning) f.WriteInt(u"GENERAL", u"normalquit", 0);
   f.Commit();
-  return true;
+  return !exists;
 }
 
 int ReadConfigInt(u16view section, u16view key) {
@@ -100,6 +113,8 @@ void WriteConfigInt(u16view section, u16view key, int value) {
 
 void LoadEarlySettings(FrameSettings& s, int engineFlags) {
   LoadAt(LoadPoint::Early, s, engineFlags);
+  // This run has marked itself running already: the rule goes by how the last one ended.
+  if (lastRunEndedNormally) s.normalquit = *lastRunEndedNormally;
   ApplyStartModeRule(s);
 }
 

@@ -72,7 +72,11 @@ struct FrameSettings {
 
 // Writes the first-run values in their order, or, when the file exists, makes it writable
 // and writes firstrun=0. Returns true when the file was created.
-bool PrepareConfigFile();
+// MarkRunning also writes normalquit=0 in the same rewrite, so a starting browser writes
+// config.ini once; the value normalquit had before is kept for this run's early load (and
+// its start-page rule).
+enum class RunMark { Later, MarkRunning };
+bool PrepareConfigFile(RunMark mark = RunMark::Later);
 
 // Each load reads the rows of its load point (ConfigSchema) into their fields.
 // Early load: engineFlags is the absent value of GENERAL/ctlpro. Applies the normalquit

@@ -54,6 +54,33 @@ TEST(ConfigSchema, ExistingReadOnlyFileIsMadeWritable) {
   EXPECT_EQ(ReadConfigText(u"GENERAL", u"homepage"), u"http://mine/");
 }
 
+TEST(ConfigSchema, AStartingBrowserMarksItselfRunningAndGoesByHowTheLastRunEnded) {
+  // The browser marks itself running in the same rewrite that prepares the file; the
+  // start-page rule still sees the value the last run left.
+  struct Case {
+    const char* before;  // normalquit before the start, nullptr: a new profile
+    bool lastEndedNormally;
+    int startmode;
+  };
+  for (const Case& c : {Case{nullptr, true, 1}, Case{"1", true, 1}, Case{"0", false, 2}}) {
+    ScratchProfile p;
+    if (c.before) {
+      PrepareConfigFile();
+      SettingsBatch b(kConfigFile);
+      b.WriteText(u"GENERAL", u"normalquit", FromUtf8(c.before));
+      b.Commit();
+    }
+    EXPECT_EQ(PrepareConfigFile(RunMark::MarkRunning), c.before == nullptr);
+    EXPECT_EQ(ReadConfigInt(u"GENERAL", u"normalquit"), 0);
+    EXPECT_EQ(ReadConfigInt(u"GENERAL", u"firstrun"), c.before ? 0 : 1);
+    FrameSettings s;
+    LoadEarlySettings(s, 0);
+    EXPECT_EQ(s.normalquit, c.lastEndedNormally) << (c.before ? c.before : "new");
+    EXPECT_EQ(s.startmode, c.startmode) << (c.before ? c.before : "new");
+    PrepareConfigFile();  // later loads in this process read the file again
+  }
+}
+
 TEST(ConfigSchema, LoadPointsUseAbsentValues) {
   ScratchProfile p;
   FrameSettings s;

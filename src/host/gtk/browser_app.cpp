@@ -98,7 +98,7 @@ int RunBrowser(int argc, char** argv) {
 
   // Only the browser that runs writes the profile: a start that hands off leaves the
   // running browser's files alone.
-  PrepareConfigFile();
+  PrepareConfigFile(RunMark::MarkRunning);
   // The first browser of the profile: what a killed run left half-written goes.
   for (const std::string& folder : {program, profile, JoinPath(program, "profile/SearchEngine")})
     RemoveStaleTempFiles(folder, startedWall.tv_sec, startedWall.tv_nsec);
@@ -148,7 +148,6 @@ int RunBrowser(int argc, char** argv) {
     frame.OpenInNewTab(ResolveTarget(cl.target), false);
   else if (!cl.embedding)
     frame.OpenStartPage();
-  WriteConfigInt(u"GENERAL", u"normalquit", 0);
 
 
   Gtk::Main::run();

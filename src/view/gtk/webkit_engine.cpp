@@ -10,6 +10,15 @@ namespace {
 
 const char kBlank[] = "about:blank";
 
+// WebKit draws without compositing when it is told to (the variable users set on machines
+// with broken GL) or when the view's settings never accelerate.
+bool DrawsWithoutCompositing(WebKitSettings* settings) {
+  const char* off = g_getenv("WEBKIT_DISABLE_COMPOSITING_MODE");
+  return (off && std::strcmp(off, "0") != 0) ||
+         webkit_settings_get_hardware_acceleration_policy(settings) ==
+             WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER;
+}
+
 std::string Str(const char* s) { return s ? s : ""; }
 
 
@@ -194,6 +203,8 @@ WebKitEngine::WebKitEngine(WebKitWebContext* context, WebKitWebView* opener,
   cancellable_ = g_cancellable_new();
 
   g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+  holdDraw_ = DrawsWithoutCompositing(webkit_web_view_get_settings(view_));
+  if (holdDraw_) g_signal_connect(view_, "draw", G_CALLBACK(OnDraw), this);
   g_signal_connect(view_, "create", G_CALLBACK(OnCreate), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
   g_signal_connect(view_, "load-failed", G_CALLBACK(OnLoadFailed), this);
@@ -222,6 +233,7 @@ WebKitEngine::~WebKitEngine() {
   if (findTimer_) g_source_remove(findTimer_);
   g_cancellable_cancel(cancellable_);
   g_object_unref(cancellable_);
+  g_clear_object(&tlsCertificate_);
   g_signal_handlers_disconnect_by_data(history_, this);
   g_signal_handlers_disconnect_by_data(webkit_web_view_get_context(view_), this);
   if (findConnected_)

@@ -120,6 +120,7 @@ class WebKitEngine : public Engine {
   static GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
                              WebKitEngine* self);
   static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, WebKitEngine* self);
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, WebKitEngine* self);
   static gboolean OnLoadFailed(WebKitWebView* view, WebKitLoadEvent event, const char* uri,
                                GError* error, WebKitEngine* self);
   static void OnTitle(WebKitWebView* view, GParamSpec*, WebKitEngine* self);
@@ -196,9 +197,16 @@ class WebKitEngine : public Engine {
   GCancellable* cancellable_ = nullptr;
   EngineEvents* events_ = nullptr;
   // A spare view's warm-up load is on its way to its decision; the view is not handed out
-  // before. The address is never loaded (it cannot be: .invalid names resolve nowhere).
+  // before. The address is never loaded, and it is a data address so that nothing goes out
+  // for it either: WebKit opens a connection ahead to an http(s) address it is asked to load,
+  // through the proxy when one is set.
   bool warming_ = false;
-  static constexpr char kWarmUpUri[] = "https://warm-up.invalid/";
+  // Drawn without compositing, a view that has no picture of its page yet makes WebKit wait
+  // up to half a second, with the whole window frozen, for the page's process to paint;
+  // that process paints nothing before its first page commits. Until then the view is
+  // drawn blank by us.
+  bool holdDraw_ = false;
+  static constexpr char kWarmUpUri[] = "data:text/plain,zel-warm-up";
   // Expires with the engine: late callbacks (script results, dialogs) check it first.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
@@ -219,6 +227,13 @@ class WebKitEngine : public Engine {
   bool awaitErrorPage_ = false;  // completing_ waits for our error page
   // What was wrong with the certificate of the load that is failing (0: nothing known).
   GTlsCertificateFlags tlsErrors_ = GTlsCertificateFlags(0);
+  // The certificate a page failed on and that page's address, while its error page offers to
+  // go on: the error page's "go on" link is "zel-go-on:" + that address.
+  GTlsCertificate* tlsCertificate_ = nullptr;
+  std::string goOnUri_;
+  // The error page's "go on" link was clicked: the site's certificate is accepted for the
+  // rest of the run and the page loads again.
+  bool GoOnDespiteCertificate(const std::string& uri);
   // The factory's offline switch: failures while offline say so.
   std::shared_ptr<const bool> offline_;
   // A navigation to a port WebKit refuses, ignored: its error page is shown instead.

@@ -99,6 +99,8 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   bool isPost = method && g_ascii_strcasecmp(method, "POST") == 0;
   WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
 
+  if (!goOnUri_.empty() && GoOnDespiteCertificate(uri)) return false;
+
   if (postHelper_) {
     // The generated form page and its submission were reported by StartPostLoad.
     if (!isPost && g_str_has_prefix(uri.c_str(), "data:")) return true;
@@ -201,6 +203,13 @@ void WebKitEngine::OnUri(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
   self->ReportCommandState();
 }
 
+gboolean WebKitEngine::OnDraw(GtkWidget*, cairo_t* cr, WebKitEngine* self) {
+  if (!self->holdDraw_) return FALSE;
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  return TRUE;
+}
+
 void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, WebKitEngine* self) {
   if (self->postHelper_) return;  // the generated form page
   std::string uri = Str(webkit_web_view_get_uri(view));
@@ -219,6 +228,15 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
       }
       break;
     case WEBKIT_LOAD_COMMITTED: {
+      if (self->holdDraw_) {
+        self->holdDraw_ = false;
+        gtk_widget_queue_draw(GTK_WIDGET(view));
+      }
+      // Only the error page of the failed page keeps its offer to go on.
+      if (uri != self->goOnUri_) {
+        self->goOnUri_.clear();
+        g_clear_object(&self->tlsCertificate_);
+      }
       self->committedUri_ = uri;
       self->lastStatus_.clear();  // the new page reports its own links
       self->lastTitle_.clear();
@@ -292,8 +310,12 @@ std::string HtmlText(const std::string& s) {
 // Our own page in place of one that cannot be shown: a heading, what happened (paragraphs
 // already in HTML), and a button that loads the address again. The button is a link, so it
 // works with scripts off; a link to the page's own address takes its place in the history.
+// The link of a certificate error page that goes on to the page.
+constexpr char kGoOnPrefix[] = "zel-go-on:";
+
 std::string NoticePage(const std::string& title, const std::string& paragraphs,
-                       const std::string& uri, const char* buttonId, const char* buttonText) {
+                       const std::string& uri, const char* buttonId, const char* buttonText,
+                       const std::string& more = {}) {
   return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +
          "</title><style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
          "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
@@ -301,7 +323,7 @@ std::string NoticePage(const std::string& title, const std::string& paragraphs,
          "text-decoration:none;border:1px solid #aaa;border-radius:4px;background:#f4f4f4}"
          "</style></head><body><h1>" + title + "</h1>" + paragraphs +
          "<p><a class=\"button\" id=\"" + buttonId + "\" href=\"" + HtmlText(uri) + "\">" +
-         buttonText + "</a></p></body></html>";
+         buttonText + "</a>" + more + "</p></body></html>";
 }
 
 // The address as shown on those pages: a very long one is cut.
@@ -363,12 +385,17 @@ std::string FailureReason(const GError* error, GTlsCertificateFlags tls, bool of
   return std::string("网页载入失败：") + (error->message ? error->message : "未知错误") + "。";
 }
 
-// For a failed load: the address and the reason.
-std::string FailedPage(const std::string& uri, const std::string& reason) {
+// For a failed load: the address and the reason. A page whose certificate was refused can
+// be gone on to, for this run of the browser only.
+std::string FailedPage(const std::string& uri, const std::string& reason, bool canGoOn) {
+  std::string goOn;
+  if (canGoOn)
+    goOn = std::string(" <a class=\"button\" id=\"go-on\" href=\"") +
+           HtmlText(kGoOnPrefix + uri) + "\">仍然访问此网站（仅限本次运行）</a>";
   return NoticePage("无法显示网页",
                     "<p class=\"addr\" id=\"address\">" + ShownAddress(uri) +
                         "</p><p id=\"reason\">" + HtmlText(reason) + "</p>",
-                    uri, "retry", "重试");
+                    uri, "retry", "重试", goOn);
 }
 
 }  // namespace
@@ -387,11 +414,27 @@ void WebKitEngine::OnWebProcessTerminated(WebKitWebView* view,
                                       uri.empty() ? "about:blank" : uri.c_str(), nullptr);
 }
 
-gboolean WebKitEngine::OnTlsFailed(WebKitWebView*, const char*, GTlsCertificate*,
+gboolean WebKitEngine::OnTlsFailed(WebKitWebView*, const char*, GTlsCertificate* certificate,
                                    GTlsCertificateFlags errors, WebKitEngine* self) {
   // Not handled: load-failed follows, and its error page says what was wrong.
   self->tlsErrors_ = errors;
+  g_set_object(&self->tlsCertificate_, certificate);
   return FALSE;
+}
+
+bool WebKitEngine::GoOnDespiteCertificate(const std::string& uri) {
+  if (uri != kGoOnPrefix + goOnUri_ || !tlsCertificate_) return false;
+  std::string page = std::move(goOnUri_);
+  goOnUri_.clear();
+  GUri* parsed = g_uri_parse(page.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (parsed && g_uri_get_host(parsed)) {
+    webkit_web_context_allow_tls_certificate_for_host(webkit_web_view_get_context(view_),
+                                                      tlsCertificate_, g_uri_get_host(parsed));
+  }
+  if (parsed) g_uri_unref(parsed);
+  g_clear_object(&tlsCertificate_);
+  webkit_web_view_load_uri(view_, page.c_str());
+  return true;
 }
 
 gboolean WebKitEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, const char* uri,
@@ -408,14 +451,22 @@ gboolean WebKitEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, const char*
       !g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER);
   if (!self->errorPageFollows_) return FALSE;
   bool offline = self->offline_ && *self->offline_;
-  self->ShowFailedPage(*self->failedUri_, FailureReason(error, self->tlsErrors_, offline));
+  std::string reason = FailureReason(error, self->tlsErrors_, offline);
+  if (self->tlsErrors_ && self->tlsCertificate_ && !offline) {
+    self->goOnUri_ = *self->failedUri_;
+    std::string shown = self->goOnUri_;
+    webkit_web_view_load_alternate_html(self->view_, FailedPage(shown, reason, true).c_str(),
+                                        shown.c_str(), nullptr);
+    return TRUE;
+  }
+  self->ShowFailedPage(*self->failedUri_, reason);
   return TRUE;
 }
 
 void WebKitEngine::ShowFailedPage(const std::string& uri, const std::string& reason) {
   std::string shown = uri.empty() ? kBlank : uri;
-  webkit_web_view_load_alternate_html(view_, FailedPage(shown, reason).c_str(), shown.c_str(),
-                                      nullptr);
+  webkit_web_view_load_alternate_html(view_, FailedPage(shown, reason, false).c_str(),
+                                      shown.c_str(), nullptr);
 }
 
 void WebKitEngine::BeginComplete(const std::string& uri) {

@@ -1,6 +1,11 @@
 #include "support/pump.h"
 
 #include <glib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace zel::test {
 
@@ -16,6 +21,18 @@ bool PumpUntil(const std::function<bool()>& cond, std::chrono::milliseconds time
 
 void PumpFor(std::chrono::milliseconds time) {
   PumpUntil([] { return false; }, time);
+}
+
+int WebProcessCount() {
+  int n = 0;
+  const std::string self = std::to_string(::getpid());
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid, comm, state, ppid;
+    if (!(stat >> pid >> comm >> state >> ppid)) continue;
+    if (ppid == self && comm.find("WebKitWebProces") != std::string::npos) ++n;
+  }
+  return n;
 }
 
 }  // namespace zel::test

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <condition_variable>
 
+#include "support/self_signed_cert.h"
+
 namespace zel::test {
 
 std::string TitledPage(const std::string& title) {
@@ -13,7 +15,7 @@ std::string TitledPage(const std::string& title) {
          "</h1><p><a id=\"link\" href=\"/t/Linked\">link</a></p></body></html>";
 }
 
-TestServer::TestServer() {
+TestServer::TestServer(Scheme scheme) : scheme_(scheme) {
   std::mutex m;
   std::condition_variable cv;
   bool ready = false;
@@ -22,7 +24,13 @@ TestServer::TestServer() {
     g_main_context_push_thread_default(ctx);
     context_ = ctx;
     loop_ = g_main_loop_new(ctx, FALSE);
-    SoupServer* s = soup_server_new(nullptr, nullptr);
+    GTlsCertificate* certificate = nullptr;
+    if (scheme_ == Scheme::Https)
+      certificate = g_tls_certificate_new_from_pem(kSelfSignedPem, -1, nullptr);
+    SoupServer* s = certificate
+                        ? soup_server_new("tls-certificate", certificate, nullptr)
+                        : soup_server_new(nullptr, nullptr);
+    if (certificate) g_object_unref(certificate);
     server_ = s;
     soup_server_add_handler(
         s, nullptr,
@@ -31,7 +39,11 @@ TestServer::TestServer() {
         },
         this, nullptr);
     GError* err = nullptr;
-    soup_server_listen_local(s, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &err);
+    soup_server_listen_local(
+        s, 0,
+        SoupServerListenOptions(SOUP_SERVER_LISTEN_IPV4_ONLY |
+                                (scheme_ == Scheme::Https ? SOUP_SERVER_LISTEN_HTTPS : 0)),
+        &err);
     GSList* uris = soup_server_get_uris(s);
     if (uris) port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
@@ -57,7 +69,8 @@ TestServer::~TestServer() {
 }
 
 std::string TestServer::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return (scheme_ == Scheme::Https ? "https://127.0.0.1:" : "http://127.0.0.1:") +
+         std::to_string(port_) + path;
 }
 
 void TestServer::SetPage(const std::string& path, const std::string& html) {

@@ -3,7 +3,8 @@
 //   /raw/<name>      a page registered with SetPage
 //   a path given to SetProtectedPage answers 401 (WWW-Authenticate: Basic) until a request
 //   brings that user and password
-// Every request path is recorded.
+// Every request path is recorded. Made with Scheme::Https it serves the same over TLS with a
+// self-signed certificate.
 #pragma once
 
 #include <map>
@@ -16,7 +17,8 @@ namespace zel::test {
 
 class TestServer {
  public:
-  TestServer();
+  enum class Scheme { Http, Https };
+  explicit TestServer(Scheme scheme = Scheme::Http);
   ~TestServer();
   int port() const { return port_; }
   std::string Url(const std::string& path) const;
@@ -42,6 +44,7 @@ class TestServer {
   void* loop_ = nullptr;
   void* server_ = nullptr;
   int port_ = 0;
+  Scheme scheme_;
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
   std::map<std::string, std::string> pages_;

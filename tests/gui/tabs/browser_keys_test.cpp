@@ -96,6 +96,8 @@ TEST_F(BrowserKeys, AboutBoxNamesTheVersionAndTheEngine) {
   EXPECT_NE(text.find("WebKitGTK " + std::to_string(webkit_get_major_version()) + "."),
             std::string::npos)
       << text;
+  EXPECT_NE(text.find("许可: MIT"), std::string::npos) << text;
+  EXPECT_NE(text.find("主页: https://"), std::string::npos) << text;
 }
 
 }  // namespace

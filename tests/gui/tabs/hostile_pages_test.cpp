@@ -92,12 +92,12 @@ TEST_F(HostilePages, EndlessRedirectLoop) {
   server_.SetPage("/loop2", R"HTML(<html><head><title>Loop</title>
       <script>location.replace('/loop');</script></head><body></body></html>)HTML");
   frame().OpenUrl(FromUtf8(server_.Url("/loop")), {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
-  PumpFor(2s);
-  int hits = server_.Hits("/loop") + server_.Hits("/loop2");
-  EXPECT_GT(hits, 4);
+  // The loop goes on (how fast depends on the machine's load).
+  auto hits = [&] { return server_.Hits("/loop") + server_.Hits("/loop2"); };
+  EXPECT_TRUE(PumpUntil([&] { return hits() > 4; }, 20s)) << hits();
   // The browser still answers: another tab opens and loads.
   ASSERT_NE(OpenAndWait("/t/After", "After"), nullptr);
-  std::printf("redirect loop: %d requests in 2 s, browser responsive\n", hits);
+  std::printf("redirect loop: %d requests, browser responsive\n", hits());
   frame().OnCommand(cmd::kCloseAll);
   EXPECT_TRUE(PumpUntil([&] { return Entries().size() == 1; }));
 }

@@ -65,6 +65,9 @@ TEST_F(Proxies, BypassedHostsGoStraight) {
   UseProxy(proxy_.HostPort(), u"example.org 127.0.0.1");
   ASSERT_NE(OpenAndWait("/t/Listed", "Listed"), nullptr);
   EXPECT_EQ(proxy_.ForwardedCount("/t/Listed"), 0);
+  // The view made ahead for the next tab starts its process without sending anything out.
+  ASSERT_TRUE(PumpUntil([] { return WebProcessCount() >= 3; }, 20s));
+  PumpFor(300ms);
   EXPECT_TRUE(proxy_.Forwarded().empty()) << proxy_.Forwarded().front();
 }
 

@@ -102,18 +102,6 @@ TEST_F(Tabs, PageWindowsBecomeTabs) {
 
 namespace {
 
-// The WebKit content processes started by this process.
-int WebProcessCount() {
-  int n = 0;
-  const std::string self = std::to_string(::getpid());
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string pid, comm, state, ppid;
-    if (!(stat >> pid >> comm >> state >> ppid)) continue;
-    if (ppid == self && comm.find("WebKitWebProces") != std::string::npos) ++n;
-  }
-  return n;
-}
 
 TEST_F(Tabs, TabWhoseViewWasMadeAheadStartsWithNothingBehindIt) {
   // A view is made ahead for the next tab, and its process started, a moment after a tab

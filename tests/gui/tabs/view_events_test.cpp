@@ -4,6 +4,7 @@
 #include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
+#include "support/test_server.h"
 #include "tabs/frame_test.h"
 #include "view/gtk/synth_events.h"
 
@@ -72,6 +73,27 @@ TEST_F(ViewEvents, LinkToARefusedPortShowsWhyAndKeepsTheAddress) {
   EXPECT_TRUE(PumpUntil([&] { return probe().AddressText() == "http://127.0.0.1:9/"; }))
       << probe().AddressText();
   EXPECT_EQ(Tabs(), 1u);
+}
+
+TEST_F(ViewEvents, ACertificateNobodyTrustsSaysWhyAndCanBeGoneOnTo) {
+  TestServer secure(TestServer::Scheme::Https);
+  const std::string page = secure.Url("/t/Secure");
+  CChildFrame* tab = frame().OpenUrl(FromUtf8(page), {.tab = TabChoice::New, .show = true});
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] {
+    return Run(tab, "document.getElementById('go-on') ? document.getElementById('reason')"
+                    ".textContent : ''")
+               .find("证书问题：证书的颁发者不受信任") != std::string::npos;
+  }));
+  EXPECT_EQ(secure.Hits("/t/Secure"), 0);
+  EXPECT_TRUE(PumpUntil([&] { return probe().AddressText() == page; })) << probe().AddressText();
+  Click(tab, "go-on");
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Secure"; })) << ToUtf8(tab->caption);
+  EXPECT_EQ(secure.Hits("/t/Secure"), 1);
+  // The site's certificate stays accepted for the rest of the run, in every tab.
+  CChildFrame* again = frame().OpenUrl(FromUtf8(secure.Url("/t/Again")), {.tab = TabChoice::New, .show = true});
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return again->caption == u"Again"; })) << ToUtf8(again->caption);
 }
 
 TEST_F(ViewEvents, AnchorClickStaysInItsTab) {
