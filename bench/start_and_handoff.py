@@ -233,6 +233,15 @@ def bench_files(pages: Pages, base: str, env: dict[str, str]) -> None:
                         "-o", hand_log, ZEL, f"{base}/p/f1"], env=b.env, check=False)
         pages.wait(pages.loaded, ["f1"], 20)
         stopping = time.time()
+        # The browser, not strace, is asked to end: strace would take the signal itself.
+        children = subprocess.run(["pgrep", "-P", str(b.proc.pid)], capture_output=True,
+                                  text=True).stdout.split()
+        for pid in children:
+            os.kill(int(pid), signal.SIGTERM)
+        try:
+            b.proc.wait(30)
+        except subprocess.TimeoutExpired:
+            pass
         b.stop(keep=True)
         for phase, counts in (("first run, up to the page loaded",
                                renames(log, b.home, until=loaded)),
