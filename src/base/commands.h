@@ -103,6 +103,14 @@ inline constexpr int kPlaySounds = 840;         // 0x40
 inline constexpr int kAllowScripts = 842;       // 0x80, checked when clear
 inline constexpr int kAllowJava = 862;          // 0x100, checked when clear
 inline constexpr int kAllowActiveX = 863;       // 0x200, checked when clear
+// Clearing traces
+inline constexpr int kClearTemporaryFiles = 856;
+inline constexpr int kClearCookies = 854;
+inline constexpr int kClearFormData = 1016;
+inline constexpr int kClearHistory = 855;
+inline constexpr int kClearKeywordHistory = 1043;
+inline constexpr int kClearClosedPages = 1109;
+inline constexpr int kClearTraces = 857;  // the "全部清除" dialog
 // Address box
 inline constexpr int kClearTypedAddresses = 1008;
 inline constexpr int kUp = 1233;

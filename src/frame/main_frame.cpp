@@ -19,6 +19,7 @@
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
+#include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
 #include "settings/config_schema.h"
@@ -85,6 +86,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<TabLockController>(*this));
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<HelpController>(services));
+  controllers_.push_back(std::make_unique<PrivacyController>(services));
   // The session: last.ini and the closed pages (loaded here, once).
   controllers_.push_back(std::make_unique<SessionController>(
       services, w ? &w->addressBar() : nullptr,
@@ -428,6 +430,8 @@ bool CMainFrame::Close(CloseSource source) {
   // The open and closed pages are on disk before the run counts as ended normally.
   controller<SessionController>().SaveAtShutdown();
   WriteConfigInt(u"GENERAL", u"normalquit", 1);
+  // The traces the user chose go now: their owners then save what is left (empty lists).
+  controller<PrivacyController>().ClearOnExit();
   // The subsystems hand their state to the settings and save their own files (search words,
   // typed addresses) before the settings are written.
   EachController([](FrameController& c) { c.OnShutdown(); });

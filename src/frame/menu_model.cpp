@@ -130,6 +130,8 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"导出代理列表...", cmd::kExportProxies),
                       }),
                 Separator(),
+                Item(u"清理上网记录(&C)...", cmd::kClearTraces),
+                Separator(),
                 Item(u"鼠标手势", cmd::kGestures, u"", true),
                 Item(u"鼠标拖动页面", cmd::kPageDrag, u"", true),
                 Separator(),

@@ -163,7 +163,7 @@ void SearchController::RegisterCommands() {
     c.Add(id, [this, id] {
       if (engines_.SelectEngine(id) && bar_) bar_->SetEngineMenu(engines_.BuildEngineMenu());
     });
-  c.Add(kCmdClearKeywordHistory, [this] {
+  c.Add(cmd::kClearKeywordHistory, [this] {
     keywords_.Clear(s_.settings);
     if (bar_) {
       bar_->SetKeywordList(keywords_.items());

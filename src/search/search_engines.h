@@ -16,7 +16,6 @@ enum class SearchMode { Web = 1, Find = 2, Highlight = 4 };
 inline constexpr int kCmdSearch = 1242;
 inline constexpr int kCmdFindInPage = 1086;
 inline constexpr int kCmdHighlightInPage = 1087;
-inline constexpr int kCmdClearKeywordHistory = 1043;
 inline constexpr int kCmdToggleSaveKeyword = 1178;
 
 // Engine menu ids: 30720 + N, never 31231 or above. The range below reaches the same

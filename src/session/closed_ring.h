@@ -38,7 +38,11 @@ class ClosedRing {
   std::optional<ClosedPage> TakeSlot(int slot);
   // The entries from head to tail.
   std::vector<ClosedPage> OldestFirst() const;
-  void Clear() { head_ = tail_ = 0; }
+  // Every slot emptied (its page and history gone from memory too), oldest first.
+  void Clear() {
+    for (int i = head_; i != tail_; i = Next(i)) slots_[i] = ClosedPage{};
+    head_ = tail_ = 0;
+  }
 
  private:
   static int Next(int i) { return (i + 1) % kSlots; }

@@ -24,6 +24,7 @@ SessionController::SessionController(const FrameServices& services, ClosedPagesV
     c.Add(cmd::kClosedPageFirst + slot, [this, slot] { ReopenSlot(slot); }).Enabled([this, slot] {
       return ring_.AtSlot(slot) != nullptr;
     });
+  c.Add(cmd::kClearClosedPages, [this] { ClearClosedPages(); });
   c.Add(cmd::kPageListDialog, [this] { ShowPageList(0); });
   c.Add(cmd::kPageListDialogLastTab, [this] { ShowPageList(kPageListTabs - 1); });
 
@@ -88,6 +89,17 @@ void SessionController::OnTabClosed(CChildFrame* tab) {
   if (Engine* e = v->engine()) page.history = e->SaveSession();
   ring_.Add(std::move(page));
   ClosedPagesChanged();
+}
+
+void SessionController::ClearClosedPages() {
+  ring_.Clear();
+  ClosedPagesChanged();
+  // Cleared at exit, after the save: the file forgets them too, or they would be back
+  // in the next run.
+  if (shutDown_) {
+    writer_.Enqueue(LastIniPath(), PageSectionChanges(kCloseSection, {}));
+    writer_.Flush();
+  }
 }
 
 void SessionController::ClosedPagesChanged() {

@@ -53,6 +53,8 @@ class SessionController : public FrameController {
   ClosedRing& closedPages() { return ring_; }
   // The menu follows the ring (and the reopen command's enabled state).
   void ClosedPagesChanged();
+  // 1109: every closed page is forgotten (in the file too when the pages were saved).
+  void ClearClosedPages();
 
   // 985 and 1563: the newest closed page comes back with its history.
   void ReopenNewest();

@@ -238,6 +238,8 @@ struct EngineProxy {
   bool operator==(const EngineProxy&) const = default;
 };
 
+enum class SiteData { Cookies, AllButCookies };
+
 class EngineFactory {
  public:
   virtual ~EngineFactory() = default;
@@ -251,6 +253,10 @@ class EngineFactory {
   // Every engine's network goes through this proxy from now on; false when the engine
   // refused it (nothing changed then).
   virtual bool SetProxy(const EngineProxy& /*proxy*/) { return true; }
+  // Clears what the engine keeps for sites: the cookies, or everything else (caches,
+  // storage, databases, service workers, HSTS). With wait the call returns when it is done
+  // (or after a few seconds); otherwise it goes on in the background.
+  virtual void ClearSiteData(SiteData /*what*/, bool /*wait*/) {}
 };
 
 }  // namespace zel

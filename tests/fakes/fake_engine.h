@@ -94,6 +94,8 @@ class FakeEngineFactory : public EngineFactory {
     proxies.push_back(p);
     return true;
   }
+  void ClearSiteData(SiteData what, bool wait) override { cleared.push_back({what, wait}); }
+  std::vector<std::pair<SiteData, bool>> cleared;  // every clearing asked for, in order
   std::vector<EngineProxy> proxies;  // every proxy given, in order
   bool refuseProxy = false;
   std::vector<FakeEngine*> created;  // alive as long as their views

@@ -161,7 +161,7 @@ TEST_F(SearchBar, ChosenEngineIsWrittenAndUsed) {
   window_.searchBox = u"zel";
   frame_.OnCommand(cmd::kSearch);
   EXPECT_EQ(window_.keywords, (std::vector<u16>{u"other", u"zel"}));
-  frame_.OnCommand(kCmdClearKeywordHistory);
+  frame_.OnCommand(cmd::kClearKeywordHistory);
   EXPECT_TRUE(window_.keywords.empty());
   EXPECT_TRUE(window_.searchBox.empty());
 }

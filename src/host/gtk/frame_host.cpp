@@ -16,6 +16,8 @@
 #include "session/gtk/page_list_dialog.h"
 #include "session/session_controller.h"
 #include "proxy/gtk/proxy_dialogs.h"
+#include "privacy/gtk/clear_dialog.h"
+#include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "frame/menu_model.h"
 #include "platform/ini_registry.h"
@@ -36,6 +38,10 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
   WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
       "base-data-directory", JoinPath(profile, "webdata").c_str(), "base-cache-directory",
       JoinPath(profile, "webcache").c_str(), nullptr);
+  // Cookies last from run to run (sign-ins stay), in the profile's engine folder.
+  webkit_cookie_manager_set_persistent_storage(
+      webkit_website_data_manager_get_cookie_manager(data),
+      JoinPath(profile, "webdata/cookies.sqlite").c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
   WebKitWebContext* ctx = webkit_web_context_new_with_website_data_manager(data);
   g_object_unref(data);
   RegisterViewSourceScheme(ctx);
@@ -50,7 +56,8 @@ struct FrameHost::Parts {
         registry(JoinPath(profile, "registry.ini")),
         downloads(ctx),
         destinations(&window),
-        proxyDialogs(&window) {}
+        proxyDialogs(&window),
+        clearDialog(&window) {}
   MainWindow window;
   PageListDialog pageList{window};
   GtkPrompts prompts;
@@ -63,6 +70,7 @@ struct FrameHost::Parts {
   WebKitDownloads downloads;
   FileChooserDestination destinations;
   ProxyDialogs proxyDialogs;
+  ClearDialog clearDialog;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -81,6 +89,7 @@ FrameHost::FrameHost(const Options& o) {
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
+  p.frame->controller<PrivacyController>().SetDialogs(&p.clearDialog);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

@@ -318,6 +318,7 @@ class WebKitEngineFactory : public EngineFactory {
   u16 EngineVersion() const override;
   // The proxy of every view of the context; offline keeps its own until it ends.
   bool SetProxy(const EngineProxy& proxy) override;
+  void ClearSiteData(SiteData what, bool wait) override;
 
   // A new tab's view takes about half a second to get its web process going. One spare view
   // is made ahead, a second after the last one was taken, so that a tab opened later (by a

@@ -2,6 +2,8 @@
 // offline switch and proxy.
 #include "view/gtk/webkit_engine.h"
 
+#include <cstdio>
+
 namespace zel {
 
 WebKitEngineFactory::WebKitEngineFactory(WebKitWebContext* context)
@@ -100,6 +102,43 @@ std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
   engine->offline_ = offline_;
   ScheduleSpare();
   return engine;
+}
+
+void WebKitEngineFactory::ClearSiteData(SiteData what, bool wait) {
+  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
+  const auto types = what == SiteData::Cookies
+                         ? WEBKIT_WEBSITE_DATA_COOKIES
+                         : WebKitWebsiteDataTypes(WEBKIT_WEBSITE_DATA_ALL &
+                                                  ~WEBKIT_WEBSITE_DATA_COOKIES);
+  // The flag outlives this call when the clearing ends after the wait gave up.
+  auto* done = new bool(false);
+  webkit_website_data_manager_clear(
+      data, types, 0, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer flag) {
+        GError* error = nullptr;
+        if (!webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
+                                                      result, &error)) {
+          std::fprintf(stderr, "zel: site data not cleared: %s\n",
+                       error ? error->message : "?");
+          g_clear_error(&error);
+        }
+        auto* d = static_cast<bool*>(flag);
+        if (*d) delete d;  // the waiter had given up
+        else *d = true;
+      },
+      done);
+  if (!wait) {
+    // Nobody waits: the callback only has to free the flag.
+    *done = true;
+    return;
+  }
+  const gint64 end = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+  // Wakes the wait now and then, so its end comes even when nothing else happens.
+  guint wake = g_timeout_add(50, [](gpointer) { return gboolean(G_SOURCE_CONTINUE); }, nullptr);
+  while (!*done && g_get_monotonic_time() < end) g_main_context_iteration(nullptr, TRUE);
+  g_source_remove(wake);
+  if (*done) delete done;
+  else *done = true;  // the callback frees it
 }
 
 u16 WebKitEngineFactory::EngineVersion() const {

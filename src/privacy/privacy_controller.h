@@ -1,0 +1,36 @@
+// Clearing the traces of browsing: each kind is a command of its owner (the engine's site
+// data here; form data, history, typed addresses, search words and closed pages with their
+// owners), run from the "全部清除" dialog and, for the kinds the user chose, when the
+// browser closes.
+#pragma once
+
+#include "privacy/clear_dialog_view.h"
+#include "services/frame_controller.h"
+#include "services/frame_services.h"
+
+namespace zel {
+
+class PrivacyController : public FrameController {
+ public:
+  explicit PrivacyController(const FrameServices& services);
+  void SetDialogs(ClearDialogView* dialog) { dialog_ = dialog; }
+
+  // The command that clears a kind of trace.
+  static int CommandFor(Trace kind);
+  // Runs the clearing of each chosen kind, in their order; a kind whose owner is not there
+  // is left alone. At exit the engine's site data is cleared before this returns.
+  void Clear(const TraceChoice& kinds, bool atExit = false);
+  // In the shutdown order, after the open and closed pages are saved and before the
+  // settings: the kinds the CLEANSET switches name.
+  void ClearOnExit();
+  TraceChoice ExitChoice() const;
+
+ private:
+  void ClearSiteData(bool cookies);
+
+  FrameServices s_;
+  ClearDialogView* dialog_ = nullptr;
+  bool atExit_ = false;
+};
+
+}  // namespace zel
