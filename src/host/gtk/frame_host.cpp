@@ -9,6 +9,8 @@
 #include "base/commands.h"
 #include "downloads/gtk/file_chooser_destination.h"
 #include "downloads/gtk/webkit_downloads.h"
+#include "formfill/formfill_controller.h"
+#include "formfill/gtk/form_dialogs.h"
 #include "frame/gtk/main_window.h"
 #include "frame/gtk/tab_icons.h"
 #include "frame/main_frame.h"
@@ -50,7 +52,8 @@ struct FrameHost::Parts {
         registry(JoinPath(profile, "registry.ini")),
         downloads(ctx),
         destinations(&window),
-        proxyDialogs(&window) {}
+        proxyDialogs(&window),
+        formDialogs(&window) {}
   MainWindow window;
   PageListDialog pageList{window};
   GtkPrompts prompts;
@@ -63,6 +66,7 @@ struct FrameHost::Parts {
   WebKitDownloads downloads;
   FileChooserDestination destinations;
   ProxyDialogs proxyDialogs;
+  FormDialogs formDialogs;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -81,6 +85,7 @@ FrameHost::FrameHost(const Options& o) {
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
+  p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

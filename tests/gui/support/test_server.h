@@ -3,7 +3,7 @@
 //   /raw/<name>      a page registered with SetPage
 //   a path given to SetProtectedPage answers 401 (WWW-Authenticate: Basic) until a request
 //   brings that user and password
-// Every request path is recorded.
+// Every request path is recorded, and the body of every POST.
 #pragma once
 
 #include <map>
@@ -32,6 +32,10 @@ class TestServer {
                long stallAfter = -1);
   int Hits(const std::string& path) const;
   std::vector<std::string> Requests() const;
+  struct Posted {
+    std::string path, body;  // the body as sent (a form's "name=value&..." text)
+  };
+  std::vector<Posted> Posts() const;
 
  private:
   static void Handle(void* server, void* msg, const char* path, void* query, void* self);
@@ -44,6 +48,7 @@ class TestServer {
   int port_ = 0;
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
+  std::vector<Posted> posts_;
   std::map<std::string, std::string> pages_;
   std::map<std::string, std::string> credentials_;
   struct File {
