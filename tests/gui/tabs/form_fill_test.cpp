@@ -13,6 +13,7 @@
 #include "support/pump.h"
 #include "support/window_probe.h"
 #include "tabs/frame_test.h"
+#include "view/gtk/synth_events.h"
 
 using namespace std::chrono_literals;
 using namespace zel;
@@ -43,30 +44,6 @@ constexpr char kFieldsScript[] =
     "e('g0').checked,e('g1').checked,e('g2').checked,e('city').selectedIndex,"
     "frames[0].document.getElementById('deep').value].join('|');})()";
 
-// A key pressed and released on the page, as from the keyboard: each event has a time of its
-// own (the page's input method takes events of one time for one key).
-void PressKey(GtkWidget* page, guint keyval) {
-  static guint32 time = 1;
-  GdkDisplay* display = gtk_widget_get_display(page);
-  GdkKeymapKey* keys = nullptr;
-  gint count = 0;
-  guint16 code = 0;
-  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count) &&
-      count > 0)
-    code = guint16(keys[0].keycode);
-  g_free(keys);
-  for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
-    GdkEvent* ev = gdk_event_new(type);
-    ev->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(page)));
-    ev->key.time = time += 10;
-    ev->key.keyval = keyval;
-    ev->key.hardware_keycode = code;
-    gdk_event_set_device(ev, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
-    gtk_widget_event(page, ev);
-    gdk_event_free(ev);
-  }
-}
-
 std::string Utf16File(const std::u16string& text) { return "\xFF\xFE" + EncodeUtf16Le(text); }
 
 class FormFillTest : public FrameTest {
@@ -90,7 +67,7 @@ class FormFillTest : public FrameTest {
     std::string value = "document.getElementById('" + id + "').value";
     for (size_t i = 0; i < text.size(); ++i) {
       guint kv = text[i] == u'\n' ? GDK_KEY_Return : gdk_unicode_to_keyval(text[i]);
-      PressKey(PageOf(tab), kv);
+      SynthKey(PageOf(tab), kv, true);
       std::string want = "\"" + Json(text.substr(0, i + 1)) + "\"";
       ASSERT_TRUE(PumpUntil([&] { return Run(tab, value) == want; })) << Run(tab, value);
     }
