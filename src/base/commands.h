@@ -158,6 +158,11 @@ inline constexpr int kProxyDialog = 859;
 inline constexpr int kWebProxy = 860;
 inline constexpr int kImportProxies = 1155;
 inline constexpr int kExportProxies = 1156;
+// The form filler.
+inline constexpr int kFormSave = 1003;
+inline constexpr int kFormSaveGeneral = 1004;
+inline constexpr int kFormFill = 1005;
+inline constexpr int kFormManager = 1093;  // 1016 deletes the form data (kClearFormData)
 // The status bar's indicator pane.
 inline constexpr int kIndicatorPane = 1232;
 

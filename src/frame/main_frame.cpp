@@ -8,6 +8,7 @@
 #include "base/commands.h"
 #include "base/files.h"
 #include "filters/filters_controller.h"
+#include "formfill/formfill_controller.h"
 #include "frame/address_box.h"
 #include "frame/frame_window.h"
 #include "frame/page_commands.h"
@@ -98,6 +99,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<DownloadsController>(
       services, ports.downloads, ports.destinations, w ? w->downloadsBar() : nullptr,
       [this] { return downloadFolder_; }));
+  controllers_.push_back(std::make_unique<FormFillController>(services));
 }
 
 CMainFrame::~CMainFrame() {

@@ -38,6 +38,7 @@ CommandBars::CommandBars() {
       {cmd::kRefresh, "view-refresh-symbolic", "刷新"},
       {cmd::kStop, "process-stop-symbolic", "停止"},
       {cmd::kHome, "go-home-symbolic", "主页"},
+      {cmd::kFormFill, "document-edit-symbolic", "填表"},
   };
   // Symbolic icons take the text colour, so a button that cannot be used is drawn in the
   // theme's grey; fading it as well makes Back, Forward and Stop plainly off when they are.

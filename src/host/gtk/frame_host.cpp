@@ -9,6 +9,8 @@
 #include "base/commands.h"
 #include "downloads/gtk/file_chooser_destination.h"
 #include "downloads/gtk/webkit_downloads.h"
+#include "formfill/formfill_controller.h"
+#include "formfill/gtk/form_dialogs.h"
 #include "frame/gtk/main_window.h"
 #include "frame/gtk/tab_icons.h"
 #include "frame/main_frame.h"
@@ -57,7 +59,8 @@ struct FrameHost::Parts {
         downloads(ctx),
         destinations(&window),
         proxyDialogs(&window),
-        clearDialog(&window) {}
+        clearDialog(&window),
+        formDialogs(&window) {}
   MainWindow window;
   PageListDialog pageList{window};
   GtkPrompts prompts;
@@ -71,6 +74,7 @@ struct FrameHost::Parts {
   FileChooserDestination destinations;
   ProxyDialogs proxyDialogs;
   ClearDialog clearDialog;
+  FormDialogs formDialogs;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -90,6 +94,7 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.frame->controller<PrivacyController>().SetDialogs(&p.clearDialog);
+  p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

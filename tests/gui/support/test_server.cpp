@@ -107,6 +107,11 @@ std::vector<std::string> TestServer::Requests() const {
   return requests_;
 }
 
+std::vector<TestServer::Posted> TestServer::Posts() const {
+  std::lock_guard<std::mutex> l(mu_);
+  return posts_;
+}
+
 void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
   auto* self = static_cast<TestServer*>(selfp);
   auto* msg = static_cast<SoupServerMessage*>(m);
@@ -116,6 +121,13 @@ void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
   {
     std::lock_guard<std::mutex> l(self->mu_);
     self->requests_.push_back(p);
+    if (g_strcmp0(soup_server_message_get_method(msg), "POST") == 0) {
+      GBytes* bytes = soup_message_body_flatten(soup_server_message_get_request_body(msg));
+      gsize size = 0;
+      const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+      self->posts_.push_back({p, std::string(data ? data : "", size)});
+      g_bytes_unref(bytes);
+    }
     if (auto f = self->files_.find(p); f != self->files_.end()) {
       SoupMessageHeaders* h = soup_server_message_get_response_headers(msg);
       soup_message_headers_replace(h, "Content-Type", "application/octet-stream");

@@ -3,8 +3,8 @@
 //   /raw/<name>      a page registered with SetPage
 //   a path given to SetProtectedPage answers 401 (WWW-Authenticate: Basic) until a request
 //   brings that user and password
-// Every request path is recorded. Made with Scheme::Https it serves the same over TLS with a
-// self-signed certificate.
+// Every request path is recorded, and the body of every POST. Made with Scheme::Https it
+// serves the same over TLS with a self-signed certificate.
 #pragma once
 
 #include <map>
@@ -34,6 +34,10 @@ class TestServer {
                long stallAfter = -1);
   int Hits(const std::string& path) const;
   std::vector<std::string> Requests() const;
+  struct Posted {
+    std::string path, body;  // the body as sent (a form's "name=value&..." text)
+  };
+  std::vector<Posted> Posts() const;
 
  private:
   static void Handle(void* server, void* msg, const char* path, void* query, void* self);
@@ -47,6 +51,7 @@ class TestServer {
   Scheme scheme_;
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
+  std::vector<Posted> posts_;
   std::map<std::string, std::string> pages_;
   std::map<std::string, std::string> credentials_;
   struct File {
