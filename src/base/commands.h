@@ -152,6 +152,9 @@ inline constexpr int kImportProxies = 1155;
 inline constexpr int kExportProxies = 1156;
 // The status bar's indicator pane.
 inline constexpr int kIndicatorPane = 1232;
+// Help: the update check and the product's home page.
+inline constexpr int kOnlineUpdate = 901;
+inline constexpr int kVisitHomePage = 905;
 
 // The first-run middle-button action: the link under the pointer opens in a new tab, as a
 // link the page opens would; anywhere else the click goes to the page.
@@ -173,5 +176,7 @@ inline constexpr int kApplyTabSelection = 5127;
 inline constexpr int kFrameTimer = 1530;
 inline constexpr int kFrameTimerMs = 750;
 inline constexpr int kFrameTimerSaveTick = 40;
+// The update client's timer.
+inline constexpr int kUpdateTimer = 3;
 
 }  // namespace zel::msg

@@ -15,12 +15,14 @@
 #include "frame/tab_commands.h"
 #include "frame/help_commands.h"
 #include "frame/tab_locks.h"
+#include "icons/site_icons.h"
 #include "downloads/downloads_controller.h"
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
+#include "update/update_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
@@ -96,6 +98,12 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<DownloadsController>(
       services, ports.downloads, ports.destinations, w ? w->downloadsBar() : nullptr,
       [this] { return downloadFolder_; }));
+  auto proxy = [this] { return controller<ProxyController>().appliedProxy(); };
+  controllers_.push_back(std::make_unique<SiteIconsController>(services, proxy));
+  controllers_.push_back(std::make_unique<UpdateController>(
+      services, UpdateController::Hooks{
+                    .offlineSwitch = [this] { return controller<AddressBoxController>().offline(); },
+                    .proxy = proxy}));
 }
 
 CMainFrame::~CMainFrame() {
@@ -270,8 +278,11 @@ void CMainFrame::SetTabCaption(CChildFrame* child, u16view caption) {
 }
 
 void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
+  // The page's site icon in place of the normal ones.
+  icon = controller<SiteIconsController>().IconToShow(child, icon);
   int i = TabIndexOf(child);
   if (i >= 0 && ports_.window) ports_.window->tabStrip().SetTabEntryIcon(i, icon);
+  if (child == active_ && ports_.window) ports_.window->addressBar().SetAddressIcon(icon);
 }
 
 void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) {
@@ -296,6 +307,8 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
   int i = TabIndexOf(child);
   if (!fromTabBar && i >= 0 && ports_.window) ports_.window->tabStrip().SelectTabEntry(i);
   if (v->loadState < 0) v->RefreshStoppedIcon();
+  if (ports_.window)
+    ports_.window->addressBar().SetAddressIcon(controller<SiteIconsController>().ShownIcon(child));
   if (previous != child && !statusIsNotice_) SetStatusText(v->statusText());
   SetAddressText(v->CurrentAddress());
   SetProgress(v->loadState);

@@ -18,6 +18,10 @@
 #include "proxy/gtk/proxy_dialogs.h"
 #include "proxy/proxy_controller.h"
 #include "frame/menu_model.h"
+#include "icons/gtk/site_icon_images.h"
+#include "icons/site_icons.h"
+#include "services/gtk/soup_fetcher.h"
+#include "update/update_controller.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
 #include "platform/linux/glib_loop.h"
@@ -63,6 +67,8 @@ struct FrameHost::Parts {
   WebKitDownloads downloads;
   FileChooserDestination destinations;
   ProxyDialogs proxyDialogs;
+  SoupFetcher fetcher;
+  PixbufSiteIcons siteIcons;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -81,6 +87,8 @@ FrameHost::FrameHost(const Options& o) {
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
+  p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
+  p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

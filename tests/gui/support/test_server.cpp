@@ -94,6 +94,11 @@ std::vector<std::string> TestServer::Requests() const {
   return requests_;
 }
 
+std::vector<std::string> TestServer::RequestsWithQuery() const {
+  std::lock_guard<std::mutex> l(mu_);
+  return requestsWithQuery_;
+}
+
 void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
   auto* self = static_cast<TestServer*>(selfp);
   auto* msg = static_cast<SoupServerMessage*>(m);
@@ -103,6 +108,8 @@ void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
   {
     std::lock_guard<std::mutex> l(self->mu_);
     self->requests_.push_back(p);
+    const char* query = g_uri_get_query(soup_server_message_get_uri(msg));
+    self->requestsWithQuery_.push_back(query ? p + "?" + query : p);
     if (auto f = self->files_.find(p); f != self->files_.end()) {
       SoupMessageHeaders* h = soup_server_message_get_response_headers(msg);
       soup_message_headers_replace(h, "Content-Type", "application/octet-stream");

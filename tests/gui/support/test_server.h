@@ -32,6 +32,8 @@ class TestServer {
                long stallAfter = -1);
   int Hits(const std::string& path) const;
   std::vector<std::string> Requests() const;
+  // Every request as path and query ("/stat?install").
+  std::vector<std::string> RequestsWithQuery() const;
 
  private:
   static void Handle(void* server, void* msg, const char* path, void* query, void* self);
@@ -44,6 +46,7 @@ class TestServer {
   int port_ = 0;
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
+  std::vector<std::string> requestsWithQuery_;
   std::map<std::string, std::string> pages_;
   std::map<std::string, std::string> credentials_;
   struct File {
