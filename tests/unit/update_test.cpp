@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <deque>
 #include <map>
+#include <thread>
 
 #include "base/files.h"
+#include "fakes/frame_fixture.h"
 #include "fakes/temp_dir.h"
 #include "update/install_ping.h"
 #include "update/update_controller.h"
@@ -168,6 +170,7 @@ TEST(UpdateCheck, ALongDescriptionIsCutTo510Bytes) {
   ini.resize(5000, '#');
   env.files[kIni] = ini;
   UpdateClient c = ClientIn(dir, false);
+  ASSERT_TRUE(CreateFolderLevels(c.folder));
   ASSERT_TRUE(FetchUpdateDescription(c, env));
   EXPECT_EQ(c.description, ini.substr(0, 510));
   RunUpdateCheck(c, env);
@@ -249,6 +252,65 @@ TEST(InstallSwitch, PingAddresses) {
   EXPECT_EQ(InstallPingAddress(3), "");
   unsetenv("ZEL_STATS_URL");
   EXPECT_EQ(InstallPingAddress(1).rfind("http://", 0), 0u);
+}
+
+}  // namespace
+}  // namespace zel::test
+
+namespace zel::test {
+namespace {
+
+// Counts the fetches; every one fails.
+class FailingFetcher : public HttpFetcher {
+ public:
+  bool Fetch(const HttpRequest& req, FetchCancel*) override {
+    std::lock_guard<std::mutex> l(mu);
+    urls.push_back(req.url);
+    return false;
+  }
+  size_t count() {
+    std::lock_guard<std::mutex> l(mu);
+    return urls.size();
+  }
+  std::mutex mu;
+  std::vector<std::string> urls;
+};
+
+class UpdateTimer : public FrameFixture {
+ protected:
+  UpdateController& update() { return frame_.controller<UpdateController>(); }
+  int TimerMs() { return loop_.timers.at({&update(), msg::kUpdateTimer}).ms; }
+};
+
+TEST_F(UpdateTimer, FiveSecondsThenHourlyAndEveryFiveMinutesWhileOffline) {
+  setenv("ZEL_UPDATE_URL", "http://u.test/update.ini", 1);
+  FailingFetcher fetcher;
+  bool online = false;
+  update().SetFetcher(&fetcher);
+  update().SetOnlineCheck([&] { return online; });
+  EXPECT_EQ(TimerMs(), kUpdateFirstCheckMs);
+  loop_.Advance(kUpdateFirstCheckMs);
+  EXPECT_EQ(TimerMs(), kUpdateOfflineMs);
+  EXPECT_FALSE(update().checking());
+  online = true;
+  loop_.Advance(kUpdateOfflineMs);
+  EXPECT_EQ(TimerMs(), kUpdateHourlyMs);
+  EXPECT_FALSE(update().lastClient().manual);
+  EXPECT_EQ(update().lastClient().updateAddress, "http://u.test/update.ini");
+  // The worker's first fetch fails; it waits for its next try until the frame closes.
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (fetcher.count() == 0 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(fetcher.count(), 1u);
+  EXPECT_TRUE(update().checking());
+  update().OnShutdown();
+  EXPECT_FALSE(update().checking());
+  EXPECT_EQ(fetcher.count(), 1u);
+  // The manual check of 901 runs whatever the timer says.
+  frame_.OnCommand(cmd::kOnlineUpdate);
+  EXPECT_TRUE(update().lastClient().manual);
+  update().OnShutdown();
+  unsetenv("ZEL_UPDATE_URL");
 }
 
 }  // namespace
