@@ -24,8 +24,8 @@ using namespace std::chrono_literals;
 namespace zel::test {
 namespace {
 
-// A server that answers every request with a long body's first kilobyte, then closes the
-// connection.
+// A server that answers every request with the first kilobyte of a 100 000-byte body, then
+// closes the connection.
 class CuttingServer {
  public:
   CuttingServer() {
@@ -33,46 +33,27 @@ class CuttingServer {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd_, 4);
     socklen_t len = sizeof a;
+    bind(fd_, reinterpret_cast<sockaddr*>(&a), len);
+    listen(fd_, 4);
     getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
     port_ = ntohs(a.sin_port);
     thread_ = std::thread([this] {
-      for (;;) {
-        int c = accept(fd_, nullptr, nullptr);
-        if (c < 0 || stop_) {
-          if (c >= 0) close(c);
-          return;
-        }
-        char buf[4096];
-        std::string req;
-        while (req.find("\r\n\r\n") == std::string::npos) {
-          ssize_t n = read(c, buf, sizeof buf);
-          if (n <= 0) break;
-          req.append(buf, size_t(n));
+      for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; close(c)) {
+        std::string req(4096, '\0');
+        size_t got = 0;
+        while (req.find("\r\n\r\n") >= got) {
+          ssize_t n = read(c, req.data() + got, req.size() - got);
+          if (n <= 0 || (got += size_t(n)) == req.size()) break;
         }
         ++requests_;
-        std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n"
-                           "Content-Type: application/octet-stream\r\n\r\n";
-        std::string body(1000, 'x');
-        (void)!write(c, head.data(), head.size());
-        (void)!write(c, body.data(), body.size());
-        close(c);
+        std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(1000, 'x');
+        (void)!write(c, reply.data(), reply.size());
       }
     });
   }
   ~CuttingServer() {
-    stop_ = true;
-    shutdown(fd_, SHUT_RDWR);
-    // Wakes the accept.
-    int c = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(uint16_t(port_));
-    connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    close(c);
+    shutdown(fd_, SHUT_RDWR);  // ends the accept
     thread_.join();
     close(fd_);
   }
@@ -83,7 +64,6 @@ class CuttingServer {
 
  private:
   int fd_ = -1, port_ = 0;
-  std::atomic<bool> stop_{false};
   std::atomic<int> requests_{0};
   std::thread thread_;
 };
@@ -127,16 +107,6 @@ TEST_F(UpdateRuns, ANewerVersionIsDownloadedAskedForStartedAndTheBrowserCloses) 
   auto config = ReadFileBytes(ProfileFolder() + "/config.ini");
   ASSERT_TRUE(config);
   EXPECT_NE(config->find("normalquit=1"), std::string::npos);
-}
-
-TEST_F(UpdateRuns, NoKeepsThePackageAndTheBrowser) {
-  server_.SetFile("/pkg/zel.deb", "zel.deb", "package");
-  server_.SetPage("/update.ini", "VET=1.02\nURL=" + server_.Url("/pkg/zel.deb"));
-  prompts_.yesAnswers = {false};
-  frame().OnCommand(cmd::kOnlineUpdate);
-  ASSERT_TRUE(PumpUntil([&] { return QuestionAsked() && !update().checking(); }, 30s));
-  EXPECT_TRUE(FileExists(Package()));
-  EXPECT_FALSE(frame().closing());
 }
 
 TEST_F(UpdateRuns, AManualCheckWithNothingNewSaysSo) {
