@@ -165,6 +165,9 @@ inline constexpr int kFormFill = 1005;
 inline constexpr int kFormManager = 1093;  // 1016 deletes the form data (kClearFormData)
 // The status bar's indicator pane.
 inline constexpr int kIndicatorPane = 1232;
+// Help: the update check and the product's home page.
+inline constexpr int kOnlineUpdate = 901;
+inline constexpr int kVisitHomePage = 905;
 
 // The first-run middle-button action: the link under the pointer opens in a new tab, as a
 // link the page opens would; anywhere else the click goes to the page.
@@ -186,5 +189,7 @@ inline constexpr int kApplyTabSelection = 5127;
 inline constexpr int kFrameTimer = 1530;
 inline constexpr int kFrameTimerMs = 750;
 inline constexpr int kFrameTimerSaveTick = 40;
+// The update client's timer.
+inline constexpr int kUpdateTimer = 3;
 
 }  // namespace zel::msg

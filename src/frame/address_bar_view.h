@@ -18,6 +18,8 @@ class AddressBarView : public ClosedPagesView {
   // The drop-down list, newest first.
   virtual void SetAddressList(const std::vector<u16>& entries) = 0;
   virtual void FocusAddressBox() = 0;
+  // The icon of the tab in front, shown in the box (a tab image index).
+  virtual void SetAddressIcon(int /*icon*/) {}
   // Opens the drop-down list (F9).
   virtual void PopupAddressList() = 0;
   // The "Open" dialog: the typed history in its list; the text and the new-tab box, or

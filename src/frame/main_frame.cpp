@@ -16,6 +16,7 @@
 #include "frame/tab_commands.h"
 #include "frame/help_commands.h"
 #include "frame/tab_locks.h"
+#include "icons/site_icons.h"
 #include "downloads/downloads_controller.h"
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
@@ -23,6 +24,7 @@
 #include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
+#include "update/update_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
@@ -100,6 +102,12 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
       services, ports.downloads, ports.destinations, w ? w->downloadsBar() : nullptr,
       [this] { return downloadFolder_; }));
   controllers_.push_back(std::make_unique<FormFillController>(services));
+  auto proxy = [this] { return controller<ProxyController>().appliedProxy(); };
+  controllers_.push_back(std::make_unique<SiteIconsController>(services, proxy));
+  controllers_.push_back(std::make_unique<UpdateController>(
+      services, UpdateController::Hooks{
+                    .offlineSwitch = [this] { return controller<AddressBoxController>().offline(); },
+                    .proxy = proxy}));
 }
 
 CMainFrame::~CMainFrame() {

@@ -4,6 +4,7 @@
 #include "frame/frame_window.h"
 #include "frame/tab_commands.h"
 #include "frame/tab_locks.h"
+#include "icons/site_icons.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 #include "view/child_frame.h"
@@ -68,8 +69,11 @@ void CMainFrame::SetTabCaption(CChildFrame* child, u16view caption) {
 }
 
 void CMainFrame::SetTabIcon(CChildFrame* child, int icon) {
+  // The page's site icon in place of the normal ones.
+  icon = controller<SiteIconsController>().IconToShow(child, icon);
   int i = TabIndexOf(child);
   if (i >= 0 && ports_.window) ports_.window->tabStrip().SetTabEntryIcon(i, icon);
+  if (child == active_ && ports_.window) ports_.window->addressBar().SetAddressIcon(icon);
 }
 
 void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) {
@@ -94,6 +98,8 @@ void CMainFrame::ActivateTab(CChildFrame* child, bool fromTabBar, bool handOff) 
   int i = TabIndexOf(child);
   if (!fromTabBar && i >= 0 && ports_.window) ports_.window->tabStrip().SelectTabEntry(i);
   if (v->loadState < 0) v->RefreshStoppedIcon();
+  if (ports_.window)
+    ports_.window->addressBar().SetAddressIcon(controller<SiteIconsController>().ShownIcon(child));
   if (previous != child && !statusIsNotice_) SetStatusText(v->statusText());
   SetAddressText(v->CurrentAddress());
   SetProgress(v->loadState);

@@ -146,7 +146,9 @@ std::vector<MenuItem> MainMenu() {
                 Separator(),
                 Item(u"在前台打开新页面", cmd::kActivateNewTabs, u"", true),
             }),
-      Popup(u"帮助(&H)", {Item(u"关于Zel浏览器(&A)...", cmd::kAbout)}),
+      Popup(u"帮助(&H)", {Item(u"在线升级(&P)", cmd::kOnlineUpdate),
+                          Item(u"访问主页(&V)", cmd::kVisitHomePage), Separator(),
+                          Item(u"关于Zel浏览器(&A)...", cmd::kAbout)}),
   };
 }
 

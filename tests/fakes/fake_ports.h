@@ -51,6 +51,7 @@ class FakeWindow : public FrameWindow,
   void SetTabEntryIcon(int index, int icon) override { entries.at(index).icon = icon; }
   void RefreshCommandStates() override { ++commandRefreshes; }
   void SetAddressText(u16view t) override { address = u16(t); }
+  void SetAddressIcon(int i) override { addressIcon = i; }
   void SetAddressList(const std::vector<u16>& l) override { addressList = l; }
   void FocusAddressBox() override { ++addressFocus; }
   void SetProgress(int p) override { progress = p; }
@@ -101,6 +102,7 @@ class FakeWindow : public FrameWindow,
   std::vector<u16> Captions() const;
 
   u16 caption, status, address;
+  int addressIcon = 0;
   std::vector<u16> addressList;
   int addressFocus = 0, progress = -10, pageHeight = 400;
   bool secure = false;

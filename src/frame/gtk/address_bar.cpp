@@ -2,6 +2,7 @@
 
 #include "base/commands.h"
 #include "frame/gtk/shown_text.h"
+#include "frame/gtk/tab_icons.h"
 #include "platform/linux/combo_list.h"
 
 namespace zel {
@@ -29,6 +30,10 @@ AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
     if (fillingList_ || !actions_.listChoice || get_active_row_number() < 0) return;
     actions_.listChoice(FromUtf8(get_active_text().raw()));
   });
+}
+
+void AddressBar::SetAddressIcon(int icon) {
+  edit_.set_icon_from_pixbuf(TabIcon(icon), Gtk::ENTRY_ICON_PRIMARY);
 }
 
 bool AddressBar::TakeEscape() {

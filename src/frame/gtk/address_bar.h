@@ -33,6 +33,7 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   void SetAddressText(u16view text) override;
   void SetAddressList(const std::vector<u16>& entries) override;
   void FocusAddressBox() override;
+  void SetAddressIcon(int icon) override;
   void PopupAddressList() override;
   std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) override;
   void SetClosedPages(const std::vector<ClosedMenuEntry>& newestFirst) override;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <map>
 
+#include "icons/gtk/site_icon_images.h"
+
 namespace zel {
 
 namespace {
@@ -131,6 +133,8 @@ Glib::RefPtr<Gdk::Pixbuf> Draw(int index) {
 
 Glib::RefPtr<Gdk::Pixbuf> TabIcon(int index) {
   static std::map<int, Glib::RefPtr<Gdk::Pixbuf>> cache;
+  if (IsSiteIcon(index))
+    if (auto site = SiteIconImage(index)) return site;
   if (index < 0 || index > 11) index = 0;
   auto& p = cache[index];
   if (!p) p = Draw(index);

@@ -60,6 +60,7 @@ void TabStrip::InsertTabEntry(int index, u16view caption, CChildFrame* child) {
   auto e = std::make_unique<Entry>();
   e->child = child;
   e->icon.set(TabIcon(0));
+  e->icon.set_name("tab-icon");
   e->text.set_name("tab-caption");
   e->text.set_text(ShownText(caption));
   e->text.set_ellipsize(Pango::ELLIPSIZE_END);

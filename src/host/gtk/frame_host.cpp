@@ -22,6 +22,10 @@
 #include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "frame/menu_model.h"
+#include "icons/gtk/site_icon_images.h"
+#include "icons/site_icons.h"
+#include "services/gtk/soup_fetcher.h"
+#include "update/update_controller.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
 #include "platform/linux/glib_loop.h"
@@ -75,6 +79,8 @@ struct FrameHost::Parts {
   ProxyDialogs proxyDialogs;
   ClearDialog clearDialog;
   FormDialogs formDialogs;
+  SoupFetcher fetcher;
+  PixbufSiteIcons siteIcons;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -95,6 +101,8 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.frame->controller<PrivacyController>().SetDialogs(&p.clearDialog);
   p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
+  p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
+  p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

@@ -110,6 +110,9 @@ std::vector<std::string> TestServer::Requests() const {
 std::vector<TestServer::Posted> TestServer::Posts() const {
   std::lock_guard<std::mutex> l(mu_);
   return posts_;
+std::vector<std::string> TestServer::RequestsWithQuery() const {
+  std::lock_guard<std::mutex> l(mu_);
+  return requestsWithQuery_;
 }
 
 void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
@@ -128,6 +131,8 @@ void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
       self->posts_.push_back({p, std::string(data ? data : "", size)});
       g_bytes_unref(bytes);
     }
+    const char* query = g_uri_get_query(soup_server_message_get_uri(msg));
+    self->requestsWithQuery_.push_back(query ? p + "?" + query : p);
     if (auto f = self->files_.find(p); f != self->files_.end()) {
       SoupMessageHeaders* h = soup_server_message_get_response_headers(msg);
       soup_message_headers_replace(h, "Content-Type", "application/octet-stream");

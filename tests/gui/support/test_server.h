@@ -38,6 +38,8 @@ class TestServer {
     std::string path, body;  // the body as sent (a form's "name=value&..." text)
   };
   std::vector<Posted> Posts() const;
+  // Every request as path and query ("/stat?install").
+  std::vector<std::string> RequestsWithQuery() const;
 
  private:
   static void Handle(void* server, void* msg, const char* path, void* query, void* self);
@@ -52,6 +54,7 @@ class TestServer {
   mutable std::mutex mu_;
   std::vector<std::string> requests_;
   std::vector<Posted> posts_;
+  std::vector<std::string> requestsWithQuery_;
   std::map<std::string, std::string> pages_;
   std::map<std::string, std::string> credentials_;
   struct File {

@@ -88,6 +88,30 @@ std::string WindowProbe::EntryText(int index) const {
 
 int WindowProbe::EntryCount() const { return strip().get_n_pages(); }
 
+namespace {
+long CenterColor(GdkPixbuf* p) {
+  if (!p || gdk_pixbuf_get_colorspace(p) != GDK_COLORSPACE_RGB) return -1;
+  int x = gdk_pixbuf_get_width(p) / 2, y = gdk_pixbuf_get_height(p) / 2;
+  const guchar* px = gdk_pixbuf_read_pixels(p) + y * gdk_pixbuf_get_rowstride(p) +
+                     x * gdk_pixbuf_get_n_channels(p);
+  return (long(px[0]) << 16) | (long(px[1]) << 8) | long(px[2]);
+}
+}  // namespace
+
+long WindowProbe::EntryIconColor(int index) const {
+  Gtk::Widget* page = strip().get_nth_page(index);
+  Gtk::Widget* label = page ? strip().get_tab_label(*page) : nullptr;
+  GtkWidget* icon = label ? FindWidget(label->gobj(), "tab-icon") : nullptr;
+  if (!icon || gtk_image_get_storage_type(GTK_IMAGE(icon)) != GTK_IMAGE_PIXBUF) return -1;
+  return CenterColor(gtk_image_get_pixbuf(GTK_IMAGE(icon)));
+}
+
+long WindowProbe::AddressIconColor() const {
+  GtkWidget* edit = EditOf(Find("address-box"));
+  if (!edit) return -1;
+  return CenterColor(gtk_entry_get_icon_pixbuf(GTK_ENTRY(edit), GTK_ENTRY_ICON_PRIMARY));
+}
+
 void WindowProbe::EnterAddress(const std::string& text, GdkModifierType mods) const {
   GtkWidget* edit = EditOf(Find("address-box"));
   if (!edit) return;

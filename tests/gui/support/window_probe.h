@@ -24,6 +24,10 @@ class WindowProbe {
   // The caption an entry of the strip shows.
   std::string EntryText(int index) const;
   int EntryCount() const;
+  // The colour (0xRRGGBB) at the middle of an entry's icon, and of the address box's icon;
+  // -1 without one.
+  long EntryIconColor(int index) const;
+  long AddressIconColor() const;
   // Types the text into the address box (the keyword box) and presses Enter with mods.
   void EnterAddress(const std::string& text, GdkModifierType mods) const;
   void EnterSearch(const std::string& text, GdkModifierType mods) const;

@@ -91,6 +91,8 @@ int main(int argc, char** argv) {
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
     // The request hook built beside the tests.
     g_setenv("ZEL_WEBEXT_DIR", ZEL_WEBEXT_BUILD_DIR, FALSE);
+    // The automatic update check stays on this machine (a port where nothing listens).
+    g_setenv("ZEL_UPDATE_URL", "http://127.0.0.1:9/update.ini", FALSE);
     kit = std::make_unique<Gtk::Main>(argc, argv);
   }
   return RUN_ALL_TESTS();

@@ -77,7 +77,14 @@ TEST_F(Proxies, WebProxyTemplateWrapsTheTabsPage) {
   frame().settings().webprx = FromUtf8("http://" + proxy_.HostPort() + "/wp?u=%s");
   frame().OnCommand(cmd::kWebProxy);
   ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"WebProxy"; }));
-  std::vector<std::string> asked = proxy_.Direct();
+  // The pages asked of the web proxy (its site icon is asked for too).
+  auto pages = [&] {
+    std::vector<std::string> out;
+    for (const std::string& a : proxy_.Direct())
+      if (a.find("/wp?") != std::string::npos) out.push_back(a);
+    return out;
+  };
+  std::vector<std::string> asked = pages();
   ASSERT_EQ(asked.size(), 1u);
   std::string wrapped = "u=http%3A%2F%2F127.0.0.1%3A" + std::to_string(server_.port()) +
                         "%2Ft%2FStart";
@@ -88,7 +95,7 @@ TEST_F(Proxies, WebProxyTemplateWrapsTheTabsPage) {
   EXPECT_FALSE(tab->view()->webProxyMode);
   EXPECT_TRUE(PumpUntil([&] { return tab->caption == u"Start"; }));
   EXPECT_EQ(server_.Hits("/t/Start"), before + 1);
-  EXPECT_EQ(proxy_.Direct().size(), 1u);
+  EXPECT_EQ(pages().size(), 1u);
 }
 
 }  // namespace
