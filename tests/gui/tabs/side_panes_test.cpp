@@ -225,7 +225,7 @@ class WebPaneTest : public SidePanes {
     // The default search engine's site is the pane's start page.
     const std::string engines = dir_.path() + "/profile/SearchEngine";
     CreateFolderLevels(engines);
-    WriteFileAtomic(engines + "/config.ini", "count=1\r\n0_title=Local\r\n0_s=" +
+    WriteFileAtomic(engines + "/config.ini", "[]\r\ncount=1\r\n0_title=Local\r\n0_s=" +
                                                  server_.Url("/find?q=%s") + "\r\n");
     server_.SetPage("/", "<html><head><title>Pane</title></head><body style='margin:0'>"
                          "<a id='link' href='/t/Opened%20Here' target='_blank' "
@@ -241,7 +241,8 @@ TEST_F(WebPaneTest, ALinkWithTargetBlankBecomesATabOfTheFrame) {
   ASSERT_TRUE(PumpUntil([&] {
     page = probe().Find("web-pane-page");
     return page && gtk_widget_get_mapped(page) && server_.Hits("/") > 0;
-  }));
+  })) << (page ? webkit_web_view_get_uri(WEBKIT_WEB_VIEW(page)) ?: "-" : "none") << " " << server_.Hits("/")
+      << (server_.Requests().empty() ? "" : server_.Requests().back());
   ASSERT_TRUE(PumpUntil([&] {
     WebKitWebView* v = WEBKIT_WEB_VIEW(page);
     return !webkit_web_view_is_loading(v) && webkit_web_view_get_title(v) &&
