@@ -258,7 +258,9 @@ u16 DecodeHtmlEntities(u16view text) {
         else cp = cp * (hex ? 16 : 10) + uint32_t(d);
         if (cp > 0x10FFFF) ok = false;
       }
-      if (ok && cp != 0 && (cp < 0xD800 || cp > 0xDFFF)) {
+      if (ok && cp < 0x20 && cp != u'\t' && cp != u'\r' && cp != u'\n') {
+        done = true;  // a control character stands for nothing in a title or an address
+      } else if (ok && (cp < 0xD800 || cp > 0xDFFF)) {
         if (cp >= 0x10000) {
           cp -= 0x10000;
           out += char16_t(0xD800 + (cp >> 10));
@@ -286,6 +288,8 @@ u16 DecodeHtmlEntities(u16view text) {
 std::vector<BookmarkNode> ParseBookmarkHtml(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   u16 text = IsValidUtf8(bytes) ? FromUtf8(bytes) : FromGbk(bytes);
+  // Control characters are no part of a title or an address (a file name cannot hold them).
+  std::erase_if(text, [](char16_t c) { return c < 0x20 && c != u'\t' && c != u'\r' && c != u'\n'; });
   std::vector<BookmarkNode> root;
   std::vector<std::vector<BookmarkNode>*> stack{&root};
   BookmarkNode* pending = nullptr;  // the folder a following <DL> opens

@@ -105,7 +105,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<FavoritesController>(services, [this] {
     return std::make_pair(pageMenu_->contextAddress, pageMenu_->contextText);
   }));
-  controllers_.push_back(std::make_unique<HistoryController>(services));
+  controllers_.push_back(
+      std::make_unique<HistoryController>(services, [this](u16view t) { ShowNotice(t); }));
   controllers_.push_back(std::make_unique<WebPaneController>(services, [this] {
     const SearchEngine* e = controller<SearchController>().searchEngines().Current();
     return e ? SiteRoot(e->url) : u16();

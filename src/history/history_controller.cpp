@@ -19,7 +19,8 @@ int LocalUtcOffset(std::time_t now) {
   return int(local.tm_gmtoff);
 }
 
-HistoryController::HistoryController(FrameServices services) : services_(services) {}
+HistoryController::HistoryController(FrameServices services, Notice notice)
+    : services_(services), notice_(std::move(notice)) {}
 
 HistoryController::~HistoryController() {
   alive_.reset();
@@ -43,7 +44,8 @@ void HistoryController::CheckStore() {
     loop->Post([this, alive] {
       if (alive.expired() || told_) return;
       told_ = true;
-      services_.tabs.SetStatusText(kUnavailable);
+      if (notice_) notice_(kUnavailable);
+      else services_.tabs.SetStatusText(kUnavailable);
     });
   });
 }

@@ -18,7 +18,9 @@ namespace zel {
 
 class HistoryController : public FrameController {
  public:
-  explicit HistoryController(FrameServices services);
+  // notice: a text for the status bar that stays through page changes.
+  using Notice = std::function<void(u16view)>;
+  HistoryController(FrameServices services, Notice notice);
   ~HistoryController() override;
 
   void SetPane(HistoryPaneView* pane) { pane_ = pane; }
@@ -40,6 +42,7 @@ class HistoryController : public FrameController {
   void CheckStore();
 
   FrameServices services_;
+  Notice notice_;
   HistoryPaneView* pane_ = nullptr;
   std::unique_ptr<HistoryWorker> worker_;
   bool told_ = false;

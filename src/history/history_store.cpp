@@ -68,7 +68,7 @@ std::vector<Visit> HistoryStore::All() {
   std::vector<Visit> out;
   if (!db_) return out;
   sqlite3_stmt* q = nullptr;
-  if (sqlite3_prepare_v2(db_, "SELECT url, title, time FROM visits ORDER BY time DESC, id DESC",
+  if (sqlite3_prepare_v2(db_, "SELECT url, title, time FROM visits ORDER BY id DESC",
                          -1, &q, nullptr) != SQLITE_OK)
     return out;
   while (sqlite3_step(q) == SQLITE_ROW) {
@@ -127,13 +127,15 @@ void HistoryWorker::Run() {
   while (true) {
     cv_.wait(lock, [this] { return stop_ || !jobs_.empty() || !visits_.empty(); });
     // Visits first: a job queued after a visit (a fill of the pane) sees it.
-    std::vector<Visit> visits;
-    visits.swap(visits_);
+    std::deque<Visit> queued;
+    queued.swap(visits_);
     std::deque<std::function<void(HistoryStore&)>> jobs;
     jobs.swap(jobs_);
     bool stop = stop_;
     lock.unlock();
-    if (!visits.empty()) store.Add(visits);
+    if (!queued.empty())
+      store.Add(std::vector<Visit>(std::make_move_iterator(queued.begin()),
+                                   std::make_move_iterator(queued.end())));
     for (auto& job : jobs) job(store);
     lock.lock();
     if (stop && jobs_.empty() && visits_.empty()) break;

@@ -43,7 +43,7 @@ class HistoryStore {
   const std::string& error() const { return error_; }
   // Many visits in one transaction.
   bool Add(const std::vector<Visit>& visits);
-  // Every visit, newest first.
+  // Every visit, the last recorded first.
   std::vector<Visit> All();
   bool Clear();
 
@@ -71,7 +71,7 @@ class HistoryWorker {
   std::mutex mu_;
   std::condition_variable cv_;
   std::deque<std::function<void(HistoryStore&)>> jobs_;
-  std::vector<Visit> visits_;
+  std::deque<Visit> visits_;  // no reallocation while the main loop adds to it
   bool stop_ = false;
   std::thread thread_;
 };

@@ -69,7 +69,8 @@ void SidePanesController::OnSettingsLoaded() {
   // The first run builds the default layout (every pane closed), saved at the next save.
   if (!services_.settings.firstrun) ReadFileBytes(LayoutFile(), &bytes);
   SideLayout l = ParseSideLayout(bytes);
-  saved_ = WriteSideLayout(std::string(), l);
+  // The first run's default is saved at the next save; a loaded layout only when it changed.
+  if (!services_.settings.firstrun) saved_ = WriteSideLayout(std::string(), l);
   view_->SetAreaWidth(l.width);
   for (int id : l.open) {
     view_->ShowPane(id);

@@ -219,6 +219,27 @@ TEST_F(SidePanes, VisitedPagesAppearUnderTodayAndTheirSiteAndOpenAgain) {
   EXPECT_EQ(probe().EntryCount(), before + 1);
 }
 
+class BadHistoryTest : public SidePanes {
+ protected:
+  void BeforeStart() override {
+    WriteFileAtomic(ProfileFolder() + "/history.sqlite", kNoDatabase);
+  }
+  static constexpr char kNoDatabase[] = "these are notes, not a database\n";
+};
+
+TEST_F(BadHistoryTest, BrowsingGoesOnAndTheStatusBarSaysHistoryIsUnavailable) {
+  ASSERT_NE(OpenAndWait("/t/First", "First"), nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return probe().StatusText().find("历史记录不可用") == 0; }))
+      << probe().StatusText();
+  ASSERT_NE(OpenAndWait("/t/Second", "Second"), nullptr);
+  frame().OnCommand(cmd::kHistoryPane);
+  GtkWidget* tree = probe().Find("history-tree");
+  ASSERT_NE(tree, nullptr);
+  PumpFor(300ms);
+  EXPECT_TRUE(Rows(tree, nullptr).empty());
+  EXPECT_EQ(ReadFileBytes(ProfileFolder() + "/history.sqlite").value_or(""), kNoDatabase);
+}
+
 class WebPaneTest : public SidePanes {
  protected:
   void BeforeStart() override {
