@@ -85,6 +85,13 @@ inline constexpr int kZoomOut = 1126;
 inline constexpr int kFullScreen = 875;
 inline constexpr int kHistoryPane = 1528;
 inline constexpr int kCollectorPane = 1006;
+// Side panes and favorites
+inline constexpr int kFavoritesPane = 963;
+inline constexpr int kWebPagePane = 1529;
+inline constexpr int kOrganizeFavorites = 834;
+inline constexpr int kImportExportFavorites = 835;
+inline constexpr int kFavoriteMenuFirst = 41000;  // the favorites menu's items, 41000..43000
+inline constexpr int kFavoriteMenuLast = 43000;
 // Filters
 inline constexpr int kPopupFilter = 850;        // Alt+P
 inline constexpr int kContentFilter = 1028;

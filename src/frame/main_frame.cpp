@@ -18,6 +18,10 @@
 #include "frame/tab_locks.h"
 #include "icons/site_icons.h"
 #include "downloads/downloads_controller.h"
+#include "favorites/favorites_controller.h"
+#include "history/history_controller.h"
+#include "panes/side_panes_controller.h"
+#include "panes/web_pane_controller.h"
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
@@ -108,6 +112,17 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
       services, UpdateController::Hooks{
                     .offlineSwitch = [this] { return controller<AddressBoxController>().offline(); },
                     .proxy = proxy}));
+  // The side panes: their layout, the favorites, the history and the web page pane.
+  controllers_.push_back(std::make_unique<SidePanesController>(services));
+  controllers_.push_back(std::make_unique<FavoritesController>(services, [this] {
+    return std::make_pair(pageMenu_->contextAddress, pageMenu_->contextText);
+  }));
+  controllers_.push_back(
+      std::make_unique<HistoryController>(services, [this](u16view t) { ShowNotice(t); }));
+  controllers_.push_back(std::make_unique<WebPaneController>(services, [this] {
+    const SearchEngine* e = controller<SearchController>().searchEngines().Current();
+    return e ? SiteRoot(e->url) : u16();
+  }));
 }
 
 CMainFrame::~CMainFrame() {
@@ -135,9 +150,9 @@ void CMainFrame::LoadEarlySettings(int engineFlags) {
 // ---------------------------------------------------------------------------------------
 // OpenUrl
 
-CChildFrame* CMainFrame::CreateChild(bool show, CVOPView* opener) {
+CChildFrame* CMainFrame::CreateChild(bool show, CVOPView* opener, Engine* related) {
   if (!ports_.engines) return nullptr;
-  std::unique_ptr<Engine> engine = ports_.engines->Create(opener ? opener->engine() : nullptr);
+  std::unique_ptr<Engine> engine = ports_.engines->Create(opener ? opener->engine() : related);
   if (!engine) return nullptr;
   auto child = std::make_unique<CChildFrame>();
   child->showRequest = show;
@@ -192,7 +207,7 @@ CChildFrame* CMainFrame::OpenUrl(u16view address, const OpenOptions& o) {
   }
   // 7: otherwise a new tab.
   if (!child) {
-    child = CreateChild(show, opener);
+    child = CreateChild(show, opener, o.related);
     if (!child) return nullptr;
   }
   CVOPView* view = child->view();

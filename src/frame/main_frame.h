@@ -207,7 +207,7 @@ class CMainFrame : public TabHost {
 
  private:
   void SavePlacement();
-  CChildFrame* CreateChild(bool show, CVOPView* opener);
+  CChildFrame* CreateChild(bool show, CVOPView* opener, Engine* related = nullptr);
   void DestroyChild(CChildFrame* child);
   void ApplyTabSelection();
   template <class F>

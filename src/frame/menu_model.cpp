@@ -90,12 +90,23 @@ std::vector<MenuItem> MainMenu() {
                 Item(u"过滤状态栏文字", cmd::kStatusFilter, u"", true),
                 Item(u"查看源文件(&C)", cmd::kViewSource),
                 Item(u"下载栏", cmd::kDownloadsBar, u"", true),
+                Popup(u"侧栏(&B)",
+                      {
+                          Item(u"收藏夹(&F)", cmd::kFavoritesPane, u"", true),
+                          Item(u"历史(&H)", cmd::kHistoryPane, u"", true),
+                          Item(u"网页(&W)", cmd::kWebPagePane, u"", true),
+                      }),
                 Separator(),
                 Item(u"页内查找", 1086, u"F7"),
                 Item(u"高亮关键字", 1087),
                 Item(u"清除搜索记录", 1043),
             }),
-      Popup(u"收藏(&A)", {}),
+      Popup(u"收藏(&A)",
+            {
+                Item(u"添加到收藏夹(&A)...", cmd::kAddToFavorites, u"Ctrl+D"),
+                Item(u"整理收藏夹(&M)...", cmd::kOrganizeFavorites),
+                Item(u"导入导出(&I)...", cmd::kImportExportFavorites),
+            }),
       Popup(u"工具(&T)",
             {
                 Popup(u"广告过滤(&A)",
@@ -188,6 +199,7 @@ std::vector<KeyBinding> MainKeys() {
       // Closed pages and the page list.
       {u"Alt+Z", cmd::kReopenClosedPageKey},
       {u"Ctrl+M", cmd::kPageListDialog},
+      {u"Ctrl+D", cmd::kAddToFavorites},
   };
   for (int i = 0; i < 10; ++i)
     keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});
@@ -233,6 +245,7 @@ std::vector<MenuItem> LinkMenu() {
       Item(u"编辑文本(&E)...", cmd::kEditContextText),
       Item(u"复制文本(&C)", cmd::kCopyContextText),
       Separator(),
+      Item(u"添加到收藏夹...", cmd::kAddLinkToFavorites),
       Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter),
   });
 }

@@ -45,6 +45,7 @@ struct OpenOptions {
   CVOPView* opener = nullptr;    // the view whose page opens this one
   const NavRequest* request = nullptr;
   bool forceNew = false;         // never reuse a blank tab (a page's new window)
+  Engine* related = nullptr;     // without an opener view: the engine whose page opens it
 };
 
 // Frame-wide switches the views apply (the frame keeps them current).

@@ -98,7 +98,20 @@ void CommandBars::BuildMenus(const std::vector<MenuItem>& menus,
                              const std::vector<KeyBinding>& keys) {
   for (auto* child : menuBar_.get_children()) menuBar_.remove(*child);
   commandItems_.clear();
-  for (const auto& m : menus) menuBar_.append(*MakeItem(m));
+  for (auto& [text, tail] : tails_) tail.shown.clear();
+  for (const auto& m : menus) {
+    Gtk::MenuItem* top = MakeItem(m);
+    menuBar_.append(*top);
+    auto it = tails_.find(m.text);
+    if (it == tails_.end() || !top->get_submenu()) continue;
+    Gtk::Menu* sub = top->get_submenu();
+    u16 text = m.text;
+    // Before the popup is shown: the items are there when it opens.
+    top->signal_activate().connect([this, sub, text] {
+      auto t = tails_.find(text);
+      if (t != tails_.end()) FillTail(*sub, t->second.shown, t->second.fill);
+    });
+  }
   menuBar_.show_all();
   keys_.clear();
   for (const auto& k : keys) {
@@ -126,6 +139,40 @@ bool CommandBars::OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& displa
   if (it == keys_.end() || !actions_.run) return false;
   actions_.run(it->second);
   return true;
+}
+
+void CommandBars::SetPopupTail(u16view popupText, PopupTail tail) {
+  tails_[u16(popupText)].fill = std::move(tail);
+}
+
+void CommandBars::ForgetItem(Gtk::Widget* item) {
+  auto* mi = dynamic_cast<Gtk::MenuItem*>(item);
+  if (!mi) return;
+  for (auto it = commandItems_.begin(); it != commandItems_.end();) {
+    if (it->second == mi) it = commandItems_.erase(it);
+    else ++it;
+  }
+  if (Gtk::Menu* sub = mi->get_submenu())
+    for (Gtk::Widget* child : sub->get_children()) ForgetItem(child);
+}
+
+void CommandBars::FillTail(Gtk::Menu& menu, std::vector<Gtk::MenuItem*>& shown,
+                           const PopupTail& tail) {
+  if (!tail) return;
+  std::optional<std::vector<MenuItem>> items = tail();
+  if (!items) return;
+  for (Gtk::MenuItem* old : shown) {
+    ForgetItem(old);
+    menu.remove(*old);
+  }
+  shown.clear();
+  for (const MenuItem& item : *items) {
+    Gtk::MenuItem* mi = MakeItem(item);
+    menu.append(*mi);
+    shown.push_back(mi);
+  }
+  menu.show_all();
+  RefreshStates();
 }
 
 void CommandBars::RefreshStates() {

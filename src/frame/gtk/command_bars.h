@@ -30,11 +30,18 @@ class CommandBars {
   // Fills the menu bar and the key table.
   void BuildMenus(const std::vector<MenuItem>& menus, const std::vector<KeyBinding>& keys);
   void RefreshStates();
+  // The items after the fixed ones of the menu bar's popup with that text, asked for each
+  // time the popup opens: nothing keeps the items it has, a list replaces them.
+  using PopupTail = std::function<std::optional<std::vector<MenuItem>>()>;
+  void SetPopupTail(u16view popupText, PopupTail tail);
   // A key pressed in the window: true when the key table ran a command for it.
   bool OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& display);
 
  private:
   Gtk::MenuItem* MakeItem(const MenuItem& item);
+  void FillTail(Gtk::Menu& menu, std::vector<Gtk::MenuItem*>& shown, const PopupTail& tail);
+  // Erases the ids of a removed item and its children from commandItems_.
+  void ForgetItem(Gtk::Widget* item);
 
   Actions actions_;
   Gtk::MenuBar menuBar_;
@@ -42,7 +49,12 @@ class CommandBars {
   std::map<int, Gtk::ToolButton*> standardButtons_;
   std::map<int, Gtk::MenuItem*> commandItems_;
   std::map<std::pair<guint, guint>, int> keys_;
-  bool refreshing_ = false;  // check marks are being set from the frame's state
+  bool refreshing_ = false;
+  struct Tail {
+    PopupTail fill;
+    std::vector<Gtk::MenuItem*> shown;
+  };
+  std::map<u16, Tail> tails_;  // check marks are being set from the frame's state
 };
 
 // "Ctrl+Shift+PgDn" -> the key value and modifiers; false for a key it does not know.

@@ -37,6 +37,8 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void SetTabWidths(int minWidth, int maxWidth) { tabStrip_.SetTabWidths(minWidth, maxWidth); }
   // The side left of the pages where the side panes are shown.
   PaneHost& paneHost() { return paneHost_; }
+  // The menu bar and keys (for popups whose items are made when they open).
+  CommandBars& commandBars() { return commands_; }
 
   // FrameWindow
   StatusBarView& statusBar() override { return statusBar_; }

@@ -26,6 +26,14 @@
 #include "icons/site_icons.h"
 #include "services/gtk/soup_fetcher.h"
 #include "update/update_controller.h"
+#include "favorites/favorites_controller.h"
+#include "favorites/gtk/favorites_dialogs.h"
+#include "favorites/gtk/favorites_pane.h"
+#include "history/gtk/history_pane.h"
+#include "history/history_controller.h"
+#include "panes/gtk/web_pane.h"
+#include "panes/side_panes_controller.h"
+#include "panes/web_pane_controller.h"
 #include "platform/ini_registry.h"
 #include "platform/linux/gio_shell.h"
 #include "platform/linux/glib_loop.h"
@@ -57,7 +65,8 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
 
 struct FrameHost::Parts {
   explicit Parts(WebKitWebContext* ctx, const std::string& profile)
-      : prompts(&window),
+      : favoritesDialogs(&window, &registry),
+        prompts(&window),
         engines(ctx),
         registry(JoinPath(profile, "registry.ini")),
         downloads(ctx),
@@ -66,6 +75,7 @@ struct FrameHost::Parts {
         clearDialog(&window),
         formDialogs(&window) {}
   MainWindow window;
+  FavoritesDialogs favoritesDialogs;
   PageListDialog pageList{window};
   GtkPrompts prompts;
   GlibLoop loop;
@@ -82,7 +92,52 @@ struct FrameHost::Parts {
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
   std::unique_ptr<CMainFrame> frame;
+  // The side panes (over the frame's controllers).
+  std::unique_ptr<FavoritesPane> favoritesPane;
+  std::unique_ptr<HistoryPane> historyPane;
+  std::unique_ptr<WebPane> webPane;
 };
+
+namespace {
+// The favorites menu's folder part as menu rows, after a separator.
+void AddFavoriteRows(const std::vector<FavoriteMenuNode>& nodes, std::vector<MenuItem>& out) {
+  for (const FavoriteMenuNode& n : nodes) {
+    MenuItem m;
+    m.text = n.text;
+    ReplaceAll(m.text, u"&", u"&&");
+    m.id = n.id;
+    if (!n.id) AddFavoriteRows(n.children, m.children);
+    out.push_back(std::move(m));
+  }
+}
+
+template <class P>
+void AttachSidePanes(P& p) {
+  CMainFrame& frame = *p.frame;
+  auto run = [f = &frame](int id) { f->OnCommand(id); };
+  auto& favorites = frame.controller<FavoritesController>();
+  auto& history = frame.controller<HistoryController>();
+  p.favoritesPane = std::make_unique<FavoritesPane>(favorites, run);
+  p.historyPane = std::make_unique<HistoryPane>(history);
+  p.webPane = std::make_unique<WebPane>(frame.controller<WebPaneController>());
+  PaneHost& host = p.window.paneHost();
+  host.AddPane(*p.favoritesPane, "收藏", kFavoritesPaneId);
+  host.AddPane(*p.historyPane, "历史", kHistoryPaneId);
+  host.AddPane(*p.webPane, "", kWebPagePaneId);
+  favorites.SetPane(p.favoritesPane.get());
+  favorites.SetDialogs(&p.favoritesDialogs);
+  history.SetPane(p.historyPane.get());
+  frame.controller<SidePanesController>().SetView(&host);
+  p.window.commandBars().SetPopupTail(
+      u"收藏(&A)", [&favorites]() -> std::optional<std::vector<MenuItem>> {
+        auto menu = favorites.MenuIfStale();
+        if (!menu) return std::nullopt;
+        std::vector<MenuItem> rows(1);  // the separator after the fixed items
+        AddFavoriteRows(menu->items, rows);
+        return rows;
+      });
+}
+}  // namespace
 
 FrameHost::FrameHost(const Options& o) {
   std::string profile = JoinPath(o.programFolder, kProfileSub);
@@ -106,6 +161,7 @@ FrameHost::FrameHost(const Options& o) {
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
+  AttachSidePanes(p);
 }
 
 FrameHost::~FrameHost() {

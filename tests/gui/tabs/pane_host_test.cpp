@@ -59,9 +59,11 @@ TEST_F(PaneSide, HoldsAPaneLeftOfThePagesAndClosesAgain) {
   EXPECT_GE(Left(page), 240);
   EXPECT_TRUE(gtk_widget_get_mapped(page));
   EXPECT_GT(Width(page), fullWidth / 2);
-  EXPECT_EQ(probe().Find("pane-title") ? gtk_label_get_text(GTK_LABEL(probe().Find("pane-title")))
-                                       : std::string(),
-            "收藏夹");
+  // Its title is on its tab of the side.
+  GtkWidget* side = probe().Find("pane-side");
+  ASSERT_NE(side, nullptr);
+  GtkWidget* title = gtk_notebook_get_tab_label(GTK_NOTEBOOK(side), GTK_WIDGET(pane.gobj()));
+  EXPECT_EQ(title ? gtk_label_get_text(GTK_LABEL(title)) : std::string(), "收藏夹");
 
   // Closed again: the page has the whole width back, the width of the side is kept.
   panes().HidePane();

@@ -1,0 +1,56 @@
+// The favorites: the "收藏(&A)" menu built from the Favorites folder, Add (833, Ctrl+D),
+// Organize (834), Import/Export (835), adding a page's link (1151) and the menu's items
+// (41000 ...). The pane and the dialogs are views handed over by the host.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "favorites/favorites_folder.h"
+#include "favorites/favorites_views.h"
+#include "services/frame_controller.h"
+#include "services/frame_services.h"
+
+namespace zel {
+
+class FavoritesController : public FrameController {
+ public:
+  // The link under the pointer of the page's last context menu: its address and text.
+  using ContextLink = std::function<std::pair<u16, u16>()>;
+  FavoritesController(FrameServices services, ContextLink contextLink);
+
+  void SetPane(FavoritesPaneView* pane) { pane_ = pane; }
+  void SetDialogs(FavoritesDialogsView* dialogs) { dialogs_ = dialogs; }
+
+  // The Favorites folder (made when missing).
+  std::string Root() const;
+  // The menu's folder part when it must be built again (the command-URL table is empty:
+  // at the first opening and after ResetFavorites); nothing when the last one stands.
+  std::optional<FavoritesMenu> MenuIfStale();
+  // The pane's tree and menu read the folder again.
+  void ResetFavorites();
+  // A click on a favorite of the pane: its address in a new tab in front (nothing for an
+  // entry without one).
+  void OpenEntry(const std::string& path);
+  // The address of a menu item.
+  u16 UrlForCommand(int id) const { return menu_.UrlFor(id); }
+  RegistryPort* registry() const { return services_.registry; }
+
+ private:
+  void Add();
+  void AddLink();
+  void Organize();
+  void Transfer();
+  void OpenMenuItem(int id);
+
+  FrameServices services_;
+  ContextLink contextLink_;
+  FavoritesPaneView* pane_ = nullptr;
+  FavoritesDialogsView* dialogs_ = nullptr;
+  FavoritesMenu menu_;
+  bool built_ = false;
+};
+
+}  // namespace zel

@@ -1,0 +1,50 @@
+// The favorites pane: a toolbar (Add 833, Organize 834) over the Favorites folder's tree in
+// its stored order; folders fill when they are opened; a click on an entry opens it in a
+// new tab in front.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <string>
+
+#include "favorites/favorites_controller.h"
+
+namespace zel {
+
+class FavoritesPane : public Gtk::Box, public FavoritesPaneView {
+ public:
+  FavoritesPane(FavoritesController& controller, std::function<void(int)> runCommand);
+  // FavoritesPaneView
+  void Reset() override;
+
+ private:
+  struct Columns : Gtk::TreeModelColumnRecord {
+    Columns() {
+      add(text);
+      add(icon);
+      add(path);
+      add(folder);
+      add(filled);
+    }
+    Gtk::TreeModelColumn<Glib::ustring> text;
+    Gtk::TreeModelColumn<Glib::ustring> icon;
+    Gtk::TreeModelColumn<std::string> path;
+    Gtk::TreeModelColumn<bool> folder;
+    Gtk::TreeModelColumn<bool> filled;
+  };
+  void Fill(const Gtk::TreeModel::iterator* parent, const std::string& folder);
+  void FillFolder(const Gtk::TreeModel::iterator& it);
+  bool OnPress(GdkEventButton* e);
+
+  FavoritesController& controller_;
+  std::function<void(int)> run_;
+  Gtk::Toolbar bar_;
+  Gtk::ScrolledWindow scroll_;
+  Gtk::TreeView tree_;
+  Columns columns_;
+  Glib::RefPtr<Gtk::TreeStore> store_;
+  bool filled_ = false;
+};
+
+}  // namespace zel
