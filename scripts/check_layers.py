@@ -39,7 +39,7 @@ LAYERS: list[tuple[str, ...]] = [
     ("view",),
     ("services",),
     ("filters", "search", "session", "page", "downloads", "panes", "proxy", "status", "formfill",
-     "skin", "window", "privacy", "options", "update", "icons"),
+     "skin", "window", "privacy", "options", "update", "icons", "collector"),
     ("frame",),
     ("host", "webext", "main.cpp"),
 ]

@@ -17,6 +17,8 @@
 #include "frame/tab_locks.h"
 #include "downloads/downloads_controller.h"
 #include "page/find_bar_controller.h"
+#include "page/zoom_controller.h"
+#include "collector/collector_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
 #include "proxy/proxy_controller.h"
@@ -96,6 +98,15 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<DownloadsController>(
       services, ports.downloads, ports.destinations, w ? w->downloadsBar() : nullptr,
       [this] { return downloadFolder_; }));
+  controllers_.push_back(std::make_unique<ZoomController>(services, *filters_));
+  auto collector = std::make_unique<CollectorController>(
+      services, *filters_,
+      CollectorController::Frame{.contextText = [this] { return pageMenu_->contextText; },
+                                 .contextAddress = [this] { return pageMenu_->contextAddress; },
+                                 .imageFolder = [this] { return pictureFolder_; }});
+  controller<DownloadsController>().SetFileSavedSink(
+      [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
+  controllers_.push_back(std::move(collector));
 }
 
 CMainFrame::~CMainFrame() {

@@ -7,6 +7,8 @@
 #include "base/files.h"
 #include "filters/gtk/content_filter_host.h"
 #include "base/commands.h"
+#include "collector/collector_controller.h"
+#include "collector/gtk/collector_pane.h"
 #include "downloads/gtk/file_chooser_destination.h"
 #include "downloads/gtk/webkit_downloads.h"
 #include "frame/gtk/main_window.h"
@@ -41,6 +43,26 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
   RegisterViewSourceScheme(ctx);
   return ctx;
 }
+
+// The engines of the frame, each view watched for the requests the content filter blocks.
+class WatchedEngines : public EngineFactory {
+ public:
+  WatchedEngines(WebKitEngineFactory& inner, std::function<void(u16)> onBlocked)
+      : inner_(inner), onBlocked_(std::move(onBlocked)) {}
+  std::unique_ptr<Engine> Create(Engine* related) override {
+    std::unique_ptr<Engine> engine = inner_.Create(related);
+    if (auto* webkit = dynamic_cast<WebKitEngine*>(engine.get()))
+      ContentFilterHost::WatchView(webkit->view(), onBlocked_);
+    return engine;
+  }
+  void SetOffline(bool offline) override { inner_.SetOffline(offline); }
+  u16 EngineVersion() const override { return inner_.EngineVersion(); }
+  bool SetProxy(const EngineProxy& proxy) override { return inner_.SetProxy(proxy); }
+
+ private:
+  WebKitEngineFactory& inner_;
+  std::function<void(u16)> onBlocked_;
+};
 }  // namespace
 
 struct FrameHost::Parts {
@@ -50,7 +72,15 @@ struct FrameHost::Parts {
         registry(JoinPath(profile, "registry.ini")),
         downloads(ctx),
         destinations(&window),
-        proxyDialogs(&window) {}
+        proxyDialogs(&window),
+        watched(engines, [this](u16 url) {
+          if (frame)
+            frame->controller<CollectorController>().CollectRecord(u"内容过滤器 =>" + url,
+                                                                   kKindContentFilter);
+        }),
+        collector(window, [this](int id) {
+          if (frame) frame->OnCommand(id);
+        }) {}
   MainWindow window;
   PageListDialog pageList{window};
   GtkPrompts prompts;
@@ -63,6 +93,8 @@ struct FrameHost::Parts {
   WebKitDownloads downloads;
   FileChooserDestination destinations;
   ProxyDialogs proxyDialogs;
+  WatchedEngines watched;
+  CollectorPane collector;
   std::unique_ptr<CMainFrame> frame;
 };
 
@@ -76,11 +108,14 @@ FrameHost::FrameHost(const Options& o) {
   Parts& p = *parts_;
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
   p.frame = std::make_unique<CMainFrame>(
-      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
+      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.watched, &p.keys,
                         &p.clipboard, contentFilter_.get(), &p.downloads,
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
+  auto& collector = p.frame->controller<CollectorController>();
+  collector.SetView(&p.collector);
+  p.collector.SetEvents(&collector);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
