@@ -8,7 +8,12 @@
 namespace zel {
 
 u16 RecordStamp(const StampTime& t) {
-  return Format(u"[%02d/%02d-%02d:%02d:%02d] ", t.month, t.day, t.hour, t.minute, t.second);
+  auto two = [](int v) {
+    u16 s = IntToText(v);
+    return s.size() < 2 ? u"0" + s : s;
+  };
+  return u"[" + two(t.month) + u"/" + two(t.day) + u"-" + two(t.hour) + u":" + two(t.minute) +
+         u":" + two(t.second) + u"] ";
 }
 
 u16 LayOutRecord(u16view text, int kind, u16view stamp) {

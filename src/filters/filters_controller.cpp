@@ -74,10 +74,10 @@ void FiltersController::LoadFloatingAd() {
 }
 
 void FiltersController::RunPageScript(CChildFrame* child, const u16& script,
-                                      const u16& language) {
+                                      const u16& language, bool asUser) {
   if (!child || !child->view()) return;
   bool report = reportScriptErrors_;
-  child->view()->RunPageCode(script, language, [this, report](bool ok) {
+  child->view()->RunPageCode(script, language, asUser, [this, report](bool ok) {
     if (!ok && report && !closed_) s_.tabs.SetStatusText(kRunScriptError);
   });
 }
@@ -96,7 +96,7 @@ bool FiltersController::RunScriptElement(u16view text, CChildFrame* target) {
   } else if (CChildFrame* active = s_.tabs.ActiveChild()) {
     targets.push_back(active);
   }
-  for (CChildFrame* tab : targets) RunPageScript(tab, element->code, element->language);
+  for (CChildFrame* tab : targets) RunPageScript(tab, element->code, element->language, true);
   return true;
 }
 

@@ -395,24 +395,24 @@ void CVOPView::OnTitleChange(u16view title) {
   if (zoomCommand != cmd::kZoom100) ApplyZoom();
 }
 
-void CVOPView::RunPageCode(const u16& code, const u16& language,
+void CVOPView::RunPageCode(const u16& code, const u16& language, bool asUser,
                            std::function<void(bool ok)> done) {
   if (!engine_ || !IsJavaScriptLanguage(language)) {
     // VBScript has no engine here.
     if (done) done(false);
     return;
   }
-  ++scriptActions_;
-  engine_->RunScript(code, [this, done = std::move(done)](const ScriptResult& r) {
+  if (asUser) ++scriptActions_;
+  engine_->RunScript(code, [this, asUser, done = std::move(done)](const ScriptResult& r) {
     // Only answers for a living engine come back, so the view is still there.
-    if (scriptActions_ > 0) --scriptActions_;
+    if (asUser && scriptActions_ > 0) --scriptActions_;
     if (done) done(r.ok);
   });
 }
 
 void CVOPView::ApplyZoom() {
   if (auto element = ParseScriptElement(FixedZoomScript(ZoomPercentOf(zoomCommand))))
-    RunPageCode(element->code, element->language, nullptr);
+    RunPageCode(element->code, element->language, true, nullptr);
 }
 
 void CVOPView::OnStatusTextChange(u16view text) {

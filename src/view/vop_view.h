@@ -99,11 +99,12 @@ class CVOPView : public CHtmlViewBase {
   // scripts); with reload the page loads again as after a switch.
   void ApplyPageElementFlags(bool reload);
 
-  // Runs the code of a script element in the page. While it runs, the right-click user
-  // action flag holds 2, so windows the script opens are never popup candidates. done (may
-  // be empty) hears whether it ran: false for a failure and for a language the engine
+  // Runs the code of a script element in the page. asUser: while it runs, the right-click
+  // user action flag holds 2, so windows the script opens are never popup candidates. done
+  // (may be empty) hears whether it ran: false for a failure and for a language the engine
   // cannot run; it is dropped when the tab went away meanwhile.
-  void RunPageCode(const u16& code, const u16& language, std::function<void(bool ok)> done);
+  void RunPageCode(const u16& code, const u16& language, bool asUser,
+                   std::function<void(bool ok)> done);
   // The zoom of zoomCommand set again (the body's CSS zoom of the new page).
   void ApplyZoom();
 
