@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "base/files.h"
 
 namespace zel {
@@ -20,16 +22,17 @@ const char* StoreFileName(CollectorStore store) {
   return "collect_t.dat";
 }
 
+u16 DecodeStoreBytes(std::string_view bytes) {
+  size_t units = std::min(bytes.size() / 2, kStoreLimit);
+  u16 text(units, u'\0');
+  for (size_t i = 0; i < units; ++i)
+    text[i] = char16_t(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
+  return text;
+}
+
 u16 LoadStoreFile(const std::string& path) {
   auto bytes = ReadFileBytes(path);
-  if (!bytes) return u16();
-  if (bytes->size() > kStoreLimit * 2) bytes->resize(kStoreLimit * 2);
-  if (bytes->size() % 2) bytes->pop_back();
-  u16 text;
-  text.reserve(bytes->size() / 2);
-  for (size_t i = 0; i + 1 < bytes->size(); i += 2)
-    text += char16_t(uint8_t((*bytes)[i]) | (uint8_t((*bytes)[i + 1]) << 8));
-  return text;
+  return bytes ? DecodeStoreBytes(*bytes) : u16();
 }
 
 bool SaveStoreFile(const std::string& path, u16view text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/text.h"
 
@@ -24,6 +25,8 @@ inline CollectorStore StoreOfKind(int kind) {
 // The store's text from its file: missing, empty or unreadable gives an empty store; an odd
 // last byte is left out, and a file of more than the limit is cut to it.
 u16 LoadStoreFile(const std::string& path);
+// The same rule on the file's bytes.
+u16 DecodeStoreBytes(std::string_view bytes);
 // The whole store replaces the file, atomically (a failed write leaves the old file).
 bool SaveStoreFile(const std::string& path, u16view text);
 // Appends a record to the file, creating it (mode 0600) when missing. A file of an odd
