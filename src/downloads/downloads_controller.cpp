@@ -97,8 +97,9 @@ void DownloadsController::OnDownloadFinished(int id) {
   item.state = DownloadState::Done;
   if (item.total > 0) item.received = item.total;
   ShowRow(id, item, true);
-  s_.tabs.SetStatusText(u"下载完成: " + item.path);
+  // The record first: the notice of the finished download is what stays in the status bar.
   NoteFileSaved(item.path);
+  s_.tabs.SetStatusText(u"下载完成: " + item.path);
 }
 
 void DownloadsController::OnDownloadFailed(int id, bool cancelled, u16view reason) {

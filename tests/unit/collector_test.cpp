@@ -12,6 +12,7 @@
 #include "collector/collector_store.h"
 #include "fakes/frame_fixture.h"
 #include "frame/page_menus.h"
+#include "downloads/downloads_controller.h"
 #include "filters/filters_controller.h"
 
 using namespace zel;
@@ -307,6 +308,15 @@ TEST_F(Collector, DropsAndTheMenusSendToTheTextCollector) {
   frame_.OnCommand(cmd::kCollectLinkContext);
   frame_.OnCommand(cmd::kCollectTextContext);
   EXPECT_EQ(pane_.stores[0], u"a link => http://site/l.htm\r\na link\r\n");
+}
+
+TEST_F(Collector, SavedFilesAreOutputRecords) {
+  collector().switches().stamps = false;
+  frame_.controller<DownloadsController>().NoteFileSaved(u"/home/u/My Html/a.pdf");
+  EXPECT_EQ(LoadStoreFile(PathOf(CollectorStore::Output)), u"文件已保存 => /home/u/My Html/a.pdf\r\n");
+  collector().switches().kinds[kKindSavedFile - 11] = false;
+  frame_.controller<DownloadsController>().NoteFileSaved(u"/home/u/My Html/b.pdf");
+  EXPECT_EQ(LoadStoreFile(PathOf(CollectorStore::Output)), u"文件已保存 => /home/u/My Html/a.pdf\r\n");
 }
 
 TEST_F(Collector, SwitchesComeFromTheConfigFile) {

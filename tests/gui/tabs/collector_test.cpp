@@ -108,4 +108,28 @@ TEST_F(CollectorPaneTest, ADoubleClickOpensTheAddressOnItsLine) {
                                      frame().ActiveChild()->caption == u"Opened"; }));
 }
 
+// The content filter's blocks are output records, kind 15.
+class BlockedRecords : public CollectorPaneTest {
+ protected:
+  void BeforeStart() override {
+    WriteFileAtomic(ProfileFolder() + "/blockage.ini",
+                    "[URL]\r\nurl_block_count=1\r\nblock_0=http://127.0.0.1:*/ads/*\r\n");
+    server_.SetPage("/page", R"HTML(<html><head><title>Page</title></head><body>
+        <img src="/ads/Banner.png"></body></html>)HTML");
+  }
+};
+
+TEST_F(BlockedRecords, EachBlockedRequestIsRecorded) {
+  collector().switches().stamps = false;
+  ASSERT_NE(OpenAndWait("/page", "Page"), nullptr);
+  u16 expected = u"内容过滤器 =>" + FromUtf8(server_.Url("/ads/banner.png")) + u"\r\n";
+  EXPECT_TRUE(PumpUntil([&] { return LoadStoreFile(FileOf(CollectorStore::Output)) == expected; }))
+      << ToUtf8(LoadStoreFile(FileOf(CollectorStore::Output)));
+  // Switched off, the next block leaves no record.
+  collector().switches().kinds[15 - 11] = false;
+  ASSERT_NE(OpenAndWait("/page", "Page"), nullptr);
+  PumpFor(300ms);
+  EXPECT_EQ(LoadStoreFile(FileOf(CollectorStore::Output)), expected);
+}
+
 }  // namespace
