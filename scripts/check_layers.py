@@ -39,7 +39,8 @@ LAYERS: list[tuple[str, ...]] = [
     ("view",),
     ("services",),
     ("filters", "search", "session", "page", "downloads", "panes", "proxy", "status", "formfill",
-     "skin", "window", "privacy", "options", "update", "icons", "favorites", "history"),
+     "skin", "window", "privacy", "options", "update", "icons", "favorites", "history",
+     "collector"),
     ("frame",),
     ("host", "webext", "main.cpp"),
 ]

@@ -170,6 +170,28 @@ inline constexpr int kFormSave = 1003;
 inline constexpr int kFormSaveGeneral = 1004;
 inline constexpr int kFormFill = 1005;
 inline constexpr int kFormManager = 1093;  // 1016 deletes the form data (kClearFormData)
+// Zoom (the page's CSS zoom by script), text size (the engine's text zoom) and encoding.
+inline constexpr int kZoom50 = 1116;             // 1116..1122: 50, 100, 120, 150, 180, 200, 300 %
+inline constexpr int kZoom300 = 1122;
+inline constexpr int kTextSizeLargest = 812;     // 812..816: largest .. smallest
+inline constexpr int kTextSizeSmallest = 816;
+inline constexpr int kTextSizeUp = 1100;         // Ctrl+Up
+inline constexpr int kTextSizeDown = 1101;       // Ctrl+Down
+inline constexpr int kEncodingFirst = 866;       // 866..1081: the encoding items
+inline constexpr int kEncodingLast = 1081;
+inline constexpr int kEncodingAuto = 1011;
+// The collector pane and its toolbar.
+inline constexpr int kCollectorText = 1298;
+inline constexpr int kCollectorOutput = 1299;
+inline constexpr int kCollectorScript = 1300;
+inline constexpr int kCollectorSave = 1246;
+inline constexpr int kCollectorClear = 1237;
+inline constexpr int kCollectorTransparent = 1240;
+inline constexpr int kCollectorRunScript = 1243;
+inline constexpr int kCollectorOpenSelection = 1247;
+inline constexpr int kCollectorOpenLine = 1236;
+inline constexpr int kCollectTextContext = 1152;  // the text menu's "添加到收集器"
+inline constexpr int kCollectLinkContext = 1153;  // the link menu's "添加到收集器"
 // The status bar's indicator pane.
 inline constexpr int kIndicatorPane = 1232;
 // Help: the update check and the product's home page.

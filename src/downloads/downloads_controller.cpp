@@ -97,8 +97,9 @@ void DownloadsController::OnDownloadFinished(int id) {
   item.state = DownloadState::Done;
   if (item.total > 0) item.received = item.total;
   ShowRow(id, item, true);
-  s_.tabs.SetStatusText(u"下载完成: " + item.path);
+  // The record first: the notice of the finished download is what stays in the status bar.
   NoteFileSaved(item.path);
+  s_.tabs.SetStatusText(u"下载完成: " + item.path);
 }
 
 void DownloadsController::OnDownloadFailed(int id, bool cancelled, u16view reason) {
@@ -167,6 +168,7 @@ void DownloadsController::CloseBar() {
 void DownloadsController::NoteFileSaved(u16view path) {
   // The output collector takes its records ("文件已保存 => " + path) from here.
   savedFiles_.push_back(u16(path));
+  if (savedSink_) savedSink_(path);
 }
 
 void DownloadsController::OnShutdown() {

@@ -48,6 +48,8 @@ class DownloadsController : public FrameController, public DownloadEvents {
   // "文件已保存 => " and the path.
   void NoteFileSaved(u16view path);
   const std::vector<u16>& savedFiles() const { return savedFiles_; }
+  // Hears of every saved file as it is noted (the output collector's records).
+  void SetFileSavedSink(std::function<void(u16view path)> sink) { savedSink_ = std::move(sink); }
 
   const std::map<int, Item>& items() const { return items_; }
 
@@ -70,6 +72,7 @@ class DownloadsController : public FrameController, public DownloadEvents {
   std::function<u16()> folder_;
   std::map<int, Item> items_;
   std::vector<u16> savedFiles_;
+  std::function<void(u16view)> savedSink_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -74,17 +74,30 @@ void FiltersController::LoadFloatingAd() {
 }
 
 void FiltersController::RunPageScript(CChildFrame* child, const u16& script,
-                                      const u16& language) {
+                                      const u16& language, bool asUser) {
   if (!child || !child->view()) return;
-  if (!IsJavaScriptLanguage(language)) {
-    // The page engine runs JavaScript only.
-    if (reportScriptErrors_) s_.tabs.SetStatusText(kRunScriptError);
-    return;
-  }
   bool report = reportScriptErrors_;
-  child->view()->RunScript(script, [this, report](const ScriptResult& r) {
-    if (!r.ok && report && !closed_) s_.tabs.SetStatusText(kRunScriptError);
+  child->view()->RunPageCode(script, language, asUser, [this, report](bool ok) {
+    if (!ok && report && !closed_) s_.tabs.SetStatusText(kRunScriptError);
   });
+}
+
+bool FiltersController::RunScriptElement(u16view text, CChildFrame* target) {
+  auto element = ParseScriptElement(text);
+  if (!element) {
+    if (s_.prompts) s_.prompts->Message(kScriptContentError);
+    return false;
+  }
+  std::vector<CChildFrame*> targets;
+  if (target) {
+    targets.push_back(target);
+  } else if (s_.keys && s_.keys->Ctrl() && s_.keys->Shift()) {
+    for (int i = 0; CChildFrame* tab = s_.tabs.TabAt(i); ++i) targets.push_back(tab);
+  } else if (CChildFrame* active = s_.tabs.ActiveChild()) {
+    targets.push_back(active);
+  }
+  for (CChildFrame* tab : targets) RunPageScript(tab, element->code, element->language, true);
+  return true;
 }
 
 void FiltersController::RunFloatingAdScript(CChildFrame* child) {

@@ -38,9 +38,16 @@ class FiltersController : public FrameController {
   // Allow-this-site of a tab (command 1424 from its notification bar).
   void AllowSiteOf(CChildFrame* child);
   // Runs a script in a tab's top document; a failure shows "运行脚本错误!" while the
-  // report flag is on.
-  void RunPageScript(CChildFrame* child, const u16& script, const u16& language);
+  // report flag is on. asUser: windows it opens are never popup candidates.
+  void RunPageScript(CChildFrame* child, const u16& script, const u16& language,
+                     bool asUser = false);
   void RunFloatingAdScript(CChildFrame* child);
+  // The script runner: text is a whole script element ("<script ...>...</script>"). It runs
+  // in target, else in the active tab, or in every tab while Ctrl and Shift are held. A text
+  // that is no script element shows "脚本内容错误!" and returns false.
+  bool RunScriptElement(u16view text, CChildFrame* target = nullptr);
+  // Whether a failing script shows "运行脚本错误!" (off while the system's own scripts run).
+  void SetReportScriptErrors(bool on) { reportScriptErrors_ = on; }
 
   void OnSettingsLoaded() override;
   void OnDeferredStartup() override { LoadFilterLists(); }

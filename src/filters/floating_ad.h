@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "base/text.h"
+#include "view/page_script.h"
 
 namespace zel {
 
@@ -12,16 +13,11 @@ struct PageScript {
   u16 language;
 };
 
-inline constexpr char16_t kScriptContentError[] = u"脚本内容错误!";
-inline constexpr char16_t kRunScriptError[] = u"运行脚本错误!";
-
 // Fills script from the file's text (read as raw UTF-16LE; nullopt when missing). A file of
 // 39 characters or fewer gives the built-in script. Returns false when the file's script
 // is damaged ("脚本内容错误!"): the language then keeps its previous value and the text is
 // the file's text.
 bool LoadFloatingAdScript(const std::optional<u16>& fileText, PageScript& script);
 u16 BuiltinFloatingAdScript();
-// Whether the page engine can run a script of this language.
-bool IsJavaScriptLanguage(u16view language);
 
 }  // namespace zel

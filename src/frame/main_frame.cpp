@@ -23,6 +23,8 @@
 #include "panes/side_panes_controller.h"
 #include "panes/web_pane_controller.h"
 #include "page/find_bar_controller.h"
+#include "page/zoom_controller.h"
+#include "collector/collector_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
 #include "privacy/privacy_controller.h"
@@ -123,6 +125,15 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
     const SearchEngine* e = controller<SearchController>().searchEngines().Current();
     return e ? SiteRoot(e->url) : u16();
   }));
+  controllers_.push_back(std::make_unique<ZoomController>(services, *filters_));
+  auto collector = std::make_unique<CollectorController>(
+      services, *filters_,
+      CollectorController::Frame{.contextText = [this] { return pageMenu_->contextText; },
+                                 .contextAddress = [this] { return pageMenu_->contextAddress; },
+                                 .imageFolder = [this] { return pictureFolder_; }});
+  controller<DownloadsController>().SetFileSavedSink(
+      [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
+  controllers_.push_back(std::move(collector));
 }
 
 CMainFrame::~CMainFrame() {

@@ -22,6 +22,64 @@ MenuItem Popup(const char16_t* text, std::vector<MenuItem> children) {
 MenuItem Separator() { return MenuItem(); }
 }  // namespace
 
+// The zoom, text size and encoding submenus of "查看".
+MenuItem ZoomMenu() {
+  std::vector<MenuItem> m;
+  const char16_t* texts[] = {u"50%", u"100%", u"120%", u"150%", u"180%", u"200%", u"300%"};
+  for (int i = 0; i < 7; ++i)
+    m.push_back(Item(texts[i], cmd::kZoom50 + i, i == 1 ? u"Ctrl+KP_Divide" : u"", true));
+  m.push_back(Separator());
+  m.push_back(Item(u"放大网页", cmd::kZoomIn, u"Ctrl+="));
+  m.push_back(Item(u"缩小网页", cmd::kZoomOut, u"Ctrl+-"));
+  return Popup(u"缩放(&Z)", std::move(m));
+}
+
+MenuItem TextSizeMenu() {
+  std::vector<MenuItem> m;
+  const char16_t* texts[] = {u"最大", u"大", u"中", u"小", u"最小"};
+  for (int i = 0; i < 5; ++i) m.push_back(Item(texts[i], cmd::kTextSizeLargest + i, u"", true));
+  m.push_back(Separator());
+  m.push_back(Item(u"放大", cmd::kTextSizeUp, u"Ctrl+Up"));
+  m.push_back(Item(u"缩小", cmd::kTextSizeDown, u"Ctrl+Down"));
+  return Popup(u"文字大小(&X)", std::move(m));
+}
+
+MenuItem EncodingMenu() {
+  auto item = [](const char16_t* text, int id) { return Item(text, id, u"", true); };
+  std::vector<MenuItem> more = {
+      item(u"中欧字符 (DOS)", 1055),       item(u"西里尔字符 (DOS)", 1056),
+      item(u"西欧字符 (ISO)", 1058),       item(u"中欧字符 (ISO)", 1059),
+      item(u"拉丁字符 (ISO)", 1060),       item(u"波罗的海字符 (ISO)", 1061),
+      item(u"西里尔字符 (ISO)", 1062),     item(u"阿拉伯字符 (ISO)", 1063),
+      item(u"希腊字符 (ISO)", 1064),       item(u"希伯来字符 (ISO)", 1065),
+      item(u"西里尔字符 (KOI8-R)", 1066),  item(u"Unicode", 1067),
+      item(u"Unicode (Big-Endian)", 1068), item(u"Unicode (UTF-7)", 1069),
+      item(u"中欧字符 (Windows)", 1071),   item(u"西里尔字符 (Windows)", 1072),
+      item(u"希腊字符 (Windows)", 1073),   item(u"土耳其字符", 1074),
+      item(u"希伯来字符 (Windows)", 1075), item(u"阿拉伯字符 (Windows)", 1076),
+      item(u"波罗的海字符 (Windows)", 1077), item(u"越南字符 (Windows)", 1078),
+      item(u"泰文 (Windows)", 1079),       item(u"用户定义", 1080),
+  };
+  return Popup(u"编码(&D)",
+               {
+                   item(u"自动选择", cmd::kEncodingAuto),
+                   Separator(),
+                   item(u"西欧字符", 866),
+                   item(u"Unicode (UTF-8)", 1070),
+                   item(u"简体中文 (GB2312)", 867),
+                   item(u"简体中文 (HZ)", 1081),
+                   item(u"繁体中文 (Big5)", 868),
+                   item(u"日文 (自动选择)", 992),
+                   item(u"日文 (EUC)", 991),
+                   item(u"日文 (Shift-JIS)", 869),
+                   item(u"韩文 (自动选择)", 1044),
+                   item(u"韩文 (EUC)", 1045),
+                   item(u"韩文 (ISO)", 1046),
+                   item(u"西欧字符", 1057),
+                   Popup(u"其他(&M)", std::move(more)),
+               });
+}
+
 std::vector<MenuItem> MainMenu() {
   return {
       Popup(u"文件(&F)",
@@ -96,6 +154,11 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"历史(&H)", cmd::kHistoryPane, u"", true),
                           Item(u"网页(&W)", cmd::kWebPagePane, u"", true),
                       }),
+                Item(u"文本, 输出, 脚本 收集器", cmd::kCollectorPane, u"", true),
+                Separator(),
+                ZoomMenu(),
+                TextSizeMenu(),
+                EncodingMenu(),
                 Separator(),
                 Item(u"页内查找", 1086, u"F7"),
                 Item(u"高亮关键字", 1087),
@@ -200,6 +263,14 @@ std::vector<KeyBinding> MainKeys() {
       {u"Alt+Z", cmd::kReopenClosedPageKey},
       {u"Ctrl+M", cmd::kPageListDialog},
       {u"Ctrl+D", cmd::kAddToFavorites},
+      // Zoom and text size.
+      {u"Ctrl+KP_Divide", cmd::kZoom100},
+      {u"Ctrl+=", cmd::kZoomIn},
+      {u"Ctrl+KP_Add", cmd::kZoomIn},
+      {u"Ctrl+-", cmd::kZoomOut},
+      {u"Ctrl+KP_Subtract", cmd::kZoomOut},
+      {u"Ctrl+Up", cmd::kTextSizeUp},
+      {u"Ctrl+Down", cmd::kTextSizeDown},
   };
   for (int i = 0; i < 10; ++i)
     keys.push_back({u"Ctrl+" + IntToText((i + 1) % 10), cmd::kSelectTab0 + i});
@@ -247,6 +318,7 @@ std::vector<MenuItem> LinkMenu() {
       Separator(),
       Item(u"添加到收藏夹...", cmd::kAddLinkToFavorites),
       Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter),
+      Item(u"添加到收集器", cmd::kCollectLinkContext),
   });
 }
 
@@ -268,6 +340,7 @@ std::vector<MenuItem> TextMenu(const std::vector<u16>& engineTitles) {
   m.push_back(Item(u"保存文本(&T)...", cmd::kSaveContextText));
   m.push_back(Separator());
   m.push_back(Item(u"添加到过滤器(&F)...", cmd::kAddToContentFilter));
+  m.push_back(Item(u"添加到收集器", cmd::kCollectTextContext));
   return m;
 }
 

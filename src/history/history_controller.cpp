@@ -1,6 +1,8 @@
 #include "history/history_controller.h"
 
+#include "base/commands.h"
 #include "base/files.h"
+#include "services/command_registry.h"
 #include "platform/message_loop.h"
 #include "settings/settings_file.h"
 #include "view/child_frame.h"
@@ -20,7 +22,10 @@ int LocalUtcOffset(std::time_t now) {
 }
 
 HistoryController::HistoryController(FrameServices services, Notice notice)
-    : services_(services), notice_(std::move(notice)) {}
+    : services_(services), notice_(std::move(notice)) {
+  // 855: the visit store is emptied; the tabs' own back and forward lists stay.
+  services_.commands.Add(cmd::kClearHistory, [this] { ClearHistory(); });
+}
 
 HistoryController::~HistoryController() {
   alive_.reset();

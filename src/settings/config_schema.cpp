@@ -136,6 +136,16 @@ constexpr SettingDef kSchema[] = {
     {u"HOTKEYSET", u"CSE_R", Text, nullptr, u".com.cn", Late, Bind(&F::cseR)},
     {u"HOTKEYSET", u"CAE_L", Text, nullptr, u"http://www.", Late, Bind(&F::caeL)},
     {u"HOTKEYSET", u"CAE_R", Text, nullptr, u".cn", Late, Bind(&F::caeR)},
+    // COLLECTSET (the collector's switches, read by the collector)
+    {u"COLLECTSET", u"stamp", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"toend", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"kind11", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"kind12", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"kind13", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"kind14", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"kind15", Int, nullptr, u"1", Owner},
+    {u"COLLECTSET", u"clearexit", Int, nullptr, u"0", Owner},
+    {u"COLLECTSET", u"alpha", Int, nullptr, u"200", Owner},
 
 };
 

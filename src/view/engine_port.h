@@ -195,6 +195,9 @@ class Engine {
   virtual void SetLoadImages(bool on) = 0;
   virtual void SetScriptsEnabled(bool on) = 0;
   virtual void SetMediaEnabled(bool on) = 0;
+  // The page's text decoded in this charset from now on, and the page loaded again with
+  // it (empty: the engine's own detection, from the page's headers and contents).
+  virtual void SetCharset(const std::string& /*charset*/) {}
   // Background sounds of the page.
   virtual void SetMuted(bool muted) {}
   virtual void Focus() = 0;

@@ -10,6 +10,7 @@
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 #include "platform/shell_port.h"
+#include "view/page_script.h"
 #include "view/popup_policy.h"
 #include "view/status_filter.h"
 #include "view/url_rules.h"
@@ -390,6 +391,28 @@ void CVOPView::OnTitleChange(u16view title) {
   RefreshAddressFromEngine();
   if (IsActiveView() && currentAddress_ != before) host_.SetAddressText(currentAddress_);
   host_.PostToolbarRefresh();
+  // A zoom other than 100% survives the navigation.
+  if (zoomCommand != cmd::kZoom100) ApplyZoom();
+}
+
+void CVOPView::RunPageCode(const u16& code, const u16& language, bool asUser,
+                           std::function<void(bool ok)> done) {
+  if (!engine_ || !IsJavaScriptLanguage(language)) {
+    // VBScript has no engine here.
+    if (done) done(false);
+    return;
+  }
+  if (asUser) ++scriptActions_;
+  engine_->RunScript(code, [this, asUser, done = std::move(done)](const ScriptResult& r) {
+    // Only answers for a living engine come back, so the view is still there.
+    if (asUser && scriptActions_ > 0) --scriptActions_;
+    if (done) done(r.ok);
+  });
+}
+
+void CVOPView::ApplyZoom() {
+  if (auto element = ParseScriptElement(FixedZoomScript(ZoomPercentOf(zoomCommand))))
+    RunPageCode(element->code, element->language, true, nullptr);
 }
 
 void CVOPView::OnStatusTextChange(u16view text) {
@@ -470,6 +493,8 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   if (!IsActiveView() && currentAddress_ != kBlank) SetTabIcon(kIconUnseen);
   // The frame's subsystems see the finished page (floating ads go while their filter is on).
   if (topLevel && currentAddress_ != kBlank) host_.OnDocumentComplete(&child_, currentAddress_);
+  // 7 (before the queued command, which may change the zoom)
+  if (topLevel && zoomCommand != cmd::kZoom100) ApplyZoom();
   // 6: a command queued for this page runs now, in front.
   if (topLevel && queuedCommand) {
     int id = queuedCommand;

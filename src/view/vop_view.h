@@ -90,13 +90,23 @@ class CVOPView : public CHtmlViewBase {
   void RecordUserAction(bool leftClickOrEnter, bool rightClick);
   int64_t userActionTime() const { return userActionTime_; }
   bool leftClickFlag() const { return leftClick_; }
-  bool rightClickFlag() const { return rightClick_; }
+  // Also on (the flag's value 2) while a script of the system runs in the page.
+  bool rightClickFlag() const { return rightClick_ || scriptActions_ > 0; }
   const u16& pendingNewTabAddress() const { return pendingNewTabAddress_; }
   // No navigation of this view has survived yet (the tab is not in the strip).
   bool FirstNavigationPending() const { return !firstSurvived_; }
   // Page elements: the download-control flags go to the engine (images, media, sound,
   // scripts); with reload the page loads again as after a switch.
   void ApplyPageElementFlags(bool reload);
+
+  // Runs the code of a script element in the page. asUser: while it runs, the right-click
+  // user action flag holds 2, so windows the script opens are never popup candidates. done
+  // (may be empty) hears whether it ran: false for a failure and for a language the engine
+  // cannot run; it is dropped when the tab went away meanwhile.
+  void RunPageCode(const u16& code, const u16& language, bool asUser,
+                   std::function<void(bool ok)> done);
+  // The zoom of zoomCommand set again (the body's CSS zoom of the new page).
+  void ApplyZoom();
 
   // Auto-scroll (984) and auto-refresh (994).
   void SetAutoScroll(bool on);
@@ -183,6 +193,7 @@ class CVOPView : public CHtmlViewBase {
   bool firstSurvived_ = false;
   int64_t userActionTime_ = 0;
   bool leftClick_ = false, rightClick_ = false;
+  int scriptActions_ = 0;  // scripts of the system running in the page
   bool enterWithCtrl_ = false;
   bool topDocumentKnown_ = false;
   u16 lastStatus_;

@@ -28,6 +28,7 @@ class FakeEngine : public Engine {
   void SetSilent(bool on) override { silent = on; }
   void ExecWB(int c, int o, int a) override {
     calls.push_back("ExecWB " + std::to_string(c) + " " + std::to_string(o));
+    lastExecArgument = a;
   }
   void RunScript(u16view script, std::function<void(const ScriptResult&)> done) override {
     scripts.push_back(u16(script));
@@ -46,6 +47,7 @@ class FakeEngine : public Engine {
   void SetScriptsEnabled(bool on) override { scriptsOn = on; }
   void SetMediaEnabled(bool on) override { media = on; }
   void SetMuted(bool m) override { muted = m; }
+  void SetCharset(const std::string& c) override { calls.push_back("SetCharset " + c); }
   void Focus() override { ++focusCount; }
   void* NativeWidget() override { return this; }
   PageHit HitUnderPointer() const override { return hit; }
@@ -76,6 +78,7 @@ class FakeEngine : public Engine {
   std::vector<std::function<void(const ScriptResult&)>> pendingScripts;
   u16 location, title, pending;
   std::string session;
+  int lastExecArgument = 0;
   bool busy = false, silent = false, registeredAsBrowser = false;
   bool images = true, scriptsOn = true, media = true, muted = false;
   int focusCount = 0;

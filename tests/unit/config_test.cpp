@@ -359,7 +359,12 @@ TEST(ConfigSchema, EveryOwnerRowIsReadByItsOwner) {
   std::string owners;
   for (const SettingDef& d : ConfigSchema())
     if (d.load == LoadPoint::Owner) owners += Name(d) + " ";
-  EXPECT_EQ(owners, "MOUSESET/gesture SEARCHSET/engine ");  // a new one needs its check here
+  EXPECT_EQ(owners,
+            "MOUSESET/gesture SEARCHSET/engine COLLECTSET/stamp COLLECTSET/toend "
+            "COLLECTSET/kind11 COLLECTSET/kind12 COLLECTSET/kind13 COLLECTSET/kind14 "
+            "COLLECTSET/kind15 COLLECTSET/clearexit COLLECTSET/alpha ");  // a new one needs its
+                                                                       // check (COLLECTSET:
+                                                                       // collector_test)
   ScratchProfile p;
   SettingsFile(kConfigFile, u"MOUSESET")
       .WriteText(u"gesture", u"<gesture action=\"UL\" cmd=\"27\" title=\"x\" />");

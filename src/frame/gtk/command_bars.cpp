@@ -18,6 +18,7 @@ bool ParseKey(u16view key, guint* keyval, Gdk::ModifierType* mods) {
   static const std::map<std::string, std::string> names = {
       {"PgDn", "Page_Down"}, {"PgUp", "Page_Up"}, {"Esc", "Escape"},
       {"Enter", "Return"},   {"Del", "Delete"},   {"Ins", "Insert"},
+      {"=", "equal"},        {"-", "minus"},
   };
   if (auto it = names.find(name); it != names.end()) name = it->second;
   if (name.size() == 1) name = std::string(1, char(std::tolower(name[0])));

@@ -7,6 +7,8 @@
 #include "base/files.h"
 #include "filters/gtk/content_filter_host.h"
 #include "base/commands.h"
+#include "collector/collector_controller.h"
+#include "collector/gtk/collector_pane.h"
 #include "downloads/gtk/file_chooser_destination.h"
 #include "downloads/gtk/webkit_downloads.h"
 #include "formfill/formfill_controller.h"
@@ -61,6 +63,26 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
   RegisterViewSourceScheme(ctx);
   return ctx;
 }
+
+// The engines of the frame, each view watched for the requests the content filter blocks.
+class WatchedEngines : public EngineFactory {
+ public:
+  WatchedEngines(WebKitEngineFactory& inner, std::function<void(u16)> onBlocked)
+      : inner_(inner), onBlocked_(std::move(onBlocked)) {}
+  std::unique_ptr<Engine> Create(Engine* related) override {
+    std::unique_ptr<Engine> engine = inner_.Create(related);
+    if (auto* webkit = dynamic_cast<WebKitEngine*>(engine.get()))
+      ContentFilterHost::WatchView(webkit->view(), onBlocked_);
+    return engine;
+  }
+  void SetOffline(bool offline) override { inner_.SetOffline(offline); }
+  u16 EngineVersion() const override { return inner_.EngineVersion(); }
+  bool SetProxy(const EngineProxy& proxy) override { return inner_.SetProxy(proxy); }
+
+ private:
+  WebKitEngineFactory& inner_;
+  std::function<void(u16)> onBlocked_;
+};
 }  // namespace
 
 struct FrameHost::Parts {
@@ -73,7 +95,15 @@ struct FrameHost::Parts {
         destinations(&window),
         proxyDialogs(&window),
         clearDialog(&window),
-        formDialogs(&window) {}
+        formDialogs(&window),
+        watched(engines, [this](u16 url) {
+          if (frame)
+            frame->controller<CollectorController>().CollectRecord(u"内容过滤器 =>" + url,
+                                                                   kKindContentFilter);
+        }),
+        collector(window, [this](int id) {
+          if (frame) frame->OnCommand(id);
+        }) {}
   MainWindow window;
   FavoritesDialogs favoritesDialogs;
   PageListDialog pageList{window};
@@ -91,6 +121,8 @@ struct FrameHost::Parts {
   FormDialogs formDialogs;
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
+  WatchedEngines watched;
+  CollectorPane collector;
   std::unique_ptr<CMainFrame> frame;
   // The side panes (over the frame's controllers).
   std::unique_ptr<FavoritesPane> favoritesPane;
@@ -149,7 +181,7 @@ FrameHost::FrameHost(const Options& o) {
   Parts& p = *parts_;
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
   p.frame = std::make_unique<CMainFrame>(
-      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
+      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.watched, &p.keys,
                         &p.clipboard, contentFilter_.get(), &p.downloads,
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
@@ -158,6 +190,9 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
   p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
   p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
+  auto& collector = p.frame->controller<CollectorController>();
+  collector.SetView(&p.collector);
+  p.collector.SetEvents(&collector);
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

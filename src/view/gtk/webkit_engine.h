@@ -83,6 +83,10 @@ class WebKitEngine : public Engine {
   void SetScriptsEnabled(bool on) override;
   void SetMediaEnabled(bool on) override;
   void SetMuted(bool muted) override { webkit_web_view_set_is_muted(view_, muted); }
+  // WebKit reloads the page itself when the charset changes.
+  void SetCharset(const std::string& charset) override {
+    webkit_web_view_set_custom_charset(view_, charset.empty() ? nullptr : charset.c_str());
+  }
   void Focus() override;
   void* NativeWidget() override { return view_; }
 
