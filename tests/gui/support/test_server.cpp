@@ -110,6 +110,8 @@ std::vector<std::string> TestServer::Requests() const {
 std::vector<TestServer::Posted> TestServer::Posts() const {
   std::lock_guard<std::mutex> l(mu_);
   return posts_;
+}
+
 std::vector<std::string> TestServer::RequestsWithQuery() const {
   std::lock_guard<std::mutex> l(mu_);
   return requestsWithQuery_;
