@@ -64,25 +64,6 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
   return ctx;
 }
 
-// The engines of the frame, each view watched for the requests the content filter blocks.
-class WatchedEngines : public EngineFactory {
- public:
-  WatchedEngines(WebKitEngineFactory& inner, std::function<void(u16)> onBlocked)
-      : inner_(inner), onBlocked_(std::move(onBlocked)) {}
-  std::unique_ptr<Engine> Create(Engine* related) override {
-    std::unique_ptr<Engine> engine = inner_.Create(related);
-    if (auto* webkit = dynamic_cast<WebKitEngine*>(engine.get()))
-      ContentFilterHost::WatchView(webkit->view(), onBlocked_);
-    return engine;
-  }
-  void SetOffline(bool offline) override { inner_.SetOffline(offline); }
-  u16 EngineVersion() const override { return inner_.EngineVersion(); }
-  bool SetProxy(const EngineProxy& proxy) override { return inner_.SetProxy(proxy); }
-
- private:
-  WebKitEngineFactory& inner_;
-  std::function<void(u16)> onBlocked_;
-};
 }  // namespace
 
 struct FrameHost::Parts {
@@ -96,11 +77,6 @@ struct FrameHost::Parts {
         proxyDialogs(&window),
         clearDialog(&window),
         formDialogs(&window),
-        watched(engines, [this](u16 url) {
-          if (frame)
-            frame->controller<CollectorController>().CollectRecord(u"内容过滤器 =>" + url,
-                                                                   kKindContentFilter);
-        }),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
         }) {}
@@ -121,7 +97,6 @@ struct FrameHost::Parts {
   FormDialogs formDialogs;
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
-  WatchedEngines watched;
   CollectorPane collector;
   std::unique_ptr<CMainFrame> frame;
   // The side panes (over the frame's controllers).
@@ -181,7 +156,7 @@ FrameHost::FrameHost(const Options& o) {
   Parts& p = *parts_;
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
   p.frame = std::make_unique<CMainFrame>(
-      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.watched, &p.keys,
+      CMainFrame::Ports{&p.window, &p.loop, prompts, &p.registry, &p.shell, &p.engines, &p.keys,
                         &p.clipboard, contentFilter_.get(), &p.downloads,
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
@@ -193,6 +168,14 @@ FrameHost::FrameHost(const Options& o) {
   auto& collector = p.frame->controller<CollectorController>();
   collector.SetView(&p.collector);
   p.collector.SetEvents(&collector);
+  // Each view reports the requests the content filter blocks to the output collector.
+  p.engines.SetViewWatcher([&p](WebKitWebView* view) {
+    ContentFilterHost::WatchView(view, [&p](u16 url) {
+      if (p.frame)
+        p.frame->controller<CollectorController>().CollectRecord(u"内容过滤器 =>" + url,
+                                                                 kKindContentFilter);
+    });
+  });
   p.window.AttachFrame(p.frame.get());
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);

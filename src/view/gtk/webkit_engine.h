@@ -307,6 +307,8 @@ class WebKitEngineFactory : public EngineFactory {
   WebKitEngineFactory(const WebKitEngineFactory&) = delete;
   WebKitEngineFactory& operator=(const WebKitEngineFactory&) = delete;
 
+  // Called with the view of every engine this factory hands out.
+  void SetViewWatcher(std::function<void(WebKitWebView*)> watch) { watch_ = std::move(watch); }
   // The settings new top-level views start from (each view gets its own copy).
   void SetBaseSettings(WebKitSettings* settings);
   // The user content (scripts, style sheets, filters) shared by all views.
@@ -335,6 +337,7 @@ class WebKitEngineFactory : public EngineFactory {
   static int MakeSpare(void* self);
   void ScheduleSpare();
   void ApplyNetworkProxy();
+  std::function<void(WebKitWebView*)> watch_;
   WebKitWebContext* context_;
   std::unique_ptr<WebKitEngine> spare_;
   WebKitUserContentManager* spareContent_ = nullptr;  // what the spare was made with

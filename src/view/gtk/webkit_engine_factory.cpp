@@ -100,6 +100,7 @@ std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
                                             content_);
   }
   engine->offline_ = offline_;
+  if (watch_) watch_(engine->view());
   ScheduleSpare();
   return engine;
 }
