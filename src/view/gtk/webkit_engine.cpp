@@ -10,6 +10,24 @@ namespace {
 
 const char kBlank[] = "about:blank";
 
+// WebKit reads the address of a request byte by byte as Latin-1: a typed address with
+// Chinese in it goes to WebKit with its UTF-8 bytes percent-encoded, as a link's would.
+std::string AsciiUri(const std::string& uri) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(uri.size());
+  for (unsigned char c : uri) {
+    if (c < 0x80) {
+      out += char(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
 // WebKit draws without compositing when it is told to (the variable users set on machines
 // with broken GL) or when the view's settings never accelerate.
 bool DrawsWithoutCompositing(WebKitSettings* settings) {
@@ -279,7 +297,7 @@ void WebKitEngine::Navigate2(const NavRequest& request) {
 
 void WebKitEngine::LoadRequest(const std::string& uri, int flags, const u16& headers) {
   pending_ = PendingNav{uri, flags, headers};
-  WebKitURIRequest* req = webkit_uri_request_new(uri.c_str());
+  WebKitURIRequest* req = webkit_uri_request_new(AsciiUri(uri).c_str());
   AddHeaders(req, headers);
   webkit_web_view_load_request(view_, req);
   g_object_unref(req);

@@ -96,6 +96,15 @@ TEST_F(ViewEvents, ACertificateNobodyTrustsSaysWhyAndCanBeGoneOnTo) {
   EXPECT_TRUE(PumpUntil([&] { return again->caption == u"Again"; })) << ToUtf8(again->caption);
 }
 
+TEST_F(ViewEvents, AnAddressWithChineseInItReachesTheServerAsUtf8) {
+  // As typed or given on the command line: the page's title is its path, decoded.
+  EXPECT_NE(OpenAndWait("/t/中文页面", "中文页面"), nullptr);
+  CChildFrame* data = frame().OpenUrl(u"data:text/html;charset=utf-8,<title>标题</title>",
+                                      {.tab = TabChoice::New, .show = true});
+  ASSERT_NE(data, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return data->caption == u"标题"; })) << ToUtf8(data->caption);
+}
+
 TEST_F(ViewEvents, AnchorClickStaysInItsTab) {
   frame().settings().newtablink = true;
   CChildFrame* tab = OpenAndWait("/links", "Links");
