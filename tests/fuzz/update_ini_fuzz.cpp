@@ -37,8 +37,13 @@ class BytesEnv : public UpdateEnv {
  public:
   explicit BytesEnv(std::string_view bytes) : bytes_(bytes) {}
   void Notify(u16view) override {}
+  // The first download is the description; every later one is the package, even when the
+  // file names the description's own address as the package's.
   bool Download(const std::string& url, const std::string& path, size_t) override {
-    if (url == kIni) return WriteFileAtomic(path, std::string(bytes_));
+    if (!described_ && url == kIni) {
+      described_ = true;
+      return WriteFileAtomic(path, std::string(bytes_));
+    }
     ++packageRequests;
     return false;
   }
@@ -57,6 +62,7 @@ class BytesEnv : public UpdateEnv {
 
  private:
   std::string_view bytes_;
+  bool described_ = false;
 };
 
 std::string& Folder() {
