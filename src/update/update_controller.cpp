@@ -17,7 +17,13 @@
 #include "settings/settings_file.h"
 #include "update/update_rules.h"
 
+#ifndef ZEL_HOME_PAGE
+#define ZEL_HOME_PAGE "http://www.zel-browser.org/"
+#endif
+
 namespace zel {
+
+const char kHomePageAddress[] = ZEL_HOME_PAGE;
 
 namespace {
 // "http://update.zel-browser.org/zel/update.ini", scrambled with the seed below.

@@ -21,7 +21,8 @@ inline constexpr char16_t kProductName[] = u"Zel";
 inline constexpr char16_t kRunningVersion[] = u"1.01";
 // The package: a Debian package, opened by the desktop's package installer.
 inline constexpr char kUpdatePackageName[] = "zel-update.deb";
-inline constexpr char kHomePageAddress[] = "http://www.zel-browser.org/";
+// The project's home page (905); the build sets it (ZEL_HOME_PAGE, as the About box shows).
+extern const char kHomePageAddress[];
 inline constexpr int kUpdateFirstCheckMs = 5000;
 inline constexpr int kUpdateHourlyMs = 3600000;
 inline constexpr int kUpdateOfflineMs = 300000;
