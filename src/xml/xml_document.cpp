@@ -1,4 +1,5 @@
 #include "xml/xml_document.h"
+#include "xml/xml_chars.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -30,39 +31,12 @@ constexpr uint32_t kIllFormed = 8;      // on the document node: some problem wa
 constexpr uint32_t kDocument = 0;
 constexpr size_t kSegmentSize = size_t(1) << 16;
 
-// A set of ASCII characters, tested with two bit masks.
-class CharSet {
- public:
-  constexpr explicit CharSet(u16view chars) {
-    for (char16_t c : chars) (c < 64 ? low_ : high_) |= uint64_t(1) << (c & 63);
-  }
-  bool Has(char16_t c) const {
-    return c < 64 ? (low_ >> c) & 1 : c < 128 && (high_ >> (c - 64)) & 1;
-  }
-
- private:
-  uint64_t low_ = 0;
-  uint64_t high_ = 0;
-};
-
 constexpr CharSet kTagNameEnd(u" \t\n\r/>");          // name in a start or end tag
 constexpr CharSet kBareWordEnd(u" \t\n\r<>=\\/?!");   // element name read for matching
 constexpr CharSet kAttributeWordEnd(u"= \t\n\r>/?");  // attribute name or bare word
 constexpr CharSet kUnquotedValueEnd(u" \t\n\r>");     // value after "="
 constexpr CharSet kBeforeEmptySlash(u" \t\n\r'\"");   // may precede the "/" of "/>"
 constexpr CharSet kAfterMatchedName(u" =/[]");        // may follow a matched name
-
-bool IsXmlSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
-
-// A letter, ":", "_" or anything above "`" opens a start tag.
-bool IsNameStart(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || c == u':' || c == u'_' || c > u'`';
-}
-
-size_t FindFirstOf(u16view s, size_t from, const CharSet& set) {
-  while (from < s.size() && !set.Has(s[from])) ++from;
-  return from;
-}
 
 struct Token {
   int kind = kEndOfText;
@@ -286,72 +260,6 @@ class OpenNameIndex {
   };
   std::unordered_map<u16view, uint32_t, Hash, Equal> map_;
 };
-
-// Decodes the five predefined entities and numeric character references. References that
-// do not name a usable character (0, a surrogate, past U+10FFFF) stay as written, as does
-// every other "&".
-u16 DecodeEntities(u16view v) {
-  static constexpr struct {
-    u16view entity;
-    char16_t c;
-  } kNamed[] = {
-      {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&amp;", u'&'}, {u"&apos;", u'\''}, {u"&quot;", u'"'}};
-  u16 out;
-  out.reserve(v.size());
-  for (size_t i = 0; i < v.size(); ++i) {
-    const char16_t c = v[i];
-    if (c != u'&') {
-      out += c;
-      continue;
-    }
-    const u16view rest = v.substr(i);
-    bool done = false;
-    for (const auto& e : kNamed) {
-      if (StartsWith(rest, e.entity)) {
-        out += e.c;
-        i += e.entity.size() - 1;
-        done = true;
-        break;
-      }
-    }
-    if (done) continue;
-    if (rest.size() > 2 && rest[1] == u'#') {
-      const bool hex = rest[2] == u'x';
-      const unsigned base = hex ? 16 : 10;
-      size_t j = hex ? 3 : 2;
-      const size_t digitsStart = j;
-      uint32_t code = 0;
-      // At most six digits, then the semicolon.
-      for (; j < rest.size() && j - digitsStart < 6; ++j) {
-        const char16_t d = rest[j];
-        unsigned value;
-        if (d >= u'0' && d <= u'9')
-          value = d - u'0';
-        else if (hex && d >= u'a' && d <= u'f')
-          value = d - u'a' + 10;
-        else if (hex && d >= u'A' && d <= u'F')
-          value = d - u'A' + 10;
-        else
-          break;
-        code = code * base + value;
-      }
-      const bool usable = code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-      if (j > digitsStart && j < rest.size() && rest[j] == u';' && usable) {
-        if (code >= 0x10000) {
-          code -= 0x10000;
-          out += char16_t(0xD800 + (code >> 10));
-          out += char16_t(0xDC00 + (code & 0x3FF));
-        } else {
-          out += char16_t(code);
-        }
-        i += j;
-        continue;
-      }
-    }
-    out += c;
-  }
-  return out;
-}
 
 }  // namespace
 
