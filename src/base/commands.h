@@ -42,7 +42,18 @@ inline constexpr int kFunctionKeyF7 = 938;   // find
 inline constexpr int kFunctionKeyF8 = 939;   // the address box
 inline constexpr int kFunctionKeyF9 = 940;   // the address box with its list open
 inline constexpr int kFunctionKeyF10 = 941;  // the keyword box
-inline constexpr int kFunctionKeyF12 = 943;
+inline constexpr int kFunctionKeyF11 = 942;  // full screen
+inline constexpr int kFunctionKeyF12 = 943;  // auto-hidden bars
+// The window: bars, full screen, tray
+inline constexpr int kStandardBar = 59392;
+inline constexpr int kSearchBarShown = 968;
+inline constexpr int kTabBarShown = 811;
+inline constexpr int kStatusBarShown = 59393;
+inline constexpr int kLockBars = 1031;
+inline constexpr int kAutoHideBars = 1082;     // F12
+inline constexpr int kRestoreTabWindow = 910;
+inline constexpr int kMinimizeTabWindow = 911;
+inline constexpr int kShowFrame = 973;
 // Page
 inline constexpr int kSavePage = 807;          // Ctrl+S
 inline constexpr int kSavePageNoPrompt = 828;

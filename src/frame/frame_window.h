@@ -11,6 +11,7 @@
 #include "downloads/downloads_bar_view.h"
 #include "page/find_bar_view.h"
 #include "search/search_bar_view.h"
+#include "window/window_modes_view.h"
 #include "services/status_bar_view.h"
 
 namespace zel {
@@ -32,6 +33,7 @@ class FrameWindow {
   // Parts a window may lack (null then).
   virtual FindBarView* findBar() { return nullptr; }
   virtual DownloadsBarView* downloadsBar() { return nullptr; }
+  virtual WindowModesView* modes() { return nullptr; }
 
   virtual void SetCaption(u16view text) = 0;
   // Check marks and enabled states of menu items and buttons follow the frame's state.

@@ -31,6 +31,7 @@
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
 #include "update/update_controller.h"
+#include "window/window_controller.h"
 #include "settings/config_schema.h"
 #include "settings/settings_file.h"
 #include "settings/url_shortcut.h"
@@ -134,6 +135,12 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controller<DownloadsController>().SetFileSavedSink(
       [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
   controllers_.push_back(std::move(collector));
+  // The window's bars and modes, the tray and the boss key.
+  controllers_.push_back(std::make_unique<WindowController>(
+      services, w ? w->modes() : nullptr,
+      WindowController::Hooks{.askPassword = [this](CChildFrame* c) {
+        return tabLocks_->AskTabPassword(c);
+      }}));
 }
 
 CMainFrame::~CMainFrame() {
@@ -442,8 +449,9 @@ void CMainFrame::RefreshFrameCaption() {
 void CMainFrame::SavePlacement() {
   FrameWindow* w = ports_.window;
   if (!w) return;
-  // A minimized or full-screen window does not write its rectangle.
-  bool writeRect = !w->IsMaximized() && !w->IsMinimized() && !w->IsFullScreen();
+  // A minimized window does not write its rectangle.
+  // In full screen the window reports the rectangle it goes back to.
+  bool writeRect = !w->IsMaximized() && !w->IsMinimized();
   WindowRect r = writeRect ? w->GetRect() : WindowRect{};
   SaveWindowPlacement({.maximized = w->IsMaximized(),
                        .writeRect = writeRect,

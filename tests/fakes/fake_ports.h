@@ -25,7 +25,8 @@ class FakeWindow : public FrameWindow,
                    public SearchBarView,
                    public TabStripView,
                    public PageHostView,
-                   public PopupBarView {
+                   public PopupBarView,
+                   public WindowModesView {
  public:
   StatusBarView& statusBar() override { return *this; }
   AddressBarView& addressBar() override { return *this; }
@@ -98,6 +99,29 @@ class FakeWindow : public FrameWindow,
   void Present() override { ++presents; }
   void HideFrame() override { visible = false; }
   void Destroy() override { destroyed = true; }
+  WindowModesView* modes() override { return this; }
+  // WindowModesView
+  void ShowBar(FrameBar bar, bool shown) override { barsShown[bar] = shown; }
+  bool BarShown(FrameBar bar) const override {
+    auto it = barsShown.find(bar);
+    return it == barsShown.end() || it->second;
+  }
+  void SetBarsLocked(bool locked) override { barsLocked = locked; }
+  void SetTabBarAtBottom(bool bottom) override { tabsAtBottom = bottom; }
+  void SetToolbarOrder(const std::vector<u16>& names) override { toolbarOrder = names; }
+  void SetFullScreen(bool on) override { fullScreen = on; }
+  bool FullScreen() const override { return fullScreen; }
+  void SetAutoHide(bool on) override { autoHidden = on; }
+  bool FrameShown() const override { return visible && !minimized; }
+  void ShowFrame() override {
+    visible = true;
+    minimized = false;
+    ++presents;
+  }
+  void MinimizeAndHideFrame() override {
+    visible = false;
+    minimized = true;
+  }
 
   std::vector<u16> Captions() const;
 
@@ -128,6 +152,9 @@ class FakeWindow : public FrameWindow,
   bool active = true;
   std::vector<ClosedMenuEntry> closedMenu;
   bool destroyed = false;
+  std::map<FrameBar, bool> barsShown;
+  bool barsLocked = false, tabsAtBottom = false, autoHidden = false;
+  std::vector<u16> toolbarOrder;
   WindowRect rect{10, 20, 640, 480};
 };
 

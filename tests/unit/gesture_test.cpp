@@ -429,7 +429,7 @@ TEST(GestureActions, NumbersMapToTheirCommands) {
       {22, CommandNotYetThere(cmd::kHistoryPane)},
       {23, CommandNotYetThere(cmd::kCollectorPane)},
       {24, CommandNotYetThere(cmd::kAddToFavorites)},
-      {25, CommandNotYetThere(cmd::kFullScreen)},
+      {25, Command(cmd::kFullScreen)},
       {26, Command(cmd::kPrint)},
       {27, Command(cmd::kPrintPreview)},
       {28, SystemCommand(kSysCommandMinimize)},

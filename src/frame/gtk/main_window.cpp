@@ -10,6 +10,7 @@
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "platform/prompt_port.h"
+#include "window/window_controller.h"
 
 namespace zel {
 
@@ -20,9 +21,30 @@ MainWindow::MainWindow() {
   bars_.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);
   bars_.pack_start(addressBar_.reopenButton(), Gtk::PACK_SHRINK);
   bars_.pack_start(searchBar_, Gtk::PACK_SHRINK);
-  box_.pack_start(commands_.menuBar(), Gtk::PACK_SHRINK);
-  box_.pack_start(bars_, Gtk::PACK_SHRINK);
-  box_.pack_start(tabStrip_, Gtk::PACK_SHRINK);
+  top_.pack_start(commands_.menuBar(), Gtk::PACK_SHRINK);
+  top_.pack_start(bars_, Gtk::PACK_SHRINK);
+  top_.pack_start(tabStrip_, Gtk::PACK_SHRINK);
+  topEvents_.add(top_);
+  topRevealer_.add(topEvents_);
+  topRevealer_.set_reveal_child(true);
+  topRevealer_.set_transition_type(Gtk::REVEALER_TRANSITION_TYPE_SLIDE_DOWN);
+  topRevealer_.set_transition_duration(150);
+  box_.pack_start(topRevealer_, Gtk::PACK_SHRINK);
+  topEdge_.set_name("auto-hide-edge");
+  topEdge_.set_size_request(-1, 3);
+  topEdge_.set_no_show_all(true);
+  topEdge_.add_events(Gdk::ENTER_NOTIFY_MASK);
+  topEdge_.signal_enter_notify_event().connect([this](GdkEventCrossing*) {
+    RevealTop(true);
+    return false;
+  });
+  topEvents_.add_events(Gdk::LEAVE_NOTIFY_MASK);
+  topEvents_.signal_leave_notify_event().connect([this](GdkEventCrossing* e) {
+    // Leaving into a child (a menu, the address list) is not leaving the bars.
+    if (autoHide_ && e->detail != GDK_NOTIFY_INFERIOR) RevealTop(false);
+    return false;
+  });
+  box_.pack_start(topEdge_, Gtk::PACK_SHRINK);
   box_.pack_start(paneHost_, Gtk::PACK_EXPAND_WIDGET);
   box_.pack_start(findBar_, Gtk::PACK_SHRINK);
   box_.pack_start(downloadsBar_, Gtk::PACK_SHRINK);
@@ -44,6 +66,8 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
   CMainFrame* f = frame;
   if (!f) {
     close_ = nullptr;
+    minimized_ = nullptr;
+    statusBar_.SetActions({});
     commands_.SetActions({});
     addressBar_.SetActions({});
     searchBar_.SetActions({});
@@ -53,7 +77,15 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
     downloadsBar_.SetActions({});
     return;
   }
-  close_ = [f] { f->Close(CloseSource::Window); };
+  close_ = [f] {
+    // With the close-to-tray choice the close box only hides the frame.
+    if (!f->controller<WindowController>().TakeCloseBox()) f->Close(CloseSource::Window);
+  };
+  minimized_ = [f] { f->controller<WindowController>().OnMinimized(); };
+  statusBar_.SetActions({
+      .run = [f](int id) { f->OnCommand(id); },
+      .checked = [f](int id) { return f->CommandChecked(id); },
+  });
   commands_.SetActions({
       .run = [f](int id) { f->OnCommand(id); },
       .checked = [f](int id) { return f->CommandChecked(id); },
@@ -108,6 +140,8 @@ void MainWindow::BuildMenus(const std::vector<MenuItem>& menus,
 void MainWindow::SetCaption(u16view text) { set_title(ShownText(text)); }
 
 WindowRect MainWindow::GetRect() const {
+  // In full screen the window's own rectangle is the one it goes back to.
+  if (fullScreen_) return normalRect_;
   WindowRect r;
   const_cast<MainWindow*>(this)->get_position(r.x, r.y);
   const_cast<MainWindow*>(this)->get_size(r.width, r.height);
@@ -142,7 +176,10 @@ bool MainWindow::on_delete_event(GdkEventAny*) {
 }
 
 bool MainWindow::on_window_state_event(GdkEventWindowState* event) {
+  bool nowMinimized = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) &&
+                      !(state_ & GDK_WINDOW_STATE_ICONIFIED);
   state_ = event->new_window_state;
+  if (nowMinimized && minimized_) minimized_();
   return Gtk::Window::on_window_state_event(event);
 }
 

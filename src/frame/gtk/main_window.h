@@ -19,12 +19,13 @@
 #include "downloads/gtk/downloads_bar.h"
 #include "page/gtk/find_bar.h"
 #include "search/gtk/search_bar.h"
+#include "window/window_modes_view.h"
 
 namespace zel {
 
 class CMainFrame;
 
-class MainWindow : public Gtk::Window, public FrameWindow {
+class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesView {
  public:
   MainWindow();
 
@@ -49,13 +50,17 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   PopupBarView& popupBars() override { return pageHost_; }
   FindBarView* findBar() override { return &findBar_; }
   DownloadsBarView* downloadsBar() override { return &downloadsBar_; }
+  WindowModesView* modes() override { return this; }
   void SetCaption(u16view text) override;
-  void RefreshCommandStates() override { commands_.RefreshStates(); }
+  void RefreshCommandStates() override {
+    commands_.RefreshStates();
+    statusBar_.RefreshPanes();
+  }
   bool IsVisible() const override { return get_visible(); }
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }
   bool IsActive() const override { return is_active(); }
   bool IsMaximized() const override { return state_ & GDK_WINDOW_STATE_MAXIMIZED; }
-  bool IsFullScreen() const override { return state_ & GDK_WINDOW_STATE_FULLSCREEN; }
+  bool IsFullScreen() const override { return fullScreen_; }
   WindowRect GetRect() const override;
   void Restore() override;
   void Minimize() override { iconify(); }
@@ -63,13 +68,36 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   void HideFrame() override { hide(); }
   void Destroy() override;
 
+  // WindowModesView
+  void ShowBar(FrameBar bar, bool shown) override;
+  bool BarShown(FrameBar bar) const override;
+  void SetBarsLocked(bool locked) override { barsLocked_ = locked; }
+  void SetTabBarAtBottom(bool bottom) override;
+  void SetToolbarOrder(const std::vector<u16>& names) override;
+  void SetFullScreen(bool on) override;
+  bool FullScreen() const override { return fullScreen_; }
+  void SetAutoHide(bool on) override;
+  bool FrameShown() const override { return get_visible() && !IsMinimized(); }
+  void ShowFrame() override;
+  void MinimizeAndHideFrame() override;
+
  protected:
   bool on_delete_event(GdkEventAny* event) override;
   bool on_window_state_event(GdkEventWindowState* event) override;
 
  private:
+  Gtk::Widget* BarWidget(FrameBar bar) const;
+  // The top area (menu bar, bars, a tab strip on top) comes back while the pointer is
+  // at the window's top edge and goes again when it leaves.
+  void RevealTop(bool shown);
+
   std::function<void()> close_;  // the close box: the frame decides
+  std::function<void()> minimized_;
   Gtk::Box box_{Gtk::ORIENTATION_VERTICAL};
+  Gtk::Revealer topRevealer_;
+  Gtk::EventBox topEvents_;
+  Gtk::Box top_{Gtk::ORIENTATION_VERTICAL};
+  Gtk::EventBox topEdge_;  // the strip the pointer touches to bring auto-hidden bars back
   CommandBars commands_;
   Gtk::Box bars_{Gtk::ORIENTATION_HORIZONTAL};
   AddressBar addressBar_;
@@ -81,6 +109,13 @@ class MainWindow : public Gtk::Window, public FrameWindow {
   DownloadsBar downloadsBar_;
   StatusBar statusBar_;
   GdkWindowState state_ = GdkWindowState(0);
+  bool fullScreen_ = false;
+  bool ownFullScreen_ = false;  // covered the monitor by hand: no window manager took it
+  bool autoHide_ = false;
+  bool barsLocked_ = true;
+  bool tabsAtBottom_ = false;
+  WindowRect normalRect_;  // the rectangle before full screen
+  sigc::connection hideTop_;
   bool destroyed_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/commands.h"
 #include "frame/gtk/shown_text.h"
 
 namespace zel {
@@ -24,6 +25,59 @@ StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   indicators_.set_margin_start(8);
   indicators_.set_margin_end(8);
   pack_start(indicators_, Gtk::PACK_SHRINK);
+  // The switch panes: each runs its command; their look follows the state (RefreshPanes).
+  struct Pane {
+    Gtk::Button* button;
+    const char* name;
+    const char* tip;
+    int command;
+  } panes[] = {{&popupPane_, "pane-330", "弹出窗口过滤器", cmd::kPopupFilter},
+               {&frontPane_, "pane-331", "在前台/后台打开链接", cmd::kActivateNewTabs}};
+  for (const Pane& p : panes) {
+    p.button->set_name(p.name);
+    p.button->set_tooltip_text(p.tip);
+    p.button->set_relief(Gtk::RELIEF_NONE);
+    p.button->set_focus_on_click(false);
+    int id = p.command;
+    p.button->signal_clicked().connect([this, id] {
+      if (!refreshing_ && actions_.run) actions_.run(id);
+    });
+    pack_start(*p.button, Gtk::PACK_SHRINK);
+  }
+  popupPane_.set_label("弹出窗口过滤器");
+  zoomPane_.set_name("pane-332");
+  zoomPane_.set_tooltip_text("页面缩放");
+  zoomPane_.set_relief(Gtk::RELIEF_NONE);
+  zoomPane_.set_label("100%");
+  const char* levels[] = {"50%", "100%", "120%", "150%", "180%", "200%", "300%"};
+  for (int i = 0; i < 7; ++i) {
+    auto* item = Gtk::manage(new Gtk::MenuItem(levels[i]));
+    int id = cmd::kZoom50 + i;
+    item->signal_activate().connect([this, id] {
+      if (actions_.run) actions_.run(id);
+    });
+    zoomMenu_.append(*item);
+  }
+  zoomMenu_.show_all();
+  zoomPane_.set_popup(zoomMenu_);
+  pack_start(zoomPane_, Gtk::PACK_SHRINK);
+}
+
+void StatusBar::RefreshPanes() {
+  if (!actions_.checked) return;
+  refreshing_ = true;
+  bool popupOn = actions_.checked(cmd::kPopupFilter).value_or(false);
+  popupPane_.set_active(popupOn);
+  popupPane_.set_tooltip_text(popupOn ? "弹出窗口过滤器: 已启用" : "弹出窗口过滤器: 已停用");
+  bool front = actions_.checked(cmd::kActivateNewTabs).value_or(false);
+  frontPane_.set_active(front);
+  frontPane_.set_label(front ? "前台" : "后台");
+  const char* levels[] = {"50%", "100%", "120%", "150%", "180%", "200%", "300%"};
+  std::string zoom = "100%";
+  for (int i = 0; i < 7; ++i)
+    if (actions_.checked(cmd::kZoom50 + i).value_or(false)) zoom = levels[i];
+  zoomPane_.set_label(zoom);
+  refreshing_ = false;
 }
 
 void StatusBar::SetStatusText(u16view text) {

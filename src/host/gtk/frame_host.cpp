@@ -43,6 +43,9 @@
 #include "platform/linux/gtk_prompts.h"
 #include "view/gtk/view_source.h"
 #include "view/gtk/webkit_engine.h"
+#include "window/gtk/tray_icon.h"
+#include "window/gtk/x11_hot_key.h"
+#include "window/window_controller.h"
 
 namespace zel {
 
@@ -98,6 +101,8 @@ struct FrameHost::Parts {
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
   CollectorPane collector;
+  TrayIcon tray;
+  X11HotKey hotKey;
   std::unique_ptr<CMainFrame> frame;
   // The side panes (over the frame's controllers).
   std::unique_ptr<FavoritesPane> favoritesPane;
@@ -165,6 +170,7 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
   p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
   p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
+  p.frame->controller<WindowController>().SetDesktop(&p.tray, &p.hotKey);
   auto& collector = p.frame->controller<CollectorController>();
   collector.SetView(&p.collector);
   p.collector.SetEvents(&collector);

@@ -33,6 +33,8 @@ class BrowserProcess {
   // The frame caption (the window whose caption ends with the application title).
   std::string Caption();
   bool WaitForCaption(const std::string& caption, std::chrono::milliseconds timeout);
+  // Sends the frame window the close request a window manager sends for its close box.
+  bool CloseWindow();
 
   std::string ConfigPath() const { return home_ + "/profile/Defaults/config.ini"; }
 

@@ -78,4 +78,13 @@ XPointerKeeper::~XPointerKeeper() {
   XFlush(d);
 }
 
+void XKeyChord(std::initializer_list<unsigned> modifiers, unsigned keysym) {
+  Display* d = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+  for (unsigned m : modifiers) XTestFakeKeyEvent(d, XKeysymToKeycode(d, m), True, CurrentTime);
+  XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), True, CurrentTime);
+  XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), False, CurrentTime);
+  for (unsigned m : modifiers) XTestFakeKeyEvent(d, XKeysymToKeycode(d, m), False, CurrentTime);
+  XFlush(d);
+}
+
 }  // namespace zel::test

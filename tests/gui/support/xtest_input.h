@@ -4,6 +4,8 @@
 
 #include <gtk/gtk.h>
 
+#include <initializer_list>
+
 namespace zel::test {
 
 // Moves the pointer to (x, y) of the widget, in steps of at most step pixels from where it
@@ -12,6 +14,9 @@ void XMoveTo(GtkWidget* widget, int x, int y, int step = 8);
 void XButton(unsigned button, bool press);
 // Presses the left button at from, moves to to and releases it there.
 void XDrag(GtkWidget* widget, int fromX, int fromY, int toX, int toY);
+
+// Presses and releases a key with the modifier keys (keysyms) held, through the X server.
+void XKeyChord(std::initializer_list<unsigned> modifiers, unsigned keysym);
 
 // Puts the pointer back where it was when made, so later tests find it as they expect.
 class XPointerKeeper {

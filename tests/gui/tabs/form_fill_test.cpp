@@ -125,6 +125,8 @@ TEST_F(FormFillTest, TypedFieldsComeBackAfterAReload) {
     frame().settings().encryform = c.encrypt;
     CChildFrame* tab = OpenAndWait("/raw/form", "Form");
     ASSERT_NE(tab, nullptr);
+    // The page takes clicks and keys only in front.
+    ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == tab; }));
     Type(tab, "user", c.user);
     Type(tab, "pass", u"s3cret");
     Type(tab, "note", c.note);
@@ -159,7 +161,12 @@ TEST_F(FormFillTest, TypedFieldsComeBackAfterAReload) {
     ASSERT_TRUE(PumpUntil([&] { return probe().StatusText() == "表单数据填充计数:5"; }))
         << probe().StatusText();
     EXPECT_EQ(Fields(tab), "\"" + typed + "\"");
+    // Closing the last tab opens a blank one: the next case starts when it is in front.
     frame().OnCommand(cmd::kCloseTab);
+    ASSERT_TRUE(PumpUntil([&] {
+      CChildFrame* a = frame().ActiveChild();
+      return frame().TabIndexOf(tab) < 0 && a && a->view() && a->view()->loadState < 0;
+    }));
   }
 }
 
