@@ -205,6 +205,11 @@ inline constexpr int kCollectTextContext = 1152;  // the text menu's "添加到�
 inline constexpr int kCollectLinkContext = 1153;  // the link menu's "添加到收集器"
 // The status bar's indicator pane.
 inline constexpr int kIndicatorPane = 1232;
+// The options dialog, the platform's network settings, and the registration as the default
+// browser that the dialog's "设置Zel浏览器为默认" runs (registered by its owner).
+inline constexpr int kOptions = 837;
+inline constexpr int kInternetOptions = 826;
+inline constexpr int kMakeDefaultBrowser = 651;
 // Help: the update check and the product's home page.
 inline constexpr int kOnlineUpdate = 901;
 inline constexpr int kVisitHomePage = 905;

@@ -27,6 +27,7 @@
 #include "collector/collector_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
+#include "options/options_controller.h"
 #include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
@@ -97,6 +98,11 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<HelpController>(services));
   controllers_.push_back(std::make_unique<PrivacyController>(services));
+  // The dialog's "设置Zel浏览器为默认" runs the default-browser command when its owner
+  // registered it, and says nothing otherwise.
+  controllers_.push_back(std::make_unique<OptionsController>(
+      services, OptionsController::Hooks{
+                    .makeDefaultBrowser = [this] { return OnCommand(cmd::kMakeDefaultBrowser); }}));
   // The session: last.ini and the closed pages (loaded here, once).
   controllers_.push_back(std::make_unique<SessionController>(
       services, w ? &w->addressBar() : nullptr,

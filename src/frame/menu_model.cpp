@@ -228,6 +228,8 @@ std::vector<MenuItem> MainMenu() {
                 Item(u"鼠标拖动页面", cmd::kPageDrag, u"", true),
                 Separator(),
                 Item(u"在前台打开新页面", cmd::kActivateNewTabs, u"", true),
+                Separator(),
+                Item(u"Zel浏览器选项(&G)...", cmd::kOptions),
             }),
       Popup(u"帮助(&H)", {Item(u"在线升级(&P)", cmd::kOnlineUpdate),
                           Item(u"访问主页(&V)", cmd::kVisitHomePage), Separator(),

@@ -20,6 +20,8 @@
 #include "session/gtk/page_list_dialog.h"
 #include "session/session_controller.h"
 #include "proxy/gtk/proxy_dialogs.h"
+#include "options/gtk/options_dialog.h"
+#include "options/options_controller.h"
 #include "privacy/gtk/clear_dialog.h"
 #include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
@@ -79,6 +81,7 @@ struct FrameHost::Parts {
         destinations(&window),
         proxyDialogs(&window),
         clearDialog(&window),
+        optionsDialog(&window),
         formDialogs(&window),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
@@ -97,6 +100,7 @@ struct FrameHost::Parts {
   FileChooserDestination destinations;
   ProxyDialogs proxyDialogs;
   ClearDialog clearDialog;
+  OptionsDialog optionsDialog;
   FormDialogs formDialogs;
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
@@ -167,6 +171,7 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.frame->controller<PrivacyController>().SetDialogs(&p.clearDialog);
+  p.frame->controller<OptionsController>().SetDialogs(&p.optionsDialog);
   p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
   p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
   p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
