@@ -27,6 +27,7 @@
 #include "collector/collector_controller.h"
 #include "search/search_controller.h"
 #include "session/session_controller.h"
+#include "skin/skin_controller.h"
 #include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
@@ -134,6 +135,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controller<DownloadsController>().SetFileSavedSink(
       [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
   controllers_.push_back(std::move(collector));
+  controllers_.push_back(
+      std::make_unique<SkinController>(services, [this] { return rules_.programFolder; }));
 }
 
 CMainFrame::~CMainFrame() {

@@ -19,6 +19,8 @@
 #include "search/search_controller.h"
 #include "session/gtk/page_list_dialog.h"
 #include "session/session_controller.h"
+#include "skin/gtk/skin_frame.h"
+#include "skin/skin_controller.h"
 #include "proxy/gtk/proxy_dialogs.h"
 #include "privacy/gtk/clear_dialog.h"
 #include "privacy/privacy_controller.h"
@@ -79,6 +81,9 @@ struct FrameHost::Parts {
         formDialogs(&window),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
+        }),
+        skin(window, window.layout(), [this](int id) {
+          if (frame) frame->OnCommand(id);
         }) {}
   MainWindow window;
   FavoritesDialogs favoritesDialogs;
@@ -98,6 +103,7 @@ struct FrameHost::Parts {
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
   CollectorPane collector;
+  SkinFrame skin;
   std::unique_ptr<CMainFrame> frame;
   // The side panes (over the frame's controllers).
   std::unique_ptr<FavoritesPane> favoritesPane;
@@ -116,6 +122,33 @@ void AddFavoriteRows(const std::vector<FavoriteMenuNode>& nodes, std::vector<Men
     if (!n.id) AddFavoriteRows(n.children, m.children);
     out.push_back(std::move(m));
   }
+}
+
+// The skin menu's rows after "显示窗口边框": the skins, then the languages.
+template <class P>
+void AttachSkins(P& p) {
+  auto& skins = p.frame->template controller<SkinController>();
+  skins.SetView(&p.skin);
+  p.window.commandBars().SetPopupTail(u"皮肤(&K)", [&skins]() -> std::optional<std::vector<MenuItem>> {
+    auto menu = skins.MenuIfStale();
+    if (!menu) return std::nullopt;
+    auto item = [](const SkinMenuEntry& e) {
+      MenuItem m;
+      m.text = e.text;
+      ReplaceAll(m.text, u"&", u"&&");
+      m.id = e.id;
+      m.check = true;
+      return m;
+    };
+    std::vector<MenuItem> rows(1);  // a separator
+    for (const SkinMenuEntry& e : menu->skins) rows.push_back(item(e));
+    MenuItem languages;
+    languages.text = u"语言(&L)";
+    for (const SkinMenuEntry& e : menu->languages) languages.children.push_back(item(e));
+    rows.emplace_back();
+    rows.push_back(std::move(languages));
+    return rows;
+  });
 }
 
 template <class P>
@@ -180,6 +213,7 @@ FrameHost::FrameHost(const Options& o) {
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
   AttachSidePanes(p);
+  AttachSkins(p);
 }
 
 FrameHost::~FrameHost() {
@@ -212,6 +246,8 @@ void FrameHost::Show() {
   LoadFrameCreationSettings(frame.settings());
   const FrameSettings& s = frame.settings();
   window.SetTabWidths(s.minwidth, s.maxwidth);
+  // The skin before the window is first drawn (its border too).
+  frame.controller<SkinController>().LoadStartSkin();
   Placement place =
       ComputePlacement(s.top, s.left, s.width, s.height, s.zoomed, screen.width, screen.height);
   if (place.apply) {
