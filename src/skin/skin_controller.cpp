@@ -94,7 +94,7 @@ void SkinController::Apply() {
   files_.BeginSheet();
   view_->ApplyStyle(SkinCss(skin_, [this](const SkinImagePtr& image) { return files_.UrlOf(image); }));
   files_.EndSheet();
-  view_->SetWindowIcon(skin_.captionIconIsIco ? skin_.captionIcon : nullptr);
+  view_->SetWindowIcon(skin_.captionIcon);
   services_.tabs.RefreshCommandStates();
 }
 

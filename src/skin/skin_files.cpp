@@ -51,8 +51,7 @@ std::vector<LanguageFile> ListLanguageFiles(const std::string& folder) {
     std::string path = JoinPath(folder, n);
     if (DirExists(path)) continue;
     std::string bytes;
-    if (ReadFileBytes(path, &bytes) != ReadStatus::Ok) continue;
-    if (bytes.size() > kSkinIniMaxBytes) bytes.clear();
+    if (!ReadSkinFile(path, kSkinIniMaxBytes, &bytes)) continue;
     IniDocument ini = IniDocument::ParseOwned(std::move(bytes));
     u16 name = Trim(ini.Get(kLanguageSection, kLanguageNameKey).value_or(u""));
     if (name.size() > 259) name.resize(259);
@@ -68,7 +67,7 @@ std::vector<LanguageFile> ListLanguageFiles(const std::string& folder) {
 bool WriteCustomFrame(const std::string& folder, bool on) {
   std::string path = JoinPath(folder, kSkinIniName);
   std::string bytes;
-  if (ReadFileBytes(path, &bytes) != ReadStatus::Ok) return false;
+  if (!ReadSkinFile(path, kSkinIniMaxBytes, &bytes)) return false;
   IniDocument ini = IniDocument::ParseOwned(std::move(bytes));
   ini.Set(u"Global", u"CustomFrame", on ? u"1" : u"0");
   return WriteFileAtomic(path, ini.Serialize());

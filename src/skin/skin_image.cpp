@@ -1,6 +1,7 @@
 #include "skin/skin_image.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -78,11 +79,17 @@ bool BmpSizeFits(std::string_view b) {
 }
 }  // namespace
 
+bool ReadSkinFile(const std::string& path, size_t maxBytes, std::string* out) {
+  // Only regular files: a named pipe or a device would hold the read.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > maxBytes)
+    return false;
+  return ReadFileBytes(path, out) == ReadStatus::Ok && out->size() <= maxBytes;
+}
+
 SkinImagePtr LoadSkinImageFile(const std::string& path, const OtherImageDecoder& other) {
   std::string bytes;
-  if (ReadFileBytes(path, &bytes) != ReadStatus::Ok || bytes.empty() ||
-      bytes.size() > kSkinImageMaxFileBytes)
-    return nullptr;
+  if (!ReadSkinFile(path, kSkinImageMaxFileBytes, &bytes) || bytes.empty()) return nullptr;
   std::shared_ptr<SkinImage> image;
   if (LooksLikePng(bytes)) image = DecodePng(bytes);
   else if (other && (!LooksLikeBmp(bytes) || BmpSizeFits(bytes))) image = other(bytes);

@@ -39,6 +39,10 @@ bool LooksLikeBmp(std::string_view bytes);
 // Decodes formats other than PNG (BMP); given by the toolkit side.
 using OtherImageDecoder = std::function<std::shared_ptr<SkinImage>(std::string_view bytes)>;
 
+// A regular file's bytes when it has at most maxBytes (false for anything else: missing,
+// unreadable, a folder, a pipe, a device, too large).
+bool ReadSkinFile(const std::string& path, size_t maxBytes, std::string* out);
+
 // Reads and decodes an image file: PNG by its signature, BMP through the other decoder.
 // Null when the file is missing, empty, too large or does not decode.
 SkinImagePtr LoadSkinImageFile(const std::string& path, const OtherImageDecoder& other);

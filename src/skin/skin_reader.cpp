@@ -310,8 +310,7 @@ void ReadSkin(const IniDocument& ini, const std::string& folder, const OtherImag
 
 bool LoadSkinFolder(const std::string& folder, const OtherImageDecoder& other, SkinData& skin) {
   std::string bytes;
-  if (ReadFileBytes(JoinPath(folder, kSkinIniName), &bytes) != ReadStatus::Ok) return false;
-  if (bytes.size() > kSkinIniMaxBytes) bytes.clear();
+  if (!ReadSkinFile(JoinPath(folder, kSkinIniName), kSkinIniMaxBytes, &bytes)) return false;
   ReadSkin(IniDocument::ParseOwned(std::move(bytes)), folder, other, skin);
   return true;
 }

@@ -12,7 +12,7 @@ namespace zel {
 
 // The description file of a skin folder.
 inline constexpr char kSkinIniName[] = "mskin.ini";
-// The description file's size limit: a larger file is read as empty.
+// The description file's size limit: a larger file is not read.
 inline constexpr size_t kSkinIniMaxBytes = 1024 * 1024;
 
 // Resets skin and reads the document; file values are names relative to folder. A value
@@ -21,7 +21,7 @@ void ReadSkin(const IniDocument& ini, const std::string& folder, const OtherImag
               SkinData& skin);
 
 // Reads folder/mskin.ini into skin. False, with skin left as it was, when the folder has no
-// readable mskin.ini.
+// readable mskin.ini (or one past the limit).
 bool LoadSkinFolder(const std::string& folder, const OtherImageDecoder& other, SkinData& skin);
 
 // "3 -2" -> (3, -2): x is the number at the start, y the number after the last space (0

@@ -189,11 +189,13 @@ TEST(SkinFiles, DamagedFilesLoadWithoutTheirElements) {
   Write(dir / "huge.png", huge);
   Write(dir / "empty.png", "");
   Write(dir / "text.png", "not an image at all");
+  // A named pipe would hold a read for ever.
+  ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
   Write(dir / "mskin.ini",
         "[Backgrounds]\nMainPanel.Style=3Image\nMainPanel.Image=good.png\n"
         "StatusBar.Image=truncated.png\n[TabBar]\nTab.Normal.Image=huge.png\n"
         "Tab.Hover.Image=empty.png\nTab.Active.Image=text.png\nBackground.Image=../good.png\n"
-        "InactiveBackground.Image=/etc/passwd\n[Icons16]\nCaption=missing.png\n");
+        "InactiveBackground.Image=/etc/passwd\n[Icons16]\nCaption=missing.png\nPage=pipe.png\n");
   SkinData s;
   ASSERT_TRUE(LoadSkinFolder(dir.path(), nullptr, s));
   EXPECT_TRUE(s.mainPanelImage.image);
@@ -201,9 +203,10 @@ TEST(SkinFiles, DamagedFilesLoadWithoutTheirElements) {
                              &s.tabBarBackground, &s.tabBarInactiveBackground})
     EXPECT_EQ(p->image, nullptr);
   EXPECT_EQ(s.captionIcon, nullptr);
+  EXPECT_EQ(s.pageIcon, nullptr);
   std::string css = SkinCss(s, [](const SkinImagePtr& i) { return "file:///" + BaseName(i->file); });
   EXPECT_NE(css.find("good.png"), std::string::npos);
-  for (const char* name : {"truncated", "huge", "empty", "text", "passwd"})
+  for (const char* name : {"truncated.png", "huge.png", "empty.png", "text.png", "pipe.png", "passwd"})
     EXPECT_EQ(css.find(name), std::string::npos) << name;
   EXPECT_EQ(DecodePng(huge), nullptr);
 
@@ -339,3 +342,5 @@ TEST_F(SkinChoice, TheSettingsSkinOrDefaultIsLoadedAndTheMenuChecksItByName) {
   skins().SelectSkin(u"Gone");
   EXPECT_EQ(skins().currentName(), u"Default");
 }
+
+}  // namespace
