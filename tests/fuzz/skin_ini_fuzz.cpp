@@ -39,6 +39,10 @@ const std::string& Folder() {
     ok.height = 2;
     ok.rgba.assign(3 * 2 * 4, 200);
     WriteFileAtomic(JoinPath(f, "ok.png"), EncodePng(ok));
+    std::atexit([] {
+      for (const char* name : {"ok.png", "fuzz.png"}) ::unlink(JoinPath(Folder(), name).c_str());
+      ::rmdir(Folder().c_str());
+    });
     return f;
   }();
   return folder;

@@ -343,4 +343,22 @@ TEST_F(SkinChoice, TheSettingsSkinOrDefaultIsLoadedAndTheMenuChecksItByName) {
   EXPECT_EQ(skins().currentName(), u"Default");
 }
 
+TEST_F(SkinChoice, TheLanguageMenuListsTheStringTablesAfterTheBuiltInLanguage) {
+  Write(profile_.dir() / "Language/zh-TW.ini", "[Strings]\n1402=繁體中文\n");
+  Write(profile_.dir() / "Language/en.ini", "[Strings]\n1402=English\n");
+  const SkinMenu& menu = skins().menu();
+  ASSERT_EQ(menu.languages.size(), 3u);
+  EXPECT_EQ(menu.languages[0].id, cmd::kLanguageBuiltIn);
+  EXPECT_EQ(menu.languages[1].text, u"English");
+  EXPECT_EQ(menu.languages[1].id, cmd::kLanguageFirst);
+  EXPECT_EQ(menu.languages[2].text, u"繁體中文");
+  EXPECT_TRUE(Checked(cmd::kLanguageBuiltIn));
+  frame_.OnCommand(cmd::kLanguageFirst + 1);
+  EXPECT_TRUE(Checked(cmd::kLanguageFirst + 1));
+  EXPECT_FALSE(Checked(cmd::kLanguageBuiltIn));
+  // The menu is handed out once; the later asks find it unchanged.
+  EXPECT_TRUE(skins().MenuIfStale());
+  EXPECT_FALSE(skins().MenuIfStale());
+}
+
 }  // namespace
