@@ -30,19 +30,23 @@ namespace {
     }                                                                                 \
   } while (0)
 
+// The scratch folder's name, kept where the exit handler can still read it.
+char gFolder[] = "/tmp/zel-skin-fuzz-XXXXXX";
+
+void RemoveFolder() {
+  for (const char* name : {"/ok.png", "/fuzz.png"}) ::unlink((std::string(gFolder) + name).c_str());
+  ::rmdir(gFolder);
+}
+
 const std::string& Folder() {
   static const std::string folder = [] {
-    char tmpl[] = "/tmp/zel-skin-fuzz-XXXXXX";
-    std::string f = mkdtemp(tmpl);
+    std::string f = mkdtemp(gFolder);
     SkinImage ok;
     ok.width = 3;
     ok.height = 2;
     ok.rgba.assign(3 * 2 * 4, 200);
     WriteFileAtomic(JoinPath(f, "ok.png"), EncodePng(ok));
-    std::atexit([] {
-      for (const char* name : {"ok.png", "fuzz.png"}) ::unlink(JoinPath(Folder(), name).c_str());
-      ::rmdir(Folder().c_str());
-    });
+    std::atexit(RemoveFolder);
     return f;
   }();
   return folder;
