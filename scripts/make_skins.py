@@ -168,6 +168,10 @@ WINDOW_BUTTONS = {
     "MenuRestore": union(minus(rect(0.2, 0.38, 0.62, 0.8), rect(0.28, 0.48, 0.54, 0.72)),
                          minus(rect(0.38, 0.2, 0.8, 0.62), union(rect(0.46, 0.3, 0.72, 0.54), rect(0.2, 0.38, 0.62, 0.8)))),
     "MenuClose": union(capsule(0.28, 0.28, 0.72, 0.72, 0.07), capsule(0.72, 0.28, 0.28, 0.72, 0.07)),
+    # A palette: the skin menu's button.
+    "SkinSelect": minus(ring(0.5, 0.5, 0.0, 0.42),
+                        union(ring(0.32, 0.4, 0.0, 0.08), ring(0.5, 0.28, 0.0, 0.08),
+                              ring(0.68, 0.4, 0.0, 0.08), ring(0.62, 0.68, 0.0, 0.12))),
 }
 
 

@@ -29,6 +29,9 @@ SkinController::SkinController(FrameServices& services, std::function<u16()> pro
       return menu_ && i < menu_->skins.size() && EqualsNoCase(menu_->skins[i].text, name_);
     });
   }
+  c.Add(cmd::kSkinMenu, [this] {
+    if (view_) view_->OpenSkinMenu();
+  });
   c.Add(cmd::kWindowBorder, [this] { ToggleWindowBorder(); }).Checked([this] {
     return !view_ || !view_->CustomFrame();
   });

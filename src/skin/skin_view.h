@@ -23,6 +23,8 @@ class SkinView {
   virtual void SetWindowIcon(const SkinImagePtr& icon) = 0;
   // The caption's buttons: minimize, maximize (restore when maximized), restore, close.
   virtual void WindowCommand(int id) = 0;
+  // 703: opens the skin menu.
+  virtual void OpenSkinMenu() = 0;
   // BMP and ICO files; null when the bytes do not decode.
   virtual std::shared_ptr<SkinImage> DecodeImage(std::string_view bytes) = 0;
 };

@@ -294,6 +294,7 @@ class FakeSkinView : public SkinView {
   bool CustomFrame() const override { return custom; }
   void SetWindowIcon(const SkinImagePtr&) override {}
   void WindowCommand(int id) override { windowCommands.push_back(id); }
+  void OpenSkinMenu() override {}
   std::shared_ptr<SkinImage> DecodeImage(std::string_view) override { return nullptr; }
   std::vector<std::string> sheets;
   bool custom = false;

@@ -129,6 +129,15 @@ template <class P>
 void AttachSkins(P& p) {
   auto& skins = p.frame->template controller<SkinController>();
   skins.SetView(&p.skin);
+  // 703 opens the menu bar's skin menu, as its mnemonic would.
+  p.skin.SetMenuOpener([&p] {
+    for (Gtk::Widget* w : p.window.commandBars().menuBar().get_children())
+      if (auto* item = dynamic_cast<Gtk::MenuItem*>(w); item && item->get_label() == "皮肤(_K)") {
+        item->activate();  // the rows after the fixed items are filled on activate
+        item->mnemonic_activate(false);
+        break;
+      }
+  });
   p.window.commandBars().SetPopupTail(u"皮肤(&K)", [&skins]() -> std::optional<std::vector<MenuItem>> {
     auto menu = skins.MenuIfStale();
     if (!menu) return std::nullopt;

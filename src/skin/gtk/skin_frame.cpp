@@ -37,12 +37,14 @@ SkinFrame::SkinFrame(Gtk::Window& window, Gtk::Box& layout, std::function<void(i
   title_.set_ellipsize(Pango::ELLIPSIZE_END);
   title_.set_xalign(0);
   title_.set_text(window.get_title());
+  SetUpButton(skins_, cmd::kSkinMenu, "applications-graphics-symbolic", "皮肤");
   SetUpButton(minimize_, cmd::kWindowMinimize, "window-minimize-symbolic", "最小化");
   SetUpButton(maximize_, cmd::kWindowMaximize, "window-maximize-symbolic", "最大化");
   SetUpButton(close_, cmd::kWindowClose, "window-close-symbolic", "关闭");
   row_.set_margin_start(6);
   row_.pack_start(icon_, Gtk::PACK_SHRINK);
   row_.pack_start(title_, Gtk::PACK_EXPAND_WIDGET);
+  row_.pack_start(skins_, Gtk::PACK_SHRINK);
   row_.pack_start(minimize_, Gtk::PACK_SHRINK);
   row_.pack_start(maximize_, Gtk::PACK_SHRINK);
   row_.pack_start(close_, Gtk::PACK_SHRINK);
@@ -52,7 +54,7 @@ SkinFrame::SkinFrame(Gtk::Window& window, Gtk::Box& layout, std::function<void(i
   caption_.hide();
   layout.pack_start(caption_, Gtk::PACK_SHRINK);
   layout.reorder_child(caption_, 0);
-  for (auto* b : {&minimize_, &maximize_, &close_})
+  for (auto* b : {&skins_, &minimize_, &maximize_, &close_})
     b->signal_clicked().connect([this, b] {
       // The maximize button is named by what it does now.
       int id = std::stoi(b->get_name().substr(8));

@@ -24,6 +24,11 @@ class SkinFrame : public SkinView {
   bool CustomFrame() const override { return custom_; }
   void SetWindowIcon(const SkinImagePtr& icon) override;
   void WindowCommand(int id) override;
+  void OpenSkinMenu() override {
+    if (openMenu_) openMenu_();
+  }
+  // How the skin menu is opened (it lives in the window's menu bar).
+  void SetMenuOpener(std::function<void()> open) { openMenu_ = std::move(open); }
   std::shared_ptr<SkinImage> DecodeImage(std::string_view bytes) override;
 
   Gtk::Widget& caption() { return caption_; }
@@ -33,12 +38,13 @@ class SkinFrame : public SkinView {
 
   Gtk::Window& window_;
   std::function<void(int)> run_;
+  std::function<void()> openMenu_;
   Glib::RefPtr<Gtk::CssProvider> css_;
   Gtk::EventBox caption_;
   Gtk::Box row_{Gtk::ORIENTATION_HORIZONTAL, 2};
   Gtk::Image icon_;
   Gtk::Label title_;
-  Gtk::Button minimize_, maximize_, close_;
+  Gtk::Button skins_, minimize_, maximize_, close_;
   bool custom_ = false;
   sigc::connection titleChanged_, stateChanged_;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/commands.h"
@@ -142,6 +143,21 @@ TEST_F(SkinTest, TheBorderSwitchGivesTheWindowTheSkinsCaptionAndIsWrittenToTheSk
   EXPECT_NE(title->get_text().raw().find("Captioned"), std::string::npos);
   for (int id : {cmd::kWindowMinimize, cmd::kWindowClose})
     EXPECT_NE(probe().Find("command-" + std::to_string(id)), nullptr) << id;
+  // The caption's skin button opens the skin menu with the skins listed.
+  Gtk::Menu* skinMenu = nullptr;
+  for (Gtk::Widget* w : window().commandBars().menuBar().get_children())
+    if (auto* item = dynamic_cast<Gtk::MenuItem*>(w); item && item->get_label() == "皮肤(_K)")
+      skinMenu = item->get_submenu();
+  ASSERT_NE(skinMenu, nullptr);
+  ASSERT_NE(probe().Find("command-703"), nullptr);
+  gtk_button_clicked(GTK_BUTTON(probe().Find("command-703")));
+  EXPECT_TRUE(PumpUntil([&] { return skinMenu->get_visible(); }));
+  std::vector<std::string> labels;
+  for (Gtk::Widget* w : skinMenu->get_children())
+    if (auto* item = dynamic_cast<Gtk::MenuItem*>(w)) labels.push_back(item->get_label());
+  EXPECT_NE(std::find(labels.begin(), labels.end(), "Ink"), labels.end());
+  skinMenu->popdown();
+  window().commandBars().menuBar().deactivate();
   // Maximize, or restore for a maximized window.
   EXPECT_NE(probe().Find(window().is_maximized() ? "command-61728" : "command-61488"), nullptr);
 
