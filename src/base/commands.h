@@ -214,6 +214,29 @@ inline constexpr int kMakeDefaultBrowser = 651;
 inline constexpr int kOnlineUpdate = 901;
 inline constexpr int kVisitHomePage = 905;
 
+// Skins: the skin menu, its entries (one per skin folder), the window border and the
+// custom frame's window buttons; the language menu.
+inline constexpr int kSkinMenu = 703;
+inline constexpr int kSkinFirst = 3841;         // 3841..4095: the skins in folder order
+inline constexpr int kSkinLast = 4095;
+inline constexpr int kWindowBorder = 1199;      // "显示窗口边框"
+inline constexpr int kWindowMinimize = 61472;
+inline constexpr int kWindowMaximize = 61488;
+inline constexpr int kWindowClose = 61536;
+inline constexpr int kWindowRestore = 61728;
+inline constexpr int kLanguageBuiltIn = 2101;
+inline constexpr int kLanguageFirst = 2102;     // 2102..2200: the language files in order
+inline constexpr int kLanguageLast = 2200;
+// Commands that have a skin icon but no action of their own here.
+inline constexpr int kGo = 1;
+inline constexpr int kCaptionIcon = 700;
+inline constexpr int kAdHunter = 330;
+inline constexpr int kForceTabInBack = 331;
+inline constexpr int kZoomButton = 332;
+inline constexpr int kTabSidebar = 1215;
+inline constexpr int kHistoryMenu = 1561;
+inline constexpr int kSideClose = 1572;
+
 // The first-run middle-button action: the link under the pointer opens in a new tab, as a
 // link the page opens would; anywhere else the click goes to the page.
 inline constexpr int kMiddleClickAction = 33225;

@@ -28,6 +28,7 @@
 #include "search/search_controller.h"
 #include "session/session_controller.h"
 #include "options/options_controller.h"
+#include "skin/skin_controller.h"
 #include "privacy/privacy_controller.h"
 #include "proxy/proxy_controller.h"
 #include "status/status_controller.h"
@@ -147,6 +148,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
       WindowController::Hooks{.askPassword = [this](CChildFrame* c) {
         return tabLocks_->AskTabPassword(c);
       }}));
+  controllers_.push_back(
+      std::make_unique<SkinController>(services, [this] { return rules_.programFolder; }));
 }
 
 CMainFrame::~CMainFrame() {

@@ -231,6 +231,8 @@ std::vector<MenuItem> MainMenu() {
                 Separator(),
                 Item(u"Zel浏览器选项(&G)...", cmd::kOptions),
             }),
+      // The skin menu: its entries and the languages follow when it opens.
+      Popup(u"皮肤(&K)", {Item(u"显示窗口边框", cmd::kWindowBorder, u"", true)}),
       Popup(u"帮助(&H)", {Item(u"在线升级(&P)", cmd::kOnlineUpdate),
                           Item(u"访问主页(&V)", cmd::kVisitHomePage), Separator(),
                           Item(u"关于Zel浏览器(&A)...", cmd::kAbout)}),

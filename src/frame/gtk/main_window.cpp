@@ -16,6 +16,7 @@ namespace zel {
 
 MainWindow::MainWindow() {
   set_title(ToUtf8(kAppTitle));
+  set_name("main-window");
   bars_.set_spacing(4);
   bars_.pack_start(commands_.standardBar(), Gtk::PACK_SHRINK);
   bars_.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);

@@ -40,6 +40,8 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   PaneHost& paneHost() { return paneHost_; }
   // The menu bar and keys (for popups whose items are made when they open).
   CommandBars& commandBars() { return commands_; }
+  // The window's outermost box, top to bottom (the skin's caption goes first).
+  Gtk::Box& layout() { return box_; }
 
   // FrameWindow
   StatusBarView& statusBar() override { return statusBar_; }

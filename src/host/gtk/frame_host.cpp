@@ -19,6 +19,8 @@
 #include "search/search_controller.h"
 #include "session/gtk/page_list_dialog.h"
 #include "session/session_controller.h"
+#include "skin/gtk/skin_frame.h"
+#include "skin/skin_controller.h"
 #include "proxy/gtk/proxy_dialogs.h"
 #include "options/gtk/options_dialog.h"
 #include "options/options_controller.h"
@@ -85,6 +87,9 @@ struct FrameHost::Parts {
         formDialogs(&window),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
+        }),
+        skin(window, window.layout(), [this](int id) {
+          if (frame) frame->OnCommand(id);
         }) {}
   MainWindow window;
   FavoritesDialogs favoritesDialogs;
@@ -107,6 +112,7 @@ struct FrameHost::Parts {
   CollectorPane collector;
   TrayIcon tray;
   X11HotKey hotKey;
+  SkinFrame skin;
   std::unique_ptr<CMainFrame> frame;
   // The side panes (over the frame's controllers).
   std::unique_ptr<FavoritesPane> favoritesPane;
@@ -125,6 +131,42 @@ void AddFavoriteRows(const std::vector<FavoriteMenuNode>& nodes, std::vector<Men
     if (!n.id) AddFavoriteRows(n.children, m.children);
     out.push_back(std::move(m));
   }
+}
+
+// The skin menu's rows after "显示窗口边框": the skins, then the languages.
+template <class P>
+void AttachSkins(P& p) {
+  auto& skins = p.frame->template controller<SkinController>();
+  skins.SetView(&p.skin);
+  // 703 opens the menu bar's skin menu, as its mnemonic would.
+  p.skin.SetMenuOpener([&p] {
+    for (Gtk::Widget* w : p.window.commandBars().menuBar().get_children())
+      if (auto* item = dynamic_cast<Gtk::MenuItem*>(w); item && item->get_label() == "皮肤(_K)") {
+        item->activate();  // the rows after the fixed items are filled on activate
+        item->mnemonic_activate(false);
+        break;
+      }
+  });
+  p.window.commandBars().SetPopupTail(u"皮肤(&K)", [&skins]() -> std::optional<std::vector<MenuItem>> {
+    auto menu = skins.MenuIfStale();
+    if (!menu) return std::nullopt;
+    auto item = [](const SkinMenuEntry& e) {
+      MenuItem m;
+      m.text = e.text;
+      ReplaceAll(m.text, u"&", u"&&");
+      m.id = e.id;
+      m.check = true;
+      return m;
+    };
+    std::vector<MenuItem> rows(1);  // a separator
+    for (const SkinMenuEntry& e : menu->skins) rows.push_back(item(e));
+    MenuItem languages;
+    languages.text = u"语言(&L)";
+    for (const SkinMenuEntry& e : menu->languages) languages.children.push_back(item(e));
+    rows.emplace_back();
+    rows.push_back(std::move(languages));
+    return rows;
+  });
 }
 
 template <class P>
@@ -191,6 +233,7 @@ FrameHost::FrameHost(const Options& o) {
   p.pageList.SetIconSource(TabIcon);
   p.frame->controller<SessionController>().SetPageListView(&p.pageList);
   AttachSidePanes(p);
+  AttachSkins(p);
 }
 
 FrameHost::~FrameHost() {
@@ -223,6 +266,8 @@ void FrameHost::Show() {
   LoadFrameCreationSettings(frame.settings());
   const FrameSettings& s = frame.settings();
   window.SetTabWidths(s.minwidth, s.maxwidth);
+  // The skin before the window is first drawn (its border too).
+  frame.controller<SkinController>().LoadStartSkin();
   Placement place =
       ComputePlacement(s.top, s.left, s.width, s.height, s.zoomed, screen.width, screen.height);
   if (place.apply) {

@@ -1,0 +1,170 @@
+// Skins as a user sees them: the skin menu's second skin repaints the toolbar and its
+// buttons' icons, the choice is there again after a restart, and the window border switch
+// gives the window the skin's own caption and is written into the skin's mskin.ini.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "base/commands.h"
+#include "base/files.h"
+#include "frame/gtk/main_window.h"
+#include "frame/main_frame.h"
+#include "settings/frame_settings.h"
+#include "settings/settings_file.h"
+#include "skin/skin_controller.h"
+#include "support/pump.h"
+#include "tabs/frame_test.h"
+
+using namespace zel;
+using namespace zel::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+  int Luma() const { return (r * 299 + g * 587 + b * 114) / 1000; }
+  bool Near(Rgb o, int tolerance) const {
+    return std::abs(r - o.r) <= tolerance && std::abs(g - o.g) <= tolerance && std::abs(b - o.b) <= tolerance;
+  }
+};
+
+// The window drawn as on screen; the colour at a point of a widget (in its coordinates).
+Rgb PixelOf(Gtk::Window& window, Gtk::Widget& widget, int x, int y) {
+  // A new style sheet asks for a new layout; the window is drawn after it, as on screen.
+  gtk_container_check_resize(GTK_CONTAINER(window.gobj()));
+  int wx = 0, wy = 0;
+  if (!widget.translate_coordinates(window, x, y, wx, wy)) return {-1, -1, -1};
+  const int width = window.get_allocated_width(), height = window.get_allocated_height();
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, 1, 0, 1);
+  cairo_paint(cr);
+  gtk_widget_draw(GTK_WIDGET(window.gobj()), cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  const unsigned char* p =
+      cairo_image_surface_get_data(surface) + wy * cairo_image_surface_get_stride(surface) + wx * 4;
+  Rgb c{p[2], p[1], p[0]};
+  cairo_surface_destroy(surface);
+  return c;
+}
+
+Gtk::Widget* ImageOf(Gtk::Widget* w) {
+  if (!w) return nullptr;
+  if (auto* image = dynamic_cast<Gtk::Image*>(w)) return image;
+  if (auto* c = dynamic_cast<Gtk::Container*>(w))
+    for (Gtk::Widget* child : c->get_children())
+      if (Gtk::Widget* found = ImageOf(child)) return found;
+  return nullptr;
+}
+
+class SkinTest : public FrameTest {
+ protected:
+  void BeforeStart() override {
+    // The shipped skins, in this run's program folder (the border switch writes into them).
+    ASSERT_EQ(std::system(("cp -r '" ZEL_SKIN_SOURCE_DIR "' '" + dir_.path() + "/skin'").c_str()), 0);
+  }
+  SkinController& skins() { return frame().controller<SkinController>(); }
+  int EntryOf(const std::u16string& name) {
+    for (const SkinMenuEntry& e : skins().menu().skins)
+      if (e.text == name) return e.id;
+    return 0;
+  }
+  Gtk::Widget& Bar() { return *Glib::wrap(probe().Find("standard-bar")); }
+  Rgb BarPixel() { return PixelOf(window(), Bar(), 2, 2); }
+  // The middle of the Home button's icon.
+  Rgb HomeIconPixel() {
+    Gtk::Widget* image = ImageOf(probe().StandardButton(cmd::kHome));
+    if (!image) return {-1, -1, -1};
+    return PixelOf(window(), *image, image->get_allocated_width() / 2, image->get_allocated_height() / 2);
+  }
+  void Restart() {
+    frame().Close(CloseSource::System);
+    host_.reset();
+    PumpFor(50ms);
+    host_ = std::make_unique<FrameHost>(FrameHost::Options{dir_.path() + "/", &prompts_, &destinations_});
+    host_->Show();
+    frame().OnDeferredStartup();
+  }
+};
+
+TEST_F(SkinTest, TheSecondSkinRepaintsTheToolbarAndStaysChosenAfterARestart) {
+  ASSERT_TRUE(PumpUntil([&] { return Bar().get_allocated_width() > 10; }));
+  EXPECT_EQ(skins().currentName(), u"Default");
+  Rgb light;
+  EXPECT_TRUE(PumpUntil([&] { return (light = BarPixel()).Luma() > 180; }))
+      << light.r << "," << light.g << "," << light.b;
+  // The skin's own Home icon (blue), not the theme's grey symbol.
+  Rgb icon = HomeIconPixel();
+  EXPECT_TRUE(icon.Near({0x2a, 0x6e, 0xbb}, 40)) << icon.r << "," << icon.g << "," << icon.b;
+  // The skin menu lists both shipped skins; the current one is checked.
+  const int ink = EntryOf(u"Ink");
+  ASSERT_NE(ink, 0);
+  ASSERT_NE(EntryOf(u"Default"), 0);
+  EXPECT_EQ(frame().CommandChecked(EntryOf(u"Default")), true);
+
+  ASSERT_TRUE(frame().OnCommand(ink));
+  Rgb dark;
+  EXPECT_TRUE(PumpUntil([&] { return (dark = BarPixel()).Luma() < 90; }))
+      << dark.r << "," << dark.g << "," << dark.b;
+  icon = HomeIconPixel();
+  EXPECT_TRUE(icon.Near({0xf0, 0xa0, 0x30}, 40)) << icon.r << "," << icon.g << "," << icon.b;
+  EXPECT_EQ(frame().CommandChecked(ink), true);
+  EXPECT_EQ(frame().CommandChecked(EntryOf(u"Default")), false);
+
+  Restart();
+  EXPECT_EQ(ReadConfigText(u"GENERAL", u"skin"), u"Ink");
+  EXPECT_EQ(skins().currentName(), u"Ink");
+  ASSERT_TRUE(PumpUntil([&] { return Bar().get_allocated_width() > 10; }));
+  EXPECT_TRUE(PumpUntil([&] { return (dark = BarPixel()).Luma() < 90; }));
+}
+
+TEST_F(SkinTest, TheBorderSwitchGivesTheWindowTheSkinsCaptionAndIsWrittenToTheSkin) {
+  const std::string ini = dir_.path() + "/skin/Default/mskin.ini";
+  ASSERT_TRUE(window().get_decorated());
+  GtkWidget* caption = probe().Find("skin-caption");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_FALSE(gtk_widget_get_visible(caption));
+  EXPECT_EQ(frame().CommandChecked(cmd::kWindowBorder), true);
+
+  ASSERT_TRUE(frame().OnCommand(cmd::kWindowBorder));
+  EXPECT_FALSE(window().get_decorated());
+  EXPECT_TRUE(gtk_widget_get_visible(caption));
+  EXPECT_EQ(frame().CommandChecked(cmd::kWindowBorder), false);
+  EXPECT_NE(ReadFileBytes(ini)->find("CustomFrame=1\r\n"), std::string::npos);
+  // The caption shows the window's title and the skin's window buttons.
+  OpenAndWait("/t/Captioned", "Captioned");
+  auto* title = Glib::wrap(GTK_LABEL(probe().Find("skin-caption-title")));
+  EXPECT_TRUE(PumpUntil([&] { return title->get_text() == window().get_title(); }));
+  EXPECT_NE(title->get_text().raw().find("Captioned"), std::string::npos);
+  for (int id : {cmd::kWindowMinimize, cmd::kWindowClose})
+    EXPECT_NE(probe().Find("command-" + std::to_string(id)), nullptr) << id;
+  // The caption's skin button opens the skin menu with the skins listed.
+  Gtk::Menu* skinMenu = nullptr;
+  for (Gtk::Widget* w : window().commandBars().menuBar().get_children())
+    if (auto* item = dynamic_cast<Gtk::MenuItem*>(w); item && item->get_label() == "皮肤(_K)")
+      skinMenu = item->get_submenu();
+  ASSERT_NE(skinMenu, nullptr);
+  ASSERT_NE(probe().Find("command-703"), nullptr);
+  gtk_button_clicked(GTK_BUTTON(probe().Find("command-703")));
+  EXPECT_TRUE(PumpUntil([&] { return skinMenu->get_visible(); }));
+  std::vector<std::string> labels;
+  for (Gtk::Widget* w : skinMenu->get_children())
+    if (auto* item = dynamic_cast<Gtk::MenuItem*>(w)) labels.push_back(item->get_label());
+  EXPECT_NE(std::find(labels.begin(), labels.end(), "Ink"), labels.end());
+  skinMenu->popdown();
+  window().commandBars().menuBar().deactivate();
+  // Maximize, or restore for a maximized window.
+  EXPECT_NE(probe().Find(window().is_maximized() ? "command-61728" : "command-61488"), nullptr);
+
+  ASSERT_TRUE(frame().OnCommand(cmd::kWindowBorder));
+  EXPECT_TRUE(window().get_decorated());
+  EXPECT_FALSE(gtk_widget_get_visible(caption));
+  EXPECT_NE(ReadFileBytes(ini)->find("CustomFrame=0\r\n"), std::string::npos);
+}
+
+}  // namespace
