@@ -17,6 +17,7 @@
 #include "frame/help_commands.h"
 #include "frame/tab_locks.h"
 #include "icons/site_icons.h"
+#include "defbrowser/default_browser_controller.h"
 #include "downloads/downloads_controller.h"
 #include "favorites/favorites_controller.h"
 #include "history/history_controller.h"
@@ -134,6 +135,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controller<DownloadsController>().SetFileSavedSink(
       [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
   controllers_.push_back(std::move(collector));
+  // The default-browser question comes last: it is asked once the rest has started.
+  controllers_.push_back(std::make_unique<DefaultBrowserController>(services));
 }
 
 CMainFrame::~CMainFrame() {

@@ -28,6 +28,8 @@
 #include "icons/site_icons.h"
 #include "services/gtk/soup_fetcher.h"
 #include "update/update_controller.h"
+#include "defbrowser/default_browser_controller.h"
+#include "defbrowser/gtk/default_browser_dialog.h"
 #include "favorites/favorites_controller.h"
 #include "favorites/gtk/favorites_dialogs.h"
 #include "favorites/gtk/favorites_pane.h"
@@ -37,6 +39,7 @@
 #include "panes/side_panes_controller.h"
 #include "panes/web_pane_controller.h"
 #include "platform/ini_registry.h"
+#include "platform/linux/gio_associations.h"
 #include "platform/linux/gio_shell.h"
 #include "platform/linux/glib_loop.h"
 #include "platform/linux/gtk_input.h"
@@ -77,6 +80,7 @@ struct FrameHost::Parts {
         proxyDialogs(&window),
         clearDialog(&window),
         formDialogs(&window),
+        defaultQuestion(&window),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
         }) {}
@@ -95,6 +99,8 @@ struct FrameHost::Parts {
   ProxyDialogs proxyDialogs;
   ClearDialog clearDialog;
   FormDialogs formDialogs;
+  DefaultBrowserDialog defaultQuestion;
+  GioAssociations associations;
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
   CollectorPane collector;
@@ -146,6 +152,8 @@ void AttachSidePanes(P& p) {
 }
 }  // namespace
 
+std::string LauncherPathBeside(const std::string& exeDir) { return JoinPath(exeDir, "zel"); }
+
 FrameHost::FrameHost(const Options& o) {
   std::string profile = JoinPath(o.programFolder, kProfileSub);
   context_ = MakeWebContext(profile);
@@ -165,6 +173,8 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
   p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
   p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
+  p.frame->controller<DefaultBrowserController>().SetPorts(
+      &p.associations, &p.defaultQuestion, LauncherPathBeside(ExecutableFolder()));
   auto& collector = p.frame->controller<CollectorController>();
   collector.SetView(&p.collector);
   p.collector.SetEvents(&collector);

@@ -18,6 +18,10 @@ class MainWindow;
 class PromptPort;
 class DestinationPort;
 
+// The launcher in a folder of executables: what a desktop entry written for the program
+// starts.
+std::string LauncherPathBeside(const std::string& exeDir);
+
 class FrameHost {
  public:
   struct Options {
