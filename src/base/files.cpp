@@ -203,12 +203,17 @@ bool WriteUtf16LeFileAtomic(const std::string& path, u16view text) {
   return WriteFileAtomic(path, EncodeUtf16Le(text));
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return std::string();
   buf[n] = '\0';
-  return DirName(buf);
+  return buf;
+}
+
+std::string ExecutableFolder() {
+  const std::string path = ExecutablePath();
+  return path.empty() ? path : DirName(path);
 }
 
 bool MakeWritable(const std::string& path) {

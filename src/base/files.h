@@ -55,7 +55,8 @@ bool WriteUtf16LeFileAtomic(const std::string& path, u16view text);
 std::string EncodeUtf16Le(u16view text);
 u16 DecodeUtf16Le(std::string_view bytes);
 
-// The folder of the running executable ("" when unknown).
+// The running executable and its folder ("" when unknown).
+std::string ExecutablePath();
 std::string ExecutableFolder();
 
 // Clears a read-only state: gives the owner write permission.

@@ -152,7 +152,10 @@ void AttachSidePanes(P& p) {
 }
 }  // namespace
 
-std::string LauncherPathBeside(const std::string& exeDir) { return JoinPath(exeDir, "zel"); }
+std::string LauncherPathBeside(const std::string& exeDir) {
+  const std::string launcher = JoinPath(exeDir, "zel");
+  return FileExists(launcher) ? launcher : ExecutablePath();
+}
 
 FrameHost::FrameHost(const Options& o) {
   std::string profile = JoinPath(o.programFolder, kProfileSub);

@@ -1,5 +1,5 @@
 // The start-up question in the real window, over GIO in the build tree's scratch desktop
-// folders (ctest gives this test XDG_CONFIG_HOME and XDG_DATA_HOME there): another browser
+// folders (ctest gives this test a home there, whose XDG folders GLib uses): another browser
 // is the default, a desktop session runs, checkdefault is 1, so "设置默认浏览器" comes up
 // after the frame is shown; "确定" with "下次不再提醒我" checked makes Zel the default and
 // stops the question.
@@ -29,10 +29,11 @@ std::string HttpHandler() {
 class DefaultBrowserQuestion : public FrameTest {
  protected:
   void BeforeStart() override {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* data = std::getenv("XDG_DATA_HOME");
-    scratch_ = config && data && std::string(config).find("/defbrowser_desktop/") != std::string::npos;
+    const std::string config = g_get_user_config_dir(), data = g_get_user_data_dir();
+    scratch_ = config.find("/defbrowser_home/") != std::string::npos &&
+               data.find("/defbrowser_home/") != std::string::npos;
     if (!scratch_) return;
+    data_ = data;
     const std::string apps = JoinPath(data, "applications");
     CreateFolderLevels(apps);
     CreateFolderLevels(config);
@@ -65,10 +66,11 @@ class DefaultBrowserQuestion : public FrameTest {
     return out;
   }
   bool scratch_ = false;
+  std::string data_;
 };
 
 TEST_F(DefaultBrowserQuestion, OkWithTheBoxCheckedMakesZelTheDefaultAndStopsAsking) {
-  if (!scratch_) GTEST_SKIP() << "runs through ctest, in the build tree's scratch desktop folders";
+  if (!scratch_) GTEST_SKIP() << "runs through ctest, with the build tree's scratch home";
   ASSERT_EQ(HttpHandler(), "other.desktop");
   Gtk::Window* dialog = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (dialog = ShownDialog()) != nullptr; }, 10s));
@@ -93,7 +95,7 @@ TEST_F(DefaultBrowserQuestion, OkWithTheBoxCheckedMakesZelTheDefaultAndStopsAski
   EXPECT_TRUE(PumpUntil([] { return ShownDialog() == nullptr; }, 5s));
   EXPECT_EQ(SettingsSnapshot(u"config.ini").ReadInt(u"GENERAL", u"checkdefault", -1), 0);
   EXPECT_NE(SettingsSnapshot(u"config.ini").ReadText(u"DEFBROWSER", u"x-scheme-handler/http"), u"");
-  EXPECT_TRUE(FileExists(JoinPath(std::getenv("XDG_DATA_HOME"), "applications/zel.desktop")));
+  EXPECT_TRUE(FileExists(JoinPath(data_, "applications/zel.desktop")));
 }
 
 }  // namespace
