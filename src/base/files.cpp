@@ -203,17 +203,12 @@ bool WriteUtf16LeFileAtomic(const std::string& path, u16view text) {
   return WriteFileAtomic(path, EncodeUtf16Le(text));
 }
 
-std::string ExecutablePath() {
+std::string ExecutableFolder() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return std::string();
   buf[n] = '\0';
-  return buf;
-}
-
-std::string ExecutableFolder() {
-  const std::string path = ExecutablePath();
-  return path.empty() ? path : DirName(path);
+  return DirName(buf);
 }
 
 bool MakeWritable(const std::string& path) {

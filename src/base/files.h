@@ -55,8 +55,7 @@ bool WriteUtf16LeFileAtomic(const std::string& path, u16view text);
 std::string EncodeUtf16Le(u16view text);
 u16 DecodeUtf16Le(std::string_view bytes);
 
-// The running executable and its folder ("" when unknown).
-std::string ExecutablePath();
+// The folder of the running executable ("" when unknown).
 std::string ExecutableFolder();
 
 // Clears a read-only state: gives the owner write permission.

@@ -1,5 +1,7 @@
 #include "host/gtk/frame_host.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "settings/frame_settings.h"
@@ -154,7 +156,10 @@ void AttachSidePanes(P& p) {
 
 std::string LauncherPathBeside(const std::string& exeDir) {
   const std::string launcher = JoinPath(exeDir, "zel");
-  return FileExists(launcher) ? launcher : ExecutablePath();
+  if (FileExists(launcher)) return launcher;
+  char self[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  return n > 0 ? std::string(self, n) : launcher;
 }
 
 FrameHost::FrameHost(const Options& o) {

@@ -69,7 +69,7 @@ TEST(InstalledPackage, UnpackedZelStartsWithItsOwnFiles) {
   TempDir tmp;
   const std::string root = tmp / "root";
   ASSERT_EQ(std::system(("dpkg -x '" + deb + "' '" + root + "'").c_str()), 0);
-  for (const char* f : {"usr/bin/zel", "usr/bin/zel-browser", "usr/lib/zel/webext/zel-webext.so",
+  for (const char* f : {"usr/bin/zel", "usr/bin/zel-browser", ZEL_PACKAGE_WEBEXT,
                         "usr/share/applications/zel.desktop",
                         "usr/share/metainfo/org.zel_browser.Zel.metainfo.xml",
                         "usr/share/icons/hicolor/16x16/apps/zel.png",
@@ -91,7 +91,7 @@ TEST(InstalledPackage, UnpackedZelStartsWithItsOwnFiles) {
   ASSERT_TRUE(b.Start({server.Url("/t/Installed")}));
   EXPECT_TRUE(b.WaitForCaption("Installed - Zel浏览器", 30s)) << b.Caption();
   EXPECT_TRUE(zel::test::WaitFor(
-      [&] { return SomeProcessMaps(root + "/usr/lib/zel/webext/zel-webext.so"); }, 20s));
+      [&] { return SomeProcessMaps(zel::JoinPath(root, ZEL_PACKAGE_WEBEXT)); }, 20s));
   // The profile goes to the user's data folder, never into the install's bin folder.
   EXPECT_TRUE(zel::FileExists(tmp / "data/zel/profile/Defaults/config.ini"));
   EXPECT_FALSE(zel::DirExists(root + "/usr/bin/profile"));
