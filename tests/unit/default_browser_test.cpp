@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -79,6 +80,15 @@ TEST(DefaultBrowser, SetSavesWhatItReplacesOnceAndASecondSetSavesNothing) {
   EXPECT_EQ(ReadFileBytes(profile.ConfigPath()), before);
   EXPECT_EQ(port.sets, setsBefore);
   EXPECT_EQ(Saved("x-scheme-handler/http"), "other.desktop");
+}
+
+TEST(DefaultBrowser, EveryTypeHasItsRowInTheSchema) {
+  for (const char* t : BrowserTypes()) {
+    const u16 key = FromUtf8(t);
+    EXPECT_TRUE(std::any_of(ConfigSchema().begin(), ConfigSchema().end(), [&](const SettingDef& d) {
+      return d.section == u16view(kDefBrowserSection) && d.key == key && d.load == LoadPoint::Owner;
+    })) << t;
+  }
 }
 
 TEST(DefaultBrowser, UnsetWithNothingSavedRemovesOurAssociation) {
