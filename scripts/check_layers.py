@@ -40,7 +40,7 @@ LAYERS: list[tuple[str, ...]] = [
     ("services",),
     ("filters", "search", "session", "page", "downloads", "panes", "proxy", "status", "formfill",
      "skin", "window", "privacy", "options", "update", "icons", "favorites", "history",
-     "collector"),
+     "collector", "defbrowser"),
     ("frame",),
     ("host", "webext", "main.cpp"),
 ]

@@ -6,6 +6,7 @@ packages=(
   libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev libpng-dev zlib1g-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-wqy-microhei trayer
+  xdg-utils libglib2.0-bin appstream dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,7 @@
 #include "base/files.h"
 #include "host/startup.h"
 #include "platform/linux/instance_channel.h"
+#include "update/install_ping.h"
 
 namespace {
 
@@ -31,10 +32,12 @@ bool HasToolkitOptions(const std::vector<std::string>& args) {
 bool HandedOff(const std::vector<std::string>& args, const std::string& exeDir) {
   using namespace zel;
   if (HasToolkitOptions(args)) return false;
+  // The installer's switches are the browser's work, never a target to hand off.
+  if (InstallSwitchOfArguments(args) != InstallEvent::None) return false;
   const CommandLine cl = ParseCommandLine(args);
   const std::string program =
-      ChooseProgramFolder(exeDir, !exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0,
-                          g_getenv("ZEL_HOME"), g_getenv("XDG_DATA_HOME"), g_get_home_dir());
+      ChooseProgramFolder(exeDir, ExeFolderTakesProfile(exeDir), g_getenv("ZEL_HOME"),
+                          g_getenv("XDG_DATA_HOME"), g_get_home_dir());
   const ChannelPaths channel = ChannelPathsForProfile(program);
   if (!FrameIsRunning(channel)) return false;
   switch (DecideInstance(!cl.target.empty(), true, true)) {

@@ -17,6 +17,7 @@
 #include "frame/help_commands.h"
 #include "frame/tab_locks.h"
 #include "icons/site_icons.h"
+#include "defbrowser/default_browser_controller.h"
 #include "downloads/downloads_controller.h"
 #include "favorites/favorites_controller.h"
 #include "history/history_controller.h"
@@ -150,6 +151,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
       }}));
   controllers_.push_back(
       std::make_unique<SkinController>(services, [this] { return rules_.programFolder; }));
+  // The default-browser question comes last: it is asked once the rest has started.
+  controllers_.push_back(std::make_unique<DefaultBrowserController>(services));
 }
 
 CMainFrame::~CMainFrame() {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "base/files.h"
+#include "platform/install_layout.h"
 
 namespace zel {
 
@@ -35,6 +36,11 @@ std::string ChooseProgramFolder(const std::string& exeDir, bool exeDirWritable,
   if (exeDirWritable && !exeDir.empty()) return slash(exeDir);
   if (xdgDataHome && *xdgDataHome) return slash(JoinPath(xdgDataHome, "zel"));
   return slash(JoinPath(JoinPath(home && *home ? home : "/tmp", ".local/share"), "zel"));
+}
+
+bool ExeFolderTakesProfile(const std::string& exeDir) {
+  return !exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0 &&
+         InstalledDataFolder(exeDir).empty();
 }
 
 InstanceDecision DecideInstance(bool hasTarget, bool second, bool frameFound) {

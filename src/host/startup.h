@@ -26,6 +26,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string ChooseProgramFolder(const std::string& exeDir, bool exeDirWritable,
                                 const char* zelHome, const char* xdgDataHome, const char* home);
 inline constexpr char kProfileSub[] = "profile/Defaults";
+// Whether the executable's folder may be the program folder: it can be written and it is
+// not the bin folder of an install (root may write /usr/bin, which is no place for a
+// profile).
+bool ExeFolderTakesProfile(const std::string& exeDir);
 
 enum class InstanceDecision {
   Continue,  // go on starting

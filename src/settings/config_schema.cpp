@@ -146,6 +146,15 @@ constexpr SettingDef kSchema[] = {
     {u"COLLECTSET", u"kind15", Int, nullptr, u"1", Owner},
     {u"COLLECTSET", u"clearexit", Int, nullptr, u"0", Owner},
     {u"COLLECTSET", u"alpha", Int, nullptr, u"200", Owner},
+    // DEFBROWSER (each desktop default the default-browser registration replaced, under its
+    // type; read and written by defbrowser/default_browser)
+    {u"DEFBROWSER", u"x-scheme-handler/http", Text, nullptr, u"", Owner},
+    {u"DEFBROWSER", u"x-scheme-handler/https", Text, nullptr, u"", Owner},
+    {u"DEFBROWSER", u"x-scheme-handler/ftp", Text, nullptr, u"", Owner},
+    {u"DEFBROWSER", u"text/html", Text, nullptr, u"", Owner},
+    {u"DEFBROWSER", u"application/xhtml+xml", Text, nullptr, u"", Owner},
+    {u"DEFBROWSER", u"x-scheme-handler/about", Text, nullptr, u"", Owner},
+    {u"DEFBROWSER", u"x-scheme-handler/unknown", Text, nullptr, u"", Owner},
 
 };
 

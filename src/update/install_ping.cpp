@@ -27,6 +27,13 @@ InstallEvent InstallSwitchOf(u16view commandLine, u16view programPath) {
   return InstallEvent::None;
 }
 
+InstallEvent InstallSwitchOfArguments(const std::vector<std::string>& args) {
+  const u16 program = u"zel";
+  u16 line = u"\"" + program + u"\"";
+  for (const std::string& a : args) line += u" " + FromUtf8(a);
+  return InstallSwitchOf(line, program);
+}
+
 std::string InstallPingAddress(int kind) {
   const char* path = kind == 1 ? "stat?install" : kind == 2 ? "stat?uninstal" : nullptr;
   if (!path) return std::string();

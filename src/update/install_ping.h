@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "services/http_fetch.h"
@@ -17,6 +18,9 @@ inline constexpr int kInstallPingWaitMs = 1500;
 // double quotes and holds more is the rest (after the closing quote and one separator)
 // looked at; it must begin with "-Install" or "-Uninstall".
 InstallEvent InstallSwitchOf(u16view commandLine, u16view programPath);
+// The same rule over an argument vector (the arguments after the program's name): the
+// line starts with the program's path, so the switch must begin the first argument.
+InstallEvent InstallSwitchOfArguments(const std::vector<std::string>& args);
 
 // The address reported for a kind (1 install, 2 uninstall): the statistics host, or
 // ZEL_STATS_URL when it is set, followed by "stat?install" or "stat?uninstal". Empty for

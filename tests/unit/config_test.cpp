@@ -362,9 +362,13 @@ TEST(ConfigSchema, EveryOwnerRowIsReadByItsOwner) {
   EXPECT_EQ(owners,
             "MOUSESET/gesture SEARCHSET/engine COLLECTSET/stamp COLLECTSET/toend "
             "COLLECTSET/kind11 COLLECTSET/kind12 COLLECTSET/kind13 COLLECTSET/kind14 "
-            "COLLECTSET/kind15 COLLECTSET/clearexit COLLECTSET/alpha ");  // a new one needs its
-                                                                       // check (COLLECTSET:
-                                                                       // collector_test)
+            "COLLECTSET/kind15 COLLECTSET/clearexit COLLECTSET/alpha "
+            "DEFBROWSER/x-scheme-handler/http DEFBROWSER/x-scheme-handler/https "
+            "DEFBROWSER/x-scheme-handler/ftp DEFBROWSER/text/html "
+            "DEFBROWSER/application/xhtml+xml DEFBROWSER/x-scheme-handler/about "
+            "DEFBROWSER/x-scheme-handler/unknown ");  // a new one needs its check
+                                                      // (COLLECTSET: collector_test,
+                                                      // DEFBROWSER: default_browser_test)
   ScratchProfile p;
   SettingsFile(kConfigFile, u"MOUSESET")
       .WriteText(u"gesture", u"<gesture action=\"UL\" cmd=\"27\" title=\"x\" />");

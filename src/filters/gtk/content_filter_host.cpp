@@ -4,10 +4,7 @@
 
 #include "base/files.h"
 #include "filters/webext_folder.h"
-
-#ifndef ZEL_WEBEXT_INSTALL_DIR
-#define ZEL_WEBEXT_INSTALL_DIR ""
-#endif
+#include "platform/install_layout.h"
 
 namespace zel {
 
@@ -34,8 +31,9 @@ ContentFilterHost::ContentFilterHost(WebKitWebContext* context, const FilterList
                                      bool hookActive)
     : context_(WEBKIT_WEB_CONTEXT(g_object_ref(context))) {
   const char* overrideDir = g_getenv("ZEL_WEBEXT_DIR");
+  const std::string exeDir = ExecutableFolder();
   folder_ = FindWebExtensionFolder(
-      {overrideDir ? overrideDir : "", ExecutableFolder(), ZEL_WEBEXT_INSTALL_DIR});
+      {overrideDir ? overrideDir : "", exeDir, InstalledWebExtFolder(exeDir)});
   SetState(ContentFilterStateOf(lists, hookActive));
   if (!folder_.empty())
     webkit_web_context_set_web_extensions_directory(context_, folder_.c_str());

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "settings/frame_settings.h"
 #include "host/gtk/frame_host.h"
@@ -21,6 +22,10 @@
 #include "frame/main_frame.h"
 #include "platform/linux/gtk_prompts.h"
 #include "platform/linux/instance_channel.h"
+#include "host/install_switch.h"
+#include "platform/linux/gio_associations.h"
+#include "services/gtk/soup_fetcher.h"
+#include "update/install_ping.h"
 
 namespace zel {
 
@@ -63,11 +68,23 @@ int RunBrowser(int argc, char** argv) {
   // The program folder first: the single-instance channel is keyed by it, so browsers of
   // two profiles run side by side.
   std::string exeDir = ExecutableFolder();
-  std::string program = ChooseProgramFolder(exeDir, !exeDir.empty() && ::access(exeDir.c_str(), W_OK) == 0,
+  std::string program = ChooseProgramFolder(exeDir, ExeFolderTakesProfile(exeDir),
                                             g_getenv("ZEL_HOME"), g_getenv("XDG_DATA_HOME"),
                                             g_get_home_dir());
   std::string profile = JoinPath(program, kProfileSub);
   CreateFolderLevels(profile);
+
+  // The installer's switches come before any instance question and open no window.
+  if (const InstallEvent install = InstallSwitchOfArguments(args); install != InstallEvent::None) {
+    SettingsFile::SetLocation(program, kProfileSub);
+    // A first run's defaults go in first, or the saved defaults would make a config.ini
+    // without them.
+    PrepareConfigFile(RunMark::Later);
+    GioAssociations associations;
+    RunInstallSwitch(install, associations, std::make_shared<SoupFetcher>(), profile,
+                     LauncherPathBeside(exeDir));
+    return 0;
+  }
   const ChannelPaths channel = ChannelPathsForProfile(program);
 
   InstanceLock firstLock;

@@ -1,5 +1,7 @@
 #include "host/gtk/frame_host.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "settings/frame_settings.h"
@@ -32,6 +34,8 @@
 #include "icons/site_icons.h"
 #include "services/gtk/soup_fetcher.h"
 #include "update/update_controller.h"
+#include "defbrowser/default_browser_controller.h"
+#include "defbrowser/gtk/default_browser_dialog.h"
 #include "favorites/favorites_controller.h"
 #include "favorites/gtk/favorites_dialogs.h"
 #include "favorites/gtk/favorites_pane.h"
@@ -41,6 +45,7 @@
 #include "panes/side_panes_controller.h"
 #include "panes/web_pane_controller.h"
 #include "platform/ini_registry.h"
+#include "platform/linux/gio_associations.h"
 #include "platform/linux/gio_shell.h"
 #include "platform/linux/glib_loop.h"
 #include "platform/linux/gtk_input.h"
@@ -85,6 +90,7 @@ struct FrameHost::Parts {
         clearDialog(&window),
         optionsDialog(&window),
         formDialogs(&window),
+        defaultQuestion(&window),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
         }),
@@ -107,6 +113,8 @@ struct FrameHost::Parts {
   ClearDialog clearDialog;
   OptionsDialog optionsDialog;
   FormDialogs formDialogs;
+  DefaultBrowserDialog defaultQuestion;
+  GioAssociations associations;
   SoupFetcher fetcher;
   PixbufSiteIcons siteIcons;
   CollectorPane collector;
@@ -197,6 +205,14 @@ void AttachSidePanes(P& p) {
 }
 }  // namespace
 
+std::string LauncherPathBeside(const std::string& exeDir) {
+  const std::string launcher = JoinPath(exeDir, "zel");
+  if (FileExists(launcher)) return launcher;
+  char self[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  return n > 0 ? std::string(self, n) : launcher;
+}
+
 FrameHost::FrameHost(const Options& o) {
   std::string profile = JoinPath(o.programFolder, kProfileSub);
   context_ = MakeWebContext(profile);
@@ -218,6 +234,8 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
   p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
   p.frame->controller<WindowController>().SetDesktop(&p.tray, &p.hotKey);
+  p.frame->controller<DefaultBrowserController>().SetPorts(
+      &p.associations, &p.defaultQuestion, LauncherPathBeside(ExecutableFolder()));
   auto& collector = p.frame->controller<CollectorController>();
   collector.SetView(&p.collector);
   p.collector.SetEvents(&collector);

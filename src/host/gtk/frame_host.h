@@ -18,6 +18,11 @@ class MainWindow;
 class PromptPort;
 class DestinationPort;
 
+// What a desktop entry written for the running program starts: the launcher beside it, or
+// the running executable itself when there is none (the desktop ignores an entry whose
+// program does not exist).
+std::string LauncherPathBeside(const std::string& exeDir);
+
 class FrameHost {
  public:
   struct Options {

@@ -99,13 +99,18 @@ bool BrowserProcess::Start(const std::vector<std::string>& args) {
   pid_ = fork();
   if (pid_ < 0) return false;
   if (pid_ == 0) {
-    setenv("ZEL_HOME", home_.c_str(), 1);
+    if (home_.empty())
+      unsetenv("ZEL_HOME");
+    else
+      setenv("ZEL_HOME", home_.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+    unsetenv("XDG_CURRENT_DESKTOP");
+    for (const auto& [name, value] : env_) setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(ZEL_BINARY));
+    argv.push_back(const_cast<char*>(binary_.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(ZEL_BINARY, argv.data());
+    execv(binary_.c_str(), argv.data());
     _exit(127);
   }
   status_.reset();

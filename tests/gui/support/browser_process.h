@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zel::test {
@@ -24,6 +25,12 @@ class BrowserProcess {
   BrowserProcess(std::string home, std::string runtime);
   ~BrowserProcess();  // kills a process still running
 
+  // Another executable than the build's zel (an installed one).
+  void SetBinary(std::string path) { binary_ = std::move(path); }
+  // Variables set in the started process; an empty home leaves ZEL_HOME unset there.
+  void SetEnv(std::string name, std::string value) { env_.emplace_back(std::move(name), std::move(value)); }
+  // XDG_CURRENT_DESKTOP is never passed on: a browser of the tests runs outside any
+  // desktop session, so it asks no start-up question (SetEnv sets it for one that should).
   bool Start(const std::vector<std::string>& args);
   pid_t pid() const { return pid_; }
   bool Running();
@@ -40,6 +47,8 @@ class BrowserProcess {
 
  private:
   std::string home_, runtime_;
+  std::string binary_ = ZEL_BINARY;
+  std::vector<std::pair<std::string, std::string>> env_;
   pid_t pid_ = -1;
   std::optional<int> status_;
 };

@@ -3,6 +3,7 @@
 #include <gtkmm.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "settings/frame_settings.h"
 #include "settings/settings_file.h"
@@ -15,6 +16,9 @@ using namespace std::chrono_literals;
 namespace zel::test {
 
 void FrameTest::SetUp() {
+  // Outside a desktop session: no start-up question (a test that wants one sets it again in
+  // BeforeStart).
+  unsetenv("XDG_CURRENT_DESKTOP");
   SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
   PrepareConfigFile();
   BeforeStart();
