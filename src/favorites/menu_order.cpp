@@ -158,7 +158,9 @@ std::optional<MenuOrder> ParseMenuOrder(std::string_view data) {
         r.At(p + 4) == 4) {
       r.pos = std::min(limit, p + 20);
       e.longName = r.Wide(limit);
-    } else if (firstRaw.find("\x03\x04") != std::string::npos) {
+    } else if (!(type & 0x04) && firstRaw.find("\x03\x04") != std::string::npos) {
+      // Only an 8-bit first name can run into the extension block's signature; a UTF-16
+      // one holds those bytes as parts of its characters (U+0396 then U+0004).
       e.longName = r.Wide(limit);
     } else {
       e.longName = first;

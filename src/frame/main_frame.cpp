@@ -100,11 +100,11 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<HelpController>(services));
   controllers_.push_back(std::make_unique<PrivacyController>(services));
-  // The dialog's "设置Zel浏览器为默认" runs the default-browser command when its owner
-  // registered it, and says nothing otherwise.
+  // The dialog's "设置Zel浏览器为默认" registers at once and says whether it worked.
   controllers_.push_back(std::make_unique<OptionsController>(
-      services, OptionsController::Hooks{
-                    .makeDefaultBrowser = [this] { return OnCommand(cmd::kMakeDefaultBrowser); }}));
+      services, OptionsController::Hooks{.makeDefaultBrowser = [this] {
+        return controller<DefaultBrowserController>().SetDefaultBrowser(true);
+      }}));
   // The session: last.ini and the closed pages (loaded here, once).
   controllers_.push_back(std::make_unique<SessionController>(
       services, w ? &w->addressBar() : nullptr,

@@ -52,8 +52,14 @@ u16 OptionsController::ActivePageAddress() {
 }
 
 void OptionsController::MakeDefaultBrowser() {
-  if (!hooks_.makeDefaultBrowser || !hooks_.makeDefaultBrowser()) return;
-  if (s_.prompts) s_.prompts->Message(u"设置成功", kAppTitle, PromptIcon::Info);
+  if (!hooks_.makeDefaultBrowser) return;
+  bool done = hooks_.makeDefaultBrowser();
+  if (!s_.prompts) return;
+  // A registration the desktop refused is said as such, never as a success.
+  if (done)
+    s_.prompts->Message(u"设置成功", kAppTitle, PromptIcon::Info);
+  else
+    s_.prompts->Message(u"无法将Zel浏览器设置为默认浏览器", kAppTitle, PromptIcon::Warning);
 }
 
 }  // namespace zel

@@ -230,6 +230,8 @@ TEST(MenuOrderReader, ReadsWhatTheWriterWrites) {
       {u"a.b.url", false},
       {u16(150, u'长') + u".url", false},  // past what the extension block's size can say
       {u16(115, u'x'), true},
+      // A long name whose UTF-16 bytes hold the extension block's signature (03 04).
+      {u16(5, u'\x0396') + u16(120, u'\x0004') + u"Z", false},
   };
   auto o = ParseMenuOrder(EncodeMenuOrder(items));
   ASSERT_TRUE(o);
