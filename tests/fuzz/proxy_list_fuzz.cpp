@@ -71,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!e.address.empty() && !e.alias.empty());
     FUZZ_CHECK(e.speed == 0 || e.speed == kDefaultProxySpeed);
     bool plainAlias = e.alias.find_first_of(u"@$&#") == u16::npos && Trim(e.alias) == e.alias;
-    if (plainAlias && e.speed == kDefaultProxySpeed) c.entries.push_back(e);
+    // Separators (an alias or address starting "--") are not exported, by design.
+    bool separator = e.separator() || StartsWith(e.address, u"--");
+    if (plainAlias && !separator && e.speed == kDefaultProxySpeed) c.entries.push_back(e);
   }
   ProxyCategory again;
   ImportProxies(again, FromUtf8(ExportProxies(c)), false);
