@@ -14,7 +14,7 @@
 namespace zel {
 
 namespace {
-constexpr char kLayoutFile[] = "CommandBars.ini";
+constexpr char16_t kLayoutFile[] = u"CommandBars.ini";
 constexpr char16_t kSection[] = u"CommandBars";
 constexpr char16_t kTrayTip[] = u"Zel浏览器";
 constexpr char16_t kProtectedTabs[] =
@@ -113,7 +113,7 @@ void WindowController::SetDesktop(TrayPort* tray, HotKeyPort* hotKeys) {
 }
 
 std::string WindowController::LayoutFile() const {
-  return JoinPath(JoinPath(SettingsFile::BaseFolder(), SettingsFile::ProfileSub()), kLayoutFile);
+  return SettingsFile::ResolvePath(kLayoutFile);
 }
 
 void WindowController::OnSettingsLoaded() {

@@ -7,6 +7,11 @@
 
 namespace zel {
 
+namespace {
+// The zoom pane's levels, the commands 1116..1122 in order.
+constexpr const char* kZoomLevels[] = {"50%", "100%", "120%", "150%", "180%", "200%", "300%"};
+}  // namespace
+
 StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   set_name("status-bar");
   text_.set_name("status-text");
@@ -49,9 +54,8 @@ StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   zoomPane_.set_tooltip_text("页面缩放");
   zoomPane_.set_relief(Gtk::RELIEF_NONE);
   zoomPane_.set_label("100%");
-  const char* levels[] = {"50%", "100%", "120%", "150%", "180%", "200%", "300%"};
   for (int i = 0; i < 7; ++i) {
-    auto* item = Gtk::manage(new Gtk::MenuItem(levels[i]));
+    auto* item = Gtk::manage(new Gtk::MenuItem(kZoomLevels[i]));
     int id = cmd::kZoom50 + i;
     item->signal_activate().connect([this, id] {
       if (actions_.run) actions_.run(id);
@@ -72,10 +76,9 @@ void StatusBar::RefreshPanes() {
   bool front = actions_.checked(cmd::kActivateNewTabs).value_or(false);
   frontPane_.set_active(front);
   frontPane_.set_label(front ? "前台" : "后台");
-  const char* levels[] = {"50%", "100%", "120%", "150%", "180%", "200%", "300%"};
   std::string zoom = "100%";
   for (int i = 0; i < 7; ++i)
-    if (actions_.checked(cmd::kZoom50 + i).value_or(false)) zoom = levels[i];
+    if (actions_.checked(cmd::kZoom50 + i).value_or(false)) zoom = kZoomLevels[i];
   zoomPane_.set_label(zoom);
   refreshing_ = false;
 }
