@@ -93,6 +93,7 @@ class CMainFrame : public TabHost {
     std::abort();
   }
   CommandRegistry& commands() { return commands_; }
+  PageCommandsController& pageCommands() const { return *pageCommands_; }
 
   // ---- Tabs ----
   // The one way to get a new or reused tab for a page. Returns nothing for script and mail

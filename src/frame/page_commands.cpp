@@ -1,5 +1,7 @@
 #include "frame/page_commands.h"
 
+#include <algorithm>
+
 #include "base/commands.h"
 #include "view/child_frame.h"
 #include "view/vop_view.h"
@@ -110,6 +112,29 @@ void PageCommandsController::RegisterCommands() {
   c.Add(cmd::kAutoRefresh, [this] {
      if (CVOPView* v = s_.tabs.ActiveView()) v->SetAutoRefresh(!v->autoRefresh());
    }).Checked([this] { return s_.tabs.ActiveView() && s_.tabs.ActiveView()->autoRefresh(); });
+}
+
+std::vector<HistoryMenuEntry> PageCommandsController::HistoryMenu() const {
+  std::vector<HistoryMenuEntry> rows;
+  CVOPView* v = s_.tabs.ActiveView();
+  if (!v || !v->engine()) return rows;
+  int current = -1;
+  std::vector<TravelEntry> log = v->engine()->TravelLog(&current);
+  if (current < 0 || current >= int(log.size()) || log.size() < 2) return rows;
+  const int first = std::max(0, current - kHistoryMenuSide);
+  const int last = std::min(int(log.size()) - 1, current + kHistoryMenuSide);
+  for (int i = last; i >= first; --i) {
+    const TravelEntry& e = log[size_t(i)];
+    rows.push_back({Trim(e.title).empty() ? e.url : e.title, i - current});
+  }
+  return rows;
+}
+
+void PageCommandsController::GoToHistoryEntry(int offset) {
+  CVOPView* v = s_.tabs.ActiveView();
+  if (!v) return;
+  if (offset < 0) v->GoBack(-offset);
+  if (offset > 0) v->GoForward(offset);
 }
 
 }  // namespace zel

@@ -35,9 +35,11 @@ class FakeEngine : public Engine {
     pendingScripts.push_back(std::move(done));
   }
   std::vector<TravelEntry> TravelLog(int* current) const override {
-    if (current) *current = 0;
-    return {};
+    if (current) *current = travelCurrent;
+    return travel;
   }
+  std::vector<TravelEntry> travel;  // the back/forward list TravelLog reports
+  int travelCurrent = 0;
   std::string SaveSession() const override { return session; }
   bool RestoreSession(const std::string& s) override {
     session = s;

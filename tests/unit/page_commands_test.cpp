@@ -8,6 +8,7 @@
 #include "downloads/download_rules.h"
 #include "downloads/downloads_controller.h"
 #include "fakes/frame_fixture.h"
+#include "frame/page_commands.h"
 #include "page/find_rules.h"
 #include "view/source_page.h"
 
@@ -41,6 +42,46 @@ TEST_F(PageCommands, DocumentCommandsGoToTheActivePage) {
     EXPECT_EQ(EngineOf(a)->calls.back(), "ExecWB " + std::to_string(r.ole) + " 2");
   }
   for (const std::string& call : EngineOf(b)->calls) EXPECT_NE(call.rfind("ExecWB", 0), 0u) << call;
+}
+
+TEST_F(PageCommands, TheHistoryListShowsTheActiveTabsPagesAndGoesToThePickedOne) {
+  CChildFrame* a = OpenPage("http://site/a.htm", "A");
+  PageCommandsController& pages = frame_.pageCommands();
+  // A page with nowhere to go has no list.
+  EngineOf(a)->travel = {{u"http://site/a.htm", u"A"}};
+  EXPECT_TRUE(pages.HistoryMenu().empty());
+
+  // Two pages behind, one ahead: the furthest ahead comes first; an untitled page shows
+  // its address.
+  EngineOf(a)->travel = {{u"http://site/1.htm", u"One"}, {u"http://site/2.htm", u"  "},
+                         {u"http://site/3.htm", u"Three"}, {u"http://site/4.htm", u"Four"}};
+  EngineOf(a)->travelCurrent = 2;
+  std::vector<HistoryMenuEntry> rows = pages.HistoryMenu();
+  struct Row {
+    const char16_t* text;
+    int offset;
+  } want[] = {{u"Four", 1}, {u"Three", 0}, {u"http://site/2.htm", -1}, {u"One", -2}};
+  ASSERT_EQ(rows.size(), std::size(want));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].text, want[i].text) << i;
+    EXPECT_EQ(rows[i].offset, want[i].offset) << i;
+  }
+  EngineOf(a)->calls.clear();
+  pages.GoToHistoryEntry(-2);
+  pages.GoToHistoryEntry(1);
+  pages.GoToHistoryEntry(0);
+  EXPECT_EQ(EngineOf(a)->calls, (std::vector<std::string>{"GoBack 2", "GoForward 1"}));
+
+  // A long list is cut to the nearest pages on each side.
+  EngineOf(a)->travel.clear();
+  for (int i = 0; i < 40; ++i) EngineOf(a)->travel.push_back({u"http://site/p", u"P" + IntToText(i)});
+  EngineOf(a)->travelCurrent = 35;
+  rows = pages.HistoryMenu();
+  const int side = PageCommandsController::kHistoryMenuSide;
+  ASSERT_EQ(rows.size(), size_t(4 + 1 + side));
+  EXPECT_EQ(rows.front().offset, 4);
+  EXPECT_EQ(rows.back().offset, -side);
+  EXPECT_EQ(rows.back().text, u"P" + IntToText(35 - side));
 }
 
 TEST_F(PageCommands, ViewSourceOpensTheSourceInFront) {

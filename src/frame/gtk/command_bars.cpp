@@ -1,6 +1,7 @@
 #include "frame/gtk/command_bars.h"
 
 #include "base/commands.h"
+#include "frame/gtk/shown_text.h"
 
 namespace zel {
 
@@ -66,7 +67,48 @@ CommandBars::CommandBars() {
     });
     standard_.append(*item);
     standardButtons_[id] = item;
+    if (id == cmd::kForward) {
+      // The history list: a narrow arrow between Forward and Refresh.
+      historyButton_ = Gtk::manage(new Gtk::ToolButton());
+      historyButton_->set_name("command-" + std::to_string(cmd::kHistoryMenu));
+      historyButton_->set_icon_name("pan-down-symbolic");
+      historyButton_->set_label("历史记录");
+      historyButton_->set_tooltip_text("最近浏览的页面");
+      historyButton_->set_sensitive(false);
+      historyButton_->signal_clicked().connect([this] { ShowHistoryMenu(); });
+      standard_.append(*historyButton_);
+    }
   }
+}
+
+void CommandBars::ShowHistoryMenu() {
+  if (!actions_.historyMenu) return;
+  std::vector<HistoryMenuEntry> rows = actions_.historyMenu();
+  if (rows.empty()) return;
+  // A new menu each time: the list is the tab's as it is now.
+  historyMenu_ = std::make_unique<Gtk::Menu>();
+  historyMenu_->set_name("history-menu");
+  historyMenu_->attach_to_widget(*historyButton_);
+  for (const HistoryMenuEntry& row : rows) {
+    auto* mi = Gtk::manage(new Gtk::CheckMenuItem(ShownText(row.text)));
+    if (auto* label = dynamic_cast<Gtk::Label*>(mi->get_child())) {
+      label->set_max_width_chars(50);
+      label->set_ellipsize(Pango::ELLIPSIZE_END);
+    }
+    // The page shown is checked and goes nowhere.
+    mi->set_draw_as_radio(true);
+    mi->set_active(row.offset == 0);
+    int offset = row.offset;
+    if (offset != 0) {
+      mi->signal_activate().connect([this, offset] {
+        if (actions_.travel) actions_.travel(offset);
+      });
+    }
+    historyMenu_->append(*mi);
+  }
+  historyMenu_->show_all();
+  historyMenu_->popup_at_widget(historyButton_, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
+                                nullptr);
 }
 
 Gtk::MenuItem* CommandBars::MakeItem(const MenuItem& item) {
@@ -187,6 +229,8 @@ void CommandBars::RefreshStates() {
     item->set_sensitive(actions_.enabled(id));
   }
   for (auto& [id, button] : standardButtons_) button->set_sensitive(actions_.enabled(id));
+  if (historyButton_)
+    historyButton_->set_sensitive(actions_.enabled(cmd::kBack) || actions_.enabled(cmd::kForward));
   refreshing_ = false;
 }
 

@@ -1,5 +1,5 @@
-// The window's command sources: the menu bar, the "Standard" bar (back, forward, refresh,
-// stop, home) and the key table. Each runs a command id; their check marks and enabled
+// The window's command sources: the menu bar, the "Standard" bar (back, forward, the
+// history list, refresh, stop, home) and the key table. Each runs a command id; their check marks and enabled
 // states follow the frame's after every command.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "frame/menu_model.h"
+#include "frame/page_commands.h"
 
 namespace zel {
 
@@ -19,6 +20,9 @@ class CommandBars {
     std::function<void(int id)> run;
     std::function<std::optional<bool>(int id)> checked;
     std::function<bool(int id)> enabled;
+    // The history list's rows when it opens, and a row picked from it.
+    std::function<std::vector<HistoryMenuEntry>()> historyMenu;
+    std::function<void(int offset)> travel;
   };
 
   CommandBars();
@@ -39,6 +43,7 @@ class CommandBars {
 
  private:
   Gtk::MenuItem* MakeItem(const MenuItem& item);
+  void ShowHistoryMenu();
   void FillTail(Gtk::Menu& menu, std::vector<Gtk::MenuItem*>& shown, const PopupTail& tail);
   // Erases the ids of a removed item and its children from commandItems_.
   void ForgetItem(Gtk::Widget* item);
@@ -47,6 +52,8 @@ class CommandBars {
   Gtk::MenuBar menuBar_;
   Gtk::Toolbar standard_;
   std::map<int, Gtk::ToolButton*> standardButtons_;
+  Gtk::ToolButton* historyButton_ = nullptr;
+  std::unique_ptr<Gtk::Menu> historyMenu_;
   std::map<int, Gtk::MenuItem*> commandItems_;
   std::map<std::pair<guint, guint>, int> keys_;
   bool refreshing_ = false;

@@ -91,6 +91,8 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
       .run = [f](int id) { f->OnCommand(id); },
       .checked = [f](int id) { return f->CommandChecked(id); },
       .enabled = [f](int id) { return f->CommandEnabled(id); },
+      .historyMenu = [f] { return f->pageCommands().HistoryMenu(); },
+      .travel = [f](int offset) { f->pageCommands().GoToHistoryEntry(offset); },
   });
   addressBar_.SetActions({
       .enter = [f](u16 text, ModifierState keys) { f->controller<AddressBoxController>().OnAddressEnter(text, keys); },
