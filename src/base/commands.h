@@ -227,13 +227,16 @@ inline constexpr int kWindowRestore = 61728;
 inline constexpr int kLanguageBuiltIn = 2101;
 inline constexpr int kLanguageFirst = 2102;     // 2102..2200: the language files in order
 inline constexpr int kLanguageLast = 2200;
+// The tab bar's items: the side panes shown or closed together, and the list of the tabs.
+inline constexpr int kTabSidebar = 1215;
+inline constexpr int kTabList = 712;
+
 // Commands that have a skin icon but no action of their own here.
 inline constexpr int kGo = 1;
 inline constexpr int kCaptionIcon = 700;
 inline constexpr int kAdHunter = 330;
 inline constexpr int kForceTabInBack = 331;
 inline constexpr int kZoomButton = 332;
-inline constexpr int kTabSidebar = 1215;
 inline constexpr int kHistoryMenu = 1561;
 inline constexpr int kSideClose = 1572;
 

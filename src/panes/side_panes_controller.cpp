@@ -57,6 +57,27 @@ SidePanesController::SidePanesController(FrameServices services) : services_(ser
     int pane = r.pane;
     c.Add(r.command, [this, pane] { Toggle(pane); }).Checked([this, pane] { return Shown(pane); });
   }
+  c.Add(cmd::kTabSidebar, [this] { ToggleArea(); }).Checked([this] { return AnyShown(); });
+}
+
+bool SidePanesController::AnyShown() const {
+  for (int id : {kFavoritesPaneId, kHistoryPaneId, kWebPagePaneId})
+    if (Shown(id)) return true;
+  return false;
+}
+
+void SidePanesController::ToggleArea() {
+  if (!view_) return;
+  if (AnyShown()) {
+    // Closed together, the same panes come back together.
+    reopen_.clear();
+    for (int id : open_)
+      if (view_->PaneShown(id)) reopen_.push_back(id);
+    for (int id : reopen_) Toggle(id);
+    return;
+  }
+  std::vector<int> panes = reopen_.empty() ? std::vector<int>{kFavoritesPaneId} : reopen_;
+  for (int id : panes) Toggle(id);
 }
 
 std::string SidePanesController::LayoutFile() const {

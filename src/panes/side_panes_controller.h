@@ -1,5 +1,6 @@
 // The side panes' commands (963 favorites, 1528 history, 1529 the web page pane: each
-// shows its pane or closes it, checked while it is open) and their layout: which panes are
+// shows its pane or closes it, checked while it is open; 1215 on the tab bar closes the
+// open panes, or opens again those it closed, the favorites the first time) and their layout: which panes are
 // open and the area's width, kept in CommandBars.ini under "ZELSide" across runs.
 #pragma once
 
@@ -29,6 +30,8 @@ class SidePanesController : public FrameController {
   void SetView(SidePaneView* view) { view_ = view; }
   void Toggle(int paneId);
   bool Shown(int paneId) const { return view_ && view_->PaneShown(paneId); }
+  bool AnyShown() const;
+  void ToggleArea();
 
   void OnSettingsLoaded() override;
   void OnPeriodicSave() override { Save(); }
@@ -41,6 +44,7 @@ class SidePanesController : public FrameController {
   FrameServices services_;
   SidePaneView* view_ = nullptr;
   std::vector<int> open_;
+  std::vector<int> reopen_;  // the panes the last ToggleArea closed
   std::string saved_;  // the section last written
 };
 

@@ -116,6 +116,8 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
       .setPassword = [f](CChildFrame* child) { f->controller<TabLockController>().SetTabPassword(child); },
       .clearPassword = [f](CChildFrame* child) { f->controller<TabLockController>().ClearTabPassword(child); },
       .close = [f](CChildFrame* child) { f->PostCloseTab(child); },
+      .command = [f](int id) { f->OnCommand(id); },
+      .checked = [f](int id) { return f->CommandChecked(id); },
   });
   findBar_.SetActions({
       .textChanged = [f] { f->controller<FindBarController>().OnTextChanged(); },

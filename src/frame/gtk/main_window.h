@@ -57,6 +57,7 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   void RefreshCommandStates() override {
     commands_.RefreshStates();
     statusBar_.RefreshPanes();
+    tabStrip_.RefreshStates();
   }
   bool IsVisible() const override { return get_visible(); }
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }

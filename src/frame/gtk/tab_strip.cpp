@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/commands.h"
 #include "view/child_frame.h"
 #include "frame/gtk/shown_text.h"
 #include "frame/gtk/tab_icons.h"
@@ -28,6 +29,68 @@ TabStrip::TabStrip() {
   signal_switch_page().connect([this](Gtk::Widget*, guint) {
     if (!selecting_ && actions_.selected) actions_.selected();
   });
+  struct Item {
+    Gtk::Button* button;
+    int id;
+    const char* icon;
+    const char* tip;
+  } items[] = {{&sidebar_, cmd::kTabSidebar, "view-dual-symbolic", "显示或关闭侧栏"},
+               {&tabList_, cmd::kTabList, "view-list-symbolic", "全部标签页"}};
+  for (const Item& it : items) {
+    it.button->set_name("command-" + std::to_string(it.id));
+    it.button->set_image_from_icon_name(it.icon, Gtk::ICON_SIZE_MENU);
+    it.button->set_tooltip_text(it.tip);
+    it.button->set_relief(Gtk::RELIEF_NONE);
+    it.button->set_focus_on_click(false);
+    items_.pack_start(*it.button, Gtk::PACK_SHRINK);
+  }
+  sidebar_.signal_toggled().connect([this] {
+    if (!refreshing_ && actions_.command) actions_.command(cmd::kTabSidebar);
+  });
+  tabList_.signal_clicked().connect([this] { ShowTabList(); });
+  items_.show_all();
+  set_action_widget(&items_, Gtk::PACK_END);
+}
+
+void TabStrip::RefreshStates() {
+  if (!actions_.checked) return;
+  refreshing_ = true;
+  bool open = actions_.checked(cmd::kTabSidebar).value_or(false);
+  if (sidebar_.get_active() != open) sidebar_.set_active(open);
+  refreshing_ = false;
+}
+
+void TabStrip::ShowTabList() {
+  const int count = get_n_pages();
+  if (count == 0) return;
+  // Made when asked for: the captions are the tabs' as they are now.
+  tabListMenu_ = std::make_unique<Gtk::Menu>();
+  tabListMenu_->set_name("tab-list-menu");
+  tabListMenu_->attach_to_widget(tabList_);
+  const int current = get_current_page();
+  for (int i = 0; i < count; ++i) {
+    Entry* e = EntryAt(i);
+    if (!e) continue;
+    auto* mi = Gtk::manage(new Gtk::CheckMenuItem(e->text.get_text()));
+    if (auto* label = dynamic_cast<Gtk::Label*>(mi->get_child())) {
+      label->set_max_width_chars(50);
+      label->set_ellipsize(Pango::ELLIPSIZE_END);
+    }
+    mi->set_draw_as_radio(true);
+    mi->set_active(i == current);
+    CChildFrame* child = e->child;
+    // The pick goes through the strip's selection, as a click on the entry would.
+    mi->signal_activate().connect([this, child] {
+      for (int k = 0; k < get_n_pages(); ++k) {
+        Entry* x = EntryAt(k);
+        if (x && x->child == child && k != get_current_page()) set_current_page(k);
+      }
+    });
+    tabListMenu_->append(*mi);
+  }
+  tabListMenu_->show_all();
+  tabListMenu_->popup_at_widget(&tabList_, Gdk::GRAVITY_SOUTH_EAST, Gdk::GRAVITY_NORTH_EAST,
+                                nullptr);
 }
 
 TabStrip::~TabStrip() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "frame/tab_strip_view.h"
 
@@ -26,6 +27,9 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
     std::function<void(CChildFrame*)> setPassword;
     std::function<void(CChildFrame*)> clearPassword;
     std::function<void(CChildFrame*)> close;
+    // The bar's own items: 1215 runs its command, which is checked while panes are open.
+    std::function<void(int id)> command;
+    std::function<std::optional<bool>(int id)> checked;
   };
 
   TabStrip();
@@ -41,8 +45,11 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
   int SelectedTabEntry() const override;
   void SetTabEntryText(int index, u16view caption) override;
   void SetTabEntryIcon(int index, int icon) override;
+  // The check state of the bar's items, from the frame.
+  void RefreshStates();
 
  private:
+  void ShowTabList();
   struct Entry;
   Entry* EntryAt(int index) const;
   int IndexOfLabel(const Gtk::Widget* label) const;
@@ -59,6 +66,12 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
   GdkEvent* tabMenuTrigger_ = nullptr;
   int minTabWidth_ = 50, maxTabWidth_ = 100;
   bool selecting_ = false;  // a selection made by the program, not the user
+  bool refreshing_ = false;  // the items' states are being set from the frame's
+  // At the strip's end: the side-pane switch (1215) and the tab list (712).
+  Gtk::Box items_{Gtk::ORIENTATION_HORIZONTAL, 0};
+  Gtk::ToggleButton sidebar_;
+  Gtk::Button tabList_;
+  std::unique_ptr<Gtk::Menu> tabListMenu_;
 };
 
 }  // namespace zel
