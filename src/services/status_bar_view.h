@@ -14,6 +14,8 @@ class StatusBarView {
   virtual void SetSecureIndicator(bool secure) = 0;
   // The indicator pane (memory, blocked popups, clock ...).
   virtual void SetIndicatorText(u16view text) = 0;
+  // The free-memory pane ("空闲 37%"; empty without a reading).
+  virtual void SetMemoryPaneText(u16view text) = 0;
 };
 
 }  // namespace zel

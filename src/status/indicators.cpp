@@ -1,5 +1,7 @@
 #include "status/indicators.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 
 #include <cstdio>
@@ -121,6 +123,15 @@ std::optional<int64_t> ParseMemAvailableKb(std::string_view meminfo) {
   return *free + FieldKb(meminfo, "Buffers").value_or(0) + FieldKb(meminfo, "Cached").value_or(0);
 }
 
+std::optional<int> ParseFreeMemoryPercent(std::string_view meminfo) {
+  auto total = FieldKb(meminfo, "MemTotal");
+  auto available = ParseMemAvailableKb(meminfo);
+  if (!total || *total <= 0 || !available) return std::nullopt;
+  return int(std::clamp<int64_t>(*available * 100 / *total, 0, 100));
+}
+
+u16 FormatFreeMemoryPane(int percent) { return u"空闲 " + IntToText(percent) + u"%"; }
+
 std::optional<int64_t> ParseReceivedBytes(std::string_view netdev) {
   bool any = false;
   int64_t total = 0;
@@ -219,10 +230,12 @@ std::optional<int64_t> ReadReceivedBytes() {
   return ParseReceivedBytes(*text);
 }
 
-std::optional<int64_t> ReadMemAvailableKb() {
+std::optional<int64_t> ReadMemAvailableKb() { return ReadMemory().availableKb; }
+
+MemoryReading ReadMemory() {
   auto text = ReadSmall("/proc/meminfo");
-  if (!text) return std::nullopt;
-  return ParseMemAvailableKb(*text);
+  if (!text) return {};
+  return {ParseMemAvailableKb(*text), ParseFreeMemoryPercent(*text)};
 }
 
 }  // namespace zel

@@ -44,6 +44,16 @@ u16 FormatAddress(const std::vector<uint8_t>& bytes);
 
 // /proc/meminfo: MemAvailable in KB (MemFree + Buffers + Cached on kernels without it).
 std::optional<int64_t> ParseMemAvailableKb(std::string_view meminfo);
+// The available share of MemTotal, 0..100 (none without a total).
+std::optional<int> ParseFreeMemoryPercent(std::string_view meminfo);
+// The free-memory pane's (333) text: "空闲 37%".
+u16 FormatFreeMemoryPane(int percent);
+// One reading of /proc/meminfo for the indicator and the pane.
+struct MemoryReading {
+  std::optional<int64_t> availableKb;
+  std::optional<int> freePercent;
+};
+MemoryReading ReadMemory();
 // /proc/net/dev: bytes received by every interface but the loopback.
 std::optional<int64_t> ParseReceivedBytes(std::string_view netdev);
 // /proc/<pid>/smaps_rollup (or status): resident, proportional and private KB.

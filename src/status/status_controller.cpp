@@ -80,7 +80,12 @@ void StatusController::UpdateFreeMemory(int64_t now) {
   if (freeMemoryAt_ >= 0 && now - freeMemoryAt_ < kFreeMemoryMs) return;
   freeMemoryAt_ = now;
   // A few hundred bytes of procfs: no disk behind it.
-  if (auto kb = ReadMemAvailableKb()) freeMemory_ = FormatFreeMemory(*kb);
+  MemoryReading m = ReadMemory();
+  if (m.availableKb) freeMemory_ = FormatFreeMemory(*m.availableKb);
+  // The free-memory pane, set when its text changes; without a reading it stays empty.
+  u16 pane = m.freePercent ? FormatFreeMemoryPane(*m.freePercent) : u16();
+  if (bar_ && pane != memoryPane_) bar_->SetMemoryPaneText(pane);
+  memoryPane_ = pane;
 }
 
 void StatusController::UpdateAddress(int64_t now) {
@@ -158,7 +163,7 @@ void StatusController::UpdateIndicatorPane() {
   v.secondsUp = (now - startMs_) / 1000;
   v.tabFigure = s_.tabs.recordedTabCount();
   if (TemplateUses(t, u'J') && blockedPopups_) v.blockedPopups = blockedPopups_();
-  if (TemplateUses(t, u'L')) UpdateFreeMemory(now);
+  UpdateFreeMemory(now);  // for L and for the free-memory pane
   v.freeMemory = freeMemory_;
   if (TemplateUses(t, u'K')) UpdateAddress(now);
   v.address = address_;

@@ -1,5 +1,5 @@
 // The status bar's indicator pane (1232): built from its template on every tick of the
-// frame timer and set only when the text changed. Slow readings (the host's addresses, the
+// frame timer and set only when the text changed; the free-memory pane (333) with it. Slow readings (the host's addresses, the
 // process tree's memory, the first traffic reading) run on worker threads and come back
 // through the message loop.
 #pragma once
@@ -55,6 +55,7 @@ class StatusController : public FrameController {
   std::string hostName_;
   // Cached values with the time they were taken (-1: never).
   u16 freeMemory_;
+  u16 memoryPane_;  // the free-memory pane's text as last set
   int64_t freeMemoryAt_ = -1;
   u16 address_;
   int64_t addressAt_ = -1;

@@ -61,6 +61,10 @@ class FakeWindow : public FrameWindow,
     indicator = u16(t);
     ++indicatorSets;
   }
+  void SetMemoryPaneText(u16view t) override {
+    memoryPane = u16(t);
+    ++memoryPaneSets;
+  }
   PagePointer PointerInPage(CChildFrame*) const override { return pointer; }
   int PageHeight(CChildFrame*) const override { return pageHeight; }
   void ShowPopupBar(CChildFrame* c, u16view url) override { shownPopupBars[c] = u16(url); }
@@ -132,6 +136,8 @@ class FakeWindow : public FrameWindow,
   bool secure = false;
   u16 indicator;
   int indicatorSets = 0;
+  u16 memoryPane;
+  int memoryPaneSets = 0;
   PagePointer pointer;
   std::map<CChildFrame*, u16> shownPopupBars;
   int beeps = 0;

@@ -70,6 +70,19 @@ TEST(Indicators, ProcReadings) {
             524288);
   EXPECT_EQ(ParseMemAvailableKb("MemFree: 10 kB\nBuffers: 5 kB\nCached: 7 kB\n"), 22);
   EXPECT_FALSE(ParseMemAvailableKb("garbage"));
+  struct {
+    const char* meminfo;
+    std::optional<int> percent;
+  } shares[] = {
+      {"MemTotal: 1000 kB\nMemFree: 10 kB\nMemAvailable: 375 kB\n", 37},
+      {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 50 kB\n", 20},
+      {"MemTotal: 0 kB\nMemAvailable: 375 kB\n", std::nullopt},
+      {"MemAvailable: 375 kB\n", std::nullopt},
+      {"MemTotal: 100 kB\nMemAvailable: 900 kB\n", 100},
+      {"MemTotal: 100 kB\n", std::nullopt},
+  };
+  for (const auto& c : shares) EXPECT_EQ(ParseFreeMemoryPercent(c.meminfo), c.percent) << c.meminfo;
+  EXPECT_EQ(FormatFreeMemoryPane(37), u"空闲 37%");
 
   const char* dev =
       "Inter-|   Receive                            |  Transmit\n"
@@ -129,4 +142,7 @@ TEST_F(IndicatorPane, SetOnlyWhenTheTextChanges) {
   pane.UpdateIndicatorPane();
   EXPECT_EQ(window_.indicatorSets, 3);
   EXPECT_EQ(window_.indicator, pane.indicatorText());
+  // The free-memory pane comes with the first tick and is not set again while it stays.
+  EXPECT_EQ(window_.memoryPaneSets, 1);
+  EXPECT_TRUE(StartsWith(window_.memoryPane, u"空闲 ")) << ToUtf8(window_.memoryPane);
 }

@@ -65,7 +65,14 @@ StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   zoomMenu_.show_all();
   zoomPane_.set_popup(zoomMenu_);
   pack_start(zoomPane_, Gtk::PACK_SHRINK);
+  memory_.set_name("pane-333");
+  memory_.set_tooltip_text("空闲空存");
+  memory_.set_margin_start(8);
+  memory_.set_margin_end(8);
+  pack_start(memory_, Gtk::PACK_SHRINK);
 }
+
+void StatusBar::SetMemoryPaneText(u16view text) { memory_.set_text(ToUtf8(text)); }
 
 void StatusBar::RefreshPanes() {
   if (!actions_.checked) return;

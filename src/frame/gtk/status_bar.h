@@ -20,6 +20,7 @@ class StatusBar : public Gtk::Box, public StatusBarView {
   void SetProgress(int percentage) override;
   void SetSecureIndicator(bool secure) override;
   void SetIndicatorText(u16view text) override;
+  void SetMemoryPaneText(u16view text) override;
 
   struct Actions {
     std::function<void(int id)> run;
@@ -33,6 +34,7 @@ class StatusBar : public Gtk::Box, public StatusBarView {
   Gtk::Statusbar text_;
   Gtk::Image secure_;
   Gtk::Label indicators_;
+  Gtk::Label memory_;  // the free-memory pane
   Gtk::ProgressBar progress_;
   Gtk::ToggleButton popupPane_;
   Gtk::ToggleButton frontPane_;
