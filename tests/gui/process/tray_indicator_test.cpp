@@ -1,7 +1,8 @@
 // The tray icon on a desktop whose panel hosts StatusNotifierItems: with a watcher on the
 // session bus the browser's icon registers there as an item (whether the watcher was up
-// before the start or came later), says who it is, and its exported menu and middle click
-// drive the frame as the XEmbed icon's menu does.
+// before the start or came later), says who it is, leaves when the watcher goes and comes
+// back with it, and its exported menu and middle click drive the frame as the XEmbed icon's
+// menu does.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -140,6 +141,31 @@ TEST(IndicatorTray, TheIconRegistersAsAnItemThatSaysWhoItIs) {
     b.process.Signal(SIGTERM);
     EXPECT_EQ(b.process.Wait(20s), std::optional<int>(0));
   }
+}
+
+TEST(IndicatorTray, TheItemLeavesWithThePanelsWatcherAndComesBackWithIt) {
+  PrivateSessionBus bus;
+  ASSERT_FALSE(bus.address().empty()) << "dbus-daemon is missing (scripts/setup.sh installs it)";
+  NotifierWatcher watcher(bus.address());
+  ASSERT_TRUE(watcher.running());
+  TestServer server;
+  TrayBrowser b("[GENERAL]\r\nshowtray=1\r\n", bus.address());
+  ASSERT_TRUE(b.process.Start({server.Url("/t/One")}));
+  ASSERT_TRUE(WaitFor([&] { return watcher.Items().size() == 1; }, 20s));
+  NotifierWatcher::Item item = watcher.Items()[0];
+  GDBusConnection* conn = watcher.connection();
+  ASSERT_EQ(ItemProperty(conn, item, "Id"), "zel");
+
+  // Without a watcher nothing would show the item: it leaves the bus (the XEmbed icon
+  // stands in) ...
+  ASSERT_TRUE(watcher.SetOwned(false));
+  EXPECT_TRUE(WaitFor([&] { return ItemProperty(conn, item, "Id") != "zel"; }, 10s));
+  // ... and registers again once a watcher is back.
+  ASSERT_TRUE(watcher.SetOwned(true));
+  ASSERT_TRUE(WaitFor([&] { return watcher.Items().size() >= 2; }, 10s));
+  EXPECT_EQ(ItemProperty(conn, watcher.Items().back(), "Status"), "Active");
+  b.process.Signal(SIGTERM);
+  EXPECT_EQ(b.process.Wait(20s), std::optional<int>(0));
 }
 
 TEST(IndicatorTray, TheItemsMenuAndMiddleClickShowTheFrameAndItsQuitEndsTheProgram) {

@@ -99,14 +99,33 @@ void NotifierWatcher::Run(std::string address) {
                                          &vtable, this, nullptr, nullptr))
     return;
   // The name last, so a client that sees it finds the object there.
+  owned_ = RequestName();
+}
+
+bool NotifierWatcher::RequestName() {
   GVariant* r = CallSync(conn_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                          "org.freedesktop.DBus", "RequestName",
                          g_variant_new("(su)", "org.kde.StatusNotifierWatcher", 0u));
-  if (!r) return;
+  if (!r) return false;
   guint32 code = 0;
   g_variant_get(r, "(u)", &code);
   g_variant_unref(r);
-  owned_ = code == 1;  // DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER
+  return code == 1;  // DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER
+}
+
+bool NotifierWatcher::SetOwned(bool owned) {
+  if (!conn_ || owned == owned_) return conn_ != nullptr;
+  if (owned) {
+    owned_ = RequestName();
+    return owned_;
+  }
+  GVariant* r = CallSync(conn_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                         "org.freedesktop.DBus", "ReleaseName",
+                         g_variant_new("(s)", "org.kde.StatusNotifierWatcher"));
+  if (!r) return false;
+  g_variant_unref(r);
+  owned_ = false;
+  return true;
 }
 
 NotifierWatcher::~NotifierWatcher() {

@@ -40,6 +40,8 @@ class NotifierWatcher {
 
   // True once the watcher owns its name.
   bool running() const { return owned_; }
+  // Gives the name up (a panel that quits) or takes it again; false when the bus refuses.
+  bool SetOwned(bool owned);
   std::vector<Item> Items();
   // The connection the watcher answers on, for the test's own calls.
   GDBusConnection* connection() const { return conn_; }
@@ -51,6 +53,8 @@ class NotifierWatcher {
                      gpointer self);
   static GVariant* OnGet(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                          const gchar* property, GError**, gpointer self);
+
+  bool RequestName();
 
   std::thread thread_;
   GMainContext* context_ = nullptr;
