@@ -49,7 +49,7 @@ LAYER_OF: dict[str, int] = {name: i for i, names in enumerate(LAYERS) for name i
 # Headers only the toolkit side may include. GLib and GIO are fine everywhere.
 TOOLKIT_HEADER = re.compile(
     r"^(gtk/|gtkmm|gdk/|gdkmm|gdk-pixbuf/|webkit2/|webkitdom/|JavaScriptCore/|X11/|"
-    r"libsoup/|cairo|pango|atk|glibmm|giomm|sigc\+\+)")
+    r"libsoup/|libayatana-appindicator/|cairo|pango|atk|glibmm|giomm|sigc\+\+)")
 
 SOURCE_SUFFIXES = (".h", ".hh", ".hpp", ".hxx", ".c", ".cc", ".cpp", ".cxx", ".inc", ".ipp")
 

@@ -1,72 +1,118 @@
 #include "window/gtk/tray_icon.h"
 
+#include "window/gtk/tray_kinds.h"
+
 namespace zel {
 
-// GtkStatusIcon is what XEmbed trays take; GTK 3 marks it as old but keeps it working.
-G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+namespace {
+// The name StatusNotifierItems register with; its owner hosts them in a panel.
+constexpr char kWatcherName[] = "org.kde.StatusNotifierWatcher";
+// How long a shown icon waits for the bus to say whether a watcher runs; after that the
+// XEmbed icon stands in until the answer comes.
+constexpr guint kAnswerWaitMs = 2000;
 
-TrayIcon::~TrayIcon() { RemoveIcon(); }
+struct MenuRun {
+  const TrayPort::Actions* actions;
+  std::function<void()> TrayPort::Actions::*action;
+};
+}  // namespace
+
+GtkWidget* NewTrayMenu(const TrayPort::Actions* actions, GtkWidget** showItem) {
+  GtkWidget* menu = gtk_menu_new();
+  const struct {
+    const char* text;
+    std::function<void()> TrayPort::Actions::*action;
+  } entries[] = {
+      {"显示", &TrayPort::Actions::show},
+      {"退出", &TrayPort::Actions::quit},
+  };
+  for (const auto& e : entries) {
+    GtkWidget* item = gtk_menu_item_new_with_label(e.text);
+    g_signal_connect_data(
+        item, "activate", G_CALLBACK(+[](GtkMenuItem*, gpointer data) {
+          auto* run = static_cast<MenuRun*>(data);
+          const std::function<void()>& f = run->actions->*(run->action);
+          if (f) f();
+        }),
+        new MenuRun{actions, e.action},
+        [](gpointer data, GClosure*) { delete static_cast<MenuRun*>(data); }, GConnectFlags(0));
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    if (showItem && e.action == &TrayPort::Actions::show) *showItem = item;
+  }
+  gtk_widget_show_all(menu);
+  return menu;
+}
+
+const char* TrayIconName() {
+  GtkIconTheme* theme = gtk_icon_theme_get_default();
+  return theme && gtk_icon_theme_has_icon(theme, "zel") ? "zel" : "web-browser";
+}
+
+TrayIcon::TrayIcon() {
+  // Watched from the start, so the answer is there by the time the icon is wanted. Without
+  // a session bus the name counts as vanished.
+  watch_ = g_bus_watch_name(G_BUS_TYPE_SESSION, kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                            OnWatcherAppeared, OnWatcherVanished, this, nullptr);
+}
+
+TrayIcon::~TrayIcon() {
+  RemoveIcon();
+  if (watch_) g_bus_unwatch_name(watch_);
+}
 
 void TrayIcon::ShowIcon(u16view tip) {
-  if (icon_) return;
-  icon_ = gtk_status_icon_new_from_icon_name("zel");
-  // Without the program's own icon installed the theme's web-browser icon stands in.
-  GtkIconTheme* theme = gtk_icon_theme_get_default();
-  if (!theme || !gtk_icon_theme_has_icon(theme, "zel"))
-    gtk_status_icon_set_from_icon_name(icon_, "web-browser");
-  gtk_status_icon_set_name(icon_, "zel-tray");
-  gtk_status_icon_set_title(icon_, "Zel浏览器");
-  gtk_status_icon_set_tooltip_text(icon_, ToUtf8(tip).c_str());
-  g_signal_connect(icon_, "activate", G_CALLBACK(OnActivate), this);
-  g_signal_connect(icon_, "popup-menu", G_CALLBACK(OnPopup), this);
-  gtk_status_icon_set_visible(icon_, TRUE);
+  if (shown_) return;
+  shown_ = true;
+  tip_.assign(tip);
+  if (watcher_ != Watcher::kUnknown) {
+    Place(watcher_ == Watcher::kPresent);
+    return;
+  }
+  lateTimer_ = g_timeout_add(kAnswerWaitMs, OnAnswerLate, this);
 }
 
 void TrayIcon::RemoveIcon() {
-  if (menu_) {
-    gtk_widget_destroy(menu_);
-    menu_ = nullptr;
+  shown_ = false;
+  StopWaiting();
+  indicator_.reset();
+  statusIcon_.reset();
+}
+
+void TrayIcon::Place(bool indicator) {
+  if (!shown_) return;
+  if (indicator) {
+    statusIcon_.reset();
+    if (!indicator_) indicator_ = std::make_unique<IndicatorTray>(tip_, &actions_);
+  } else {
+    indicator_.reset();
+    if (!statusIcon_) statusIcon_ = std::make_unique<StatusIconTray>(tip_, &actions_);
   }
-  if (!icon_) return;
-  gtk_status_icon_set_visible(icon_, FALSE);
-  g_signal_handlers_disconnect_by_data(icon_, this);
-  g_object_unref(icon_);
-  icon_ = nullptr;
 }
 
-void TrayIcon::OnActivate(GtkStatusIcon*, gpointer self) {
+void TrayIcon::StopWaiting() {
+  if (lateTimer_) g_source_remove(lateTimer_);
+  lateTimer_ = 0;
+}
+
+void TrayIcon::OnWatcherAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer self) {
   auto* t = static_cast<TrayIcon*>(self);
-  if (t->actions_.show) t->actions_.show();
+  t->watcher_ = Watcher::kPresent;
+  t->StopWaiting();
+  t->Place(true);
 }
 
-void TrayIcon::OnPopup(GtkStatusIcon* icon, guint button, guint time, gpointer self) {
+void TrayIcon::OnWatcherVanished(GDBusConnection*, const gchar*, gpointer self) {
   auto* t = static_cast<TrayIcon*>(self);
-  if (!t->menu_) {
-    t->menu_ = gtk_menu_new();
-    struct Entry {
-      const char* text;
-      void (*run)(TrayIcon*);
-    } entries[] = {
-        {"显示", [](TrayIcon* me) { if (me->actions_.show) me->actions_.show(); }},
-        {"退出", [](TrayIcon* me) { if (me->actions_.quit) me->actions_.quit(); }},
-    };
-    for (const Entry& e : entries) {
-      GtkWidget* item = gtk_menu_item_new_with_label(e.text);
-      g_object_set_data(G_OBJECT(item), "zel-run", reinterpret_cast<gpointer>(e.run));
-      g_signal_connect(item, "activate", G_CALLBACK(+[](GtkMenuItem* mi, gpointer me) {
-                         auto run = reinterpret_cast<void (*)(TrayIcon*)>(
-                             g_object_get_data(G_OBJECT(mi), "zel-run"));
-                         run(static_cast<TrayIcon*>(me));
-                       }),
-                       t);
-      gtk_menu_shell_append(GTK_MENU_SHELL(t->menu_), item);
-    }
-    gtk_widget_show_all(t->menu_);
-  }
-  gtk_menu_popup(GTK_MENU(t->menu_), nullptr, nullptr, gtk_status_icon_position_menu, icon, button,
-                 time);
+  t->watcher_ = Watcher::kAbsent;
+  t->StopWaiting();
+  t->Place(false);
 }
 
-G_GNUC_END_IGNORE_DEPRECATIONS
+gboolean TrayIcon::OnAnswerLate(gpointer self) {
+  auto* t = static_cast<TrayIcon*>(self);
+  t->lateTimer_ = 0;
+  t->Place(false);
+  return G_SOURCE_REMOVE;
+}
 
 }  // namespace zel

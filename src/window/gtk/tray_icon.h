@@ -1,16 +1,23 @@
-// The tray icon: a GtkStatusIcon, which XEmbed trays (and the tray hosts that still take
-// them) show; its menu has "显示" and "退出".
+// The tray icon, in the kind the desktop shows: a StatusNotifierItem (an AppIndicator) when
+// the session bus has a StatusNotifierWatcher (KDE, GNOME with the AppIndicator extension,
+// XFCE's panel plugin), else a GtkStatusIcon, which XEmbed trays take. Its menu has "显示"
+// and "退出" either way.
 #pragma once
 
-#include <gtk/gtk.h>
+#include <gio/gio.h>
+
+#include <memory>
 
 #include "window/tray_port.h"
 
 namespace zel {
 
+class StatusIconTray;
+class IndicatorTray;
+
 class TrayIcon : public TrayPort {
  public:
-  TrayIcon() = default;
+  TrayIcon();
   ~TrayIcon() override;
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
@@ -18,15 +25,26 @@ class TrayIcon : public TrayPort {
   void SetActions(Actions actions) override { actions_ = std::move(actions); }
   void ShowIcon(u16view tip) override;
   void RemoveIcon() override;
-  bool IconShown() const override { return icon_ != nullptr; }
+  // True from ShowIcon on, also in the moment before the bus has said which kind to make.
+  bool IconShown() const override { return shown_; }
 
  private:
-  static void OnActivate(GtkStatusIcon*, gpointer self);
-  static void OnPopup(GtkStatusIcon*, guint button, guint time, gpointer self);
+  enum class Watcher { kUnknown, kPresent, kAbsent };
+  static void OnWatcherAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer self);
+  static void OnWatcherVanished(GDBusConnection*, const gchar*, gpointer self);
+  static gboolean OnAnswerLate(gpointer self);
+  // Makes the kind the watcher's presence asks for, dropping the other one.
+  void Place(bool indicator);
+  void StopWaiting();
 
   Actions actions_;
-  GtkStatusIcon* icon_ = nullptr;
-  GtkWidget* menu_ = nullptr;
+  std::u16string tip_;
+  bool shown_ = false;
+  Watcher watcher_ = Watcher::kUnknown;
+  guint watch_ = 0;
+  guint lateTimer_ = 0;
+  std::unique_ptr<StatusIconTray> statusIcon_;
+  std::unique_ptr<IndicatorTray> indicator_;
 };
 
 }  // namespace zel

@@ -7,9 +7,12 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <optional>
+
 #include "base/commands.h"
 #include "base/files.h"
 #include "base/ini_document.h"
+#include "support/notifier_watcher.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
 #include "support/window_probe.h"
@@ -139,6 +142,13 @@ class TrayTest : public WindowModesTest {
   void BeforeStart() override {
     extraConfig_ = {{u"showtray", u"1"}};
     WindowModesTest::BeforeStart();
+    // A session bus without a StatusNotifierWatcher, as beside an XEmbed tray: the icon is
+    // the XEmbed kind. (The bus is the process's first one when the test runs alone, as
+    // ctest runs it.)
+    ASSERT_FALSE(bus_.address().empty()) << "dbus-daemon is missing (scripts/setup.sh installs it)";
+    const char* before = getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (before) busBefore_ = before;
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus_.address().c_str(), 1);
     // An XEmbed tray on the test's display, started before the frame.
     const char* argv[] = {"trayer", "--edge", "bottom", "--align", "right", "--width", "10", nullptr};
     ASSERT_EQ(posix_spawnp(&tray_, "trayer", nullptr, nullptr,
@@ -156,8 +166,19 @@ class TrayTest : public WindowModesTest {
       kill(tray_, SIGTERM);
       waitpid(tray_, nullptr, 0);
     }
+    // The bus goes with the test; the process's connection to it must not end the process.
+    if (GDBusConnection* c = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
+      g_dbus_connection_set_exit_on_close(c, FALSE);
+      g_object_unref(c);
+    }
+    if (busBefore_)
+      setenv("DBUS_SESSION_BUS_ADDRESS", busBefore_->c_str(), 1);
+    else
+      unsetenv("DBUS_SESSION_BUS_ADDRESS");
   }
   pid_t tray_ = -1;
+  PrivateSessionBus bus_;
+  std::optional<std::string> busBefore_;
 };
 
 TEST_F(TrayTest, TheIconIsTakenByTheTray) {
