@@ -61,6 +61,19 @@ std::string WriteBarLayout(const std::string& fileBytes, const BarLayout& l) {
   return doc.Serialize();
 }
 
+std::vector<u16> MoveBarInOrder(const std::vector<u16>& order, u16view moved, size_t before) {
+  auto at = std::find(order.begin(), order.end(), moved);
+  if (at == order.end()) return order;
+  const size_t from = size_t(at - order.begin());
+  std::vector<u16> out = order;
+  out.erase(out.begin() + long(from));
+  // Taken out ahead of the place, the place moves up by one.
+  size_t to = std::min(before, order.size());
+  if (from < to) --to;
+  out.insert(out.begin() + long(to), u16(moved));
+  return out;
+}
+
 WindowController::WindowController(FrameServices services, WindowModesView* view, Hooks hooks)
     : s_(services), view_(view), hooks_(std::move(hooks)) {
   CommandRegistry& c = s_.commands;
@@ -175,6 +188,14 @@ void WindowController::SaveLayout() {
   std::string bytes;
   if (ReadFileBytes(LayoutFile(), &bytes) == ReadStatus::Failed) return;
   if (WriteFileAtomic(LayoutFile(), WriteBarLayout(bytes, l))) saved_ = mine;
+}
+
+void WindowController::OnBarMoved(u16view name, size_t before) {
+  if (locked_ || !view_) return;
+  std::vector<u16> order = MoveBarInOrder(order_, name, before);
+  if (order == order_) return;
+  order_ = order;
+  view_->SetToolbarOrder(order_);
 }
 
 void WindowController::ToggleBar(FrameBar bar) {

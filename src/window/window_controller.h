@@ -28,6 +28,9 @@ struct BarLayout {
 BarLayout ParseBarLayout(const std::string& fileBytes);
 // The file's text with the section replaced (other sections kept as they are).
 std::string WriteBarLayout(const std::string& fileBytes, const BarLayout& layout);
+// The toolbar row's order after a bar was dropped in front of the bar at `before` of the
+// order as it is (at the end from order.size() on); unchanged for a name not in it.
+std::vector<u16> MoveBarInOrder(const std::vector<u16>& order, u16view moved, size_t before);
 
 class WindowController : public FrameController {
  public:
@@ -52,6 +55,8 @@ class WindowController : public FrameController {
   bool TakeCloseBox();
   // The window was minimized: hides it to the tray when that is the choice.
   void OnMinimized();
+  // A bar of the toolbar row dragged by its grip (only while the bars are not locked).
+  void OnBarMoved(u16view name, size_t before);
   void HideToTray();
 
   void OnSettingsLoaded() override;

@@ -36,6 +36,25 @@ TEST(BossKey, StoredValuesMapToXKeysAndModifiers) {
   for (const Case& c : cases) EXPECT_EQ(MapBossKey(c.stored), c.want) << std::hex << c.stored;
 }
 
+TEST(BarLayoutFile, ADraggedBarGoesInFrontOfTheBarItWasDroppedBefore) {
+  const std::vector<u16> row = {u"Standard", u"Address", u"Search"};
+  struct Case {
+    const char16_t* moved;
+    size_t before;
+    std::vector<u16> want;
+  } cases[] = {
+      {u"Search", 0, {u"Search", u"Standard", u"Address"}},
+      {u"Standard", 3, {u"Address", u"Search", u"Standard"}},
+      {u"Standard", 99, {u"Address", u"Search", u"Standard"}},
+      {u"Standard", 2, {u"Address", u"Standard", u"Search"}},
+      {u"Address", 1, row},  // dropped where it is
+      {u"Address", 2, row},
+      {u"Menu", 0, row},     // not a bar of the row
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MoveBarInOrder(row, c.moved, c.before), c.want) << ToUtf8(c.moved) << " " << c.before;
+}
+
 TEST(BarLayoutFile, ReadsWhatIsValidAndKeepsTheOtherSections) {
   struct Case {
     const char* what;

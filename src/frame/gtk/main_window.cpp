@@ -1,5 +1,7 @@
 #include "frame/gtk/main_window.h"
 
+#include <cmath>
+
 #include "base/commands.h"
 #include "frame/gtk/shown_text.h"
 #include "filters/filters_controller.h"
@@ -18,10 +20,16 @@ MainWindow::MainWindow() {
   set_title(ToUtf8(kAppTitle));
   set_name("main-window");
   bars_.set_spacing(4);
-  bars_.pack_start(commands_.standardBar(), Gtk::PACK_SHRINK);
-  bars_.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);
-  bars_.pack_start(addressBar_.reopenButton(), Gtk::PACK_SHRINK);
-  bars_.pack_start(searchBar_, Gtk::PACK_SHRINK);
+  SetUpBarSlot(standardSlot_, u"Standard");
+  SetUpBarSlot(addressSlot_, u"Address");
+  SetUpBarSlot(searchSlot_, u"Search");
+  standardSlot_.box.pack_start(commands_.standardBar(), Gtk::PACK_SHRINK);
+  addressSlot_.box.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);
+  addressSlot_.box.pack_start(addressBar_.reopenButton(), Gtk::PACK_SHRINK);
+  searchSlot_.box.pack_start(searchBar_, Gtk::PACK_SHRINK);
+  bars_.pack_start(standardSlot_.box, Gtk::PACK_SHRINK);
+  bars_.pack_start(addressSlot_.box, Gtk::PACK_EXPAND_WIDGET);
+  bars_.pack_start(searchSlot_.box, Gtk::PACK_SHRINK);
   top_.pack_start(commands_.menuBar(), Gtk::PACK_SHRINK);
   top_.pack_start(bars_, Gtk::PACK_SHRINK);
   top_.pack_start(tabStrip_, Gtk::PACK_SHRINK);
@@ -52,6 +60,7 @@ MainWindow::MainWindow() {
   box_.pack_start(statusBar_, Gtk::PACK_SHRINK);
   add(box_);
   box_.show_all();
+  SetBarsLocked(true);
   signal_key_press_event().connect(
       [this](GdkEventKey* e) {
         bool plain = !(e->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK));
@@ -62,12 +71,63 @@ MainWindow::MainWindow() {
       false);
 }
 
+void MainWindow::SetUpBarSlot(BarSlot& slot, u16view name) {
+  slot.name = u16(name);
+  slot.box.set_name("bar-slot-" + ToUtf8(name));
+  slot.grip.set_name("bar-grip-" + ToUtf8(name));
+  slot.grip.set_tooltip_text("拖动以移动工具栏");
+  slot.dots.set_size_request(8, -1);
+  // Three dots down the middle, in the theme's text colour.
+  slot.dots.signal_draw().connect([&slot](const Cairo::RefPtr<Cairo::Context>& cr) {
+    const int w = slot.dots.get_allocated_width(), h = slot.dots.get_allocated_height();
+    Gdk::RGBA c = slot.dots.get_style_context()->get_color(slot.dots.get_state_flags());
+    cr->set_source_rgba(c.get_red(), c.get_green(), c.get_blue(), 0.6);
+    for (int i = -1; i <= 1; ++i) cr->arc(w / 2.0, h / 2.0 + i * 5, 1.5, 0, 2 * M_PI);
+    cr->fill();
+    return true;
+  });
+  slot.grip.add(slot.dots);
+  slot.grip.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK);
+  // Pressed on the grip and let go over the row: the bar goes in front of the bar whose
+  // middle lies past the pointer.
+  slot.grip.signal_button_release_event().connect([this, &slot](GdkEventButton* e) {
+    if (e->button == 1) DropBar(slot.name, e->x_root);
+    return true;
+  });
+  slot.grip.signal_realize().connect([&slot] {
+    if (auto w = slot.grip.get_window())
+      w->set_cursor(Gdk::Cursor::create(slot.grip.get_display(), "grab"));
+  });
+  slot.box.pack_start(slot.grip, Gtk::PACK_SHRINK);
+}
+
+void MainWindow::SetBarsLocked(bool locked) {
+  barsLocked_ = locked;
+  for (BarSlot* slot : {&standardSlot_, &addressSlot_, &searchSlot_}) slot->grip.set_visible(!locked);
+}
+
+void MainWindow::DropBar(const u16& name, double xRoot) {
+  if (barsLocked_ || !barMoved_ || !bars_.get_window()) return;
+  int ox = 0, oy = 0;
+  bars_.get_window()->get_origin(ox, oy);
+  const double x = xRoot - ox;
+  // The slots in the row's order; hidden ones keep their place.
+  size_t before = 0, index = 0;
+  for (Gtk::Widget* child : bars_.get_children()) {
+    ++index;
+    Gtk::Allocation a = child->get_allocation();
+    if (child->get_visible() && a.get_x() + a.get_width() / 2.0 < x) before = index;
+  }
+  barMoved_(name, before);
+}
+
 // Every call the window's parts make on the frame is wired here.
 void MainWindow::AttachFrame(CMainFrame* frame) {
   CMainFrame* f = frame;
   if (!f) {
     close_ = nullptr;
     minimized_ = nullptr;
+    barMoved_ = nullptr;
     statusBar_.SetActions({});
     commands_.SetActions({});
     addressBar_.SetActions({});
@@ -83,6 +143,9 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
     if (!f->controller<WindowController>().TakeCloseBox()) f->Close(CloseSource::Window);
   };
   minimized_ = [f] { f->controller<WindowController>().OnMinimized(); };
+  barMoved_ = [f](u16 name, size_t before) {
+    f->controller<WindowController>().OnBarMoved(name, before);
+  };
   statusBar_.SetActions({
       .run = [f](int id) { f->OnCommand(id); },
       .checked = [f](int id) { return f->CommandChecked(id); },

@@ -74,7 +74,7 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   // WindowModesView
   void ShowBar(FrameBar bar, bool shown) override;
   bool BarShown(FrameBar bar) const override;
-  void SetBarsLocked(bool locked) override { barsLocked_ = locked; }
+  void SetBarsLocked(bool locked) override;
   void SetTabBarAtBottom(bool bottom) override;
   void SetToolbarOrder(const std::vector<u16>& names) override;
   void SetFullScreen(bool on) override;
@@ -103,6 +103,18 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   Gtk::EventBox topEdge_;  // the strip the pointer touches to bring auto-hidden bars back
   CommandBars commands_;
   Gtk::Box bars_{Gtk::ORIENTATION_HORIZONTAL};
+  // The toolbar row's bars, each in a slot with the grip it is dragged by while the bars are
+  // not locked.
+  struct BarSlot {
+    u16 name;
+    Gtk::Box box{Gtk::ORIENTATION_HORIZONTAL, 2};
+    Gtk::EventBox grip;
+    Gtk::DrawingArea dots;
+  };
+  BarSlot standardSlot_, addressSlot_, searchSlot_;
+  void SetUpBarSlot(BarSlot& slot, u16view name);
+  void DropBar(const u16& name, double xRoot);
+  std::function<void(u16, size_t)> barMoved_;
   AddressBar addressBar_;
   SearchBar searchBar_;
   TabStrip tabStrip_;

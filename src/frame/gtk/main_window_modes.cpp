@@ -11,9 +11,9 @@ Gtk::Widget* MainWindow::BarWidget(FrameBar bar) const {
   auto* me = const_cast<MainWindow*>(this);
   switch (bar) {
     case FrameBar::StandardBar:
-      return &me->commands_.standardBar();
+      return &me->standardSlot_.box;
     case FrameBar::SearchBar:
-      return &me->searchBar_;
+      return &me->searchSlot_.box;
     case FrameBar::TabBar:
       return &me->tabStrip_;
     case FrameBar::StatusBar:
@@ -43,16 +43,9 @@ void MainWindow::SetTabBarAtBottom(bool bottom) {
 
 void MainWindow::SetToolbarOrder(const std::vector<u16>& names) {
   int position = 0;
-  for (const u16& name : names) {
-    if (name == u"Standard") {
-      bars_.reorder_child(commands_.standardBar(), position++);
-    } else if (name == u"Address") {
-      bars_.reorder_child(addressBar_, position++);
-      bars_.reorder_child(addressBar_.reopenButton(), position++);
-    } else if (name == u"Search") {
-      bars_.reorder_child(searchBar_, position++);
-    }
-  }
+  for (const u16& name : names)
+    for (BarSlot* slot : {&standardSlot_, &addressSlot_, &searchSlot_})
+      if (slot->name == name) bars_.reorder_child(slot->box, position++);
 }
 
 void MainWindow::SetFullScreen(bool on) {
