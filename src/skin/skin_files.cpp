@@ -2,7 +2,11 @@
 
 #include <dirent.h>
 #include <glib.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 
@@ -73,6 +77,27 @@ bool WriteCustomFrame(const std::string& folder, bool on) {
   return WriteFileAtomic(path, ini.Serialize());
 }
 
+void RemoveStaleSkinFolders(const std::string& tmp) {
+  static constexpr char kPrefix[] = "zel-skin-";
+  for (const std::string& name : FolderEntries(tmp)) {
+    if (name.rfind(kPrefix, 0) != 0) continue;
+    const std::string rest = name.substr(sizeof kPrefix - 1);
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos || dash > 10) continue;
+    if (!std::all_of(rest.begin(), rest.begin() + long(dash), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    const long long pid = std::stoll(rest.substr(0, dash));
+    if (pid <= 0 || pid > 0x7fffffff || pid == ::getpid()) continue;
+    if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to ask
+    const std::string folder = JoinPath(tmp, name);
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+      continue;
+    for (const std::string& f : FolderEntries(folder)) ::unlink(JoinPath(folder, f).c_str());
+    ::rmdir(folder.c_str());
+  }
+}
+
 SkinImageFiles::~SkinImageFiles() {
   for (const auto& list : {current_, previous_})
     for (const std::string& f : list) ::unlink(f.c_str());
@@ -93,8 +118,11 @@ std::string SkinImageFiles::UrlOf(const SkinImagePtr& image) {
   if (it != urls_.end()) return it->second;
   std::string& url = urls_[image.get()];
   if (folder_.empty()) {
+    // Named by the process, so a later run can tell what a killed one left.
+    RemoveStaleSkinFolders(g_get_tmp_dir());
     GError* error = nullptr;
-    gchar* dir = g_dir_make_tmp("zel-skin-XXXXXX", &error);
+    const std::string pattern = "zel-skin-" + std::to_string(::getpid()) + "-XXXXXX";
+    gchar* dir = g_dir_make_tmp(pattern.c_str(), &error);
     if (!dir) {
       g_clear_error(&error);
       return url;

@@ -31,6 +31,11 @@ bool WriteCustomFrame(const std::string& folder, bool on);
 
 // Clean PNG copies of decoded images in a private temporary folder, named anew for each
 // style sheet (the toolkit caches images by address); the copies of older sheets go.
+// The image copies' folders ("zel-skin-<pid>-XXXXXX" in tmp) of runs that are gone, as a
+// killed run leaves them: their files and the folders go. Folders of living processes,
+// of other users and other names stay.
+void RemoveStaleSkinFolders(const std::string& tmp);
+
 class SkinImageFiles {
  public:
   ~SkinImageFiles();

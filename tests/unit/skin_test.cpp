@@ -1,6 +1,7 @@
 // The skin description: value kinds, the style rules, command icons and offsets, damaged
 // files, the style sheet, the skin folders and the skin controller's choice.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -249,6 +250,30 @@ TEST(SkinFiles, PngsKeepTheirAlphaAndTheCleanCopiesReadBack) {
   EXPECT_NE(files.UrlOf(shared), url);
   files.EndSheet();
   EXPECT_FALSE(FileExists(path));
+}
+
+TEST(SkinFiles, TheCopiesOfARunThatIsGoneAreRemovedAndOthersStay) {
+  TempDir dir;
+  const std::string me = "zel-skin-" + std::to_string(::getpid()) + "-aaaaaa";
+  struct Case {
+    std::string folder;
+    bool stays;
+  } cases[] = {
+      {"zel-skin-2147483646-Ab12Cd", false},  // no such process
+      {me, true},
+      {"zel-skin-1-Ab12Cd", true},            // a living process
+      {"zel-skin-Ab12Cd", true},              // no process in the name
+      {"zel-skin--x", true},
+      {"zel-skin-99999999999999-x", true},    // not a process number
+      {"other-2147483646-x", true},
+  };
+  for (const Case& c : cases) Write(dir / (c.folder + "/1-0.png"), "png");
+  Write(dir / "zel-skin-2147483645-file", "a file, not a folder");
+  RemoveStaleSkinFolders(dir.path());
+  for (const Case& c : cases) EXPECT_EQ(FileExists(dir / (c.folder + "/1-0.png")), c.stays) << c.folder;
+  EXPECT_FALSE(DirExists(dir / "zel-skin-2147483646-Ab12Cd"));
+  EXPECT_TRUE(DirExists(dir / me));
+  EXPECT_TRUE(FileExists(dir / "zel-skin-2147483645-file"));
 }
 
 TEST(SkinFolders, SkinsAreTheFoldersWithMskinIniAndLanguagesNameThemselves) {
