@@ -90,7 +90,17 @@ void ToolbarRules(Sheet& s, const SkinData& skin) {
   s.Rule("#standard-bar button:disabled label, #engine-button:disabled label", Color(skin.toolbarDisabledText));
   s.Rule("#standard-bar button:hover, #address-bar-buttons button:hover", CssPartImage(skin.buttonHover, s.url()));
   s.Rule("#standard-bar button:active, #address-bar-buttons button:active", CssPartImage(skin.buttonPressed, s.url()));
-  s.Rule("#standard-bar button:checked", CssPartImage(skin.buttonChecked, s.url()));
+  // A skin without a checked look shows the pressed one: the theme's own is drawn for
+  // light bars and leaves light text unreadable on dark ones.
+  const PartImage& checked = skin.buttonChecked.image ? skin.buttonChecked : skin.buttonPressed;
+  s.Rule("#standard-bar button:checked", CssPartImage(checked, s.url()));
+  // The status bar's switch panes and the tab bar's own items look like the bar's buttons;
+  // the items' symbolic icons take the tabs' text colour.
+  s.Rule("#status-bar button:hover, #tab-strip > header > box button:hover",
+         CssPartImage(skin.buttonHover, s.url()));
+  s.Rule("#status-bar button:checked, #tab-strip > header > box button:checked",
+         CssPartImage(checked, s.url()));
+  s.Rule("#tab-strip > header > box button", Color(skin.tabNormalText));
   s.Rule("#find-bar, #downloads-bar", Background(Gradient(skin.floatBar)));
   s.Rule("#popup-bar", Background(skin.blockBar));
 }

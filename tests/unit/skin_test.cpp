@@ -172,6 +172,24 @@ TEST(SkinParts, PartImagesKeepTheirOffsetsAndModeAndBecomeBorderImages) {
   EXPECT_EQ(CssPartImage(s.tabHover, url), "");
   // No address for the image: the element keeps the toolkit's drawing.
   EXPECT_EQ(CssPartImage(s.tabActive, [](const SkinImagePtr&) { return std::string(); }), "");
+
+  // A checked switch without a checked image of its own looks pressed.
+  Write(dir / "pressed.png", Png(12, 24));
+  Write(dir / "checked.png", Png(10, 24));
+  auto checkedLook = [&](const std::string& backgrounds) {
+    SkinData k = Read("[Backgrounds]\n" + backgrounds, dir.path());
+    std::string css = SkinCss(k, [](const SkinImagePtr& i) { return "file:///" + BaseName(i->file); });
+    size_t rule = css.find("#status-bar button:checked, #tab-strip > header > box button:checked {");
+    if (rule == std::string::npos) return std::string("no rule");
+    size_t image = css.find("border-image: url(\"file:///", rule);
+    size_t end = css.find('}', rule);
+    return image < end ? css.substr(image + 27, css.find('"', image + 27) - image - 27) : std::string();
+  };
+  EXPECT_EQ(checkedLook("Button.Pressed.Image=pressed.png\n"), "pressed.png");
+  EXPECT_EQ(checkedLook("Button.Pressed.Image=pressed.png\nButton.Checked.Image=checked.png\n"),
+            "checked.png");
+  // Neither: no rule, the theme draws it.
+  EXPECT_EQ(checkedLook(""), "no rule");
 }
 
 TEST(SkinFiles, DamagedFilesLoadWithoutTheirElements) {
