@@ -21,6 +21,10 @@ class SkinView {
   virtual bool CustomFrame() const = 0;
   // The skin's window icon; null for the program's own.
   virtual void SetWindowIcon(const SkinImagePtr& icon) = 0;
+  // The favorites tree's icons (page, closed folder, open folder); null ones are the
+  // theme's. Magenta pixels are transparent.
+  virtual void SetTreeIcons(const SkinImagePtr& page, const SkinImagePtr& folderClosed,
+                            const SkinImagePtr& folderOpen) = 0;
   // The caption's buttons: minimize, maximize (restore when maximized), restore, close.
   virtual void WindowCommand(int id) = 0;
   // 703: opens the skin menu.

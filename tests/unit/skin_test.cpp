@@ -336,10 +336,15 @@ class FakeSkinView : public SkinView {
   }
   bool CustomFrame() const override { return custom; }
   void SetWindowIcon(const SkinImagePtr&) override {}
+  void SetTreeIcons(const SkinImagePtr& page, const SkinImagePtr& closed,
+                    const SkinImagePtr& open) override {
+    treeIcons = {page, closed, open};
+  }
   void WindowCommand(int id) override { windowCommands.push_back(id); }
   void OpenSkinMenu() override {}
   std::shared_ptr<SkinImage> DecodeImage(std::string_view) override { return nullptr; }
   std::vector<std::string> sheets;
+  std::vector<SkinImagePtr> treeIcons;
   bool custom = false;
   int frameChanges = 0;
   std::vector<int> windowCommands;
@@ -350,7 +355,10 @@ class SkinChoice : public FrameFixture {
   SkinChoice() {
     const std::string root = profile_.dir() / "skin";
     Write(root + "/Default/mskin.ini", "[Global]\nCustomFrame=0\n[Backgrounds]\nMainPanel.Fill.ColorStart=111111\n");
-    Write(root + "/Ink/mskin.ini", "[Global]\nCustomFrame=1\n[Backgrounds]\nMainPanel.Fill.ColorStart=222222\n");
+    Write(root + "/Ink/mskin.ini", "[Global]\nCustomFrame=1\n[Backgrounds]\nMainPanel.Fill.ColorStart=222222\n"
+                                   "[Icons16]\nPage=page.png\nFolderOpen=open.png\n");
+    Write(root + "/Ink/page.png", Png(16, 16));
+    Write(root + "/Ink/open.png", Png(16, 15));
     Write(root + "/Empty/readme.txt", "");
     frame_.SetProgramFolder(FromUtf8(profile_.dir().path()));
     skins().SetView(&view_);
@@ -382,6 +390,12 @@ TEST_F(SkinChoice, TheSettingsSkinOrDefaultIsLoadedAndTheMenuChecksItByName) {
   EXPECT_FALSE(Checked(cmd::kSkinFirst));
   EXPECT_NE(view_.sheets.back().find("#222222"), std::string::npos);
   EXPECT_EQ(view_.frameChanges, 1);
+  // Its tree icons go to the favorites tree; the one it lacks stays the theme's.
+  ASSERT_EQ(view_.treeIcons.size(), 3u);
+  ASSERT_TRUE(view_.treeIcons[0] && view_.treeIcons[2]);
+  EXPECT_EQ(view_.treeIcons[0]->width, 16);
+  EXPECT_EQ(view_.treeIcons[1], nullptr);
+  EXPECT_EQ(view_.treeIcons[2]->height, 15);
   // A name whose folder is gone falls back to Default.
   skins().SelectSkin(u"Gone");
   EXPECT_EQ(skins().currentName(), u"Default");

@@ -38,7 +38,15 @@ FavoritesPane::FavoritesPane(FavoritesController& controller, std::function<void
   auto* text = Gtk::manage(new Gtk::CellRendererText());
   column->pack_start(*icon, false);
   column->pack_start(*text, true);
-  column->add_attribute(icon->property_icon_name(), columns_.icon);
+  // The skin's icon where it has one, else the theme's of that name.
+  column->set_cell_data_func(*icon, [this, icon](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
+    std::string name = Glib::ustring((*it)[columns_.icon]);
+    auto skin = skinIcons_.find(name);
+    if (skin != skinIcons_.end() && skin->second)
+      icon->property_pixbuf() = skin->second;
+    else
+      icon->property_icon_name() = name;
+  });
   column->add_attribute(text->property_text(), columns_.text);
   tree_.append_column(*column);
   // A folder fills when it is opened.
@@ -72,6 +80,13 @@ FavoritesPane::FavoritesPane(FavoritesController& controller, std::function<void
   signal_map().connect([this] {
     if (!filled_) Reset();
   });
+}
+
+void FavoritesPane::SetTreeIcons(Glib::RefPtr<Gdk::Pixbuf> page,
+                                 Glib::RefPtr<Gdk::Pixbuf> folderClosed,
+                                 Glib::RefPtr<Gdk::Pixbuf> folderOpen) {
+  skinIcons_ = {{"text-html", page}, {"folder", folderClosed}, {"folder-open", folderOpen}};
+  tree_.queue_draw();
 }
 
 void FavoritesPane::Reset() {

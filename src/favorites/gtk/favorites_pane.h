@@ -6,6 +6,7 @@
 #include <gtkmm.h>
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "favorites/favorites_controller.h"
@@ -17,6 +18,9 @@ class FavoritesPane : public Gtk::Box, public FavoritesPaneView {
   FavoritesPane(FavoritesController& controller, std::function<void(int)> runCommand);
   // FavoritesPaneView
   void Reset() override;
+  // The skin's page and folder icons; null ones are the theme's.
+  void SetTreeIcons(Glib::RefPtr<Gdk::Pixbuf> page, Glib::RefPtr<Gdk::Pixbuf> folderClosed,
+                    Glib::RefPtr<Gdk::Pixbuf> folderOpen);
 
  private:
   struct Columns : Gtk::TreeModelColumnRecord {
@@ -43,6 +47,8 @@ class FavoritesPane : public Gtk::Box, public FavoritesPaneView {
   Gtk::ScrolledWindow scroll_;
   Gtk::TreeView tree_;
   Columns columns_;
+  // The skin's icons by the theme name they stand for.
+  std::map<std::string, Glib::RefPtr<Gdk::Pixbuf>> skinIcons_;
   Glib::RefPtr<Gtk::TreeStore> store_;
   bool filled_ = false;
 };

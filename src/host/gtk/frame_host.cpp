@@ -191,6 +191,9 @@ void AttachSidePanes(P& p) {
   host.AddPane(*p.historyPane, "历史", kHistoryPaneId);
   host.AddPane(*p.webPane, "", kWebPagePaneId);
   favorites.SetPane(p.favoritesPane.get());
+  p.skin.SetTreeIconsSink([pane = p.favoritesPane.get()](auto page, auto closed, auto open) {
+    pane->SetTreeIcons(page, closed, open);
+  });
   favorites.SetDialogs(&p.favoritesDialogs);
   history.SetPane(p.historyPane.get());
   frame.controller<SidePanesController>().SetView(&host);

@@ -146,6 +146,28 @@ void SkinFrame::SetWindowIcon(const SkinImagePtr& icon) {
   window_.set_icon(pixbuf);
 }
 
+namespace {
+// The image as a pixbuf with its magenta pixels transparent (the tree icons' rule).
+Glib::RefPtr<Gdk::Pixbuf> TreeIcon(const SkinImagePtr& image) {
+  if (!image || image->width <= 0 || image->height <= 0) return {};
+  auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, image->width, image->height);
+  for (int y = 0; y < image->height; ++y) {
+    guint8* row = pixbuf->get_pixels() + y * pixbuf->get_rowstride();
+    std::memcpy(row, image->rgba.data() + size_t(y) * image->width * 4, size_t(image->width) * 4);
+    for (int x = 0; x < image->width; ++x) {
+      guint8* p = row + x * 4;
+      if (p[0] == 0xFF && p[1] == 0x00 && p[2] == 0xFF) p[3] = 0;
+    }
+  }
+  return pixbuf;
+}
+}  // namespace
+
+void SkinFrame::SetTreeIcons(const SkinImagePtr& page, const SkinImagePtr& folderClosed,
+                             const SkinImagePtr& folderOpen) {
+  if (treeIcons_) treeIcons_(TreeIcon(page), TreeIcon(folderClosed), TreeIcon(folderOpen));
+}
+
 std::shared_ptr<SkinImage> SkinFrame::DecodeImage(std::string_view bytes) {
   // Only the loaders of these two formats see a skin's bytes.
   const char* type = LooksLikeBmp(bytes) ? "bmp" : bytes.substr(0, 4) == std::string_view("\0\0\1\0", 4) ? "ico" : nullptr;

@@ -23,6 +23,13 @@ class SkinFrame : public SkinView {
   void SetCustomFrame(bool on) override;
   bool CustomFrame() const override { return custom_; }
   void SetWindowIcon(const SkinImagePtr& icon) override;
+  void SetTreeIcons(const SkinImagePtr& page, const SkinImagePtr& folderClosed,
+                    const SkinImagePtr& folderOpen) override;
+  // Who shows the tree icons (the favorites pane); null pixbufs for the theme's.
+  using TreeIconsSink = std::function<void(Glib::RefPtr<Gdk::Pixbuf> page,
+                                           Glib::RefPtr<Gdk::Pixbuf> folderClosed,
+                                           Glib::RefPtr<Gdk::Pixbuf> folderOpen)>;
+  void SetTreeIconsSink(TreeIconsSink sink) { treeIcons_ = std::move(sink); }
   void WindowCommand(int id) override;
   void OpenSkinMenu() override {
     if (openMenu_) openMenu_();
@@ -38,6 +45,7 @@ class SkinFrame : public SkinView {
 
   Gtk::Window& window_;
   std::function<void(int)> run_;
+  TreeIconsSink treeIcons_;
   std::function<void()> openMenu_;
   Glib::RefPtr<Gtk::CssProvider> css_;
   Gtk::EventBox caption_;
