@@ -1,6 +1,7 @@
 // Skins as a user sees them: the skin menu's second skin repaints the toolbar and its
 // buttons' icons, the choice is there again after a restart, and the window border switch
-// gives the window the skin's own caption and is written into the skin's mskin.ini.
+// gives the window the skin's own caption and is written into the skin's mskin.ini; BMP and
+// ICO images decode through the toolkit.
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <gtkmm.h>
@@ -14,6 +15,7 @@
 #include "frame/main_frame.h"
 #include "settings/frame_settings.h"
 #include "settings/settings_file.h"
+#include "skin/gtk/skin_frame.h"
 #include "skin/skin_controller.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
@@ -165,6 +167,78 @@ TEST_F(SkinTest, TheBorderSwitchGivesTheWindowTheSkinsCaptionAndIsWrittenToTheSk
   EXPECT_TRUE(window().get_decorated());
   EXPECT_FALSE(gtk_widget_get_visible(caption));
   EXPECT_NE(ReadFileBytes(ini)->find("CustomFrame=0\r\n"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+void Put16(std::string& s, unsigned v) { s += char(v & 0xff), s += char((v >> 8) & 0xff); }
+void Put32(std::string& s, unsigned v) { Put16(s, v & 0xffff), Put16(s, v >> 16); }
+
+// A 40-byte bitmap header; height is doubled for an icon's image with its mask.
+std::string InfoHeader(int width, int height, int bits) {
+  std::string h;
+  Put32(h, 40), Put32(h, unsigned(width)), Put32(h, unsigned(height));
+  Put16(h, 1), Put16(h, unsigned(bits));
+  for (int i = 0; i < 6; ++i) Put32(h, 0);
+  return h;
+}
+
+// 2 x 2, 24 bits, rows bottom up, each padded to 4 bytes: red, green over blue, white.
+std::string Bmp() {
+  std::string pixels;
+  const unsigned char rows[2][6] = {{255, 0, 0, 255, 255, 255}, {0, 0, 255, 0, 255, 0}};  // BGR
+  for (const auto& row : rows) pixels.append(reinterpret_cast<const char*>(row), 6), pixels += std::string(2, '\0');
+  std::string f = "BM";
+  Put32(f, unsigned(14 + 40 + pixels.size())), Put32(f, 0), Put32(f, 14 + 40);
+  return f + InfoHeader(2, 2, 24) + pixels;
+}
+
+// One 2 x 2 image of 32 bits with its alpha, and its (empty) mask.
+std::string Ico() {
+  std::string dib = InfoHeader(2, 4, 32);
+  const unsigned char bgra[4][4] = {{255, 0, 0, 255}, {255, 0, 0, 128}, {0, 0, 255, 255}, {0, 255, 0, 0}};
+  for (const auto& p : bgra) dib.append(reinterpret_cast<const char*>(p), 4);
+  dib += std::string(8, '\0');
+  std::string f;
+  Put16(f, 0), Put16(f, 1), Put16(f, 1);
+  f += char(2), f += char(2), f += char(0), f += char(0);
+  Put16(f, 1), Put16(f, 32), Put32(f, unsigned(dib.size())), Put32(f, 22);
+  return f + dib;
+}
+
+// BMP and ICO files decode with their pixels top down (an icon keeps its alpha); other bytes,
+// a cut file and a header that lies about its size give nothing.
+TEST(SkinImages, BmpAndIcoDecodeThroughTheToolkit) {
+  Gtk::Window window;
+  Gtk::Box box;
+  SkinFrame frame(window, box, [](int) {});
+  auto bmp = frame.DecodeImage(Bmp());
+  ASSERT_TRUE(bmp);
+  ASSERT_EQ(bmp->width, 2);
+  ASSERT_EQ(bmp->height, 2);
+  auto px = [](const SkinImage& im, int x, int y) {
+    const size_t i = size_t(y * im.width + x) * 4;
+    return std::vector<int>{im.rgba[i], im.rgba[i + 1], im.rgba[i + 2], im.rgba[i + 3]};
+  };
+  EXPECT_EQ(px(*bmp, 0, 0), (std::vector<int>{255, 0, 0, 255}));  // top row: red, green
+  EXPECT_EQ(px(*bmp, 1, 0), (std::vector<int>{0, 255, 0, 255}));
+  EXPECT_EQ(px(*bmp, 0, 1), (std::vector<int>{0, 0, 255, 255}));
+  EXPECT_EQ(px(*bmp, 1, 1), (std::vector<int>{255, 255, 255, 255}));
+
+  auto ico = frame.DecodeImage(Ico());
+  ASSERT_TRUE(ico);
+  ASSERT_EQ(ico->width, 2);
+  EXPECT_TRUE(ico->alpha);
+  EXPECT_EQ(px(*ico, 0, 0), (std::vector<int>{255, 0, 0, 255}));
+  EXPECT_EQ(px(*ico, 1, 0)[3], 0);
+  EXPECT_EQ(px(*ico, 1, 1)[3], 128);
+
+  std::string lying = Bmp();
+  lying[18] = char(0xff), lying[19] = char(0xff), lying[20] = char(0xff);  // a huge width
+  for (const std::string& bad : {std::string("not an image"), Bmp().substr(0, 30), lying, std::string()})
+    EXPECT_FALSE(frame.DecodeImage(bad)) << bad.size();
 }
 
 }  // namespace
