@@ -208,7 +208,7 @@ SKINS = {
         "toolbar_style": "Transparent", "box": ("FFFFFF", "F6F9FC"), "box_hover": ("FFFFFF", "FFFFFF"),
     },
     "Ink": {
-        "custom_frame": 1, "size": 20, "section": "Icons", "default_size": "20 20",
+        "custom_frame": 1, "corner_radius": 6, "size": 20, "section": "Icons", "default_size": "20 20",
         "panel": ("3A404A", "1C1F25"), "menu": ("2E333B", "24282F"), "float": ("353A43", "2A2E35"),
         "tree": ("2A2E35", "202329"), "icon": "F0A030", "hover": "FFC866", "disabled": "5C626B",
         "text": "E8E8E8", "text_off": "80868F", "caption": "F5D7A0", "menu_border": "101215",
@@ -265,7 +265,7 @@ def make_skin(root, name, s):
     put("box_hover.png", lambda p: part(p, 12, 30, *pair("box_hover"), border=rgb["hover"], radius=3))
 
     lines = ["; Written by scripts/make_skins.py", "[Global]",
-             f"CustomFrame={s['custom_frame']}", "CustomFrame.CornerSize=0", "CustomFrame.CornerRadius=0",
+             f"CustomFrame={s['custom_frame']}", "CustomFrame.CornerSize=0", f"CustomFrame.CornerRadius={s.get('corner_radius', 0)}",
              "Edit.Height=24", f"DefaultSize={s['default_size']}", "",
              "[Backgrounds]", "MainPanel.Style=GFill",
              f"MainPanel.Fill.ColorStart={s['panel'][0]}", f"MainPanel.Fill.ColorEnd={s['panel'][1]}",

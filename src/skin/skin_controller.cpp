@@ -98,6 +98,7 @@ void SkinController::Apply() {
   view_->ApplyStyle(SkinCss(skin_, [this](const SkinImagePtr& image) { return files_.UrlOf(image); }));
   files_.EndSheet();
   view_->SetWindowIcon(skin_.captionIcon);
+  view_->SetFrameCornerRadius(skin_.cornerRadius);
   view_->SetTreeIcons(skin_.pageIcon, skin_.folderCloseIcon, skin_.folderOpenIcon);
   services_.tabs.RefreshCommandStates();
 }

@@ -19,6 +19,8 @@ class SkinView {
   // true: no system border; the skin draws the caption with its window buttons.
   virtual void SetCustomFrame(bool on) = 0;
   virtual bool CustomFrame() const = 0;
+  // The skin-drawn frame's rounded corners (0: square), while it is not maximized.
+  virtual void SetFrameCornerRadius(int radius) = 0;
   // The skin's window icon; null for the program's own.
   virtual void SetWindowIcon(const SkinImagePtr& icon) = 0;
   // The favorites tree's icons (page, closed folder, open folder); null ones are the

@@ -335,6 +335,7 @@ class FakeSkinView : public SkinView {
     ++frameChanges;
   }
   bool CustomFrame() const override { return custom; }
+  void SetFrameCornerRadius(int r) override { cornerRadius = r; }
   void SetWindowIcon(const SkinImagePtr&) override {}
   void SetTreeIcons(const SkinImagePtr& page, const SkinImagePtr& closed,
                     const SkinImagePtr& open) override {
@@ -345,6 +346,7 @@ class FakeSkinView : public SkinView {
   std::shared_ptr<SkinImage> DecodeImage(std::string_view) override { return nullptr; }
   std::vector<std::string> sheets;
   std::vector<SkinImagePtr> treeIcons;
+  int cornerRadius = -1;
   bool custom = false;
   int frameChanges = 0;
   std::vector<int> windowCommands;

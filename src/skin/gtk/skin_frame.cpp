@@ -1,5 +1,7 @@
 #include "skin/gtk/skin_frame.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -72,6 +74,7 @@ SkinFrame::SkinFrame(Gtk::Window& window, Gtk::Box& layout, std::function<void(i
       window_.begin_move_drag(int(e->button), int(e->x_root), int(e->y_root), e->time);
     return true;
   });
+  sizeChanged_ = window.signal_size_allocate().connect([this](Gtk::Allocation&) { UpdateShape(); });
   titleChanged_ = window.property_title().signal_changed().connect(
       [this] { title_.set_text(window_.get_title()); });
   stateChanged_ = window.signal_window_state_event().connect(
@@ -85,6 +88,7 @@ SkinFrame::SkinFrame(Gtk::Window& window, Gtk::Box& layout, std::function<void(i
 SkinFrame::~SkinFrame() {
   titleChanged_.disconnect();
   stateChanged_.disconnect();
+  sizeChanged_.disconnect();
   Gtk::StyleContext::remove_provider_for_screen(Gdk::Screen::get_default(), css_);
 }
 
@@ -100,9 +104,51 @@ void SkinFrame::SetCustomFrame(bool on) {
   custom_ = on;
   window_.set_decorated(!on);
   caption_.set_visible(on);
+  UpdateShape();
+}
+
+void SkinFrame::SetFrameCornerRadius(int radius) {
+  radius_ = std::clamp(radius, 0, 64);
+  UpdateShape();
+}
+
+void SkinFrame::UpdateShape() {
+  Glib::RefPtr<Gdk::Window> gdk = window_.get_window();
+  if (!gdk) return;
+  const bool square =
+      window_.is_maximized() || (gdk->get_state() & Gdk::WINDOW_STATE_FULLSCREEN);
+  Shape want;
+  if (custom_ && radius_ > 0 && !square) {
+    want.width = gdk->get_width();
+    want.height = gdk->get_height();
+    want.radius = std::min({radius_, want.width / 2, want.height / 2});
+  }
+  if (want == shape_) return;
+  shape_ = want;
+  if (want.radius <= 0) {
+    gdk_window_shape_combine_region(gdk->gobj(), nullptr, 0, 0);
+    return;
+  }
+  // The rounded rectangle drawn into a mask, and the mask as the window's region.
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A1, want.width, want.height);
+  cairo_t* cr = cairo_create(mask);
+  const double r = want.radius, w = want.width, h = want.height;
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, w - r, r, r, -M_PI / 2, 0);
+  cairo_arc(cr, w - r, h - r, r, 0, M_PI / 2);
+  cairo_arc(cr, r, h - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
+  cairo_surface_destroy(mask);
+  gdk_window_shape_combine_region(gdk->gobj(), region, 0, 0);
+  cairo_region_destroy(region);
 }
 
 void SkinFrame::FollowState(GdkWindowState state) {
+  UpdateShape();
   const bool maximized = state & GDK_WINDOW_STATE_MAXIMIZED;
   maximize_.set_name("command-" + std::to_string(maximized ? cmd::kWindowRestore : cmd::kWindowMaximize));
   maximize_.set_image_from_icon_name(maximized ? "window-restore-symbolic" : "window-maximize-symbolic",

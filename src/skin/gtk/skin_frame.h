@@ -22,6 +22,7 @@ class SkinFrame : public SkinView {
   void ApplyStyle(const std::string& css) override;
   void SetCustomFrame(bool on) override;
   bool CustomFrame() const override { return custom_; }
+  void SetFrameCornerRadius(int radius) override;
   void SetWindowIcon(const SkinImagePtr& icon) override;
   void SetTreeIcons(const SkinImagePtr& page, const SkinImagePtr& folderClosed,
                     const SkinImagePtr& folderOpen) override;
@@ -42,10 +43,18 @@ class SkinFrame : public SkinView {
 
  private:
   void FollowState(GdkWindowState state);
+  // The window's shape: rounded corners for the skin's frame, none otherwise.
+  void UpdateShape();
 
   Gtk::Window& window_;
   std::function<void(int)> run_;
   TreeIconsSink treeIcons_;
+  int radius_ = 0;
+  struct Shape {
+    int width = 0, height = 0, radius = 0;
+    bool operator==(const Shape&) const = default;
+  } shape_;  // what the window was last shaped as
+  sigc::connection sizeChanged_;
   std::function<void()> openMenu_;
   Glib::RefPtr<Gtk::CssProvider> css_;
   Gtk::EventBox caption_;

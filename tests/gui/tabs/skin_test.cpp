@@ -11,6 +11,7 @@
 
 #include "base/commands.h"
 #include "base/files.h"
+#include "base/ini_document.h"
 #include "frame/gtk/main_window.h"
 #include "frame/main_frame.h"
 #include "settings/frame_settings.h"
@@ -19,6 +20,11 @@
 #include "skin/skin_controller.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
+
+// After gtkmm: Xlib defines names gtkmm uses.
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+#include <gdk/gdkx.h>
 
 using namespace zel;
 using namespace zel::test;
@@ -123,6 +129,55 @@ TEST_F(SkinTest, TheSecondSkinRepaintsTheToolbarAndStaysChosenAfterARestart) {
   EXPECT_EQ(skins().currentName(), u"Ink");
   ASSERT_TRUE(PumpUntil([&] { return Bar().get_allocated_width() > 10; }));
   EXPECT_TRUE(PumpUntil([&] { return (dark = BarPixel()).Luma() < 90; }));
+}
+
+// The window's shape as the X server holds it: its rectangles.
+std::vector<XRectangle> ShapeOf(Gtk::Window& window) {
+  Display* d = GDK_WINDOW_XDISPLAY(window.get_window()->gobj());
+  int count = 0, ordering = 0;
+  XRectangle* r = XShapeGetRectangles(d, GDK_WINDOW_XID(window.get_window()->gobj()),
+                                      ShapeBounding, &count, &ordering);
+  std::vector<XRectangle> out(r, r + std::max(count, 0));
+  if (r) XFree(r);
+  return out;
+}
+
+bool ShapeHolds(const std::vector<XRectangle>& shape, int x, int y) {
+  for (const XRectangle& r : shape)
+    if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) return true;
+  return false;
+}
+
+// The skin-drawn frame of a skin with rounded corners leaves the corners out of the window;
+// the system border or a skin without them gives the whole rectangle back.
+// A window that is not maximized: a maximized one keeps its square corners.
+class SkinCornersTest : public SkinTest {
+ protected:
+  void BeforeStart() override {
+    SkinTest::BeforeStart();
+    const std::string config = ProfileFolder() + "/config.ini";
+    IniDocument doc = IniDocument::Parse(ReadFileBytes(config).value_or(""));
+    doc.Set(u"GENERAL", u"zoomed", u"0");
+    ASSERT_TRUE(WriteFileAtomic(config, doc.Serialize()));
+  }
+};
+
+TEST_F(SkinCornersTest, TheSkinDrawnFrameHasTheSkinsRoundedCorners) {
+  ASSERT_TRUE(PumpUntil([&] { return window().get_mapped(); }));
+  PumpFor(200ms);  // the deferred start-up
+  ASSERT_FALSE(window().is_maximized());
+  ASSERT_TRUE(frame().OnCommand(cmd::kWindowBorder));  // Default: square corners
+  PumpFor(100ms);
+  EXPECT_TRUE(ShapeHolds(ShapeOf(window()), 0, 0));
+  frame().controller<SkinController>().SelectSkin(u"Ink");
+  const int w = window().get_window()->get_width();
+  EXPECT_TRUE(PumpUntil([&] { return !ShapeHolds(ShapeOf(window()), 0, 0); }));
+  std::vector<XRectangle> shape = ShapeOf(window());
+  EXPECT_TRUE(ShapeHolds(shape, w / 2, 0));
+  EXPECT_TRUE(ShapeHolds(shape, 6, 6));
+  EXPECT_FALSE(ShapeHolds(shape, w - 1, 0));
+  ASSERT_TRUE(frame().OnCommand(cmd::kWindowBorder));  // the system's border again
+  EXPECT_TRUE(PumpUntil([&] { return ShapeHolds(ShapeOf(window()), 0, 0); }));
 }
 
 TEST_F(SkinTest, TheBorderSwitchGivesTheWindowTheSkinsCaptionAndIsWrittenToTheSkin) {
