@@ -107,13 +107,17 @@ std::vector<std::pair<std::string, bool>> MenuRows(GtkWidget* menu) {
   return rows;
 }
 
-GtkWidget* MenuItemLabelled(GtkWidget* menu, const std::string& label) {
+// Picks the item with the label, as a click on it would, and closes the menu; false when
+// the menu has no such item.
+bool Pick(GtkWidget* menu, const std::string& label) {
   GtkWidget* found = nullptr;
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
   for (GList* l = items; l; l = l->next)
     if (label == gtk_menu_item_get_label(GTK_MENU_ITEM(l->data))) found = GTK_WIDGET(l->data);
   g_list_free(items);
-  return found;
+  if (found) gtk_menu_item_activate(GTK_MENU_ITEM(found));
+  gtk_menu_shell_deactivate(GTK_MENU_SHELL(menu));
+  return found != nullptr;
 }
 
 // The tab bar's two items: the side-pane switch closes the open panes and brings the same
@@ -152,10 +156,7 @@ TEST_F(Toolbar, TheTabBarsItemsSwitchTheSidePanesAndListTheTabs) {
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(MenuRows(menu), (std::vector<std::pair<std::string, bool>>{{"One", false},
                                                                        {"Two", true}}));
-  GtkWidget* item = MenuItemLabelled(menu, "One");
-  ASSERT_NE(item, nullptr);
-  gtk_menu_item_activate(GTK_MENU_ITEM(item));
-  gtk_menu_shell_deactivate(GTK_MENU_SHELL(menu));
+  ASSERT_TRUE(Pick(menu, "One"));
   EXPECT_TRUE(PumpUntil([&] { return frame().ActiveChild() == one; }));
   EXPECT_TRUE(CaptionIs("One - Zel浏览器"));
 }
@@ -180,10 +181,7 @@ TEST_F(Toolbar, TheHistoryListGoesToThePickedPage) {
   // The page ahead on top, the page shown checked.
   EXPECT_EQ(MenuRows(menu), (std::vector<std::pair<std::string, bool>>{{"Linked", false},
                                                                        {"First", true}}));
-  GtkWidget* linked = MenuItemLabelled(menu, "Linked");
-  ASSERT_NE(linked, nullptr);
-  gtk_menu_item_activate(GTK_MENU_ITEM(linked));
-  gtk_menu_shell_deactivate(GTK_MENU_SHELL(menu));
+  ASSERT_TRUE(Pick(menu, "Linked"));
   EXPECT_TRUE(PumpUntil([&] { return tab->caption == u"Linked"; }));
   EXPECT_TRUE(PumpUntil([&] { return !frame().CommandEnabled(cmd::kForward); }));
 }
