@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build pkg-config g++
   libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev libpng-dev zlib1g-dev libsqlite3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev libxext-dev clang libclang-rt-14-dev
   libayatana-appindicator3-dev
   xvfb xauth imagemagick fonts-wqy-microhei trayer dbus-daemon
   xdg-utils libglib2.0-bin appstream dpkg-dev file
