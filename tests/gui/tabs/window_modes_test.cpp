@@ -104,47 +104,6 @@ TEST_F(WindowModesTest, F12AndTheBarCommandsHideBars) {
   }
 }
 
-// Unlocked, each bar of the row has a grip; a bar dragged by it goes where it is let go,
-// and the row's order is what the layout file keeps. Locked, the grips are gone.
-TEST_F(WindowModesTest, UnlockedBarsMoveByTheirGrips) {
-  XPointerKeeper keeper;
-  ASSERT_TRUE(PumpUntil([&] { return Mapped("standard-bar"); }));
-  EXPECT_FALSE(Mapped("bar-grip-Search"));
-  frame().OnCommand(cmd::kLockBars);
-  EXPECT_EQ(frame().CommandChecked(cmd::kLockBars), std::optional<bool>(false));
-  auto placed = [&](const std::string& name) {
-    return Mapped(name) && gtk_widget_get_allocated_width(probe().Find(name)) > 4;
-  };
-  ASSERT_TRUE(PumpUntil([&] { return placed("bar-grip-Search") && placed("bar-grip-Standard"); }));
-  auto x = [&](const std::string& name) {
-    int wx = 0, wy = 0;
-    gtk_widget_translate_coordinates(probe().Find(name), GTK_WIDGET(window().gobj()), 0, 0, &wx,
-                                     &wy);
-    return wx;
-  };
-  ASSERT_LT(x("bar-slot-Standard"), x("bar-slot-Search"));
-  // The search bar's grip, let go at the left end of the row.
-  GtkWidget* grip = probe().Find("bar-grip-Search");
-  GtkWidget* standard = probe().Find("bar-grip-Standard");
-  int sx = 0, sy = 0;
-  gtk_widget_translate_coordinates(standard, grip, 1, 4, &sx, &sy);
-  XDrag(grip, 3, 6, sx, sy);
-  EXPECT_TRUE(PumpUntil([&] { return x("bar-slot-Search") < x("bar-slot-Standard"); }));
-  EXPECT_LT(x("bar-slot-Standard"), x("bar-slot-Address"));
-
-  frame().OnCommand(cmd::kLockBars);
-  EXPECT_TRUE(PumpUntil([&] { return !Mapped("bar-grip-Search"); }));
-  // Locked, a drag does nothing.
-  frame().controller<WindowController>().OnBarMoved(u"Standard", 3);
-  PumpFor(100ms);
-  EXPECT_LT(x("bar-slot-Search"), x("bar-slot-Standard"));
-
-  frame().Close(CloseSource::System);
-  std::string layout = ReadFileBytes(ProfileFolder() + "/CommandBars.ini").value_or("");
-  EXPECT_NE(layout.find("Order=Search,Standard,Address"), std::string::npos) << layout;
-  EXPECT_NE(layout.find("Locked=1"), std::string::npos) << layout;
-}
-
 TEST_F(WindowModesTest, TheSwitchPanesRunTheirSwitchesAndShowThem) {
   auto* popup = GTK_TOGGLE_BUTTON(probe().Find("pane-330"));
   auto* front = GTK_BUTTON(probe().Find("pane-331"));
