@@ -73,11 +73,14 @@ void SidePanesController::ToggleArea() {
     reopen_.clear();
     for (int id : open_)
       if (view_->PaneShown(id)) reopen_.push_back(id);
-    for (int id : reopen_) Toggle(id);
-    return;
+    for (int id : {kFavoritesPaneId, kHistoryPaneId, kWebPagePaneId})
+      if (Shown(id) && std::find(reopen_.begin(), reopen_.end(), id) == reopen_.end())
+        reopen_.push_back(id);
+    for (int id : reopen_) Flip(id);
+  } else {
+    for (int id : reopen_.empty() ? std::vector<int>{kFavoritesPaneId} : reopen_) Flip(id);
   }
-  std::vector<int> panes = reopen_.empty() ? std::vector<int>{kFavoritesPaneId} : reopen_;
-  for (int id : panes) Toggle(id);
+  Save();  // one write for the panes together
 }
 
 std::string SidePanesController::LayoutFile() const {
@@ -101,6 +104,11 @@ void SidePanesController::OnSettingsLoaded() {
 
 void SidePanesController::Toggle(int paneId) {
   if (!view_) return;
+  Flip(paneId);
+  Save();
+}
+
+void SidePanesController::Flip(int paneId) {
   if (view_->PaneShown(paneId)) {
     view_->HidePane(paneId);
     open_.erase(std::remove(open_.begin(), open_.end(), paneId), open_.end());
@@ -108,7 +116,6 @@ void SidePanesController::Toggle(int paneId) {
     view_->ShowPane(paneId);
     if (std::find(open_.begin(), open_.end(), paneId) == open_.end()) open_.push_back(paneId);
   }
-  Save();
 }
 
 void SidePanesController::Save() {

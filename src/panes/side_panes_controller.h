@@ -40,6 +40,8 @@ class SidePanesController : public FrameController {
  private:
   std::string LayoutFile() const;
   void Save();
+  // Shows or hides the pane without saving the layout.
+  void Flip(int paneId);
 
   FrameServices services_;
   SidePaneView* view_ = nullptr;
