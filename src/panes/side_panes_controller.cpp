@@ -5,12 +5,11 @@
 #include "base/commands.h"
 #include "base/files.h"
 #include "base/ini_document.h"
-#include "settings/settings_file.h"
+#include "settings/layout_file.h"
 
 namespace zel {
 
 namespace {
-constexpr char kLayoutFile[] = "CommandBars.ini";
 constexpr char16_t kSection[] = u"ZELSide";
 constexpr int kMinWidth = 60;
 constexpr int kMaxWidth = 4000;
@@ -83,16 +82,10 @@ void SidePanesController::ToggleArea() {
   Save();  // one write for the panes together
 }
 
-std::string SidePanesController::LayoutFile() const {
-  return JoinPath(JoinPath(SettingsFile::BaseFolder(), SettingsFile::ProfileSub()), kLayoutFile);
-}
-
 void SidePanesController::OnSettingsLoaded() {
   if (!view_) return;
-  std::string bytes;
   // The first run builds the default layout (every pane closed), saved at the next save.
-  if (!services_.settings.firstrun) ReadFileBytes(LayoutFile(), &bytes);
-  SideLayout l = ParseSideLayout(bytes);
+  SideLayout l = ParseSideLayout(LayoutFileAtStart(services_.settings));
   // The first run's default is saved at the next save; a loaded layout only when it changed.
   if (!services_.settings.firstrun) saved_ = WriteSideLayout(std::string(), l);
   view_->SetAreaWidth(l.width);
@@ -127,10 +120,9 @@ void SidePanesController::Save() {
   // Only a changed layout is written, keeping the file's other sections.
   std::string mine = WriteSideLayout(std::string(), l);
   if (mine == saved_) return;
-  std::string bytes;
-  ReadStatus st = ReadFileBytes(LayoutFile(), &bytes);
-  if (st == ReadStatus::Failed) return;  // a file that cannot be read is never rewritten
-  if (WriteFileAtomic(LayoutFile(), WriteSideLayout(bytes, l))) saved_ = mine;
+  // A file that cannot be read is never rewritten.
+  if (RewriteLayoutFile([&l](const std::string& bytes) { return WriteSideLayout(bytes, l); }))
+    saved_ = mine;
 }
 
 }  // namespace zel

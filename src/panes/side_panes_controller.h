@@ -38,7 +38,6 @@ class SidePanesController : public FrameController {
   void OnShutdown() override { Save(); }
 
  private:
-  std::string LayoutFile() const;
   void Save();
   // Shows or hides the pane without saving the layout.
   void Flip(int paneId);

@@ -112,6 +112,7 @@ void WriteConfigInt(u16view section, u16view key, int value) {
 }
 
 void LoadEarlySettings(FrameSettings& s, int engineFlags) {
+  s.layoutFileAtStart.reset();  // read again by the first of its owners
   LoadAt(LoadPoint::Early, s, engineFlags);
   // This run has marked itself running already: the rule goes by how the last one ended.
   if (lastRunEndedNormally) s.normalquit = *lastRunEndedNormally;

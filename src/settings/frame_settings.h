@@ -3,6 +3,9 @@
 // save points are declared once, in the rows of ConfigSchema() (config_schema.cpp).
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include <vector>
 
 #include "base/text.h"
@@ -40,6 +43,9 @@ struct FrameSettings {
   // Frame creation
   u16 skin;
   bool firstrun;
+  // CommandBars.ini as this run found it, read once for the owners of its sections
+  // (LayoutFileAtStart).
+  std::optional<std::string> layoutFileAtStart;
   int tabBarPosition;
   bool smallTabs;
 

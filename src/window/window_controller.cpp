@@ -7,14 +7,13 @@
 #include "base/ini_document.h"
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
-#include "settings/settings_file.h"
+#include "settings/layout_file.h"
 #include "view/child_frame.h"
 #include "window/boss_key.h"
 
 namespace zel {
 
 namespace {
-constexpr char16_t kLayoutFile[] = u"CommandBars.ini";
 constexpr char16_t kSection[] = u"CommandBars";
 constexpr char16_t kTrayTip[] = u"Zel浏览器";
 constexpr char16_t kProtectedTabs[] =
@@ -125,16 +124,9 @@ void WindowController::SetDesktop(TrayPort* tray, HotKeyPort* hotKeys) {
   }
 }
 
-std::string WindowController::LayoutFile() const {
-  return SettingsFile::ResolvePath(kLayoutFile);
-}
-
 void WindowController::OnSettingsLoaded() {
   if (!view_) return;
-  std::string bytes;
-  // The first run lays the bars out by default.
-  if (!s_.settings.firstrun) ReadFileBytes(LayoutFile(), &bytes);
-  BarLayout l = ParseBarLayout(bytes);
+  BarLayout l = ParseBarLayout(LayoutFileAtStart(s_.settings));
   if (!s_.settings.firstrun) saved_ = WriteBarLayout(std::string(), l);
   view_->ShowBar(FrameBar::StandardBar, l.standard);
   view_->ShowBar(FrameBar::SearchBar, l.search);
@@ -185,9 +177,8 @@ void WindowController::SaveLayout() {
   l.order = order_;
   std::string mine = WriteBarLayout(std::string(), l);
   if (mine == saved_) return;
-  std::string bytes;
-  if (ReadFileBytes(LayoutFile(), &bytes) == ReadStatus::Failed) return;
-  if (WriteFileAtomic(LayoutFile(), WriteBarLayout(bytes, l))) saved_ = mine;
+  if (RewriteLayoutFile([&l](const std::string& bytes) { return WriteBarLayout(bytes, l); }))
+    saved_ = mine;
 }
 
 void WindowController::OnBarMoved(u16view name, size_t before) {

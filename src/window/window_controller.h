@@ -68,7 +68,6 @@ class WindowController : public FrameController {
   void ToggleBar(FrameBar bar);
   bool AnyPasswordTab() const;
   void ShowFrame(bool handOff);
-  std::string LayoutFile() const;
   void SaveLayout();
 
   FrameServices s_;

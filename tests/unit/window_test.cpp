@@ -178,11 +178,13 @@ TEST_F(WindowModes, BarsFollowTheirCommandsAndTheLayoutLastsFromRunToRun) {
 
   // The next run shows what was saved; the first run of a profile ignores the file.
   window_.barsShown.clear();
+  frame_.settings().layoutFileAtStart.reset();  // a new run reads the file again
   modes().OnSettingsLoaded();
   EXPECT_FALSE(window_.BarShown(FrameBar::SearchBar));
   EXPECT_FALSE(window_.barsLocked);
   window_.barsShown.clear();
   frame_.settings().firstrun = true;
+  frame_.settings().layoutFileAtStart.reset();
   modes().OnSettingsLoaded();
   EXPECT_TRUE(window_.BarShown(FrameBar::SearchBar));
   EXPECT_TRUE(window_.barsLocked);
