@@ -57,6 +57,20 @@ std::string LabelText(GtkWidget* label) {
 
 }  // namespace
 
+std::vector<std::string> TreeRows(GtkWidget* tree, GtkTreeIter* parent) {
+  std::vector<std::string> out;
+  GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(tree));
+  GtkTreeIter it;
+  for (bool ok = gtk_tree_model_iter_children(model, &it, parent); ok;
+       ok = gtk_tree_model_iter_next(model, &it)) {
+    gchar* text = nullptr;
+    gtk_tree_model_get(model, &it, 0, &text, -1);
+    out.push_back(text ? text : "");
+    g_free(text);
+  }
+  return out;
+}
+
 GtkWidget* FindWidget(GtkWidget* root, const std::string& name) {
   Search s{&name};
   Visit(root, &s);

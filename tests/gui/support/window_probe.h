@@ -55,5 +55,7 @@ class WindowProbe {
 
 // The first widget named name at or under root, internal children included.
 GtkWidget* FindWidget(GtkWidget* root, const std::string& name);
+// The texts of column 0 of a tree view's rows under parent (the top level for null), in order.
+std::vector<std::string> TreeRows(GtkWidget* tree, GtkTreeIter* parent = nullptr);
 
 }  // namespace zel::test

@@ -21,19 +21,7 @@ class OptionsDialogTest : public FrameTest {
       if (w->get_name() == "options-dialog" && w->get_mapped()) return w;
     return nullptr;
   }
-  static std::vector<std::string> TreeLabels(GtkWidget* tree) {
-    std::vector<std::string> out;
-    GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(tree));
-    GtkTreeIter it;
-    for (bool ok = gtk_tree_model_get_iter_first(model, &it); ok;
-         ok = gtk_tree_model_iter_next(model, &it)) {
-      gchar* text = nullptr;
-      gtk_tree_model_get(model, &it, 0, &text, -1);
-      out.push_back(text ? text : "");
-      g_free(text);
-    }
-    return out;
-  }
+  static std::vector<std::string> TreeLabels(GtkWidget* tree) { return TreeRows(tree); }
   static bool Active(GtkWidget* root, const char* name) {
     GtkWidget* w = FindWidget(root, name);
     return w && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w));

@@ -58,17 +58,7 @@ class SidePanes : public FrameTest {
   }
   // The texts of a tree's rows under parent (top level for null), in order.
   static std::vector<std::string> Rows(GtkWidget* tree, GtkTreeIter* parent) {
-    std::vector<std::string> out;
-    GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(tree));
-    GtkTreeIter it;
-    for (bool ok = gtk_tree_model_iter_children(model, &it, parent); ok;
-         ok = gtk_tree_model_iter_next(model, &it)) {
-      gchar* text = nullptr;
-      gtk_tree_model_get(model, &it, 0, &text, -1);
-      out.push_back(text ? text : "");
-      g_free(text);
-    }
-    return out;
+    return TreeRows(tree, parent);
   }
   // The row of that text under parent; opens it (as a click on its expander does).
   static bool RowNamed(GtkWidget* tree, GtkTreeIter* parent, const std::string& text,
