@@ -1,6 +1,7 @@
 #include "frame/gtk/command_bars.h"
 
 #include "base/commands.h"
+#include "frame/gtk/pick_menu.h"
 #include "frame/gtk/shown_text.h"
 
 namespace zel {
@@ -90,14 +91,8 @@ void CommandBars::ShowHistoryMenu() {
   historyMenu_->set_name("history-menu");
   historyMenu_->attach_to_widget(*historyButton_);
   for (const HistoryMenuEntry& row : rows) {
-    auto* mi = Gtk::manage(new Gtk::CheckMenuItem(ShownText(row.text)));
-    if (auto* label = dynamic_cast<Gtk::Label*>(mi->get_child())) {
-      label->set_max_width_chars(50);
-      label->set_ellipsize(Pango::ELLIPSIZE_END);
-    }
     // The page shown is checked and goes nowhere.
-    mi->set_draw_as_radio(true);
-    mi->set_active(row.offset == 0);
+    Gtk::CheckMenuItem* mi = PickMenuItem(ShownText(row.text), row.offset == 0);
     int offset = row.offset;
     if (offset != 0) {
       mi->signal_activate().connect([this, offset] {

@@ -4,6 +4,7 @@
 
 #include "base/commands.h"
 #include "view/child_frame.h"
+#include "frame/gtk/pick_menu.h"
 #include "frame/gtk/shown_text.h"
 #include "frame/gtk/tab_icons.h"
 #include "frame/main_frame.h"
@@ -71,13 +72,7 @@ void TabStrip::ShowTabList() {
   for (int i = 0; i < count; ++i) {
     Entry* e = EntryAt(i);
     if (!e) continue;
-    auto* mi = Gtk::manage(new Gtk::CheckMenuItem(e->text.get_text()));
-    if (auto* label = dynamic_cast<Gtk::Label*>(mi->get_child())) {
-      label->set_max_width_chars(50);
-      label->set_ellipsize(Pango::ELLIPSIZE_END);
-    }
-    mi->set_draw_as_radio(true);
-    mi->set_active(i == current);
+    Gtk::CheckMenuItem* mi = PickMenuItem(e->text.get_text(), i == current);
     CChildFrame* child = e->child;
     // The pick goes through the strip's selection, as a click on the entry would.
     mi->signal_activate().connect([this, child] {

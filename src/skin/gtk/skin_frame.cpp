@@ -10,6 +10,14 @@
 namespace zel {
 
 namespace {
+// The skin's RGBA image as a pixbuf, row by row (the pixbuf's rows may be padded).
+Glib::RefPtr<Gdk::Pixbuf> PixbufOf(const SkinImage& image) {
+  auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, image.width, image.height);
+  for (int y = 0; y < image.height; ++y)
+    std::memcpy(pixbuf->get_pixels() + y * pixbuf->get_rowstride(),
+                image.rgba.data() + size_t(y) * image.width * 4, size_t(image.width) * 4);
+  return pixbuf;
+}
 
 void SetUpButton(Gtk::Button& b, int id, const char* icon, const char* tip) {
   b.set_name("command-" + std::to_string(id));
@@ -185,21 +193,16 @@ void SkinFrame::SetWindowIcon(const SkinImagePtr& icon) {
     gtk_window_set_icon(window_.gobj(), nullptr);
     return;
   }
-  auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, icon->width, icon->height);
-  for (int y = 0; y < icon->height; ++y)
-    std::memcpy(pixbuf->get_pixels() + y * pixbuf->get_rowstride(),
-                icon->rgba.data() + size_t(y) * icon->width * 4, size_t(icon->width) * 4);
-  window_.set_icon(pixbuf);
+  window_.set_icon(PixbufOf(*icon));
 }
 
 namespace {
 // The image as a pixbuf with its magenta pixels transparent (the tree icons' rule).
 Glib::RefPtr<Gdk::Pixbuf> TreeIcon(const SkinImagePtr& image) {
   if (!image || image->width <= 0 || image->height <= 0) return {};
-  auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, image->width, image->height);
+  Glib::RefPtr<Gdk::Pixbuf> pixbuf = PixbufOf(*image);
   for (int y = 0; y < image->height; ++y) {
     guint8* row = pixbuf->get_pixels() + y * pixbuf->get_rowstride();
-    std::memcpy(row, image->rgba.data() + size_t(y) * image->width * 4, size_t(image->width) * 4);
     for (int x = 0; x < image->width; ++x) {
       guint8* p = row + x * 4;
       if (p[0] == 0xFF && p[1] == 0x00 && p[2] == 0xFF) p[3] = 0;
