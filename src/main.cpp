@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/files.h"
+#include "host/command_help.h"
 #include "host/startup.h"
 #include "platform/linux/instance_channel.h"
 #include "update/install_ping.h"
@@ -57,8 +58,13 @@ bool HandedOff(const std::vector<std::string>& args, const std::string& exeDir) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const zel::InfoRequest info = zel::InfoRequestOf(args); info != zel::InfoRequest::None) {
+    std::fputs(zel::InfoText(info, ZEL_VERSION).c_str(), stdout);
+    return 0;
+  }
   const std::string exeDir = zel::ExecutableFolder();
-  if (HandedOff(std::vector<std::string>(argv + 1, argv + argc), exeDir)) return 0;
+  if (HandedOff(args, exeDir)) return 0;
   const std::string browser = zel::JoinPath(exeDir, "zel-browser");
   ::execv(browser.c_str(), argv);
   std::fprintf(stderr, "zel: cannot start %s: %s\n", browser.c_str(), std::strerror(errno));
