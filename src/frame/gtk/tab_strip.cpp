@@ -29,7 +29,9 @@ constexpr int kSmallIcon = 12;
 constexpr char kSmallTabsCss[] =
     "#tab-strip.small-tabs tab { padding: 0 4px; min-height: 0; }"
     "#tab-strip.small-tabs tab #tab-caption { font-size: smaller; }"
-    "#tab-strip.small-tabs tab button { padding: 0; min-height: 0; min-width: 0; }";
+    "#tab-strip.small-tabs tab button { padding: 0; min-height: 0; min-width: 0; }"
+    "#tab-strip.small-tabs > header { padding: 0; }"
+    "#tab-strip.small-tabs > header > box button { padding: 0 2px; min-height: 0; min-width: 0; }";
 }  // namespace
 
 TabStrip::TabStrip() {
