@@ -2,7 +2,6 @@
 // are completed as typed ones and reach the network (seen by a real proxy the browser uses).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/files.h"
 #include "fakes/temp_dir.h"
@@ -59,26 +58,6 @@ TEST_F(CommandLineAddress, BareHostNamesAreCompletedAtStartAndThroughTheHandOff)
     EXPECT_TRUE(Requested(h.requested)) << h.given;
   }
   EXPECT_TRUE(first.Running());
-}
-
-TEST_F(CommandLineAddress, AFileNamedFromTheStartingFolderOpensThroughTheHandOff) {
-  BrowserProcess first(home_, runtime_);
-  ASSERT_TRUE(first.Start({}));
-  ASSERT_TRUE(first.WaitForCaption("空白页 - Zel浏览器", 20s)) << first.Caption();
-  // A page in a folder of its own, named relative to the folder the later start runs in.
-  const std::string folder = tmp_ / "pages";
-  ASSERT_TRUE(zel::CreateFolderLevels(folder));
-  ASSERT_TRUE(zel::WriteFileAtomic(folder + "/local.html",
-                                   "<title>Local</title><p>a file of the starting folder"));
-  char before[4096];
-  ASSERT_NE(::getcwd(before, sizeof before), nullptr);
-  ASSERT_EQ(::chdir(folder.c_str()), 0);
-  BrowserProcess later(home_, runtime_);
-  bool started = later.Start({"local.html"});
-  ASSERT_EQ(::chdir(before), 0);
-  ASSERT_TRUE(started);
-  EXPECT_EQ(later.Wait(10s), 0);
-  EXPECT_TRUE(first.WaitForCaption("Local - Zel浏览器", 20s)) << first.Caption();
 }
 
 }  // namespace
