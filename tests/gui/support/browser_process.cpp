@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -178,6 +179,41 @@ bool BrowserProcess::CloseWindow() {
   XFlush(d);
   XCloseDisplay(d);
   return sent;
+}
+
+bool BrowserProcess::PressKeys(const std::vector<std::vector<unsigned>>& chords) {
+  static const auto installed = XSetErrorHandler(IgnoreXErrors);
+  (void)installed;
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return false;
+  Window frame = 0, root = DefaultRootWindow(d), parent, *children = nullptr;
+  unsigned n = 0;
+  const std::string title = "Zel浏览器";
+  if (XQueryTree(d, root, &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n && !frame; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable) continue;
+      auto p = WindowPid(d, children[i]);
+      std::string name = WindowName(d, children[i]);
+      if (p && *p == pid_ && name.size() >= title.size() &&
+          name.compare(name.size() - title.size(), title.size(), title) == 0)
+        frame = children[i];
+    }
+    if (children) XFree(children);
+  }
+  if (frame) {
+    // Without a window manager nobody gives the frame the keyboard: as a click on it would.
+    XSetInputFocus(d, frame, RevertToParent, CurrentTime);
+    XSync(d, False);
+    for (const auto& chord : chords) {
+      for (unsigned k : chord) XTestFakeKeyEvent(d, XKeysymToKeycode(d, k), True, CurrentTime);
+      for (auto k = chord.rbegin(); k != chord.rend(); ++k)
+        XTestFakeKeyEvent(d, XKeysymToKeycode(d, *k), False, CurrentTime);
+      XSync(d, False);
+    }
+  }
+  XCloseDisplay(d);
+  return frame != 0;
 }
 
 bool BrowserProcess::WaitForCaption(const std::string& caption,

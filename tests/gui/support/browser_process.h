@@ -42,6 +42,9 @@ class BrowserProcess {
   bool WaitForCaption(const std::string& caption, std::chrono::milliseconds timeout);
   // Sends the frame window the close request a window manager sends for its close box.
   bool CloseWindow();
+  // Gives the frame window the keyboard and types the chords (keysyms pressed together, in
+  // order, released in reverse) through the X server, one after another.
+  bool PressKeys(const std::vector<std::vector<unsigned>>& chords);
 
   std::string ConfigPath() const { return home_ + "/profile/Defaults/config.ini"; }
 
