@@ -198,7 +198,7 @@ void CommandBars::TailChanged(u16view popupText) {
   u16 text(popupText);
   it->second.idle = Glib::signal_idle().connect([this, text] {
     auto t = tails_.find(text);
-    if (t != tails_.end() && t->second.menu && !t->second.menu->get_visible())
+    if (t != tails_.end() && t->second.menu && !t->second.menu->get_mapped())
       FillTail(*t->second.menu, t->second.shown, t->second.fill);
     return false;
   });

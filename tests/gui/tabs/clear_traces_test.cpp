@@ -86,8 +86,7 @@ TEST_F(ClearTraces, ClearingEverythingInTheDialogTakesTheSiteIcons) {
           };
           walk(GTK_WIDGET(w->gobj()));
           if (!all || !now) return true;
-          for (GtkWidget* b : {all, now})
-            ClickAt(b, gtk_widget_get_allocated_width(b) / 2.0, gtk_widget_get_allocated_height(b) / 2.0);
+          for (GtkWidget* b : {all, now}) ClickWidget(b);
           answered = true;
           return false;
         }

@@ -41,36 +41,6 @@ bool ShowsAmpersand(const std::string& text) {
   return false;
 }
 
-// A click on a menu bar item, sent to the item's own input window as the X server sends it.
-void ClickMenuBarItem(GtkWidget* item) {
-  GdkWindow* target = nullptr;
-  GList* kids = gdk_window_get_children(gtk_widget_get_window(item));
-  for (GList* k = kids; k; k = k->next) {
-    gpointer owner = nullptr;
-    gdk_window_get_user_data(GDK_WINDOW(k->data), &owner);
-    if (owner == item) target = GDK_WINDOW(k->data);
-  }
-  g_list_free(kids);
-  if (!target) return;
-  for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
-    GdkEvent* ev = gdk_event_new(type);
-    GdkEventButton* b = &ev->button;
-    b->window = GDK_WINDOW(g_object_ref(target));
-    b->x = gdk_window_get_width(target) / 2.0;
-    b->y = gdk_window_get_height(target) / 2.0;
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(target, &ox, &oy);
-    b->x_root = ox + b->x;
-    b->y_root = oy + b->y;
-    b->time = GDK_CURRENT_TIME;
-    b->button = 1;
-    b->state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
-    gdk_event_set_device(ev, gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(item))));
-    gtk_main_do_event(ev);
-    gdk_event_free(ev);
-  }
-}
-
 class MenuLabels : public FrameTest {
  protected:
   std::string Favorites() const { return ProfileFolder() + "/Favorites"; }
@@ -93,7 +63,7 @@ class MenuLabels : public FrameTest {
   GtkWidget* ClickOpen(const std::string& label) {
     GtkWidget* item = TopItem(label);
     if (!item) return nullptr;
-    ClickMenuBarItem(item);
+    ClickWidget(item);
     GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
     if (!menu || !PumpUntil([&] { return gtk_widget_get_mapped(menu); })) return nullptr;
     PumpFor(100ms);

@@ -110,9 +110,7 @@ TEST_F(SearchInPage, TheBarsFindAndHighlightButtonsAndTheKeepKeywordsSwitch) {
   };
   EXPECT_EQ(tip(find), "查找关键字(F6/F7)(Ctrl/Shift+Enter)");
   EXPECT_EQ(tip(highlight), "高亮关键字(Ctrl+Shift+Enter)");
-  auto clickMiddle = [](GtkWidget* w) {
-    ClickAt(w, gtk_widget_get_allocated_width(w) / 2.0, gtk_widget_get_allocated_height(w) / 2.0);
-  };
+  auto clickMiddle = [](GtkWidget* w) { ClickWidget(w); };
   window().searchBar().SetSearchBoxText(u"apple");
   clickMiddle(find);
   ASSERT_TRUE(PumpUntil([&] { return Status() == "查找关键字 当前/总计: 1/3"; })) << Status();
