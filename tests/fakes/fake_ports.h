@@ -167,8 +167,9 @@ class FakeWindow : public FrameWindow,
 class FakePrompts : public PromptPort {
  public:
   void Message(u16view text, u16view caption, PromptIcon) override { messages.push_back(u16(text)); }
-  bool AskYesNo(u16view text, u16view, PromptIcon) override {
+  bool AskYesNo(u16view text, u16view, PromptIcon, AnswerLabels labels) override {
     questions.push_back(u16(text));
+    answerLabels.push_back(labels);
     bool a = yesAnswers.empty() ? defaultYes : yesAnswers.front();
     if (!yesAnswers.empty()) yesAnswers.pop_front();
     return a;
@@ -186,6 +187,7 @@ class FakePrompts : public PromptPort {
     return saveAnswer;
   }
   std::vector<u16> messages, questions, prompts, saveNames, saveFilters;
+  std::vector<AnswerLabels> answerLabels;
   std::optional<u16> saveAnswer;
   std::deque<bool> yesAnswers;
   bool defaultYes = true;

@@ -50,6 +50,7 @@
 #include "platform/linux/glib_loop.h"
 #include "platform/linux/gtk_input.h"
 #include "platform/linux/gtk_prompts.h"
+#include "platform/linux/message_box.h"
 #include "view/gtk/view_source.h"
 #include "view/gtk/webkit_engine.h"
 #include "window/gtk/tray_icon.h"
@@ -217,6 +218,8 @@ std::string LauncherPathBeside(const std::string& exeDir) {
 }
 
 FrameHost::FrameHost(const Options& o) {
+  // Before the context: the web processes take the message language from the environment.
+  UseChineseTranslations();
   std::string profile = JoinPath(o.programFolder, kProfileSub);
   context_ = MakeWebContext(profile);
   // Before any view: WebKit takes the hook's module folder when its first process starts.
