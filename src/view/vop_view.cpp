@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <unordered_map>
 
 #include "view/child_frame.h"
 #include "base/commands.h"
@@ -19,7 +21,24 @@ namespace zel {
 
 namespace {
 constexpr char16_t kBlank[] = u"about:blank";
+
+// A page opens at most this many windows nobody asked for (a click, a key) while the popup
+// filter lets them through; more would bury the window under tabs, each a view to build.
+constexpr int kMaxWindowsWithoutAsking = 20;
+
+// Per view: the windows opened without a click or key by its page and the pages it opened,
+// since the user last acted on one of them (one count shared along the openers).
+std::unordered_map<const CVOPView*, std::shared_ptr<int>>& UnaskedCounts() {
+  static std::unordered_map<const CVOPView*, std::shared_ptr<int>> counts;
+  return counts;
 }
+
+std::shared_ptr<int>& WindowsWithoutAsking(const CVOPView* view) {
+  std::shared_ptr<int>& c = UnaskedCounts()[view];
+  if (!c) c = std::make_shared<int>(0);
+  return c;
+}
+}  // namespace
 
 int LoadPercentage(int progress, int progressMax) {
   if (progressMax <= 0 || progress < 0 || progressMax / 100 == 0) return kNotLoading;
@@ -45,6 +64,7 @@ CVOPView::CVOPView(TabHost& frame, CChildFrame& child, std::unique_ptr<Engine> e
 }
 
 CVOPView::~CVOPView() {
+  UnaskedCounts().erase(this);
   if (MessageLoop* loop = host_.loop()) {
     loop->KillTimer(this, kAutoScrollTimer);
     if (autoRefreshId_) loop->KillTimer(this, autoRefreshId_);
@@ -160,6 +180,7 @@ void CVOPView::RecordUserAction(bool leftClickOrEnter, bool rightClick) {
   userActionTime_ = (loop ? loop->NowMs() : 0) + 1;
   if (leftClickOrEnter) leftClick_ = true;
   if (rightClick) rightClick_ = true;
+  *WindowsWithoutAsking(this) = 0;
 }
 
 bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
@@ -324,12 +345,18 @@ Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
   if (closing) return nullptr;
   PopupPolicy* policy = host_.popupPolicy();
   bool candidate = policy ? policy->IsPopupCandidate(*this) : false;
+  // Windows no click asked for, with the popup filter letting them through: a page (with
+  // the pages it opened) gets a few, then nothing until the user acts on it again.
+  const bool asked = userGesture || leftClick_ || rightClickFlag();
+  std::shared_ptr<int> unasked = WindowsWithoutAsking(this);
+  if (!candidate && !asked && ++*unasked > kMaxWindowsWithoutAsking) return nullptr;
   CChildFrame* child = host_.OpenUrl(u"", {.tab = TabChoice::Pick, .start = StartKind::Blank, .opener = this, .forceNew = true});
   if (!child || !child->view()) return nullptr;
   CVOPView* v = child->view();
   v->popupCandidate = candidate;
   v->zoomCommand = zoomCommand;
   v->newWindowMark = true;
+  WindowsWithoutAsking(v) = unasked;
   child->pendingNewWindowFlags = child_.pendingNewWindowFlags;
   v->SetRegisterAsBrowser(true);
   v->pageElementFlags = pageElementFlags;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "view/gtk/webkit_engine.h"
+#include "view/gtk/view_source.h"
 
 namespace zel {
 
@@ -100,6 +101,10 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
 
   if (!goOnUri_.empty() && GoOnDespiteCertificate(uri)) return false;
+  // A page's frame, script or link asking for a source view gets nothing: each would cost
+  // a load (and a process) of its own.
+  if (g_str_has_prefix(uri.c_str(), kViewSourcePrefix) && !SourceAllowed(view_, uri))
+    return false;
 
   if (postHelper_) {
     // The generated form page and its submission were reported by StartPostLoad.
@@ -176,7 +181,7 @@ GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* a
   if (!self->newWindowUri_.empty() && self->newWindowUri_ == uri) name = self->newWindowName_;
   self->newWindowName_.clear();
   self->newWindowUri_.clear();
-  if (!self->events_) return nullptr;
+  if (!self->events_ || g_str_has_prefix(uri.c_str(), kViewSourcePrefix)) return nullptr;
   Engine* target = self->events_->OnNewWindow2(FromUtf8(uri), gesture);
   if (!target) return nullptr;  // the window is refused
   auto* engine = dynamic_cast<WebKitEngine*>(target);
