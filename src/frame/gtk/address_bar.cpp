@@ -10,6 +10,9 @@ namespace zel {
 AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
   set_name("address-box");
   edit_.set_placeholder_text("地址");
+  // However narrow the window, an address of 30 characters stays readable; the row gives
+  // the box every other pixel it can spare.
+  edit_.set_width_chars(30);
   edit_.signal_key_press_event().connect(sigc::mem_fun(*this, &AddressBar::OnKey), false);
   reopenBar_.set_name("address-bar-buttons");
   reopenBar_.set_toolbar_style(Gtk::TOOLBAR_ICONS);

@@ -53,8 +53,9 @@ CommandBars::CommandBars() {
   standard_.set_name("standard-bar");
   standard_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   standard_.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
-  // Every button stays on the bar; the address box beside it gives up the room instead.
-  standard_.set_show_arrow(false);
+  // Buttons that do not fit the row fold into the bar's arrow menu: the bar never makes the
+  // window wider than the user wants it.
+  standard_.set_show_arrow(true);
   for (const auto& b : buttons) {
     auto* item = Gtk::manage(new Gtk::ToolButton());
     // Named by its command, so accessibility tools and tests tell the buttons apart.

@@ -284,7 +284,6 @@ void FrameHost::Show() {
   window.resize(screen.width, screen.height);
 
   frame.LoadEarlySettings(kEngineDefaultElementFlags);
-  LoadFrameCreationSettings(frame.settings());
   const FrameSettings& s = frame.settings();
   window.SetTabWidths(s.minwidth, s.maxwidth);
   // The skin before the window is first drawn (its border too).

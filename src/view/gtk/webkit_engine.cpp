@@ -299,6 +299,7 @@ void WebKitEngine::Navigate2(const NavRequest& request) {
 
 void WebKitEngine::LoadRequest(const std::string& uri, int flags, const u16& headers) {
   pending_ = PendingNav{uri, flags, headers};
+  NoteUserStart();
   WebKitURIRequest* req = webkit_uri_request_new(AsciiUri(uri).c_str());
   AddHeaders(req, headers);
   webkit_web_view_load_request(view_, req);

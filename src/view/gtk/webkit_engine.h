@@ -40,6 +40,10 @@ namespace zel {
 
 class WebKitEngine : public Engine {
  public:
+  // The marks a download gets from the view whose page started it: the page's key, and
+  // set when the page started it without the user.
+  static constexpr char kDownloadPageKey[] = "zel-download-page";
+  static constexpr char kDownloadByPage[] = "zel-download-by-page";
   // A new view in context. opener is the view of the page whose new-window request this
   // engine answers (the new view then shares the opener's web process, settings defaults
   // and user content); base gives the settings a top-level view starts from (copied, so
@@ -226,6 +230,11 @@ class WebKitEngine : public Engine {
   guint completeTimer_ = 0;
   bool loading_ = false;  // between load started and finished
   std::string committedUri_;  // the address of the last committed load
+  // When the user last clicked or typed in the page or the program loaded an address for
+  // them (-1: used up by a download or by the page that load made).
+  int64_t userStartMs_ = -1;
+  void NoteUserStart() { userStartMs_ = g_get_monotonic_time() / 1000; }
+  static constexpr int64_t kUserStartMs = 20000;
   std::optional<std::string> failedUri_;  // the load that failed, until it finishes
   bool errorPageFollows_ = false;
   bool awaitErrorPage_ = false;  // completing_ waits for our error page

@@ -46,13 +46,33 @@ void WebKitEngine::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download
                                      WebKitEngine* self) {
   // Every view hears every download of the context; this one's page started it.
   if (webkit_download_get_web_view(download) != self->view_ || !self->events_) return;
+  // The user's click, key or typed address stands behind one download; any other the page
+  // started by itself. The downloads' owner reads both marks.
+  const int64_t now = g_get_monotonic_time() / 1000;
+  const bool byUser = self->userStartMs_ >= 0 && now - self->userStartMs_ < kUserStartMs;
+  self->userStartMs_ = -1;
+  char key[32];
+  std::snprintf(key, sizeof key, "%p|", static_cast<void*>(self->view_));
+  g_object_set_data_full(G_OBJECT(download), kDownloadPageKey,
+                         g_strdup((key + self->committedUri_).c_str()), g_free);
+  g_object_set_data(G_OBJECT(download), kDownloadByPage, GINT_TO_POINTER(byUser ? 0 : 1));
   self->events_->OnBecameDownload(FromUtf8(self->committedUri_));
 }
 
 gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                       WebKitPolicyDecisionType type, WebKitEngine* self) {
-  // WebKit's own choice: a page it will not show becomes a download (OnDownloadStarted).
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    // A page's own address whose answer the view cannot show (a .tar.gz, a .zip, a type it
+    // does not know) becomes a download, as an attachment does; WebKit would drop it.
+    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+    if (webkit_response_policy_decision_is_main_frame_main_resource(response) &&
+        !webkit_response_policy_decision_is_mime_type_supported(response)) {
+      webkit_policy_decision_download(decision);
+      return TRUE;
+    }
+    // Otherwise WebKit's own choice: attachments download, the rest is shown or dropped.
+    return FALSE;
+  }
   if (self->warming_) {
     // A spare view's warm-up load: refused at its decision, it has started the view's web
     // process and left no page behind.
@@ -243,6 +263,8 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
         g_clear_object(&self->tlsCertificate_);
       }
       self->committedUri_ = uri;
+      // A new page: what the user did for the last one stands behind nothing of this one.
+      self->userStartMs_ = -1;
       self->lastStatus_.clear();  // the new page reports its own links
       self->lastTitle_.clear();
       self->pageTitle_.clear();

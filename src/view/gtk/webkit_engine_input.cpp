@@ -76,6 +76,7 @@ gboolean WebKitEngine::OnButton(GtkWidget*, GdkEventButton* e, WebKitEngine* sel
   bool ctrl = e->state & GDK_CONTROL_MASK;
   bool press = e->type == GDK_BUTTON_PRESS;
   bool used = false;
+  if (press) self->NoteUserStart();
   if (press && e->button == 1) {
     used = self->events_->OnUserInput(UserInput::LeftDown, ctrl, false);
     self->pressX_ = int(e->x);
@@ -308,6 +309,7 @@ gboolean WebKitEngine::OnKey(GtkWidget*, GdkEventKey* e, WebKitEngine* self) {
   if (!self->events_) return FALSE;
   bool ctrl = e->state & GDK_CONTROL_MASK;
   bool press = e->type == GDK_KEY_PRESS;
+  if (press) self->NoteUserStart();
   switch (e->keyval) {
     case GDK_KEY_Return:
     case GDK_KEY_KP_Enter:
