@@ -386,7 +386,7 @@ void CMainFrame::OnHandOff(u16view text) {
     ports_.window->Present();
   }
   u16 address = IsShortcutTarget(text) ? ResolveShortcut(text) : u16(text);
-  OpenInNewTab(address, true);
+  controller<AddressBoxController>().OpenGivenAddress(address, true);
 }
 
 void CMainFrame::OnRaiseRequest() {

@@ -2,6 +2,7 @@
 
 #include "base/commands.h"
 #include "base/files.h"
+#include "frame/address_entry.h"
 #include "frame/page_host_view.h"
 #include "platform/clipboard_port.h"
 #include "platform/key_state.h"
@@ -148,6 +149,8 @@ void PageMenuController::OpenContextText(u16view raw, bool show) {
                                                         : int(SearchMode::Web));
     return;
   }
+  // "www.…" and "ftp.…" get their scheme as typed text would.
+  text = CompleteTypedAddress(text, {}, s_.settings).text;
   if (s_.tabs.PopupFilterOn())
     if (CChildFrame* same = s_.tabs.FindTabByAddress(text, nullptr)) {
       s_.tabs.ActivateTab(same);
@@ -237,7 +240,11 @@ void PageMenuController::RegisterCommands() {
     s_.settings.newsequence = was;
   });
   c.Add(cmd::kOpenInOtherBrowser, [this] {
-    if (s_.shell && !contextAddress.empty()) s_.shell->OpenInOtherBrowser(contextAddress);
+    if (!s_.shell || contextAddress.empty()) return;
+    // A scheme-less "www." address goes out as the address box would open it.
+    u16 address = CompleteTypedAddress(Trim(contextAddress), {}, s_.settings).text;
+    if (!s_.shell->OpenInOtherBrowser(address))
+      s_.tabs.SetStatusText(u"没有找到其他网页浏览器来打开 " + address);
   });
   c.Add(cmd::kOpenRedirectTarget, [this] {
     if (contextAddress.empty()) return;

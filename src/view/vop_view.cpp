@@ -390,6 +390,8 @@ void CVOPView::OnNavigateComplete2(u16view url) {
   host_.OnPageChanged(&child_);
   RefreshAddressFromEngine();
   if (currentAddress_.empty()) currentAddress_ = u16(url);
+  // The box follows the page from its commit on, and through moves within it (#anchors).
+  if (IsActiveView()) host_.SetAddressText(currentAddress_);
   // A blocked new window closes itself.
   if (newWindowMark && blocked) {
     bool hiddenBehindVisibleFrame = !child_.shown && host_.FrameVisible();

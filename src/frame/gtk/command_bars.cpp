@@ -41,6 +41,7 @@ CommandBars::CommandBars() {
       {cmd::kRefresh, "view-refresh-symbolic", "刷新"},
       {cmd::kStop, "process-stop-symbolic", "停止"},
       {cmd::kHome, "go-home-symbolic", "主页"},
+      {cmd::kUp, "go-up-symbolic", "向上"},
       {cmd::kFormFill, "document-edit-symbolic", "填表"},
   };
   // Symbolic icons take the text colour, so a button that cannot be used is drawn in the
@@ -176,6 +177,9 @@ bool CommandBars::OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& displa
   g_free(values);
   auto it = keys_.find({kv, mods});
   if (it == keys_.end() || !actions_.run) return false;
+  // A key whose command cannot run now goes on to the page (Esc with nothing loading
+  // closes the page's own overlays).
+  if (actions_.enabled && !actions_.enabled(it->second)) return false;
   actions_.run(it->second);
   return true;
 }

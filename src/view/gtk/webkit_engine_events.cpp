@@ -215,12 +215,13 @@ GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* a
 
 void WebKitEngine::OnUri(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
   // A load reports its own address when it commits (the address also changes as soon as a
-  // load is asked for); only a move to another anchor of the committed page is told here.
-  if (self->loading_ || self->postHelper_ || !self->events_ || self->committedUri_.empty())
+  // load is asked for, and WebKit counts that as loading); a move within the committed
+  // page (another anchor, the page's history.pushState) is told here.
+  if (self->loading_ || self->postHelper_ || !self->events_ || self->committedUri_.empty() ||
+      webkit_web_view_is_loading(view))
     return;
   std::string uri = Str(webkit_web_view_get_uri(view));
-  auto page = [](const std::string& u) { return u.substr(0, u.find('#')); };
-  if (uri == self->committedUri_ || page(uri) != page(self->committedUri_)) return;
+  if (uri.empty() || uri == self->committedUri_) return;
   self->committedUri_ = uri;
   std::weak_ptr<bool> alive = self->alive_;
   self->events_->OnNavigateComplete2(FromUtf8(uri));
@@ -239,7 +240,8 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
   if (self->postHelper_) return;  // the generated form page
   std::string uri = Str(webkit_web_view_get_uri(view));
   switch (event) {
-    case WEBKIT_LOAD_STARTED:
+    case WEBKIT_LOAD_STARTED: {
+      std::weak_ptr<bool> alive = self->alive_;
       self->loading_ = true;
       self->failedUri_.reset();
       self->tlsErrors_ = GTlsCertificateFlags(0);
@@ -251,7 +253,14 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
         else
           self->FinishComplete(std::nullopt);
       }
+      // Loading shows from the start, not from the server's first answer: WebKit's own
+      // first progress came before the load was decided.
+      if (!alive.expired() && self->events_) {
+        double p = webkit_web_view_get_estimated_load_progress(view);
+        self->events_->OnProgressChange(int(std::clamp(p, 0.01, 1.0) * 10000 + 0.5), 10000);
+      }
       break;
+    }
     case WEBKIT_LOAD_COMMITTED: {
       if (self->holdDraw_) {
         self->holdDraw_ = false;
