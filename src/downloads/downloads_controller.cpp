@@ -242,7 +242,7 @@ void DownloadsController::CloseBar() {
 }
 
 void DownloadsController::NoteFileSaved(u16view path) {
-  // The output collector takes its records ("文件已保存 => " + path) from here.
+  // The output collector takes its records ("文件已保存 =>" + path) from here.
   savedFiles_.push_back(u16(path));
   if (savedSink_) savedSink_(path);
 }

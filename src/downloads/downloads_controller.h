@@ -47,7 +47,7 @@ class DownloadsController : public FrameController, public DownloadEvents {
 
   // Every file the browser wrote for the user (a finished download, a saved page) passes
   // here and is kept, in order, for the output collector, which records it as
-  // "文件已保存 => " and the path.
+  // "文件已保存 =>" and the path.
   void NoteFileSaved(u16view path);
   const std::vector<u16>& savedFiles() const { return savedFiles_; }
   // Hears of every saved file as it is noted (the output collector's records).

@@ -74,7 +74,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   FrameWindow* w = ports.window;
   auto filters = std::make_unique<FiltersController>(
       services, w ? &w->popupBars() : nullptr, ports.contentFilter,
-      [this] { return rules_.programFolder; }, [this] { return pageMenu_->contextAddress; });
+      [this] { return rules_.programFolder; }, [this] { return pageMenu_->FilterAddress(); });
   auto search = std::make_unique<SearchController>(services, w ? &w->searchBar() : nullptr);
   auto address =
       std::make_unique<AddressBoxController>(services, w ? &w->addressBar() : nullptr, *search);
@@ -142,7 +142,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
                                  .contextAddress = [this] { return pageMenu_->contextAddress; },
                                  .imageFolder = [this] { return pictureFolder_; }});
   controller<DownloadsController>().SetFileSavedSink(
-      [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
+      [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 =>" + u16(path), kKindSavedFile); });
   controllers_.push_back(std::move(collector));
   // The window's bars and modes, the tray and the boss key.
   controllers_.push_back(std::make_unique<WindowController>(

@@ -189,6 +189,7 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"启用对话框过滤器(&D)", cmd::kDialogFilter, u"", true),
                           Separator(),
                           Item(u"启用过滤器", cmd::kAllFilters, u"", true),
+                          Item(u"弹出窗口过滤列表(&L)...", cmd::kPopupLists),
                       }),
                 Popup(u"下载控制(&L)",
                       {

@@ -48,6 +48,7 @@ void PageMenuController::SetMenuContext(ContextKind kind, u16view address, u16vi
   contextKind = kind;
   contextAddress = u16(address);
   contextText = u16(text);
+  contextImage.clear();
   contextX = x;
   contextY = y;
 }
@@ -55,6 +56,7 @@ void PageMenuController::SetMenuContext(ContextKind kind, u16view address, u16vi
 bool PageMenuController::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) {
   if (!hit.link.empty()) {
     SetMenuContext(ContextKind::Link, hit.link, Trim(hit.linkText), x, y);
+    contextImage = hit.image;
     ShowContextMenu(ContextKind::Link, x, y);
     return true;
   }
@@ -71,6 +73,11 @@ bool PageMenuController::ShowPageMenu(CVOPView& view, const PageHit& hit, int x,
     ShowContextMenu(ContextKind::Text, x, y);
   });
   return true;
+}
+
+const u16& PageMenuController::FilterAddress() {
+  if (contextKind == ContextKind::Link && !contextImage.empty()) contextAddress = contextImage;
+  return contextAddress;
 }
 
 void PageMenuController::ShowContextMenu(ContextKind kind, int x, int y) {

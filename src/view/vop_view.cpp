@@ -196,7 +196,10 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
       return false;
     case UserInput::LeftUp:
       RecordUserAction(false, false);
-      pendingNewTabAddress_.clear();
+      // The release comes before the engine asks for the click's navigation: a tab opened
+      // less than a second ago keeps its address, so a second click on its link is seen as
+      // the same one.
+      if (userActionTime_ - pendingNewTabTime_ >= kDuplicateClickMs) pendingNewTabAddress_.clear();
       return false;
     case UserInput::LeftDown:
       if (watched) RecordUserAction(true, false);
@@ -219,6 +222,7 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
 void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
   if (!args.topLevel) return;
   pageStopped_ = false;
+  historyStep_ = args.historyStep;
   // 1: an address dressed up to show another host.
   if (host_.switches().spoofCheck && IsSpoofedAddress(args.url)) {
     PromptPort* prompts = host_.prompts();
@@ -275,7 +279,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   int64_t now = host_.loop() ? host_.loop()->NowMs() + 1 : 1;
   int64_t since = userActionTime_ ? now - userActionTime_ : -1;
   bool duplicate = !pendingNewTabAddress_.empty() && normal == pendingNewTabAddress_ &&
-                   since >= 0 && since < 1000;
+                   since >= 0 && since < kDuplicateClickMs;
   pendingNewTabAddress_.clear();
   if (duplicate) {
     args.cancel = true;
@@ -285,7 +289,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   const FrameSettings& s = host_.settings();
   if ((s.newtablink || child_.locked || child_.pendingNewWindowFlags) && userActionTime_ &&
       !args.isPost) {
-    if (since > 1000) {
+    if (since > kDuplicateClickMs) {
       userActionTime_ = 0;
     } else {
       bool wanted = true;
@@ -308,6 +312,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
           v->Navigate(args.url);
           args.cancel = true;
           pendingNewTabAddress_ = normal;
+          pendingNewTabTime_ = now;
           return;
         }
       }
@@ -373,6 +378,9 @@ void CVOPView::ApplyPageElementFlags(bool reload) {
     engine_->SetMediaEnabled(pageElementFlags & kElementVideos);
     engine_->SetMuted(!(pageElementFlags & kElementSounds));
     engine_->SetScriptsEnabled(!(pageElementFlags & kElementNoScripts));
+    engine_->SetDownloadControl(host_.DeliveredElementFlags(pageElementFlags), [this](const u16& address) {
+      if (IsActiveView()) host_.SetStatusText(u"已阻止网页自行下载的程序或插件: " + address);
+    });
   }
   if (!reload) return;
   if (currentAddress_ == kBlank) {
@@ -392,6 +400,12 @@ void CVOPView::OnNavigateComplete2(u16view url) {
   if (currentAddress_.empty()) currentAddress_ = u16(url);
   // The box follows the page from its commit on, and through moves within it (#anchors).
   if (IsActiveView()) host_.SetAddressText(currentAddress_);
+  // A new page starts at the tab's level; one brought back by back or forward gets it too.
+  if (zoomPercent != ZoomPercentOf(zoomCommand)) {
+    zoomPercent = ZoomPercentOf(zoomCommand);
+    if (IsActiveView()) host_.RefreshCommandStates();
+  }
+  if (historyStep_) ApplyZoom();
   // A blocked new window closes itself.
   if (newWindowMark && blocked) {
     bool hiddenBehindVisibleFrame = !child_.shown && host_.FrameVisible();
@@ -523,7 +537,8 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   // The frame's subsystems see the finished page (floating ads go while their filter is on).
   if (topLevel && currentAddress_ != kBlank) host_.OnDocumentComplete(&child_, currentAddress_);
   // 7 (before the queued command, which may change the zoom)
-  if (topLevel && zoomCommand != cmd::kZoom100) ApplyZoom();
+  if (topLevel && (zoomCommand != cmd::kZoom100 || historyStep_)) ApplyZoom();
+  if (topLevel) historyStep_ = false;
   // 6: a command queued for this page runs now, in front.
   if (topLevel && queuedCommand) {
     int id = queuedCommand;

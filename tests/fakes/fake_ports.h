@@ -178,13 +178,18 @@ class FakePrompts : public PromptPort {
     if (!yesAnswers.empty()) yesAnswers.pop_front();
     return a;
   }
-  std::optional<u16> AskText(u16view prompt, u16view, u16view, bool) override {
+  std::optional<u16> AskText(u16view prompt, u16view, u16view initial, bool) override {
     prompts.push_back(u16(prompt));
     if (onAskText) onAskText();
+    initials.push_back(u16(initial));
     if (textAnswers.empty()) return std::nullopt;
     auto a = textAnswers.front();
     textAnswers.pop_front();
     return a;
+  }
+  std::optional<u16> AskLongText(u16view prompt, u16view caption, u16view initial) override {
+    longTextCaptions.push_back(u16(caption));
+    return AskText(prompt, caption, initial, false);
   }
   std::optional<u16> AskSaveFile(u16view name, u16view ext, u16view filter) override {
     saveNames.push_back(u16(name));
@@ -192,6 +197,8 @@ class FakePrompts : public PromptPort {
     return saveAnswer;
   }
   std::vector<u16> messages, questions, prompts, saveNames, saveFilters;
+  std::vector<u16> initials;          // the text each input box started with
+  std::vector<u16> longTextCaptions;  // the titles of the multi-line input boxes
   std::optional<u16> saveAnswer;
   std::deque<bool> yesAnswers;
   bool defaultYes = true;

@@ -12,6 +12,7 @@
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "platform/prompt_port.h"
+#include "view/vop_view.h"
 #include "window/window_controller.h"
 
 namespace zel {
@@ -160,6 +161,7 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
   statusBar_.SetActions({
       .run = [f](int id) { f->OnCommand(id); },
       .checked = [f](int id) { return f->CommandChecked(id); },
+      .zoomPercent = [f] { return f->ActiveView() ? f->ActiveView()->zoomPercent : 100; },
   });
   commands_.SetActions({
       .run = [f](int id) { f->OnCommand(id); },

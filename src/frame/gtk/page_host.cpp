@@ -122,10 +122,10 @@ int PageHost::PageHeight(CChildFrame* child) const {
   return w ? gtk_widget_get_allocated_height(w) : 0;
 }
 
-void PageHost::ShowPopupBar(CChildFrame* child, u16view blockedAddress) {
+void PageHost::ShowPopupBar(CChildFrame* child, u16view text) {
   auto it = pages_.find(child);
   if (it == pages_.end()) return;
-  it->second->text.set_text("已阻止弹出窗口: " + ToUtf8(blockedAddress));
+  it->second->text.set_text(ToUtf8(text));
   it->second->bar.show();
 }
 

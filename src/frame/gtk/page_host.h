@@ -38,7 +38,7 @@ class PageHost : public Gtk::Stack, public PageHostView, public PopupBarView {
                  int y = 0) override;
 
   // PopupBarView
-  void ShowPopupBar(CChildFrame* child, u16view blockedAddress) override;
+  void ShowPopupBar(CChildFrame* child, u16view text) override;
   void HidePopupBar(CChildFrame* child) override;
   void Beep() override;
 

@@ -87,10 +87,13 @@ class WebKitEngine : public Engine {
   void SetScriptsEnabled(bool on) override;
   void SetMediaEnabled(bool on) override;
   void SetMuted(bool muted) override { webkit_web_view_set_is_muted(view_, muted); }
-  // WebKit reloads the page itself when the charset changes.
-  void SetCharset(const std::string& charset) override {
-    webkit_web_view_set_custom_charset(view_, charset.empty() ? nullptr : charset.c_str());
+  void SetDownloadControl(int flags, std::function<void(const u16&)> onRefused) override {
+    downloadControl_ = flags;
+    onRefusedDownload_ = std::move(onRefused);
   }
+  // The page's bytes shown again in their place, decoded in charset: the choice belongs to
+  // this document, and the tab's next page decodes itself.
+  void SetCharset(const std::string& charset) override;
   void Focus() override;
   void* NativeWidget() override { return view_; }
 
@@ -252,6 +255,30 @@ class WebKitEngine : public Engine {
   // A navigation to a port WebKit refuses, ignored: its error page is shown instead.
   std::optional<std::string> blockedUri_;
   std::optional<PendingNav> pending_;
+  // Navigations the page announced as its frames' own (a click or form aimed at a frame),
+  // oldest first; each is taken by the decision it announced or forgotten after a while.
+  struct FrameNav {
+    std::string uri;
+    bool form = false;  // uri is a form's action: the decision's address adds the query
+    gint64 at = 0;
+  };
+  std::vector<FrameNav> frameNavs_;
+  // Whether the navigation to uri is one the page announced for one of its frames.
+  bool TakeFrameNavigation(const std::string& uri);
+  // Who asked for the recent navigations of every frame: the user (a click, a key, an
+  // address, back and forward) or the page by itself; newest last.
+  struct NavOrigin {
+    std::string uri;
+    bool byUser = false;
+  };
+  std::vector<NavOrigin> navOrigins_;
+  void NoteNavigationOrigin(const std::string& uri, bool byUser, bool redirect);
+  // The delivered download-control flags and who hears of a refused download.
+  int downloadControl_ = 0;
+  std::function<void(const u16&)> onRefusedDownload_;
+  // With downloads of active content banned: a program or plug-in the page itself started
+  // to download is refused at its response (no download starts).
+  bool RefuseDownload(WebKitResponsePolicyDecision* decision);
   // The target frame name of the new-window request this engine was created for, given
   // to its first BeforeNavigate2.
   std::string openerTarget_;

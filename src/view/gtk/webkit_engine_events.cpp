@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "view/active_content.h"
 #include "view/gtk/webkit_engine.h"
 #include "view/gtk/view_source.h"
 
@@ -141,8 +142,7 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
     // A Ctrl+click on a link asks for a new window, as a page's own window.open does: the
     // new-window rules decide about it and place its tab; this page stays as it is.
     Engine* target = events_->OnNewWindow2(FromUtf8(uri), true);
-    if (auto* engine = dynamic_cast<WebKitEngine*>(target))
-      webkit_web_view_load_uri(engine->view_, uri.c_str());
+    if (auto* engine = dynamic_cast<WebKitEngine*>(target)) engine->LoadRequest(uri, 0, {});
     return false;
   }
 
@@ -151,15 +151,21 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   args.isPost = isPost;
   args.userGesture = webkit_navigation_action_is_user_gesture(action);
   // WebKit names a target frame only for a window that does not exist yet, and does not
-  // say which frame of the page a navigation is for: every navigation counts as the
-  // top-level one.
-  args.topLevel = true;
+  // say which frame of the page a navigation is for: the page's module tells of clicks and
+  // forms aimed at a frame of the page; every other navigation counts as the top-level one.
+  args.topLevel = !TakeFrameNavigation(uri);
+  args.historyStep = navType == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
   args.targetFrame = FromUtf8(Str(webkit_navigation_action_get_frame_name(action)));
   if (!openerTarget_.empty()) {
     args.targetFrame = FromUtf8(openerTarget_);
     openerTarget_.clear();
   }
-  if (pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER)) {
+  bool asked = pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER);
+  NoteNavigationOrigin(uri,
+                       asked || args.userGesture || navType == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD ||
+                           navType == WEBKIT_NAVIGATION_TYPE_RELOAD,
+                       webkit_navigation_action_is_redirect(action));
+  if (asked) {
     args.flags = pending_->flags;
     args.headers = pending_->headers;
     pending_.reset();
@@ -172,6 +178,44 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
     return false;
   }
   return true;
+}
+
+void WebKitEngine::NoteNavigationOrigin(const std::string& uri, bool byUser, bool redirect) {
+  // A redirect goes on with the asking of the navigation it follows.
+  if (redirect && !navOrigins_.empty()) byUser = byUser || navOrigins_.back().byUser;
+  if (navOrigins_.size() >= 16) navOrigins_.erase(navOrigins_.begin());
+  navOrigins_.push_back({uri, byUser});
+}
+
+bool WebKitEngine::RefuseDownload(WebKitResponsePolicyDecision* decision) {
+  if (!(downloadControl_ & kDownloadControlNoActiveX)) return false;
+  WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
+  std::string uri = Str(webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision)));
+  std::string name = Str(webkit_uri_response_get_suggested_filename(response));
+  if (name.empty()) name = Str(webkit_uri_response_get_uri(response));
+  if (!IsProgramOrPlugin(FromUtf8(name), FromUtf8(Str(webkit_uri_response_get_mime_type(response)))))
+    return false;
+  for (auto it = navOrigins_.rbegin(); it != navOrigins_.rend(); ++it)
+    if (it->uri == uri) {
+      if (it->byUser) return false;
+      break;
+    }
+  if (onRefusedDownload_) onRefusedDownload_(FromUtf8(uri));
+  return true;
+}
+
+bool WebKitEngine::TakeFrameNavigation(const std::string& uri) {
+  gint64 now = g_get_monotonic_time();
+  // An announced click whose navigation never came (the page stopped it) is forgotten.
+  std::erase_if(frameNavs_, [now](const FrameNav& f) { return now - f.at > 5 * G_USEC_PER_SEC; });
+  auto page = [](const std::string& u) { return u.substr(0, u.find_first_of("?#")); };
+  for (auto it = frameNavs_.begin(); it != frameNavs_.end(); ++it) {
+    if (it->form ? page(uri) == it->uri : uri == it->uri) {
+      frameNavs_.erase(it);
+      return true;
+    }
+  }
+  return false;
 }
 
 void WebKitEngine::FollowRefusedLink() {
