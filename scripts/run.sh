@@ -3,7 +3,7 @@
 # Xvfb, waits for the page, writes a screenshot, prints its path and closes the browser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
+scripts/build.sh zel
 if [ -n "${DISPLAY:-}" ]; then
   exec build/src/zel "$@"
 fi
