@@ -111,6 +111,8 @@ inline constexpr int kDialogFilter = 1192;
 inline constexpr int kAllFilters = 1393;
 inline constexpr int kAddToContentFilter = 1129;
 inline constexpr int kAllowSite = 1424;
+// 工具 → 广告过滤 → 弹出窗口过滤列表: the allowed sites seen, added and removed.
+inline constexpr int kPopupLists = 30120;
 inline constexpr int kAnimations = 1111;
 inline constexpr int kNoFlash = 1112;
 inline constexpr int kNoActiveXDownload = 1191;

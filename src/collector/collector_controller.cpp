@@ -192,10 +192,10 @@ void CollectorController::OnImageDropped(u16view address, const std::string& byt
   ImageSaveResult r = SaveDroppedImage(folder, name, bytes);
   switch (r.kind) {
     case ImageSaveResult::Exists:
-      s_.tabs.SetStatusText(u"文件已存在 => " + FromUtf8(name));
+      s_.tabs.SetStatusText(u"文件已存在 =>" + FromUtf8(name));
       break;
     case ImageSaveResult::Saved:
-      CollectRecord(u"文件已保存 => " + FromUtf8(r.path) + u" <= " + u16(source), 1);
+      CollectRecord(u"文件已保存 =>" + FromUtf8(r.path) + u" <= " + u16(source), 1);
       break;
     case ImageSaveResult::Failed:
       s_.tabs.SetStatusText(u"无法保存图片: " + FromUtf8(name));

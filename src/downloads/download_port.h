@@ -7,16 +7,25 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "base/text.h"
 
 namespace zel {
 
+// Where a download came from: the page (one key per page shown in a view) and whether the
+// user asked for it (a click, a key, an address typed) or the page started it by itself.
+struct DownloadOrigin {
+  std::string page;
+  bool byUser = true;
+};
+
 class DownloadEvents {
  public:
   virtual ~DownloadEvents() = default;
   // A download begins and waits for its destination (SetDestination or Cancel).
-  virtual void OnDownloadStarted(int id, u16view url, u16view suggestedName) = 0;
+  virtual void OnDownloadStarted(int id, u16view url, u16view suggestedName,
+                                 const DownloadOrigin& origin = {}) = 0;
   // total is 0 when the server did not say.
   virtual void OnDownloadProgress(int id, int64_t received, int64_t total) = 0;
   // The file is complete under its destination.

@@ -1,5 +1,7 @@
 #include "downloads/download_rules.h"
 
+#include <glib.h>
+
 #include <cstdio>
 
 namespace zel {
@@ -61,6 +63,22 @@ double SpeedMeter::BytesPerSecond() const {
   const auto& [t1, b1] = samples_.back();
   if (t1 <= t0 || b1 < b0) return 0;
   return double(b1 - b0) * 1000.0 / double(t1 - t0);
+}
+
+u16 DesktopDownloadFolder() {
+  std::string dir;
+  if (const char* xdg = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD)) dir = xdg;
+  if (dir.empty()) {
+    // Without the desktop's folder list (a bare X session, a new home): the folder a
+    // Chinese desktop makes when it is there, else the English one.
+    char* zh = g_build_filename(g_get_home_dir(), "下载", nullptr);
+    char* en = g_build_filename(g_get_home_dir(), "Downloads", nullptr);
+    dir = g_file_test(zh, G_FILE_TEST_IS_DIR) ? zh : en;
+    g_free(zh);
+    g_free(en);
+  }
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return FromUtf8(dir);
 }
 
 }  // namespace zel

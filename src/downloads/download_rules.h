@@ -22,6 +22,10 @@ u16 FormatSize(int64_t bytes);
 // unknown, without the speed before one is known), "已完成 5.00 MB".
 u16 DownloadRowText(int64_t received, int64_t total, double bytesPerSecond, bool done);
 
+// The desktop's download folder, ending with "/": the user's XDG download folder, else
+// "~/下载" when that folder exists, else "~/Downloads".
+u16 DesktopDownloadFolder();
+
 // Bytes per second over a sliding window of samples.
 class SpeedMeter {
  public:

@@ -4,6 +4,7 @@
 
 #include "base/commands.h"
 #include "platform/message_loop.h"
+#include "platform/prompt_port.h"
 #include "platform/shell_port.h"
 
 namespace zel {
@@ -43,15 +44,83 @@ DownloadsController::~DownloadsController() {
 
 u16 DownloadsController::Folder() const {
   u16 folder = folder_ ? folder_() : u16();
-  if (!folder.empty()) return folder;
-  const char* dir = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
-  return FromUtf8(dir ? dir : g_get_home_dir()) + u"/";
+  return folder.empty() ? DesktopDownloadFolder() : folder;
 }
 
-void DownloadsController::OnDownloadStarted(int id, u16view url, u16view suggestedName) {
+void DownloadsController::OnDownloadStarted(int id, u16view url, u16view suggestedName,
+                                            const DownloadOrigin& origin) {
+  if (!origin.byUser) {
+    // A page's own downloads: asked about once for the page; a refused page gets none.
+    auto verdict = pages_.find(origin.page);
+    if (verdict != pages_.end() && verdict->second == PageVerdict::Refused) {
+      if (source_) source_->Cancel(id);
+      s_.tabs.SetStatusText(u"已阻止此网页下载文件");
+      return;
+    }
+    if (verdict == pages_.end() || verdict->second == PageVerdict::Asking) {
+      items_[id] = Item{.url = u16(url), .name = SafeDownloadName(suggestedName)};
+      waiting_[origin.page].push_back(id);
+      if (verdict == pages_.end()) {
+        pages_[origin.page] = PageVerdict::Asking;
+        std::string page = origin.page;
+        std::weak_ptr<bool> alive = alive_;
+        // Asked from the loop, not inside the engine's signal.
+        QueueDialog([this, alive, page] {
+          if (!s_.loop) return AskAboutPage(page);
+          s_.loop->Post([this, alive, page] {
+            if (!alive.expired()) AskAboutPage(page);
+          });
+        });
+      }
+      return;
+    }
+  }
   Item& item = items_[id];
   item.url = u16(url);
   item.name = SafeDownloadName(suggestedName);
+  AskDestination(id);
+}
+
+void DownloadsController::AskAboutPage(const std::string& page) {
+  bool allow = s_.prompts && s_.prompts->AskYesNo(u"此网页想要下载多个文件。\n\n是否允许?",
+                                                  kAppTitle, PromptIcon::Question);
+  pages_[page] = allow ? PageVerdict::Allowed : PageVerdict::Refused;
+  std::vector<int> ids = std::move(waiting_[page]);
+  waiting_.erase(page);
+  for (int id : ids) {
+    if (allow) {
+      AskDestination(id);
+      continue;
+    }
+    items_.erase(id);
+    if (source_) source_->Cancel(id);
+  }
+  if (!allow) s_.tabs.SetStatusText(u"已阻止此网页下载文件");
+  DialogClosed();
+}
+
+void DownloadsController::QueueDialog(std::function<void()> open) {
+  dialogs_.push_back(std::move(open));
+  if (dialogOpen_) return;
+  dialogOpen_ = true;
+  auto next = std::move(dialogs_.front());
+  dialogs_.pop_front();
+  next();
+}
+
+void DownloadsController::DialogClosed() {
+  dialogOpen_ = false;
+  if (dialogs_.empty()) return;
+  dialogOpen_ = true;
+  auto next = std::move(dialogs_.front());
+  dialogs_.pop_front();
+  next();
+}
+
+void DownloadsController::AskDestination(int id) {
+  auto found = items_.find(id);
+  if (found == items_.end() || found->second.state != DownloadState::Waiting) return;
+  Item& item = found->second;
   if (bar_) {
     bar_->AddDownloadRow(id, item.name);
     bar_->ShowDownloadsBar(true);
@@ -63,8 +132,14 @@ void DownloadsController::OnDownloadStarted(int id, u16view url, u16view suggest
     return;
   }
   std::weak_ptr<bool> alive = alive_;
-  destinations_->ChooseDestination(Folder(), item.name, [this, alive, id](std::optional<u16> path) {
+  QueueDialog([this, alive, id] {
+    auto it = items_.find(id);
+    // Ended while it waited for its turn: no dialog.
+    if (it == items_.end() || it->second.state != DownloadState::Waiting) return DialogClosed();
+    destinations_->ChooseDestination(Folder(), it->second.name,
+                                     [this, alive, id](std::optional<u16> path) {
     if (alive.expired()) return;
+    DialogClosed();
     auto it = items_.find(id);
     if (it == items_.end() || it->second.state != DownloadState::Waiting) return;
     if (!path || path->empty()) {
@@ -77,6 +152,7 @@ void DownloadsController::OnDownloadStarted(int id, u16view url, u16view suggest
     if (bar_) bar_->AddDownloadRow(id, it->second.name);
     ShowRow(id, it->second, true);
     if (source_) source_->SetDestination(id, *path);
+                                     });
   });
 }
 
@@ -166,7 +242,7 @@ void DownloadsController::CloseBar() {
 }
 
 void DownloadsController::NoteFileSaved(u16view path) {
-  // The output collector takes its records ("文件已保存 => " + path) from here.
+  // The output collector takes its records ("文件已保存 =>" + path) from here.
   savedFiles_.push_back(u16(path));
   if (savedSink_) savedSink_(path);
 }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <functional>
+#include <deque>
 #include <map>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -45,7 +47,7 @@ class DownloadsController : public FrameController, public DownloadEvents {
 
   // Every file the browser wrote for the user (a finished download, a saved page) passes
   // here and is kept, in order, for the output collector, which records it as
-  // "文件已保存 => " and the path.
+  // "文件已保存 =>" and the path.
   void NoteFileSaved(u16view path);
   const std::vector<u16>& savedFiles() const { return savedFiles_; }
   // Hears of every saved file as it is noted (the output collector's records).
@@ -54,7 +56,8 @@ class DownloadsController : public FrameController, public DownloadEvents {
   const std::map<int, Item>& items() const { return items_; }
 
   // DownloadEvents
-  void OnDownloadStarted(int id, u16view url, u16view suggestedName) override;
+  void OnDownloadStarted(int id, u16view url, u16view suggestedName,
+                         const DownloadOrigin& origin = {}) override;
   void OnDownloadProgress(int id, int64_t received, int64_t total) override;
   void OnDownloadFinished(int id) override;
   void OnDownloadFailed(int id, bool cancelled, u16view reason) override;
@@ -64,6 +67,18 @@ class DownloadsController : public FrameController, public DownloadEvents {
  private:
   u16 Folder() const;
   void ShowRow(int id, Item& item, bool force);
+  // The save dialog of a download; the dialogs (save dialogs and the question about a
+  // page's own downloads) come one at a time.
+  void AskDestination(int id);
+  void QueueDialog(std::function<void()> open);
+  void DialogClosed();
+  // Once per page: may it download files by itself?
+  void AskAboutPage(const std::string& page);
+  enum class PageVerdict { Asking, Allowed, Refused };
+  std::map<std::string, PageVerdict> pages_;
+  std::map<std::string, std::vector<int>> waiting_;  // a page's downloads until the answer
+  std::deque<std::function<void()>> dialogs_;
+  bool dialogOpen_ = false;
 
   FrameServices s_;
   DownloadSource* source_;

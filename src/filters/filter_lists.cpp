@@ -302,6 +302,23 @@ AllowSiteResult FilterLists::AllowSite(u16view address, const std::string& sites
   return AllowSiteResult::kAdded;
 }
 
+AllowSiteResult FilterLists::AddAllowedSite(u16view typed, const std::string& sitesFile) {
+  u16 text = Trim(typed);
+  if (text.empty()) return AllowSiteResult::kNoAddress;
+  if (text.find(u"://") == u16::npos) text = u"http://" + text;
+  return AllowSite(text, sitesFile);
+}
+
+bool FilterLists::RemoveAllowedSite(u16view site, const std::string& sitesFile) {
+  auto it = std::find(allowedSites.begin(), allowedSites.end(), site);
+  if (it == allowedSites.end()) return false;
+  allowedSites.erase(it);
+  u16 text;
+  for (const u16& s : allowedSites) text += s + u",";
+  WriteUtf16LeFileAtomic(sitesFile, text);
+  return true;
+}
+
 size_t FilterLists::LoadAllowedSites(const std::string& sitesFile) {
   auto text = ReadUtf16LeFile(sitesFile);
   if (!text) return 0;

@@ -149,6 +149,12 @@ class FilterLists {
   // Adds the fragments stored in sitesFile (split at ",") that are not known yet. Returns
   // how many were added; a missing file adds none.
   size_t LoadAllowedSites(const std::string& sitesFile);
+  // A site the user types into the list dialog: an address or a bare host, kept as
+  // AllowSite keeps a tab's.
+  AllowSiteResult AddAllowedSite(u16view typed, const std::string& sitesFile);
+  // Takes a site off the list; the file is written again without it (atomically, "," after
+  // each site). False when the site was not on the list.
+  bool RemoveAllowedSite(u16view site, const std::string& sitesFile);
 
   // Add-to-filter with the confirmed text: appended unless the same spelling is already
   // listed (or the text is blank), then the index is rebuilt. Never written to the file.

@@ -6,7 +6,9 @@
 #include "base/files.h"
 #include "filters/content_filter_port.h"
 #include "filters/popup_bar_view.h"
+#include "filters/popup_lists_view.h"
 #include "platform/key_state.h"
+#include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 #include "platform/registry_port.h"
 #include "res/page_scripts.h"
@@ -25,7 +27,9 @@ FiltersController::FiltersController(const FrameServices& services, PopupBarView
       programFolder_(std::move(programFolder)),
       contextAddress_(std::move(contextAddress)),
       popupFilter_(services.tabs, lists_,
-                   [this](CVOPView& view, u16view url) { OnPopupBlocked(view, url); }) {
+                   [this](CVOPView& view, u16view url, bool listed) {
+                     OnPopupBlocked(view, url, listed);
+                   }) {
   RegisterCommands();
 }
 
@@ -111,11 +115,29 @@ void FiltersController::OnDocumentComplete(CChildFrame* tab, u16view) {
   if (lists_.switches.floatingAd) RunFloatingAdScript(tab);
 }
 
-void FiltersController::OnPopupBlocked(CVOPView& view, u16view url) {
-  CChildFrame* opener = s_.tabs.TabAt(view.openerIndex);
-  if (!opener) opener = s_.tabs.ActiveChild();
-  if (s_.settings.showInfoBar && opener && bars_) bars_->ShowPopupBar(opener, url);
+void FiltersController::OnPopupBlocked(CVOPView& view, u16view url, bool listed) {
+  u16 text = (listed ? u"已阻止弹出窗口过滤列表中的网页: " : u"已阻止弹出窗口: ") + u16(url);
   if (s_.settings.sound && bars_) bars_->Beep();
+  if (!listed) {
+    CChildFrame* opener = s_.tabs.TabAt(view.openerIndex);
+    if (!opener) opener = s_.tabs.ActiveChild();
+    if (s_.settings.showInfoBar && opener && bars_) bars_->ShowPopupBar(opener, text);
+    s_.tabs.SetStatusText(text);
+    return;
+  }
+  // A listed page's own tab closes (its close is posted right after this): the tab in front
+  // after it, a blank one when it was the last, says why.
+  CChildFrame* opener = s_.tabs.TabAt(view.openerIndex);
+  auto say = [this, alive = std::weak_ptr<bool>(alive_), opener, text] {
+    if (alive.expired() || closed_) return;
+    CChildFrame* shown = opener && s_.tabs.TabIndexOf(opener) >= 0 ? opener : s_.tabs.ActiveChild();
+    if (s_.settings.showInfoBar && shown && bars_) bars_->ShowPopupBar(shown, text);
+    s_.tabs.SetStatusText(text);
+  };
+  if (s_.loop)
+    s_.loop->Post([loop = s_.loop, say] { loop->Post(say); });  // after the close
+  else
+    say();
 }
 
 void FiltersController::AllowSiteOf(CChildFrame* child) {
@@ -126,7 +148,11 @@ void FiltersController::AllowSiteOf(CChildFrame* child) {
 }
 
 int FiltersController::DeliveredElementFlags(const CVOPView& view) const {
-  return view.pageElementFlags | (activeXDownloadBan_ ? kElementNoActiveXDownload : 0);
+  return DeliveredElementFlags(view.pageElementFlags);
+}
+
+int FiltersController::DeliveredElementFlags(int flags) const {
+  return flags | (activeXDownloadBan_ ? kElementNoActiveXDownload : 0);
 }
 
 void FiltersController::ToggleElementBit(int bit) {
@@ -179,12 +205,24 @@ void FiltersController::RegisterCommands() {
       .Checked([this] { return lists_.AnyFilterOn(); });
   c.Add(cmd::kAddToContentFilter, [this] {
     if (!s_.prompts) return;
-    auto text = s_.prompts->AskText(u"将该地址添加到页面内容过滤列表(可使用通配符 * ):",
-                                    u"输入", contextAddress_(), false);
+    auto text = s_.prompts->AskLongText(u"将该地址添加到页面内容过滤列表(可使用通配符 * ):",
+                                        u"输入", contextAddress_());
     if (!text) return;
     if (lists_.AddToContentFilter(*text)) UpdateFilterHook();
   });
   c.Add(cmd::kAllowSite, [this] { AllowSiteOf(s_.tabs.ActiveChild()); });
+  c.Add(cmd::kPopupLists, [this] {
+    if (!dialogs_) return;
+    const std::string file = ProgramPath("profile/Defaults/Unblocksite.dat");
+    dialogs_->ShowPopupLists({
+        .sites = [this] { return lists_.allowedSites; },
+        .add = [this, file](const u16& text) {
+          auto r = lists_.AddAllowedSite(text, file);
+          return r == AllowSiteResult::kAdded || r == AllowSiteResult::kAlreadyAllowed;
+        },
+        .remove = [this, file](const u16& site) { lists_.RemoveAllowedSite(site, file); },
+    });
+  });
 
   // The page elements of the active tab; the marks show its flags (new tabs' without one).
   auto flags = [this] {
@@ -205,7 +243,13 @@ void FiltersController::RegisterCommands() {
     c.Add(e.id, [this, e] { ToggleElementBit(e.bit); }).Checked([flags, e] {
       return ((flags() & e.bit) != 0) == e.checkedWhenSet;
     });
-  c.Add(cmd::kNoActiveXDownload, [this] { activeXDownloadBan_ = !activeXDownloadBan_; })
+  c.Add(cmd::kNoActiveXDownload,
+        [this] {
+          activeXDownloadBan_ = !activeXDownloadBan_;
+          // Every open page is given its flags again, with the ban or without it.
+          for (int i = 0; CChildFrame* tab = s_.tabs.TabAt(i); ++i)
+            if (tab->view()) tab->view()->ApplyPageElementFlags(false);
+        })
       .Checked([this] { return activeXDownloadBan_; });
   c.Add(cmd::kAnimations,
         [this] {

@@ -15,6 +15,7 @@ namespace zel {
 
 class ContentFilterPort;
 class PopupBarView;
+class PopupListsView;
 
 class FiltersController : public FrameController {
  public:
@@ -30,11 +31,14 @@ class FiltersController : public FrameController {
   bool activeXDownloadBan() const { return activeXDownloadBan_; }
   // The page-element flags as the engine is given them (the download ban added).
   int DeliveredElementFlags(const CVOPView& view) const;
+  int DeliveredElementFlags(int flags) const;
 
   // The lists of blockage.ini and the allowed sites of Unblocksite.dat (deferred start-up).
   void LoadFilterLists();
   // The content filter's hook follows the switches: lists and switch go to the web processes.
   void UpdateFilterHook();
+  // The popup filter's list dialog (command 30120).
+  void SetDialogs(PopupListsView* dialogs) { dialogs_ = dialogs; }
   // Allow-this-site of a tab (command 1424 from its notification bar).
   void AllowSiteOf(CChildFrame* child);
   // Runs a script in a tab's top document; a failure shows "运行脚本错误!" while the
@@ -56,13 +60,15 @@ class FiltersController : public FrameController {
 
  private:
   void RegisterCommands();
-  void OnPopupBlocked(CVOPView& view, u16view url);
+  // Says what was blocked, in the bar of the tab it came from and in the status bar.
+  void OnPopupBlocked(CVOPView& view, u16view url, bool listed);
   void ToggleElementBit(int bit);
   void LoadFloatingAd();
   std::string ProgramPath(const char* relative) const;
 
   FrameServices s_;
   PopupBarView* bars_;
+  PopupListsView* dialogs_ = nullptr;
   ContentFilterPort* contentFilter_;
   std::function<u16()> programFolder_;
   std::function<u16()> contextAddress_;
@@ -72,6 +78,7 @@ class FiltersController : public FrameController {
   bool reportScriptErrors_ = true;
   bool activeXDownloadBan_ = false;
   bool closed_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool switchesLoaded_ = false;
   bool listsLoaded_ = false;
 };

@@ -10,7 +10,8 @@ class CChildFrame;
 class PopupBarView {
  public:
   virtual ~PopupBarView() = default;
-  virtual void ShowPopupBar(CChildFrame* child, u16view blockedAddress) = 0;
+  // Shows the bar over the tab's page with text (what was blocked and why).
+  virtual void ShowPopupBar(CChildFrame* child, u16view text) = 0;
   virtual void HidePopupBar(CChildFrame* child) = 0;
   virtual void Beep() = 0;
 };

@@ -16,13 +16,13 @@ bool PopupFilter::IsPopupCandidate(CVOPView& opener) {
          !opener.rightClickFlag();
 }
 
-void PopupFilter::Block(CVOPView& view, u16view url, BeforeNavigateArgs* args) {
+void PopupFilter::Block(CVOPView& view, u16view url, BeforeNavigateArgs* args, bool listed) {
   if (args) args->cancel = true;
   view.popupCandidate = false;
   view.blocked = true;
   view.lastBlockedAddress = u16(url);
   lists_.NoteBlockedPopup(0, url);
-  if (onBlocked_) onBlocked_(view, url);
+  if (onBlocked_) onBlocked_(view, url, listed);
   frame_.PostCloseTab(&view.child());
   view.closing = true;
 }
@@ -33,7 +33,7 @@ void PopupFilter::CheckNavigation(CVOPView& view, BeforeNavigateArgs& args) {
   if (view.popupCandidate && first) {
     view.popupCandidate = false;
     if (!lists_.IsPopupAllowed(args.url) && lists_.CheckSiteExemption(args.url, true)) {
-      Block(view, args.url, &args);
+      Block(view, args.url, &args, false);
       return;
     }
   }
@@ -41,7 +41,7 @@ void PopupFilter::CheckNavigation(CVOPView& view, BeforeNavigateArgs& args) {
   // A block-listed page the view itself was asked to load.
   if (EqualsNoCase(DrivePathToFileUrl(args.url), DrivePathToFileUrl(view.CurrentAddress())) &&
       lists_.IsPopupListed(args.url) && lists_.CheckSiteExemption(args.url, false)) {
-    Block(view, args.url, &args);
+    Block(view, args.url, &args, true);
     return;
   }
   // A new window whose page is open in another tab already: that tab comes forward.
@@ -60,7 +60,8 @@ void PopupFilter::CheckNavigation(CVOPView& view, BeforeNavigateArgs& args) {
 
 void PopupFilter::CheckLoadedPage(CVOPView& view, u16view url) {
   if (!PopupFilterOn() || view.closing || view.blocked) return;
-  if (lists_.IsPopupListed(url) && lists_.CheckSiteExemption(url, false)) Block(view, url, nullptr);
+  if (lists_.IsPopupListed(url) && lists_.CheckSiteExemption(url, false))
+    Block(view, url, nullptr, true);
 }
 
 }  // namespace zel

@@ -13,8 +13,9 @@ class TabHost;
 
 class PopupFilter : public PopupPolicy {
  public:
-  // onBlocked: a popup of the view's page was stopped (its opener's tab shows the bar).
-  using BlockedHandler = std::function<void(CVOPView& view, u16view url)>;
+  // onBlocked: the view's page was stopped (its tab is asked to close right after): a page's
+  // new window, or (listed) a page on the popup block list.
+  using BlockedHandler = std::function<void(CVOPView& view, u16view url, bool listed)>;
   PopupFilter(TabHost& tabs, FilterLists& lists, BlockedHandler onBlocked)
       : frame_(tabs), lists_(lists), onBlocked_(std::move(onBlocked)) {}
 
@@ -25,7 +26,7 @@ class PopupFilter : public PopupPolicy {
  private:
   // Cancels (when args is given), marks the view blocked, counts the popup, tells the
   // opener's tab and closes the view's tab.
-  void Block(CVOPView& view, u16view url, BeforeNavigateArgs* args);
+  void Block(CVOPView& view, u16view url, BeforeNavigateArgs* args, bool listed);
   bool PopupFilterOn() const;
 
   TabHost& frame_;

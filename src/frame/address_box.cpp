@@ -164,7 +164,33 @@ void AddressBoxController::OpenDialog() {
     if (r.handled) return;
     if (!r.text.empty()) text = r.text;
   }
-  NavigateTypedText(text, !s_.tabs.ActiveChild() || choice->newTab);
+  // What is typed here is completed (or searched) as in the address box.
+  TypedAddress t = CompleteTypedAddress(ErrorPageAddress(text), {}, s_.settings);
+  if (t.kind == TypedAddress::Kind::Search) {
+    search_.SearchFor(t.text, t.searchTarget);
+    return;
+  }
+  NavigateTypedText(t.text, !s_.tabs.ActiveChild() || choice->newTab);
+}
+
+void AddressBoxController::OpenGivenAddress(u16view given, bool show) {
+  u16 text = Trim(given);
+  if (!text.empty() && s_.shell) {
+    // Local paths become file addresses (folders go to the desktop) before the completion.
+    HandOffResult r = HandOffTypedEntry(text, s_.tabs.RuleSettings(), *s_.shell);
+    if (!r.message.empty() && s_.prompts) s_.prompts->Message(r.message);
+    if (r.handled) return;
+    if (!r.text.empty()) text = r.text;
+  }
+  if (!text.empty()) {
+    TypedAddress t = CompleteTypedAddress(text, {}, s_.settings);
+    if (t.kind == TypedAddress::Kind::Search) {
+      search_.SearchFor(t.text, t.searchTarget);
+      return;
+    }
+    text = t.text;
+  }
+  s_.tabs.OpenUrl(text, {.tab = TabChoice::ReuseBlank, .start = StartKind::Address, .show = show});
 }
 
 void AddressBoxController::RegisterCommands() {
@@ -177,17 +203,21 @@ void AddressBoxController::RegisterCommands() {
     if (bar_) bar_->PopupAddressList();
   });
   c.Add(cmd::kUp, [this] {
+     CVOPView* v = s_.tabs.ActiveView();
+     if (!v) return;
+     u16 parent = ParentAddress(v->CurrentAddress());
+     if (parent == v->CurrentAddress()) return;
+     if (s_.shell && IsShellHandled(parent, s_.tabs.RuleSettings())) {
+       s_.shell->OpenLocation(parent);
+     } else if (s_.settings.newtablink) {
+       s_.tabs.OpenUrl(parent, {.show = s_.settings.activateNewTabs});
+     } else {
+       v->Navigate(parent);
+     }
+   }).Enabled([this] {
+    // Only where there is a level to go up to.
     CVOPView* v = s_.tabs.ActiveView();
-    if (!v) return;
-    u16 parent = ParentAddress(v->CurrentAddress());
-    if (parent == v->CurrentAddress()) return;
-    if (s_.shell && IsShellHandled(parent, s_.tabs.RuleSettings())) {
-      s_.shell->OpenLocation(parent);
-    } else if (s_.settings.newtablink) {
-      s_.tabs.OpenUrl(parent, {.show = s_.settings.activateNewTabs});
-    } else {
-      v->Navigate(parent);
-    }
+    return v && ParentAddress(v->CurrentAddress()) != v->CurrentAddress();
   });
   c.Add(cmd::kOffline,
         [this] {

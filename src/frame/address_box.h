@@ -22,6 +22,10 @@ class AddressBoxController : public FrameController {
   void OnAddressEnter(u16view text, ModifierState keys);
   // An entry of the address box's list was chosen.
   void OnAddressListChoice(u16view text);
+  // An address given from outside the window (the command line, a later start handing its
+  // address over): local paths and bare host names get what typed text gets, words are
+  // searched; the address opens in a blank tab or a new one.
+  void OpenGivenAddress(u16view text, bool show);
   // What was typed goes: the box shows the tab's address again.
   void RestoreAddress();
   const std::vector<u16>& typedAddresses() const { return typed_; }

@@ -18,6 +18,7 @@
 #include "frame/tab_locks.h"
 #include "icons/site_icons.h"
 #include "defbrowser/default_browser_controller.h"
+#include "downloads/download_rules.h"
 #include "downloads/downloads_controller.h"
 #include "favorites/favorites_controller.h"
 #include "history/history_controller.h"
@@ -73,7 +74,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   FrameWindow* w = ports.window;
   auto filters = std::make_unique<FiltersController>(
       services, w ? &w->popupBars() : nullptr, ports.contentFilter,
-      [this] { return rules_.programFolder; }, [this] { return pageMenu_->contextAddress; });
+      [this] { return rules_.programFolder; }, [this] { return pageMenu_->FilterAddress(); });
   auto search = std::make_unique<SearchController>(services, w ? &w->searchBar() : nullptr);
   auto address =
       std::make_unique<AddressBoxController>(services, w ? &w->addressBar() : nullptr, *search);
@@ -141,14 +142,17 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
                                  .contextAddress = [this] { return pageMenu_->contextAddress; },
                                  .imageFolder = [this] { return pictureFolder_; }});
   controller<DownloadsController>().SetFileSavedSink(
-      [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 => " + u16(path), kKindSavedFile); });
+      [c = collector.get()](u16view path) { c->CollectRecord(u"文件已保存 =>" + u16(path), kKindSavedFile); });
   controllers_.push_back(std::move(collector));
   // The window's bars and modes, the tray and the boss key.
   controllers_.push_back(std::make_unique<WindowController>(
       services, w ? w->modes() : nullptr,
-      WindowController::Hooks{.askPassword = [this](CChildFrame* c) {
-        return tabLocks_->AskTabPassword(c);
-      }}));
+      WindowController::Hooks{
+          .askPassword = [this](CChildFrame* c) { return tabLocks_->AskTabPassword(c); },
+          .coverPages =
+              [this](bool covered) {
+                if (ports_.window) ports_.window->pageHost().CoverPages(covered);
+              }}));
   controllers_.push_back(
       std::make_unique<SkinController>(services, [this] { return rules_.programFolder; }));
   // The default-browser question comes last: it is asked once the rest has started.
@@ -172,6 +176,9 @@ UrlRuleSettings CMainFrame::RuleSettings() const {
 
 void CMainFrame::LoadEarlySettings(int engineFlags) {
   zel::LoadEarlySettings(settings_, engineFlags);
+  // What the frame's bars are made with (the tab strip's place and style) is read before
+  // the controllers hear of the settings.
+  LoadFrameCreationSettings(settings_);
   EachController([](FrameController& c) { c.OnSettingsLoaded(); });
   if (ports_.registry)
     ports_.registry->SetValue(kHkcuIeMain, u"Disable Script Debugger", RegValue::Str(u"yes"));
@@ -374,17 +381,19 @@ void CMainFrame::OnMessage(int message, intptr_t wparam, intptr_t lparam) {
 void CMainFrame::OnHandOff(u16view text) {
   if (closed_) return;
   if (ports_.window) {
-    if (!ports_.window->IsVisible()) ports_.window->Restore();
+    // Shown through the show path without the password question.
+    controller<WindowController>().ShowForHandOff();
     ports_.window->Present();
   }
   u16 address = IsShortcutTarget(text) ? ResolveShortcut(text) : u16(text);
-  OpenInNewTab(address, true);
+  controller<AddressBoxController>().OpenGivenAddress(address, true);
 }
 
 void CMainFrame::OnRaiseRequest() {
   if (closed_ || !ports_.window) return;
-  if (ports_.window->IsMinimized() || !ports_.window->IsVisible()) ports_.window->Restore();
-  ports_.window->Present();
+  // A hidden frame shows through the show path, which asks a password tab's password.
+  controller<WindowController>().ShowForRaise();
+  if (ports_.window->IsVisible() && !ports_.window->IsMinimized()) ports_.window->Present();
 }
 
 void CMainFrame::OnFrameTimer() {
@@ -409,12 +418,13 @@ void CMainFrame::OnDeferredStartup() {
   LoadLateSettings(settings_);
   switches_.gesturesOn = true;
   switches_.wheelTabSwitch = true;
-  // Download folder: the setting, or the documents folder + "My Html/"; the picture
-  // folder: documents + "My Pictures/". Both end with "/".
+  // Download folder: the setting, or the desktop's download folder (where every other
+  // program of the desktop saves, "~/下载" or "~/Downloads"); the picture folder:
+  // documents + "My Pictures/". Both end with "/".
   const char* docs = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
   u16 docsDir = FromUtf8(docs ? docs : g_get_home_dir());
   if (settings_.downloadfolder.empty()) {
-    downloadFolder_ = WithTrailingSlash(WithTrailingSlash(docsDir) + u"My Html");
+    downloadFolder_ = DesktopDownloadFolder();
   } else {
     downloadFolder_ = WithTrailingSlash(settings_.downloadfolder);
     if (chdir(ToUtf8(settings_.downloadfolder).c_str()) != 0) {

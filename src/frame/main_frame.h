@@ -72,6 +72,7 @@ class CMainFrame : public TabHost {
   const FrameSettings& settings() const override { return settings_; }
   ViewSwitches& switches() { return switches_; }
   const ViewSwitches& switches() const override { return switches_; }
+  int DeliveredElementFlags(int flags) const override;
   void SetProgramFolder(u16view folder) { rules_.programFolder = u16(folder); }
   const u16& programFolder() const { return rules_.programFolder; }
   // FTP addresses: 0 load in the tab, 1 the other browser, 2 the FTP program.

@@ -1,6 +1,7 @@
 // The frame's tab strip: tabs in their order, which one is active, and how a tab closes.
 #include "frame/main_frame.h"
 
+#include "filters/filters_controller.h"
 #include "frame/frame_window.h"
 #include "frame/tab_commands.h"
 #include "frame/tab_locks.h"
@@ -195,6 +196,9 @@ bool CMainFrame::CloseTab(CChildFrame* child) {
     }
   }
   bool wasActive = active_ == child;
+  // A page the popup filter stopped before its tab was ever shown (a start page on the
+  // block list) must not leave the frame without a tab.
+  bool blockedUnshown = view->blocked && !child->shown && !closed_;
   // 9
   DestroyChild(child);
   if (target >= 0 && !strip_.empty()) {
@@ -204,7 +208,7 @@ bool CMainFrame::CloseTab(CChildFrame* child) {
     // Something must stay in front even when the setting asks for no change.
     ActivateTab(strip_[std::min(std::max(index, 0), int(strip_.size()) - 1)]);
   }
-  if (openBlankAfter) OnCommand(cmd::kNewBlankPage);
+  if (openBlankAfter || (blockedUnshown && strip_.empty())) OnCommand(cmd::kNewBlankPage);
   if (strip_.empty() && !active_) RefreshFrameCaption();
   return true;
 }
@@ -238,6 +242,10 @@ CChildFrame* CMainFrame::FindTabByAddress(u16view address, const CChildFrame* ex
         EqualsNoCase(DrivePathToFileUrl(c->view()->CurrentAddress()), address))
       found = c;
   return found;
+}
+
+int CMainFrame::DeliveredElementFlags(int flags) const {
+  return controller<FiltersController>().DeliveredElementFlags(flags);
 }
 
 }  // namespace zel

@@ -107,7 +107,7 @@ std::vector<MenuItem> MainMenu() {
                 Item(u"恢复最近关闭的页面(&U)", cmd::kReopenClosedPage, u"Alt+Z"),
                 Item(u"页面列表...", cmd::kPageListDialog, u"Ctrl+M"),
                 Separator(),
-                Item(u"退出(&X)", cmd::kExit),
+                Item(u"退出(&X)", cmd::kExit, u"Ctrl+Q"),
             }),
       Popup(u"编辑(&E)",
             {
@@ -155,7 +155,7 @@ std::vector<MenuItem> MainMenu() {
                       }),
                 Item(u"自动刷新", cmd::kAutoRefresh, u"", true),
                 Item(u"过滤状态栏文字", cmd::kStatusFilter, u"", true),
-                Item(u"查看源文件(&C)", cmd::kViewSource),
+                Item(u"查看源文件(&C)", cmd::kViewSource, u"Ctrl+U"),
                 Item(u"下载栏", cmd::kDownloadsBar, u"", true),
                 Popup(u"侧栏(&B)",
                       {
@@ -189,6 +189,7 @@ std::vector<MenuItem> MainMenu() {
                           Item(u"启用对话框过滤器(&D)", cmd::kDialogFilter, u"", true),
                           Separator(),
                           Item(u"启用过滤器", cmd::kAllFilters, u"", true),
+                          Item(u"弹出窗口过滤列表(&L)...", cmd::kPopupLists),
                       }),
                 Popup(u"下载控制(&L)",
                       {
@@ -272,6 +273,8 @@ std::vector<KeyBinding> MainKeys() {
       {u"Ctrl+Tab", cmd::kNextTab},
       {u"Ctrl+Shift+Tab", cmd::kPreviousTab},
       {u"Ctrl+Shift+T", cmd::kReopenClosedPage},
+      {u"Ctrl+U", cmd::kViewSource},
+      {u"Ctrl+Q", cmd::kExit},
       // Closed pages and the page list.
       {u"Alt+Z", cmd::kReopenClosedPageKey},
       {u"Ctrl+M", cmd::kPageListDialog},
@@ -279,6 +282,7 @@ std::vector<KeyBinding> MainKeys() {
       // Zoom and text size.
       {u"Ctrl+KP_Divide", cmd::kZoom100},
       {u"Ctrl+=", cmd::kZoomIn},
+      {u"Ctrl+Shift+=", cmd::kZoomIn},  // "Ctrl +" as most keyboards type it
       {u"Ctrl+KP_Add", cmd::kZoomIn},
       {u"Ctrl+-", cmd::kZoomOut},
       {u"Ctrl+KP_Subtract", cmd::kZoomOut},

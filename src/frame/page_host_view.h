@@ -17,6 +17,9 @@ class PageHostView {
   virtual void AddChildView(CChildFrame* child) = 0;
   virtual void RemoveChildView(CChildFrame* child) = 0;
   virtual void ShowChildView(CChildFrame* child) = 0;
+  // A plain panel over every page (while a password tab's password is asked): no page is
+  // seen until it goes. Calls nest: the panel goes with the last CoverPages(false).
+  virtual void CoverPages(bool covered) = 0;
   virtual PagePointer PointerInPage(CChildFrame* child) const = 0;
   virtual int PageHeight(CChildFrame* child) const = 0;
   // A popup menu at (x, y) of the child's page (at the pointer without a child); a chosen

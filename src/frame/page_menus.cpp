@@ -2,6 +2,7 @@
 
 #include "base/commands.h"
 #include "base/files.h"
+#include "frame/address_entry.h"
 #include "frame/page_host_view.h"
 #include "platform/clipboard_port.h"
 #include "platform/key_state.h"
@@ -47,6 +48,7 @@ void PageMenuController::SetMenuContext(ContextKind kind, u16view address, u16vi
   contextKind = kind;
   contextAddress = u16(address);
   contextText = u16(text);
+  contextImage.clear();
   contextX = x;
   contextY = y;
 }
@@ -54,6 +56,7 @@ void PageMenuController::SetMenuContext(ContextKind kind, u16view address, u16vi
 bool PageMenuController::ShowPageMenu(CVOPView& view, const PageHit& hit, int x, int y) {
   if (!hit.link.empty()) {
     SetMenuContext(ContextKind::Link, hit.link, Trim(hit.linkText), x, y);
+    contextImage = hit.image;
     ShowContextMenu(ContextKind::Link, x, y);
     return true;
   }
@@ -70,6 +73,11 @@ bool PageMenuController::ShowPageMenu(CVOPView& view, const PageHit& hit, int x,
     ShowContextMenu(ContextKind::Text, x, y);
   });
   return true;
+}
+
+const u16& PageMenuController::FilterAddress() {
+  if (contextKind == ContextKind::Link && !contextImage.empty()) contextAddress = contextImage;
+  return contextAddress;
 }
 
 void PageMenuController::ShowContextMenu(ContextKind kind, int x, int y) {
@@ -148,6 +156,8 @@ void PageMenuController::OpenContextText(u16view raw, bool show) {
                                                         : int(SearchMode::Web));
     return;
   }
+  // "www.…" and "ftp.…" get their scheme as typed text would.
+  text = CompleteTypedAddress(text, {}, s_.settings).text;
   if (s_.tabs.PopupFilterOn())
     if (CChildFrame* same = s_.tabs.FindTabByAddress(text, nullptr)) {
       s_.tabs.ActivateTab(same);
@@ -237,7 +247,11 @@ void PageMenuController::RegisterCommands() {
     s_.settings.newsequence = was;
   });
   c.Add(cmd::kOpenInOtherBrowser, [this] {
-    if (s_.shell && !contextAddress.empty()) s_.shell->OpenInOtherBrowser(contextAddress);
+    if (!s_.shell || contextAddress.empty()) return;
+    // A scheme-less "www." address goes out as the address box would open it.
+    u16 address = CompleteTypedAddress(Trim(contextAddress), {}, s_.settings).text;
+    if (!s_.shell->OpenInOtherBrowser(address))
+      s_.tabs.SetStatusText(u"没有找到其他网页浏览器来打开 " + address);
   });
   c.Add(cmd::kOpenRedirectTarget, [this] {
     if (contextAddress.empty()) return;

@@ -40,7 +40,11 @@ class PageMenuController : public FrameController {
   u16 contextAddress;
   u16 contextText;  // the link's text or the selected text
   ContextKind contextKind = ContextKind::Text;
+  u16 contextImage;  // the image the link menu's link is made of, if any
   int contextX = 0, contextY = 0;
+  // The address "添加到过滤器" starts from: the image of a linked image (which then becomes
+  // the menu's address), else the menu's address.
+  const u16& FilterAddress();
 
   void OnDeferredStartup() override { gestureTable_.LoadGestureTable(); }
 

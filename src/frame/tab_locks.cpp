@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "frame/frame_window.h"
 #include "frame/main_frame.h"
 #include "platform/prompt_port.h"
 #include "view/child_frame.h"
@@ -17,11 +18,14 @@ void TabLockController::OnTabClosed(CChildFrame* tab) {
 
 bool TabLockController::AskTabPassword(CChildFrame* child) {
   if (!f_.prompts()) return false;
+  // No page is seen while the password is asked; the cover goes with the answer.
+  FrameWindow* w = f_.ports().window;
+  if (w) w->pageHost().CoverPages(true);
   auto answer = f_.prompts()->AskText(u"请输入密码:", u"页面已加密", u"", true);
-  if (!answer) return false;
-  if (*answer == child->password) return true;
-  f_.prompts()->Message(u"密码错误", kAppTitle, PromptIcon::Warning);
-  return false;
+  const bool right = answer && *answer == child->password;
+  if (answer && !right) f_.prompts()->Message(u"密码错误", kAppTitle, PromptIcon::Warning);
+  if (w) w->pageHost().CoverPages(false);
+  return right;
 }
 
 void TabLockController::MoveOnFromLockedTab(CChildFrame* child) {

@@ -4,6 +4,7 @@
 
 #include "base/files.h"
 #include "platform/install_layout.h"
+#include "settings/url_shortcut.h"
 
 namespace zel {
 
@@ -24,6 +25,22 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
   }
   return cl;
+}
+
+u16 ResolveCommandLineTarget(u16view target, const std::string& cwd) {
+  if (target.empty()) return u16();
+  if (IsShortcutTarget(target)) return ResolveShortcut(target);
+  std::string t = ToUtf8(target);
+  if (t[0] == '/' || t[0] == '~' || cwd.empty() || t.find("://") != std::string::npos)
+    return u16(target);
+  std::string path = JoinPath(cwd, t);
+  if (FileExists(path) || DirExists(path)) return FromUtf8(path);
+  return u16(target);
+}
+
+std::string CurrentFolder() {
+  char cwd[4096];
+  return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string();
 }
 
 std::string ChooseProgramFolder(const std::string& exeDir, bool exeDirWritable,

@@ -20,6 +20,13 @@ struct CommandLine {
 // yet: on this platform "/" starts a path, so it does not make an argument a switch.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
+// The command line's target as the browser opens it: a shortcut file gives its address; a
+// relative name of an existing file or folder under cwd becomes its absolute path; anything
+// else (an address, a host name, words) is left as it is.
+u16 ResolveCommandLineTarget(u16view target, const std::string& cwd);
+// The process's current folder, empty when unknown.
+std::string CurrentFolder();
+
 // The program folder, with a trailing "/": ZEL_HOME when set; else the executable's folder
 // when it can be written (portable use, the build tree); else $XDG_DATA_HOME/zel/ (or
 // ~/.local/share/zel/).

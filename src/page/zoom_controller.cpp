@@ -1,5 +1,7 @@
 #include "page/zoom_controller.h"
 
+#include <cstdlib>
+
 #include "base/commands.h"
 #include "filters/filters_controller.h"
 #include "page/encoding_rules.h"
@@ -43,7 +45,23 @@ void ZoomController::Zoom(int command) {
   CChildFrame* active = s_.tabs.ActiveChild();
   if (!active || !active->view()) return;
   active->view()->zoomCommand = command;
+  active->view()->zoomPercent = ZoomPercentOf(command);
   RunZoomScript(FixedZoomScript(ZoomPercentOf(command)));
+}
+
+void ZoomController::Step(bool in) {
+  CChildFrame* active = s_.tabs.ActiveChild();
+  if (!active || !active->view()) return;
+  RunZoomScript(in ? ZoomInScript() : ZoomOutScript());
+  // The page says where the step took it (after the step: scripts run in order); the
+  // status bar's pane and the menu's marks follow.
+  active->view()->RunScript(u"parseInt(document.body.style.zoom)", [this, active](const ScriptResult& r) {
+    if (!r.ok || !active->view()) return;
+    int percent = std::atoi(r.json.c_str());
+    if (percent <= 0) return;
+    active->view()->zoomPercent = percent;
+    if (s_.tabs.ActiveChild() == active) s_.tabs.RefreshCommandStates();
+  });
 }
 
 void ZoomController::SetTextSize(int index) {
@@ -89,12 +107,12 @@ void ZoomController::RegisterCommands() {
     c.Add(id, [this, id] { Zoom(id); })
         .Checked([activeView, id] {
           CVOPView* v = activeView();
-          return v && v->zoomCommand == id;
+          return v && v->zoomPercent == ZoomPercentOf(id);
         })
         .Enabled(hasTab);
   // The steps leave the tab's fixed level alone: its next page returns to it.
-  c.Add(cmd::kZoomIn, [this] { RunZoomScript(ZoomInScript()); }).Enabled(hasTab);
-  c.Add(cmd::kZoomOut, [this] { RunZoomScript(ZoomOutScript()); }).Enabled(hasTab);
+  c.Add(cmd::kZoomIn, [this] { Step(true); }).Enabled(hasTab);
+  c.Add(cmd::kZoomOut, [this] { Step(false); }).Enabled(hasTab);
 
   for (int id = cmd::kTextSizeLargest; id <= cmd::kTextSizeSmallest; ++id) {
     int index = id - cmd::kTextSizeLargest;

@@ -35,6 +35,8 @@ class ZoomController : public FrameController {
  private:
   void RegisterCommands();
   void Zoom(int command);
+  // Zoom in or out by ten from where the page is (1125, 1126).
+  void Step(bool in);
   void RunZoomScript(const u16& script);
   void SetTextSize(int index);
   void ApplyCharset(u16view charset);

@@ -23,6 +23,10 @@ class PromptPort {
   // A one-line input; nullopt when cancelled. secret hides what is typed.
   virtual std::optional<u16> AskText(u16view prompt, u16view caption, u16view initial,
                                      bool secret) = 0;
+  // A multi-line input (the edit box may hold line breaks); nullopt when cancelled.
+  virtual std::optional<u16> AskLongText(u16view prompt, u16view caption, u16view initial) {
+    return AskText(prompt, caption, initial, false);
+  }
   // A save dialog proposing name; filter is "label|pattern|label|pattern||". Asks before
   // an existing file is replaced. The chosen path, or nullopt when cancelled.
   virtual std::optional<u16> AskSaveFile(u16view name, u16view defaultExtension,

@@ -80,13 +80,15 @@ void SessionController::OnPeriodicSave() {
 }
 
 void SessionController::OnTabClosed(CChildFrame* tab) {
+  // A restored tab that was never shown has no history of its own: its address comes back.
+  const bool neverShown = waiting_.erase(tab) > 0;
   // Only a tab that had its strip entry, closed while the browser runs, is listed.
   if (shutDown_ || !tab || !tab->shown || !tab->view()) return;
   CVOPView* v = tab->view();
   const u16& url = v->CurrentAddress();
   if (url.empty() || url == kBlank) return;
   ClosedPage page{url, tab->caption.empty() ? url : tab->caption, {}};
-  if (Engine* e = v->engine()) page.history = e->SaveSession();
+  if (Engine* e = v->engine(); e && !neverShown) page.history = e->SaveSession();
   ring_.Add(std::move(page));
   ClosedPagesChanged();
 }
@@ -127,6 +129,26 @@ CChildFrame* SessionController::OpenPage(u16view url, u16view title, const std::
   return tab;
 }
 
+CChildFrame* SessionController::OpenPageLater(u16view url, u16view title) {
+  CChildFrame* tab =
+      s_.tabs.OpenUrl(url, {.tab = TabChoice::Pick, .start = StartKind::Address, .show = false});
+  if (!tab || !tab->view()) return nullptr;
+  tab->pendingNewWindowFlags |= kPendingBackground;
+  s_.tabs.InsertTab(tab, title.empty() ? url : title);
+  // Saves, the page list and a close (Alt+Z) see the stored address as the tab's.
+  tab->view()->SetCurrentAddress(url);
+  waiting_.insert(tab);
+  return tab;
+}
+
+void SessionController::OnActiveTabChanged(CChildFrame* tab) {
+  auto it = waiting_.find(tab);
+  if (it == waiting_.end()) return;
+  waiting_.erase(it);
+  CVOPView* v = tab->view();
+  if (v && !v->closing) v->Start(int(StartKind::Address), u16(v->CurrentAddress()), nullptr);
+}
+
 void SessionController::ReopenNewest() {
   const std::vector<int> slots = ring_.SlotsNewestFirst();
   if (slots.empty() || ring_.AtSlot(slots.front())->url.empty()) return;
@@ -153,8 +175,11 @@ bool SessionController::OpenLastPages() {
   int sequence = s_.settings.newsequence;
   s_.settings.newsequence = 2;
   CChildFrame* first = nullptr;
+  // Only the page in front loads now; the others wait under their stored titles until
+  // they are first shown, so a large session starts one web process, not one per page.
   for (size_t i = 0; i < pages.size(); ++i) {
-    CChildFrame* tab = OpenPage(pages[i].url, pages[i].title, nullptr, i == 0, i != 0);
+    CChildFrame* tab = i == 0 ? OpenPage(pages[i].url, pages[i].title, nullptr, true)
+                              : OpenPageLater(pages[i].url, pages[i].title);
     if (!first) first = tab;
   }
   s_.settings.newsequence = sequence;

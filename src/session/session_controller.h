@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,11 +67,16 @@ class SessionController : public FrameController {
   CChildFrame* OpenPage(u16view url, u16view title, const std::string* history, bool front,
                         bool background = false);
 
+  // A tab of the last run that waits under its stored title, at the end of the strip, and
+  // loads its page when it is first shown.
+  CChildFrame* OpenPageLater(u16view url, u16view title);
+
   // 1085 and 1108.
   void ShowPageList(int firstTab);
 
   // FrameController
   void OnTabClosed(CChildFrame* tab) override;
+  void OnActiveTabChanged(CChildFrame* tab) override;
   void OnPeriodicSave() override;
 
  private:
@@ -83,6 +89,7 @@ class SessionController : public FrameController {
   ClosedRing ring_;
   SessionWriter writer_;
   bool shutDown_ = false;
+  std::set<CChildFrame*> waiting_;  // restored tabs not shown yet, their pages not loaded
 };
 
 }  // namespace zel

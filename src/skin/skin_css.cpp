@@ -103,6 +103,8 @@ void ToolbarRules(Sheet& s, const SkinData& skin) {
   s.Rule("#tab-strip > header > box button", Color(skin.tabNormalText));
   s.Rule("#find-bar, #downloads-bar", Background(Gradient(skin.floatBar)));
   s.Rule("#popup-bar", Background(skin.blockBar));
+  // The plain panel over the pages while a password is asked.
+  s.Rule("#page-cover", Background(skin.mainPanel));
 }
 
 void MenuRules(Sheet& s, const SkinData& skin) {

@@ -38,6 +38,7 @@ struct BeforeNavigateArgs {
   u16 headers;
   bool topLevel = true;      // false for a sub-frame's navigation
   bool userGesture = false;  // the engine saw a click or key for it
+  bool historyStep = false;  // back or forward: the page may come back as it was left
   bool cancel = false;
 };
 
@@ -58,6 +59,9 @@ inline constexpr int kOlePrintPreview = 7;
 inline constexpr int kOleProperties = 10;
 inline constexpr int kOleOptionPrompt = 0;
 inline constexpr int kOleOptionNoPrompt = 2;
+
+// The download-control bit that bans downloads of active content (programs, plug-ins).
+inline constexpr int kDownloadControlNoActiveX = 0x400;
 
 // Refresh2 levels.
 inline constexpr int kRefreshNormal = 0;
@@ -200,6 +204,10 @@ class Engine {
   virtual void SetCharset(const std::string& /*charset*/) {}
   // Background sounds of the page.
   virtual void SetMuted(bool muted) {}
+  // The view's download-control flags as delivered (page-element bits). With 0x400 (no
+  // downloads of active content) a program or plug-in the page starts downloading by itself,
+  // without the user's click or address, is refused; onRefused hears its address.
+  virtual void SetDownloadControl(int /*flags*/, std::function<void(const u16& address)> /*onRefused*/) {}
   virtual void Focus() = 0;
   // The toolkit widget that shows the page (GtkWidget* in the GTK build).
   virtual void* NativeWidget() = 0;

@@ -79,6 +79,8 @@ class TabHost {
   // What the view applies.
   virtual const FrameSettings& settings() const = 0;
   virtual const ViewSwitches& switches() const = 0;
+  // A view's page-element flags as the engine is given them (the frame's bans added).
+  virtual int DeliveredElementFlags(int flags) const { return flags; }
   virtual UrlRuleSettings RuleSettings() const = 0;
   virtual const GestureTable& gestureTable() const = 0;
   // The popup decision the view asks; null lets everything through.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <unordered_map>
 
 #include "view/child_frame.h"
 #include "base/commands.h"
@@ -19,7 +21,24 @@ namespace zel {
 
 namespace {
 constexpr char16_t kBlank[] = u"about:blank";
+
+// A page opens at most this many windows nobody asked for (a click, a key) while the popup
+// filter lets them through; more would bury the window under tabs, each a view to build.
+constexpr int kMaxWindowsWithoutAsking = 20;
+
+// Per view: the windows opened without a click or key by its page and the pages it opened,
+// since the user last acted on one of them (one count shared along the openers).
+std::unordered_map<const CVOPView*, std::shared_ptr<int>>& UnaskedCounts() {
+  static std::unordered_map<const CVOPView*, std::shared_ptr<int>> counts;
+  return counts;
 }
+
+std::shared_ptr<int>& WindowsWithoutAsking(const CVOPView* view) {
+  std::shared_ptr<int>& c = UnaskedCounts()[view];
+  if (!c) c = std::make_shared<int>(0);
+  return c;
+}
+}  // namespace
 
 int LoadPercentage(int progress, int progressMax) {
   if (progressMax <= 0 || progress < 0 || progressMax / 100 == 0) return kNotLoading;
@@ -45,6 +64,7 @@ CVOPView::CVOPView(TabHost& frame, CChildFrame& child, std::unique_ptr<Engine> e
 }
 
 CVOPView::~CVOPView() {
+  UnaskedCounts().erase(this);
   if (MessageLoop* loop = host_.loop()) {
     loop->KillTimer(this, kAutoScrollTimer);
     if (autoRefreshId_) loop->KillTimer(this, autoRefreshId_);
@@ -160,6 +180,7 @@ void CVOPView::RecordUserAction(bool leftClickOrEnter, bool rightClick) {
   userActionTime_ = (loop ? loop->NowMs() : 0) + 1;
   if (leftClickOrEnter) leftClick_ = true;
   if (rightClick) rightClick_ = true;
+  *WindowsWithoutAsking(this) = 0;
 }
 
 bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
@@ -175,7 +196,10 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
       return false;
     case UserInput::LeftUp:
       RecordUserAction(false, false);
-      pendingNewTabAddress_.clear();
+      // The release comes before the engine asks for the click's navigation: a tab opened
+      // less than a second ago keeps its address, so a second click on its link is seen as
+      // the same one.
+      if (userActionTime_ - pendingNewTabTime_ >= kDuplicateClickMs) pendingNewTabAddress_.clear();
       return false;
     case UserInput::LeftDown:
       if (watched) RecordUserAction(true, false);
@@ -198,6 +222,7 @@ bool CVOPView::OnUserInput(UserInput input, bool ctrl, bool editable) {
 void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
   if (!args.topLevel) return;
   pageStopped_ = false;
+  historyStep_ = args.historyStep;
   // 1: an address dressed up to show another host.
   if (host_.switches().spoofCheck && IsSpoofedAddress(args.url)) {
     PromptPort* prompts = host_.prompts();
@@ -254,7 +279,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   int64_t now = host_.loop() ? host_.loop()->NowMs() + 1 : 1;
   int64_t since = userActionTime_ ? now - userActionTime_ : -1;
   bool duplicate = !pendingNewTabAddress_.empty() && normal == pendingNewTabAddress_ &&
-                   since >= 0 && since < 1000;
+                   since >= 0 && since < kDuplicateClickMs;
   pendingNewTabAddress_.clear();
   if (duplicate) {
     args.cancel = true;
@@ -264,7 +289,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   const FrameSettings& s = host_.settings();
   if ((s.newtablink || child_.locked || child_.pendingNewWindowFlags) && userActionTime_ &&
       !args.isPost) {
-    if (since > 1000) {
+    if (since > kDuplicateClickMs) {
       userActionTime_ = 0;
     } else {
       bool wanted = true;
@@ -287,6 +312,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
           v->Navigate(args.url);
           args.cancel = true;
           pendingNewTabAddress_ = normal;
+          pendingNewTabTime_ = now;
           return;
         }
       }
@@ -324,12 +350,18 @@ Engine* CVOPView::OnNewWindow2(const u16& url, bool userGesture) {
   if (closing) return nullptr;
   PopupPolicy* policy = host_.popupPolicy();
   bool candidate = policy ? policy->IsPopupCandidate(*this) : false;
+  // Windows no click asked for, with the popup filter letting them through: a page (with
+  // the pages it opened) gets a few, then nothing until the user acts on it again.
+  const bool asked = userGesture || leftClick_ || rightClickFlag();
+  std::shared_ptr<int> unasked = WindowsWithoutAsking(this);
+  if (!candidate && !asked && ++*unasked > kMaxWindowsWithoutAsking) return nullptr;
   CChildFrame* child = host_.OpenUrl(u"", {.tab = TabChoice::Pick, .start = StartKind::Blank, .opener = this, .forceNew = true});
   if (!child || !child->view()) return nullptr;
   CVOPView* v = child->view();
   v->popupCandidate = candidate;
   v->zoomCommand = zoomCommand;
   v->newWindowMark = true;
+  WindowsWithoutAsking(v) = unasked;
   child->pendingNewWindowFlags = child_.pendingNewWindowFlags;
   v->SetRegisterAsBrowser(true);
   v->pageElementFlags = pageElementFlags;
@@ -346,6 +378,9 @@ void CVOPView::ApplyPageElementFlags(bool reload) {
     engine_->SetMediaEnabled(pageElementFlags & kElementVideos);
     engine_->SetMuted(!(pageElementFlags & kElementSounds));
     engine_->SetScriptsEnabled(!(pageElementFlags & kElementNoScripts));
+    engine_->SetDownloadControl(host_.DeliveredElementFlags(pageElementFlags), [this](const u16& address) {
+      if (IsActiveView()) host_.SetStatusText(u"已阻止网页自行下载的程序或插件: " + address);
+    });
   }
   if (!reload) return;
   if (currentAddress_ == kBlank) {
@@ -363,6 +398,14 @@ void CVOPView::OnNavigateComplete2(u16view url) {
   host_.OnPageChanged(&child_);
   RefreshAddressFromEngine();
   if (currentAddress_.empty()) currentAddress_ = u16(url);
+  // The box follows the page from its commit on, and through moves within it (#anchors).
+  if (IsActiveView()) host_.SetAddressText(currentAddress_);
+  // A new page starts at the tab's level; one brought back by back or forward gets it too.
+  if (zoomPercent != ZoomPercentOf(zoomCommand)) {
+    zoomPercent = ZoomPercentOf(zoomCommand);
+    if (IsActiveView()) host_.RefreshCommandStates();
+  }
+  if (historyStep_) ApplyZoom();
   // A blocked new window closes itself.
   if (newWindowMark && blocked) {
     bool hiddenBehindVisibleFrame = !child_.shown && host_.FrameVisible();
@@ -494,7 +537,8 @@ void CVOPView::OnDocumentComplete(u16view url, bool topLevel) {
   // The frame's subsystems see the finished page (floating ads go while their filter is on).
   if (topLevel && currentAddress_ != kBlank) host_.OnDocumentComplete(&child_, currentAddress_);
   // 7 (before the queued command, which may change the zoom)
-  if (topLevel && zoomCommand != cmd::kZoom100) ApplyZoom();
+  if (topLevel && (zoomCommand != cmd::kZoom100 || historyStep_)) ApplyZoom();
+  if (topLevel) historyStep_ = false;
   // 6: a command queued for this page runs now, in front.
   if (topLevel && queuedCommand) {
     int id = queuedCommand;

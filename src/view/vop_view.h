@@ -29,7 +29,7 @@ enum PageElementBits : int {
   kElementNoScripts = 0x80,
   kElementNoJava = 0x100,
   kElementNoActiveX = 0x200,
-  kElementNoActiveXDownload = 0x400,  // added when the engine is given the flags
+  kElementNoActiveXDownload = kDownloadControlNoActiveX,  // added when the engine is given the flags
 };
 
 // Pending new-window flags of the open-link actions.
@@ -41,6 +41,8 @@ inline constexpr int kPendingBackground = 4;
 inline constexpr int kAutoScrollTimer = 2132;
 inline constexpr int kAutoRefreshTimerBase = 3132;
 inline constexpr int kCursorControlledPeriod = 950;
+// A second click on the same link within this time opens no second tab.
+inline constexpr int kDuplicateClickMs = 1000;
 
 // The load percentage from a progress report: -10 when not loading.
 int LoadPercentage(int progress, int progressMax);
@@ -134,6 +136,8 @@ class CVOPView : public CHtmlViewBase {
   bool spoofAccepted = false;
   u16 targetFrame;  // the name pages target this tab by
   int zoomCommand = cmd::kZoom100;
+  // The page's zoom as it is shown: the fixed level, or where the steps (1125, 1126) took it.
+  int zoomPercent = 100;
   int queuedCommand = 0;  // a command the frame runs when this view's page is complete
   // Per-view settings copied from the opener.
   u16 webProxyTemplate;
@@ -187,6 +191,7 @@ class CVOPView : public CHtmlViewBase {
   CChildFrame& child_;
   u16 currentAddress_;
   u16 pendingNewTabAddress_;
+  int64_t pendingNewTabTime_ = 0;  // when that tab was opened (the user-action clock)
   int tabIcon_ = kIconNormal;
   // The page's web process ended; the tab says so until the next navigation.
   bool pageStopped_ = false;
@@ -196,6 +201,8 @@ class CVOPView : public CHtmlViewBase {
   int scriptActions_ = 0;  // scripts of the system running in the page
   bool enterWithCtrl_ = false;
   bool topDocumentKnown_ = false;
+  // The page comes from back or forward: the engine may bring it back with the zoom it had.
+  bool historyStep_ = false;
   u16 lastStatus_;
   bool autoScrollOn_ = false;
   int autoScrollPeriod_ = 0;

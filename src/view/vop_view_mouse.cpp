@@ -45,14 +45,15 @@ bool CVOPView::OnMouse(const MouseInput& in) {
   switch (in.kind) {
     case MouseInput::Press:
       if (in.button == 3) {
+        // The trail follows the right button whether or not gestures are on.
+        if (e) e->ExtendTrail(in.x, in.y);
+        trailDrawn_ = true;
         if (!gestures && !rdrag) return false;
         capturing_ = true;
         g.strokes.Press(in.x, in.y);
         dragX_ = in.x;
         dragY_ = in.y;
         passRightClick_ = true;
-        if (e) e->ExtendTrail(in.x, in.y);
-        trailDrawn_ = true;
         // The page sees the click only once it turns out to be one (on release).
         return true;
       }

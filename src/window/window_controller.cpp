@@ -136,7 +136,9 @@ void WindowController::OnSettingsLoaded() {
   order_ = l.order;
   locked_ = l.locked;
   view_->SetBarsLocked(locked_);
-  view_->SetTabBarAtBottom(s_.settings.tabBarPosition != 0);
+  // Read with the frame's creation settings, before this.
+  view_->SetTabBarAtBottom(s_.settings.tabBarPosition == 1);
+  view_->SetSmallTabs(s_.settings.smallTabs);
 }
 
 void WindowController::OnDeferredStartup() {
@@ -218,14 +220,73 @@ void WindowController::ToggleAutoHide() {
 }
 
 void WindowController::ShowFrame(bool handOff) {
-  if (!view_ || view_->FrameShown()) return;
-  view_->ShowFrame();
+  if (!view_ || view_->FrameShown() || asking_) return;
   CChildFrame* active = s_.tabs.ActiveChild();
-  if (handOff || !active || !active->hasPassword || !hooks_.askPassword) return;
-  if (hooks_.askPassword(active)) return;
-  // A wrong or cancelled password hides the frame again, tray or not: the tab stays unseen.
-  view_->MinimizeAndHideFrame();
-  if (tray_ && s_.settings.showtray && !tray_->IconShown()) tray_->ShowIcon(kTrayTip);
+  const bool ask = !handOff && active && active->hasPassword && hooks_.askPassword;
+  SkipRestoreQuestion();
+  // The page of a password tab is never seen before its password.
+  if (ask && hooks_.coverPages) hooks_.coverPages(true);
+  view_->ShowFrame();
+  if (!ask) return;
+  asking_ = true;
+  const bool right = hooks_.askPassword(active);
+  asking_ = false;
+  if (!right) {
+    // A wrong or cancelled password hides the frame again, tray or not: the tab stays unseen.
+    view_->MinimizeAndHideFrame();
+    if (tray_ && s_.settings.showtray && !tray_->IconShown()) tray_->ShowIcon(kTrayTip);
+  }
+  if (hooks_.coverPages) hooks_.coverPages(false);
+}
+
+void WindowController::SkipRestoreQuestion() {
+  // The window's state change comes a moment after the request.
+  skipRestoreUntilMs_ = s_.loop ? s_.loop->NowMs() + 2000 : -1;
+}
+
+bool WindowController::restoreQuestionSkipped() const {
+  return asking_ || (s_.loop && s_.loop->NowMs() < skipRestoreUntilMs_);
+}
+
+void WindowController::OnRestored() {
+  if (closed_ || !view_ || restoreQuestionSkipped()) return;
+  CChildFrame* active = s_.tabs.ActiveChild();
+  if (!active || !active->hasPassword || !hooks_.askPassword) return;
+  if (hooks_.coverPages) hooks_.coverPages(true);
+  auto ask = [this, active] {
+    asking_ = true;
+    // The tab may have closed meanwhile: the password of the one in front is asked.
+    CChildFrame* now = s_.tabs.ActiveChild();
+    const bool right = now != active || hooks_.askPassword(active);
+    asking_ = false;
+    if (!right && !closed_) {
+      SkipRestoreQuestion();
+      view_->MinimizeFrame();
+    }
+    if (hooks_.coverPages) hooks_.coverPages(false);
+  };
+  // Not inside the window's own state change.
+  if (!s_.loop) return ask();
+  std::weak_ptr<bool> alive = alive_;
+  s_.loop->Post([alive, ask] {
+    if (alive.lock()) ask();
+  });
+}
+
+void WindowController::ShowForRaise() {
+  if (!view_ || closed_) return;
+  if (!view_->FrameShown() && !view_->FrameMinimized()) {
+    ShowFrame(false);
+    return;
+  }
+  // Minimized: the restore asks, as one from the task bar does.
+  view_->ShowFrame();
+}
+
+void WindowController::ShowForHandOff() {
+  if (!view_ || closed_) return;
+  SkipRestoreQuestion();
+  if (!view_->FrameShown()) ShowFrame(true);
 }
 
 void WindowController::OnBossKey(bool handOff) {

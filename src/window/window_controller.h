@@ -37,6 +37,8 @@ class WindowController : public FrameController {
   struct Hooks {
     // Asks for a tab's password ("密码错误" on a wrong one); true when it was right.
     std::function<bool(CChildFrame*)> askPassword;
+    // Covers the pages (true) or takes the cover away (false) around that question.
+    std::function<void(bool)> coverPages;
   };
   WindowController(FrameServices services, WindowModesView* view, Hooks hooks);
   ~WindowController() override;
@@ -47,6 +49,7 @@ class WindowController : public FrameController {
   void ToggleFullScreen();
   void ToggleAutoHide();
   bool autoHide() const { return autoHide_; }
+  bool fullScreen() const { return view_ && view_->FullScreen(); }
   bool locked() const { return locked_; }
   // The boss key or a request to show the frame; handOff: the request came from a second
   // start, which never asks a tab's password.
@@ -55,6 +58,14 @@ class WindowController : public FrameController {
   bool TakeCloseBox();
   // The window was minimized: hides it to the tray when that is the choice.
   void OnMinimized();
+  // The minimized window was restored (from the task bar): a password tab in front asks its
+  // password first, and a wrong one minimizes the window again.
+  void OnRestored();
+  // A second start without an address: a hidden frame shows through the show path (which
+  // asks a password tab's password), a minimized one is restored.
+  void ShowForRaise();
+  // A second start handing over an address: the frame shows without any password question.
+  void ShowForHandOff();
   // A bar of the toolbar row dragged by its grip (only while the bars are not locked).
   void OnBarMoved(u16view name, size_t before);
   void HideToTray();
@@ -68,6 +79,9 @@ class WindowController : public FrameController {
   void ToggleBar(FrameBar bar);
   bool AnyPasswordTab() const;
   void ShowFrame(bool handOff);
+  // Restores of the window the program itself makes are not asked about.
+  void SkipRestoreQuestion();
+  bool restoreQuestionSkipped() const;
   void SaveLayout();
 
   FrameServices s_;
@@ -79,6 +93,8 @@ class WindowController : public FrameController {
   bool autoHide_ = false;
   bool bossKeyRegistered_ = false;
   bool closed_ = false;
+  int64_t skipRestoreUntilMs_ = -1;
+  bool asking_ = false;
   std::vector<u16> order_ = BarLayout().order;
   std::string saved_;  // the section last written or read
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -44,6 +44,7 @@ class FakeWindow : public FrameWindow,
   void AddChildView(CChildFrame* c) override { hosted.push_back(c); }
   void RemoveChildView(CChildFrame* c) override;
   void ShowChildView(CChildFrame* c) override { shownView = c; }
+  void CoverPages(bool c) override { covers += c ? 1 : -1; }
   void InsertTabEntry(int index, u16view caption, CChildFrame* child) override;
   void RemoveTabEntry(int index) override;
   void SelectTabEntry(int index) override { selected = index; }
@@ -112,11 +113,14 @@ class FakeWindow : public FrameWindow,
   }
   void SetBarsLocked(bool locked) override { barsLocked = locked; }
   void SetTabBarAtBottom(bool bottom) override { tabsAtBottom = bottom; }
+  void SetSmallTabs(bool small) override { smallTabs = small; }
   void SetToolbarOrder(const std::vector<u16>& names) override { toolbarOrder = names; }
   void SetFullScreen(bool on) override { fullScreen = on; }
   bool FullScreen() const override { return fullScreen; }
   void SetAutoHide(bool on) override { autoHidden = on; }
   bool FrameShown() const override { return visible && !minimized; }
+  bool FrameMinimized() const override { return visible && minimized; }
+  void MinimizeFrame() override { minimized = true; }
   void ShowFrame() override {
     visible = true;
     minimized = false;
@@ -159,7 +163,8 @@ class FakeWindow : public FrameWindow,
   std::vector<ClosedMenuEntry> closedMenu;
   bool destroyed = false;
   std::map<FrameBar, bool> barsShown;
-  bool barsLocked = false, tabsAtBottom = false, autoHidden = false;
+  int covers = 0;  // CoverPages(true) calls not yet undone
+  bool barsLocked = false, tabsAtBottom = false, autoHidden = false, smallTabs = false;
   std::vector<u16> toolbarOrder;
   WindowRect rect{10, 20, 640, 480};
 };
@@ -173,12 +178,18 @@ class FakePrompts : public PromptPort {
     if (!yesAnswers.empty()) yesAnswers.pop_front();
     return a;
   }
-  std::optional<u16> AskText(u16view prompt, u16view, u16view, bool) override {
+  std::optional<u16> AskText(u16view prompt, u16view, u16view initial, bool) override {
     prompts.push_back(u16(prompt));
+    if (onAskText) onAskText();
+    initials.push_back(u16(initial));
     if (textAnswers.empty()) return std::nullopt;
     auto a = textAnswers.front();
     textAnswers.pop_front();
     return a;
+  }
+  std::optional<u16> AskLongText(u16view prompt, u16view caption, u16view initial) override {
+    longTextCaptions.push_back(u16(caption));
+    return AskText(prompt, caption, initial, false);
   }
   std::optional<u16> AskSaveFile(u16view name, u16view ext, u16view filter) override {
     saveNames.push_back(u16(name));
@@ -186,10 +197,13 @@ class FakePrompts : public PromptPort {
     return saveAnswer;
   }
   std::vector<u16> messages, questions, prompts, saveNames, saveFilters;
+  std::vector<u16> initials;          // the text each input box started with
+  std::vector<u16> longTextCaptions;  // the titles of the multi-line input boxes
   std::optional<u16> saveAnswer;
   std::deque<bool> yesAnswers;
   bool defaultYes = true;
   std::deque<std::optional<u16>> textAnswers;
+  std::function<void()> onAskText;  // called while a text question is open
 };
 
 // Where downloads go, answered from a script: each answer in turn (nullopt: the user

@@ -313,10 +313,10 @@ TEST_F(Collector, DropsAndTheMenusSendToTheTextCollector) {
 TEST_F(Collector, SavedFilesAreOutputRecords) {
   collector().switches().stamps = false;
   frame_.controller<DownloadsController>().NoteFileSaved(u"/home/u/My Html/a.pdf");
-  EXPECT_EQ(LoadStoreFile(PathOf(CollectorStore::Output)), u"文件已保存 => /home/u/My Html/a.pdf\r\n");
+  EXPECT_EQ(LoadStoreFile(PathOf(CollectorStore::Output)), u"文件已保存 =>/home/u/My Html/a.pdf\r\n");
   collector().switches().kinds[kKindSavedFile - 11] = false;
   frame_.controller<DownloadsController>().NoteFileSaved(u"/home/u/My Html/b.pdf");
-  EXPECT_EQ(LoadStoreFile(PathOf(CollectorStore::Output)), u"文件已保存 => /home/u/My Html/a.pdf\r\n");
+  EXPECT_EQ(LoadStoreFile(PathOf(CollectorStore::Output)), u"文件已保存 =>/home/u/My Html/a.pdf\r\n");
 }
 
 TEST_F(Collector, SwitchesComeFromTheConfigFile) {

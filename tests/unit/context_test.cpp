@@ -198,6 +198,13 @@ TEST_F(Context, ShowCopyEditAndRedirect) {
   Run(cmd::kOpenInOtherBrowser);
   ASSERT_FALSE(shell_.calls.empty());
   EXPECT_EQ(shell_.calls.back().target, u"http://r.com/?u=http://b.com/");
+  // With no other browser on the desktop the status bar says so.
+  shell_.browserResult = false;
+  SetContext(ContextKind::Image, u"www.example.com/a.png", u"");
+  Run(cmd::kOpenInOtherBrowser);
+  EXPECT_EQ(shell_.calls.back().target, u"http://www.example.com/a.png");
+  EXPECT_EQ(window_.status, u"没有找到其他网页浏览器来打开 http://www.example.com/a.png");
+  shell_.browserResult = true;
   // Edit text: the answer becomes the context text and is opened.
   prompts_.textAnswers.push_back(u16(u"http://site/edited.htm"));
   Run(cmd::kEditContextText);

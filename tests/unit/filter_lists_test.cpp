@@ -169,6 +169,30 @@ TEST(FilterSites, AllowSiteExemptsOtherSubdomainsAndRoundTrips) {
   EXPECT_EQ(lists.AllowSite(u"http://x.cn/", dir.path + "/no/dir/f.dat"), R::kAdded);
 }
 
+TEST(FilterSites, TypedSitesAreAddedAndRemovedWithTheirFile) {
+  TempDir dir;
+  std::string file = dir.path + "/Unblocksite.dat";
+  FilterLists lists;
+  using R = AllowSiteResult;
+  EXPECT_EQ(lists.AddAllowedSite(u"  WWW.Example.com ", file), R::kAdded);
+  EXPECT_EQ(lists.AddAllowedSite(u"https://news.site.cn/a", file), R::kAdded);
+  EXPECT_EQ(lists.AddAllowedSite(u"example.com", file), R::kAdded);
+  EXPECT_EQ(lists.AddAllowedSite(u"http://www.example.com/", file), R::kAlreadyAllowed);
+  EXPECT_EQ(lists.AddAllowedSite(u"   ", file), R::kNoAddress);
+  EXPECT_EQ(lists.AddAllowedSite(u"...", file), R::kNoHost);
+  EXPECT_EQ(*ReadUtf16LeFile(file), u".example.com,news.site.cn,example.com,");
+  EXPECT_TRUE(lists.RemoveAllowedSite(u"news.site.cn", file));
+  EXPECT_FALSE(lists.RemoveAllowedSite(u"news.site.cn", file));
+  EXPECT_EQ(lists.allowedSites, (std::vector<u16>{u".example.com", u"example.com"}));
+  EXPECT_EQ(*ReadUtf16LeFile(file), u".example.com,example.com,");
+  // What the file keeps is what the next run starts with.
+  FilterLists next;
+  EXPECT_EQ(next.LoadAllowedSites(file), 2u);
+  EXPECT_TRUE(lists.RemoveAllowedSite(u".example.com", file));
+  EXPECT_TRUE(lists.RemoveAllowedSite(u"example.com", file));
+  EXPECT_EQ(ReadUtf16LeFile(file).value_or(u"-"), u"");
+}
+
 TEST(FilterSwitches, MasterSwitchRemembersWhatWasOn) {
   FilterLists lists;
   EXPECT_TRUE(lists.TogglePopupFilter());

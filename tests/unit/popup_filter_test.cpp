@@ -46,7 +46,7 @@ TEST_F(Popups, WindowWithoutAClickIsBlockedAndTheOpenerIsTold) {
   EXPECT_EQ(frame_.TabCount(), 1);
   EXPECT_EQ(frame_.ChildCount(), children);  // the candidate's tab went away
   EXPECT_EQ(frame_.controller<FiltersController>().lists().blockedPopupCount, 1);
-  EXPECT_EQ(window_.shownPopupBars[a], u"http://ads.example/pop.htm");
+  EXPECT_EQ(window_.shownPopupBars[a], u"已阻止弹出窗口: http://ads.example/pop.htm");
   EXPECT_EQ(window_.beeps, 1);
 }
 

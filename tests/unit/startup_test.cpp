@@ -42,6 +42,21 @@ TEST(CommandLine, ShortcutTargets) {
   EXPECT_EQ(ResolveTarget(u"http://a/b"), u"http://a/b");
 }
 
+// What the starting process makes of its target before opening or handing it over.
+TEST(CommandLine, TargetsNamedFromTheStartingFolder) {
+  TempDir d;
+  WriteFileAtomic(d / "page.html", "<p>");
+  CreateFolderLevels(d / "docs");
+  const std::string cwd = d.path();
+  EXPECT_EQ(ResolveCommandLineTarget(u"page.html", cwd), FromUtf8(d / "page.html"));
+  EXPECT_EQ(ResolveCommandLineTarget(u"docs", cwd), FromUtf8(d / "docs"));
+  // Names of nothing there, addresses and absolute paths stay as given.
+  for (const char16_t* kept : {u"name.com", u"Name.Com.cn", u"http://a/b", u"/abs/x.html",
+                               u"~/x.html", u"two words"})
+    EXPECT_EQ(ResolveCommandLineTarget(kept, cwd), kept);
+  EXPECT_EQ(ResolveCommandLineTarget(u"", cwd), u"");
+}
+
 TEST(Startup, ProgramFolder) {
   EXPECT_EQ(ChooseProgramFolder("/opt/zel", true, "/tmp/h", nullptr, "/root"), "/tmp/h/");
   EXPECT_EQ(ChooseProgramFolder("/opt/zel", true, "", nullptr, "/root"), "/opt/zel/");

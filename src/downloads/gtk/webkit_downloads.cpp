@@ -2,6 +2,8 @@
 
 #include <glib/gstdio.h>
 
+#include "view/gtk/webkit_engine.h"
+
 namespace zel {
 
 namespace {
@@ -49,8 +51,15 @@ gboolean WebKitDownloads::OnDecideDestination(WebKitDownload* download, const ch
   if (!id) return FALSE;
   WebKitURIRequest* request = webkit_download_get_request(download);
   const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+  // The marks of the view whose page started it (none: the program's own download).
+  DownloadOrigin origin;
+  if (const char* page = static_cast<const char*>(
+          g_object_get_data(G_OBJECT(download), WebKitEngine::kDownloadPageKey)))
+    origin.page = page;
+  origin.byUser = !g_object_get_data(G_OBJECT(download), WebKitEngine::kDownloadByPage);
   if (self->events_)
-    self->events_->OnDownloadStarted(id, FromUtf8(uri ? uri : ""), FromUtf8(suggested ? suggested : ""));
+    self->events_->OnDownloadStarted(id, FromUtf8(uri ? uri : ""),
+                                     FromUtf8(suggested ? suggested : ""), origin);
   else
     webkit_download_cancel(download);
   // The destination follows (or the cancel): the download waits for it.

@@ -68,6 +68,12 @@ void ContentFilterHost::Update(const FilterLists& lists, bool hookActive) {
   // takes the floating message.
   webkit_web_context_send_message_to_all_extensions(
       context_, webkit_user_message_new(kFilterUpdateMessage, encoded_));
+  // The pages' processes drop what they keep in memory from under the old lists, so the
+  // next load of a page asks for its resources again (an address added to the list is not
+  // answered from memory). The clear reaches the web processes after the update.
+  webkit_website_data_manager_clear(webkit_web_context_get_website_data_manager(context_),
+                                    WEBKIT_WEBSITE_DATA_MEMORY_CACHE, 0, nullptr, nullptr,
+                                    nullptr);
 }
 
 gulong ContentFilterHost::WatchView(WebKitWebView* view, std::function<void(u16 url)> onBlocked) {

@@ -10,6 +10,9 @@ namespace zel {
 AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
   set_name("address-box");
   edit_.set_placeholder_text("地址");
+  // However narrow the window, an address of 30 characters stays readable; the row gives
+  // the box every other pixel it can spare.
+  edit_.set_width_chars(30);
   edit_.signal_key_press_event().connect(sigc::mem_fun(*this, &AddressBar::OnKey), false);
   reopenBar_.set_name("address-bar-buttons");
   reopenBar_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
@@ -25,9 +28,19 @@ AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
     if (actions_.command) actions_.command(cmd::kReopenClosedPage);
   });
   reopenBar_.append(reopen_);
+  edit_.signal_changed().connect([this] {
+    if (!settingText_ && !fillingList_) edited_ = true;
+  });
+  edit_.signal_focus_out_event().connect(
+      [this](GdkEventFocus*) {
+        edited_ = false;
+        return false;
+      },
+      false);
   signal_changed().connect([this] {
     // A pick from the list (typing changes the text too, but selects no row).
     if (fillingList_ || !actions_.listChoice || get_active_row_number() < 0) return;
+    edited_ = false;
     actions_.listChoice(FromUtf8(get_active_text().raw()));
   });
 }
@@ -38,6 +51,7 @@ void AddressBar::SetAddressIcon(int icon) {
 
 bool AddressBar::TakeEscape() {
   if (!edit_.is_focus()) return false;
+  edited_ = false;
   if (actions_.escape) actions_.escape();
   return true;
 }
@@ -49,6 +63,7 @@ bool AddressBar::OnKey(GdkEventKey* e) {
   keys.ctrl = e->state & GDK_CONTROL_MASK;
   keys.shift = e->state & GDK_SHIFT_MASK;
   keys.alt = e->state & GDK_MOD1_MASK;
+  edited_ = false;
   actions_.enter(FromUtf8(edit_.get_text().raw()), keys);
   return true;
 }
@@ -60,13 +75,21 @@ void AddressBar::SetAddressList(const std::vector<u16>& entries) {
   for (size_t i = 0; i < entries.size() && i < kMaxComboRows; ++i)
     rows.push_back(ShownText(entries[i]));
   FillComboList(*this, rows);
-  edit_.set_text(text);
+  if (edit_.get_text() != text) edit_.set_text(text);
   fillingList_ = false;
 }
 
+void AddressBar::ShowText(const std::string& text) {
+  settingText_ = true;
+  if (edit_.get_text() != text) edit_.set_text(text);
+  settingText_ = false;
+  if (edit_.is_focus()) edit_.select_region(0, -1);
+}
+
 void AddressBar::SetAddressText(u16view text) {
-  std::string t = ToUtf8(text);
-  if (edit_.get_text() != t) edit_.set_text(t);
+  if (edited_ && edit_.is_focus()) return;
+  // A blank page has nothing to show: the box is left empty for typing.
+  ShowText(text == u"about:blank" ? std::string() : ToUtf8(text));
 }
 
 void AddressBar::FocusAddressBox() {

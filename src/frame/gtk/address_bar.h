@@ -30,6 +30,8 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   // The reopen button (985) with its drop-down arrow, shown beside the box.
   Gtk::Widget& reopenButton() { return reopenBar_; }
 
+  // Leaves what the user is typing alone; the blank page shows as an empty box, and text
+  // shown while the box has the focus is selected, so typing replaces it.
   void SetAddressText(u16view text) override;
   void SetAddressList(const std::vector<u16>& entries) override;
   void FocusAddressBox() override;
@@ -41,8 +43,15 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
  private:
   bool OnKey(GdkEventKey* e);
 
+  // Sets the edit's text as the program's, not the user's.
+  void ShowText(const std::string& text);
+
   Actions actions_;
   Gtk::Entry& edit_;
+  // The user changed the text since the box took the focus: the page's own navigations
+  // leave it alone until Enter, Esc, a pick from the list or another tab in front.
+  bool edited_ = false;
+  bool settingText_ = false;
   bool fillingList_ = false;
   Gtk::Toolbar reopenBar_;
   Gtk::MenuToolButton reopen_;

@@ -35,13 +35,16 @@ CommandBars::CommandBars() {
     int id;
     const char* icon;
     const char* text;
+    bool toggle = false;  // shown pressed while its command is checked
   } buttons[] = {
       {cmd::kBack, "go-previous-symbolic", "后退"},
       {cmd::kForward, "go-next-symbolic", "前进"},
       {cmd::kRefresh, "view-refresh-symbolic", "刷新"},
       {cmd::kStop, "process-stop-symbolic", "停止"},
       {cmd::kHome, "go-home-symbolic", "主页"},
+      {cmd::kUp, "go-up-symbolic", "向上"},
       {cmd::kFormFill, "document-edit-symbolic", "填表"},
+      {cmd::kAllFilters, "security-high-symbolic", "启用过滤器", true},
   };
   // Symbolic icons take the text colour, so a button that cannot be used is drawn in the
   // theme's grey; fading it as well makes Back, Forward and Stop plainly off when they are.
@@ -53,10 +56,12 @@ CommandBars::CommandBars() {
   standard_.set_name("standard-bar");
   standard_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   standard_.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
-  // Every button stays on the bar; the address box beside it gives up the room instead.
-  standard_.set_show_arrow(false);
+  // Buttons that do not fit the row fold into the bar's arrow menu: the bar never makes the
+  // window wider than the user wants it.
+  standard_.set_show_arrow(true);
   for (const auto& b : buttons) {
-    auto* item = Gtk::manage(new Gtk::ToolButton());
+    Gtk::ToolButton* item = b.toggle ? Gtk::manage(new Gtk::ToggleToolButton())
+                                     : Gtk::manage(new Gtk::ToolButton());
     // Named by its command, so accessibility tools and tests tell the buttons apart.
     item->set_name("command-" + std::to_string(b.id));
     item->set_icon_name(b.icon);
@@ -64,7 +69,7 @@ CommandBars::CommandBars() {
     item->set_tooltip_text(b.text);
     int id = b.id;
     item->signal_clicked().connect([this, id] {
-      if (actions_.run) actions_.run(id);
+      if (!refreshing_ && actions_.run) actions_.run(id);
     });
     standard_.append(*item);
     standardButtons_[id] = item;
@@ -175,6 +180,9 @@ bool CommandBars::OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& displa
   g_free(values);
   auto it = keys_.find({kv, mods});
   if (it == keys_.end() || !actions_.run) return false;
+  // A key whose command cannot run now goes on to the page (Esc with nothing loading
+  // closes the page's own overlays).
+  if (actions_.enabled && !actions_.enabled(it->second)) return false;
   actions_.run(it->second);
   return true;
 }
@@ -223,7 +231,13 @@ void CommandBars::RefreshStates() {
     }
     item->set_sensitive(actions_.enabled(id));
   }
-  for (auto& [id, button] : standardButtons_) button->set_sensitive(actions_.enabled(id));
+  for (auto& [id, button] : standardButtons_) {
+    button->set_sensitive(actions_.enabled(id));
+    if (auto* toggle = dynamic_cast<Gtk::ToggleToolButton*>(button)) {
+      auto on = actions_.checked(id);
+      if (on && toggle->get_active() != *on) toggle->set_active(*on);
+    }
+  }
   if (historyButton_)
     historyButton_->set_sensitive(actions_.enabled(cmd::kBack) || actions_.enabled(cmd::kForward));
   refreshing_ = false;

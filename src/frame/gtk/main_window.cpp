@@ -12,6 +12,7 @@
 #include "page/find_bar_controller.h"
 #include "search/search_controller.h"
 #include "platform/prompt_port.h"
+#include "view/vop_view.h"
 #include "window/window_controller.h"
 
 namespace zel {
@@ -19,7 +20,6 @@ namespace zel {
 MainWindow::MainWindow() {
   set_title(ToUtf8(kAppTitle));
   set_name("main-window");
-  bars_.set_spacing(4);
   SetUpBarSlot(standardSlot_, u"Standard");
   SetUpBarSlot(addressSlot_, u"Address");
   SetUpBarSlot(searchSlot_, u"Search");
@@ -27,9 +27,9 @@ MainWindow::MainWindow() {
   addressSlot_.box.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);
   addressSlot_.box.pack_start(addressBar_.reopenButton(), Gtk::PACK_SHRINK);
   searchSlot_.box.pack_start(searchBar_, Gtk::PACK_SHRINK);
-  bars_.pack_start(standardSlot_.box, Gtk::PACK_SHRINK);
-  bars_.pack_start(addressSlot_.box, Gtk::PACK_EXPAND_WIDGET);
-  bars_.pack_start(searchSlot_.box, Gtk::PACK_SHRINK);
+  bars_.Append(standardSlot_.box);
+  bars_.Append(addressSlot_.box, /*stretch=*/true);
+  bars_.Append(searchSlot_.box);
   top_.pack_start(commands_.menuBar(), Gtk::PACK_SHRINK);
   top_.pack_start(bars_, Gtk::PACK_SHRINK);
   top_.pack_start(tabStrip_, Gtk::PACK_SHRINK);
@@ -64,6 +64,11 @@ MainWindow::MainWindow() {
   signal_key_press_event().connect(
       [this](GdkEventKey* e) {
         bool plain = !(e->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK));
+        // Esc in full screen stops the page and leaves full screen.
+        if (e->keyval == GDK_KEY_Escape && plain && fullScreen_ && leaveFullScreen_) {
+          leaveFullScreen_();
+          return true;
+        }
         if (e->keyval == GDK_KEY_Escape && plain && addressBar_.TakeEscape()) return true;
         if (e->keyval == GDK_KEY_Escape && plain && findBar_.TakeEscape()) return true;
         return commands_.OnKey(e, get_display());
@@ -128,6 +133,8 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
     close_ = nullptr;
     minimized_ = nullptr;
     barMoved_ = nullptr;
+    leaveFullScreen_ = nullptr;
+    restored_ = nullptr;
     statusBar_.SetActions({});
     commands_.SetActions({});
     addressBar_.SetActions({});
@@ -143,12 +150,18 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
     if (!f->controller<WindowController>().TakeCloseBox()) f->Close(CloseSource::Window);
   };
   minimized_ = [f] { f->controller<WindowController>().OnMinimized(); };
+  restored_ = [f] { f->controller<WindowController>().OnRestored(); };
+  leaveFullScreen_ = [f] {
+    f->OnCommand(cmd::kStop);
+    if (f->controller<WindowController>().fullScreen()) f->OnCommand(cmd::kFullScreen);
+  };
   barMoved_ = [f](u16 name, size_t before) {
     f->controller<WindowController>().OnBarMoved(name, before);
   };
   statusBar_.SetActions({
       .run = [f](int id) { f->OnCommand(id); },
       .checked = [f](int id) { return f->CommandChecked(id); },
+      .zoomPercent = [f] { return f->ActiveView() ? f->ActiveView()->zoomPercent : 100; },
   });
   commands_.SetActions({
       .run = [f](int id) { f->OnCommand(id); },
@@ -246,8 +259,11 @@ bool MainWindow::on_delete_event(GdkEventAny*) {
 bool MainWindow::on_window_state_event(GdkEventWindowState* event) {
   bool nowMinimized = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) &&
                       !(state_ & GDK_WINDOW_STATE_ICONIFIED);
+  bool nowRestored = !(event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) &&
+                     (state_ & GDK_WINDOW_STATE_ICONIFIED);
   state_ = event->new_window_state;
   if (nowMinimized && minimized_) minimized_();
+  if (nowRestored && restored_) restored_();
   return Gtk::Window::on_window_state_event(event);
 }
 

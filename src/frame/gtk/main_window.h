@@ -15,6 +15,7 @@
 #include "frame/gtk/pane_host.h"
 #include "frame/gtk/status_bar.h"
 #include "frame/gtk/tab_strip.h"
+#include "frame/gtk/toolbar_row.h"
 #include "frame/menu_model.h"
 #include "downloads/gtk/downloads_bar.h"
 #include "page/gtk/find_bar.h"
@@ -62,7 +63,9 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   bool IsVisible() const override { return get_visible(); }
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }
   bool IsActive() const override { return is_active(); }
-  bool IsMaximized() const override { return state_ & GDK_WINDOW_STATE_MAXIMIZED; }
+  // Without a window manager that maximizes, GTK still marks a window maximized that was
+  // asked to be; it is taken as maximized only while it covers its monitor.
+  bool IsMaximized() const override;
   bool IsFullScreen() const override { return fullScreen_; }
   WindowRect GetRect() const override;
   void Restore() override;
@@ -76,11 +79,14 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   bool BarShown(FrameBar bar) const override;
   void SetBarsLocked(bool locked) override;
   void SetTabBarAtBottom(bool bottom) override;
+  void SetSmallTabs(bool small) override { tabStrip_.SetSmallTabs(small); }
   void SetToolbarOrder(const std::vector<u16>& names) override;
   void SetFullScreen(bool on) override;
   bool FullScreen() const override { return fullScreen_; }
   void SetAutoHide(bool on) override;
   bool FrameShown() const override { return get_visible() && !IsMinimized(); }
+  bool FrameMinimized() const override { return get_visible() && IsMinimized(); }
+  void MinimizeFrame() override { iconify(); }
   void ShowFrame() override;
   void MinimizeAndHideFrame() override;
 
@@ -96,13 +102,16 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
 
   std::function<void()> close_;  // the close box: the frame decides
   std::function<void()> minimized_;
+  std::function<void()> leaveFullScreen_;  // Esc in full screen
+  std::function<void()> restored_;         // no longer minimized
   Gtk::Box box_{Gtk::ORIENTATION_VERTICAL};
   Gtk::Revealer topRevealer_;
   Gtk::EventBox topEvents_;
   Gtk::Box top_{Gtk::ORIENTATION_VERTICAL};
   Gtk::EventBox topEdge_;  // the strip the pointer touches to bring auto-hidden bars back
   CommandBars commands_;
-  Gtk::Box bars_{Gtk::ORIENTATION_HORIZONTAL};
+  // The bars beside the address box; they never set the window's width.
+  ToolbarRow bars_;
   // The toolbar row's bars, each in a slot with the grip it is dragged by while the bars are
   // not locked.
   struct BarSlot {

@@ -5,6 +5,8 @@
 // After gtkmm: Xlib defines names gtkmm uses.
 #include <gdk/gdkx.h>
 
+#include <algorithm>
+
 namespace zel {
 
 Gtk::Widget* MainWindow::BarWidget(FrameBar bar) const {
@@ -38,14 +40,41 @@ void MainWindow::SetTabBarAtBottom(bool bottom) {
   from.remove(tabStrip_);
   to.pack_start(tabStrip_, Gtk::PACK_SHRINK);
   // Below the pages, above the find and downloads bars; on top, under the bars.
-  if (bottom) box_.reorder_child(tabStrip_, 3);
+  if (!bottom) return;
+  std::vector<Gtk::Widget*> children = box_.get_children();
+  auto pages = std::find(children.begin(), children.end(), static_cast<Gtk::Widget*>(&paneHost_));
+  if (pages != children.end()) box_.reorder_child(tabStrip_, int(pages - children.begin()) + 1);
 }
 
 void MainWindow::SetToolbarOrder(const std::vector<u16>& names) {
   int position = 0;
   for (const u16& name : names)
     for (BarSlot* slot : {&standardSlot_, &addressSlot_, &searchSlot_})
-      if (slot->name == name) bars_.reorder_child(slot->box, position++);
+      if (slot->name == name) bars_.Reorder(slot->box, position++);
+}
+
+namespace {
+// Whether a window manager runs that knows the hint (_NET_WM_STATE_FULLSCREEN ...).
+bool WindowManagerKnows(const Glib::RefPtr<Gdk::Display>& display, const char* hint) {
+  if (!GDK_IS_X11_DISPLAY(display->gobj())) return true;
+  GdkScreen* screen = gdk_display_get_default_screen(display->gobj());
+  return gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string(hint));
+}
+}  // namespace
+
+bool MainWindow::IsMaximized() const {
+  if (!(state_ & GDK_WINDOW_STATE_MAXIMIZED)) return false;
+  auto* me = const_cast<MainWindow*>(this);
+  Glib::RefPtr<Gdk::Display> display = me->get_display();
+  if (WindowManagerKnows(display, "_NET_WM_STATE_MAXIMIZED_VERT")) return true;
+  Glib::RefPtr<Gdk::Window> gw = me->get_window();
+  Glib::RefPtr<Gdk::Monitor> monitor = gw ? display->get_monitor_at_window(gw) : Glib::RefPtr<Gdk::Monitor>();
+  if (!monitor) return false;
+  Gdk::Rectangle geo;
+  monitor->get_geometry(geo);
+  WindowRect r = GetRect();
+  return r.x <= geo.get_x() && r.y <= geo.get_y() && r.width >= geo.get_width() &&
+         r.height >= geo.get_height();
 }
 
 void MainWindow::SetFullScreen(bool on) {
@@ -54,8 +83,9 @@ void MainWindow::SetFullScreen(bool on) {
   if (on) {
     normalRect_ = GetRect();
     fullScreen_ = true;
+    // Only the menu bar (and the caption) go: the address box, the buttons and the search
+    // box stay in reach.
     commands_.menuBar().hide();
-    bars_.hide();
     Glib::RefPtr<Gdk::Display> display = get_display();
     Glib::RefPtr<Gdk::Monitor> monitor =
         gw ? display->get_monitor_at_window(gw) : display->get_primary_monitor();
@@ -83,7 +113,6 @@ void MainWindow::SetFullScreen(bool on) {
   } else {
     fullScreen_ = false;
     commands_.menuBar().show();
-    bars_.show();
     if (ownFullScreen_) {
       set_decorated(true);
     } else {

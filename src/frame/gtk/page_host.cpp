@@ -1,5 +1,7 @@
 #include "frame/gtk/page_host.h"
 
+#include <algorithm>
+
 #include "base/commands.h"
 #include "view/child_frame.h"
 
@@ -17,6 +19,9 @@ PageHost::PageHost() {
   set_name("page-host");
   set_vexpand(true);
   set_hexpand(true);
+  cover_.set_name("page-cover");
+  cover_.show();
+  add(cover_);
 }
 
 PageHost::~PageHost() {
@@ -69,13 +74,28 @@ void PageHost::RemoveChildView(CChildFrame* child) {
   if (it == pages_.end()) return;
   gtk_container_remove(GTK_CONTAINER(it->second->box.gobj()), it->second->view);
   remove(it->second->box);
+  if (shown_ == child) shown_ = nullptr;
   pages_.erase(it);
 }
 
 void PageHost::ShowChildView(CChildFrame* child) {
   auto it = pages_.find(child);
   if (it == pages_.end()) return;
-  set_visible_child(it->second->box);
+  shown_ = child;
+  // Under the cover the page waits until the cover goes.
+  if (!covered_) set_visible_child(it->second->box);
+}
+
+void PageHost::CoverPages(bool covered) {
+  covers_ = std::max(0, covers_ + (covered ? 1 : -1));
+  if ((covers_ > 0) == covered_) return;
+  covered_ = covers_ > 0;
+  if (covered_) {
+    set_visible_child(cover_);
+    return;
+  }
+  auto it = pages_.find(shown_);
+  if (it != pages_.end()) set_visible_child(it->second->box);
 }
 
 PagePointer PageHost::PointerInPage(CChildFrame* child) const {
@@ -102,10 +122,10 @@ int PageHost::PageHeight(CChildFrame* child) const {
   return w ? gtk_widget_get_allocated_height(w) : 0;
 }
 
-void PageHost::ShowPopupBar(CChildFrame* child, u16view blockedAddress) {
+void PageHost::ShowPopupBar(CChildFrame* child, u16view text) {
   auto it = pages_.find(child);
   if (it == pages_.end()) return;
-  it->second->text.set_text("已阻止弹出窗口: " + ToUtf8(blockedAddress));
+  it->second->text.set_text(ToUtf8(text));
   it->second->bar.show();
 }
 

@@ -31,13 +31,14 @@ class PageHost : public Gtk::Stack, public PageHostView, public PopupBarView {
   void AddChildView(CChildFrame* child) override;
   void RemoveChildView(CChildFrame* child) override;
   void ShowChildView(CChildFrame* child) override;
+  void CoverPages(bool covered) override;
   PagePointer PointerInPage(CChildFrame* child) const override;
   int PageHeight(CChildFrame* child) const override;
   void PopupMenu(const std::vector<MenuItem>& items, CChildFrame* child = nullptr, int x = 0,
                  int y = 0) override;
 
   // PopupBarView
-  void ShowPopupBar(CChildFrame* child, u16view blockedAddress) override;
+  void ShowPopupBar(CChildFrame* child, u16view text) override;
   void HidePopupBar(CChildFrame* child) override;
   void Beep() override;
 
@@ -49,6 +50,10 @@ class PageHost : public Gtk::Stack, public PageHostView, public PopupBarView {
   Actions actions_;
   std::map<CChildFrame*, std::unique_ptr<Page>> pages_;
   std::unique_ptr<Gtk::Menu> popupMenu_;
+  Gtk::EventBox cover_;  // the plain panel over the pages
+  bool covered_ = false;
+  int covers_ = 0;  // CoverPages(true) calls not yet undone
+  CChildFrame* shown_ = nullptr;  // the page in front under the cover
 };
 
 }  // namespace zel

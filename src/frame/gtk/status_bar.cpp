@@ -83,10 +83,8 @@ void StatusBar::RefreshPanes() {
   bool front = actions_.checked(cmd::kActivateNewTabs).value_or(false);
   frontPane_.set_active(front);
   frontPane_.set_label(front ? "前台" : "后台");
-  std::string zoom = "100%";
-  for (int i = 0; i < 7; ++i)
-    if (actions_.checked(cmd::kZoom50 + i).value_or(false)) zoom = kZoomLevels[i];
-  zoomPane_.set_label(zoom);
+  int percent = actions_.zoomPercent ? actions_.zoomPercent() : 100;
+  zoomPane_.set_label(std::to_string(percent) + "%");
   refreshing_ = false;
 }
 

@@ -25,6 +25,7 @@ class StatusBar : public Gtk::Box, public StatusBarView {
   struct Actions {
     std::function<void(int id)> run;
     std::function<std::optional<bool>(int id)> checked;
+    std::function<int()> zoomPercent;  // the active page's zoom
   };
   void SetActions(Actions actions) { actions_ = std::move(actions); }
   // The switch panes show the frame's state.

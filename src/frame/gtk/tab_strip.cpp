@@ -20,7 +20,19 @@ struct TabStrip::Entry {
   Gtk::Label text;
   Gtk::Button close;
   CChildFrame* child = nullptr;
+  int iconIndex = 0;
 };
+
+namespace {
+// The small style's icons and their entries' padding; the normal style is the theme's.
+constexpr int kSmallIcon = 12;
+constexpr char kSmallTabsCss[] =
+    "#tab-strip.small-tabs tab { padding: 0 4px; min-height: 0; }"
+    "#tab-strip.small-tabs tab #tab-caption { font-size: smaller; }"
+    "#tab-strip.small-tabs tab button { padding: 0; min-height: 0; min-width: 0; }"
+    "#tab-strip.small-tabs > header { padding: 0; }"
+    "#tab-strip.small-tabs > header > box button { padding: 0 2px; min-height: 0; min-width: 0; }";
+}  // namespace
 
 TabStrip::TabStrip() {
   set_name("tab-strip");
@@ -51,6 +63,34 @@ TabStrip::TabStrip() {
   tabList_.signal_clicked().connect([this] { ShowTabList(); });
   items_.show_all();
   set_action_widget(&items_, Gtk::PACK_END);
+  auto css = Gtk::CssProvider::create();
+  css->load_from_data(kSmallTabsCss);
+  get_style_context()->add_provider_for_screen(Gdk::Screen::get_default(), css,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+}
+
+Glib::RefPtr<Gdk::Pixbuf> TabStrip::IconFor(int icon) const {
+  Glib::RefPtr<Gdk::Pixbuf> full = TabIcon(icon);
+  if (!small_ || !full) return full;
+  return full->scale_simple(kSmallIcon, kSmallIcon, Gdk::INTERP_BILINEAR);
+}
+
+void TabStrip::StyleEntry(Entry& e) {
+  e.icon.set(IconFor(e.iconIndex));
+  if (auto* image = dynamic_cast<Gtk::Image*>(e.close.get_image()))
+    image->set_pixel_size(small_ ? kSmallIcon : -1);
+  e.row.set_spacing(small_ ? 2 : 4);
+}
+
+void TabStrip::SetSmallTabs(bool small) {
+  if (small == small_) return;
+  small_ = small;
+  if (small) get_style_context()->add_class("small-tabs");
+  else get_style_context()->remove_class("small-tabs");
+  for (auto& [page, e] : entries_) StyleEntry(*e);
+  for (Gtk::Button* b : {static_cast<Gtk::Button*>(&sidebar_), &tabList_})
+    if (auto* image = dynamic_cast<Gtk::Image*>(b->get_image()))
+      image->set_pixel_size(small ? kSmallIcon : -1);
 }
 
 void TabStrip::RefreshStates() {
@@ -132,6 +172,7 @@ void TabStrip::InsertTabEntry(int index, u16view caption, CChildFrame* child) {
   e->close.set_focus_on_click(false);
   e->close.set_image_from_icon_name("window-close-symbolic", Gtk::ICON_SIZE_MENU);
   e->close.set_tooltip_text("关闭");
+  StyleEntry(*e);
   e->row.pack_start(e->icon, Gtk::PACK_SHRINK);
   e->row.pack_start(e->text, Gtk::PACK_EXPAND_WIDGET);
   e->row.pack_start(e->close, Gtk::PACK_SHRINK);
@@ -178,7 +219,10 @@ void TabStrip::SetTabEntryText(int index, u16view caption) {
 }
 
 void TabStrip::SetTabEntryIcon(int index, int icon) {
-  if (Entry* e = EntryAt(index)) e->icon.set(TabIcon(icon));
+  if (Entry* e = EntryAt(index)) {
+    e->iconIndex = icon;
+    e->icon.set(IconFor(icon));
+  }
 }
 
 bool TabStrip::OnEntryButton(GdkEventButton* ev, Gtk::Widget* label) {

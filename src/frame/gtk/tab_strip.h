@@ -47,6 +47,9 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
   void SetTabEntryIcon(int index, int icon) override;
   // The check state of the bar's items, from the frame.
   void RefreshStates();
+  // The small tab style: lower entries with smaller icons and text.
+  void SetSmallTabs(bool small);
+  bool smallTabs() const { return small_; }
 
  private:
   void ShowTabList();
@@ -64,7 +67,11 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
   // The right press the pending menu answers: the menu opens where it was, with it as the
   // event that triggered it.
   GdkEvent* tabMenuTrigger_ = nullptr;
+  Glib::RefPtr<Gdk::Pixbuf> IconFor(int icon) const;
+  void StyleEntry(Entry& e);
+
   int minTabWidth_ = 50, maxTabWidth_ = 100;
+  bool small_ = false;
   bool selecting_ = false;  // a selection made by the program, not the user
   bool refreshing_ = false;  // the items' states are being set from the frame's
   // At the strip's end: the side-pane switch (1215) and the tab list (712).

@@ -19,6 +19,7 @@
 #include "settings/url_shortcut.h"
 #include "base/files.h"
 #include "frame/gtk/main_window.h"
+#include "frame/address_box.h"
 #include "frame/main_frame.h"
 #include "platform/linux/gtk_prompts.h"
 #include "platform/linux/instance_channel.h"
@@ -63,6 +64,9 @@ int RunBrowser(int argc, char** argv) {
   gtk_parse_args(&argc, &argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   CommandLine cl = ParseCommandLine(args);
+  // A file named relative to where zel was started, and a shortcut's address, are taken
+  // here: a running browser handed the target has its own current folder.
+  cl.target = ResolveCommandLineTarget(cl.target, CurrentFolder());
   const bool hasTarget = !cl.target.empty();
 
   // The program folder first: the single-instance channel is keyed by it, so browsers of
@@ -162,7 +166,7 @@ int RunBrowser(int argc, char** argv) {
   host.Show();
 
   if (hasTarget)
-    frame.OpenInNewTab(ResolveTarget(cl.target), false);
+    frame.controller<AddressBoxController>().OpenGivenAddress(cl.target, false);
   else if (!cl.embedding)
     frame.OpenStartPage();
 

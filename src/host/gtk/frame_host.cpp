@@ -7,7 +7,9 @@
 #include "settings/frame_settings.h"
 #include "host/startup.h"
 #include "base/files.h"
+#include "filters/filters_controller.h"
 #include "filters/gtk/content_filter_host.h"
+#include "filters/gtk/popup_lists_dialog.h"
 #include "base/commands.h"
 #include "collector/collector_controller.h"
 #include "collector/gtk/collector_pane.h"
@@ -90,6 +92,7 @@ struct FrameHost::Parts {
         clearDialog(&window),
         optionsDialog(&window),
         formDialogs(&window),
+        popupLists(&window),
         defaultQuestion(&window),
         collector(window, [this](int id) {
           if (frame) frame->OnCommand(id);
@@ -113,6 +116,7 @@ struct FrameHost::Parts {
   ClearDialog clearDialog;
   OptionsDialog optionsDialog;
   FormDialogs formDialogs;
+  PopupListsDialog popupLists;
   DefaultBrowserDialog defaultQuestion;
   GioAssociations associations;
   SoupFetcher fetcher;
@@ -234,6 +238,7 @@ FrameHost::FrameHost(const Options& o) {
   p.frame->controller<PrivacyController>().SetDialogs(&p.clearDialog);
   p.frame->controller<OptionsController>().SetDialogs(&p.optionsDialog);
   p.frame->controller<FormFillController>().SetDialogs(&p.formDialogs);
+  p.frame->controller<FiltersController>().SetDialogs(&p.popupLists);
   p.frame->controller<SiteIconsController>().SetPorts(&p.fetcher, &p.siteIcons);
   p.frame->controller<UpdateController>().SetFetcher(&p.fetcher);
   p.frame->controller<WindowController>().SetDesktop(&p.tray, &p.hotKey);
@@ -284,7 +289,6 @@ void FrameHost::Show() {
   window.resize(screen.width, screen.height);
 
   frame.LoadEarlySettings(kEngineDefaultElementFlags);
-  LoadFrameCreationSettings(frame.settings());
   const FrameSettings& s = frame.settings();
   window.SetTabWidths(s.minwidth, s.maxwidth);
   // The skin before the window is first drawn (its border too).

@@ -8,6 +8,8 @@ namespace zel {
 
 namespace {
 
+constexpr char kWebType[] = "x-scheme-handler/http";
+
 // A location as a URI: addresses with a scheme stay, local paths become file URIs.
 std::string ToUri(u16view location) {
   std::string s = ToUtf8(location);
@@ -55,14 +57,27 @@ bool GioShell::StartProgram(u16view program, u16view parameter, u16view workingF
 }
 
 bool GioShell::OpenInOtherBrowser(u16view address) {
-  std::string uri = ToUtf8(address);
-  GList* apps = g_app_info_get_all_for_type("x-scheme-handler/http");
+  std::string uri = ToUri(address);
+  if (uri.empty()) return false;
+  auto launch = [&uri](GAppInfo* app) {
+    GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
+    GError* err = nullptr;
+    bool ok = g_app_info_launch_uris(app, &uris, nullptr, &err);
+    if (err) g_error_free(err);
+    return ok;
+  };
+  // The desktop's default web browser, unless that is this one; then the first other
+  // browser installed.
   bool ok = false;
+  if (GAppInfo* def = g_app_info_get_default_for_type(kWebType, FALSE)) {
+    if (!IsZel(def)) ok = launch(def);
+    g_object_unref(def);
+  }
+  if (ok) return true;
+  GList* apps = g_app_info_get_all_for_type(kWebType);
   for (GList* l = apps; l && !ok; l = l->next) {
     auto* app = G_APP_INFO(l->data);
-    if (IsZel(app)) continue;
-    GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
-    ok = g_app_info_launch_uris(app, &uris, nullptr, nullptr);
+    if (!IsZel(app)) ok = launch(app);
   }
   g_list_free_full(apps, g_object_unref);
   return ok;

@@ -65,6 +65,35 @@ std::optional<u16> GtkPrompts::AskText(u16view prompt, u16view caption, u16view 
   return FromUtf8(entry.get_text().raw());
 }
 
+std::optional<u16> GtkPrompts::AskLongText(u16view prompt, u16view caption, u16view initial) {
+  Gtk::Dialog d(ToUtf8(caption), true);
+  if (parent_) d.set_transient_for(*parent_);
+  d.add_button("确认", Gtk::RESPONSE_OK);
+  d.add_button("取消", Gtk::RESPONSE_CANCEL);
+  d.set_default_response(Gtk::RESPONSE_OK);
+  d.set_default_size(420, -1);
+  Gtk::Label label(ToUtf8(prompt));
+  label.set_xalign(0);
+  Gtk::TextView edit;
+  edit.set_name("long-text");
+  edit.set_wrap_mode(Gtk::WRAP_CHAR);
+  edit.get_buffer()->set_text(ToUtf8(initial));
+  Gtk::ScrolledWindow scroll;
+  scroll.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+  scroll.set_shadow_type(Gtk::SHADOW_IN);
+  scroll.set_min_content_height(90);
+  scroll.add(edit);
+  auto* box = d.get_content_area();
+  box->set_spacing(6);
+  box->set_border_width(8);
+  box->pack_start(label, Gtk::PACK_SHRINK);
+  box->pack_start(scroll, Gtk::PACK_EXPAND_WIDGET);
+  d.show_all();
+  edit.grab_focus();
+  if (d.run() != Gtk::RESPONSE_OK) return std::nullopt;
+  return FromUtf8(edit.get_buffer()->get_text().raw());
+}
+
 std::optional<u16> GtkPrompts::AskSaveFile(u16view name, u16view defaultExtension,
                                            u16view filter) {
   Gtk::FileChooserDialog d("另存为", Gtk::FILE_CHOOSER_ACTION_SAVE);

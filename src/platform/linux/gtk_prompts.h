@@ -15,6 +15,7 @@ class GtkPrompts : public PromptPort {
 
   void Message(u16view text, u16view caption, PromptIcon icon) override;
   bool AskYesNo(u16view text, u16view caption, PromptIcon icon) override;
+  std::optional<u16> AskLongText(u16view prompt, u16view caption, u16view initial) override;
   std::optional<u16> AskText(u16view prompt, u16view caption, u16view initial,
                              bool secret) override;
   std::optional<u16> AskSaveFile(u16view name, u16view defaultExtension,

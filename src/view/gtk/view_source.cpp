@@ -130,11 +130,12 @@ WebKitWebView* ViewShowing(const std::string& address) {
   return nullptr;
 }
 
-void LoadHidden(SourceJob* job, WebKitWebContext* context) {
+void LoadHidden(SourceJob* job, WebKitWebView* asking) {
   WebKitSettings* settings = webkit_settings_new();
   webkit_settings_set_enable_javascript(settings, FALSE);
+  // In the asking tab's web process: a source costs no process of its own.
   job->loader = WEBKIT_WEB_VIEW(g_object_ref_sink(
-      g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings", settings, nullptr)));
+      g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", asking, "settings", settings, nullptr)));
   g_object_unref(settings);
   // Only a page the engine shows has a source here: anything else would become a download.
   g_signal_connect(job->loader, "decide-policy",
@@ -165,10 +166,17 @@ void LoadHidden(SourceJob* job, WebKitWebContext* context) {
   webkit_web_view_load_uri(job->loader, job->address.c_str());
 }
 
-void OnSourceRequest(WebKitURISchemeRequest* request, gpointer context) {
+constexpr char kAllowedKey[] = "zel-user-source";
+
+void OnSourceRequest(WebKitURISchemeRequest* request, gpointer) {
   const char* uri = webkit_uri_scheme_request_get_uri(request);
   auto* job = new SourceJob;
   job->request = WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request));
+  WebKitWebView* asking = webkit_uri_scheme_request_get_web_view(request);
+  if (!asking || !uri || !SourceAllowed(asking, uri)) {
+    Fail(job, "只有用户自己打开的源文件才会显示");
+    return;
+  }
   const size_t prefix = std::strlen(kViewSourcePrefix);
   job->address = uri && std::strlen(uri) > prefix ? uri + prefix : "";
   // view-source: of view-source: would read our own page; it is refused like an empty address.
@@ -180,10 +188,21 @@ void OnSourceRequest(WebKitURISchemeRequest* request, gpointer context) {
     ReadSource(job, webkit_web_view_get_main_resource(v));
     return;
   }
-  LoadHidden(job, static_cast<WebKitWebContext*>(context));
+  LoadHidden(job, asking);
 }
 
 }  // namespace
+
+void AllowSourceFor(WebKitWebView* view, const std::string& uri) {
+  const bool source = g_str_has_prefix(uri.c_str(), kViewSourcePrefix);
+  g_object_set_data_full(G_OBJECT(view), kAllowedKey, source ? g_strdup(uri.c_str()) : nullptr,
+                         g_free);
+}
+
+bool SourceAllowed(WebKitWebView* view, const std::string& uri) {
+  auto* allowed = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kAllowedKey));
+  return allowed && uri == allowed;
+}
 
 void NoteLiveView(WebKitWebView* view, bool alive) {
   auto& views = LiveViews();
@@ -192,7 +211,7 @@ void NoteLiveView(WebKitWebView* view, bool alive) {
 }
 
 void RegisterViewSourceScheme(WebKitWebContext* context) {
-  webkit_web_context_register_uri_scheme(context, "view-source", OnSourceRequest, context, nullptr);
+  webkit_web_context_register_uri_scheme(context, "view-source", OnSourceRequest, nullptr, nullptr);
 }
 
 }  // namespace zel

@@ -277,6 +277,8 @@ void WebKitEngine::Navigate2(const NavRequest& request) {
     postSource_ = g_idle_add(StartPostLoad, this);
     return;
   }
+  // The user's own view-source address opens in this view; nothing else does from now on.
+  AllowSourceFor(view_, AsciiUri(uri));
   const char* page = webkit_web_view_get_uri(view_);
   std::string target = ToUtf8(request.targetFrame);
   if ((request.flags & kNavOpenInNewWindow) && target.empty()) target = "_blank";
@@ -297,6 +299,7 @@ void WebKitEngine::Navigate2(const NavRequest& request) {
 
 void WebKitEngine::LoadRequest(const std::string& uri, int flags, const u16& headers) {
   pending_ = PendingNav{uri, flags, headers};
+  NoteUserStart();
   WebKitURIRequest* req = webkit_uri_request_new(AsciiUri(uri).c_str());
   AddHeaders(req, headers);
   webkit_web_view_load_request(view_, req);

@@ -40,6 +40,10 @@ namespace zel {
 
 class WebKitEngine : public Engine {
  public:
+  // The marks a download gets from the view whose page started it: the page's key, and
+  // set when the page started it without the user.
+  static constexpr char kDownloadPageKey[] = "zel-download-page";
+  static constexpr char kDownloadByPage[] = "zel-download-by-page";
   // A new view in context. opener is the view of the page whose new-window request this
   // engine answers (the new view then shares the opener's web process, settings defaults
   // and user content); base gives the settings a top-level view starts from (copied, so
@@ -83,10 +87,13 @@ class WebKitEngine : public Engine {
   void SetScriptsEnabled(bool on) override;
   void SetMediaEnabled(bool on) override;
   void SetMuted(bool muted) override { webkit_web_view_set_is_muted(view_, muted); }
-  // WebKit reloads the page itself when the charset changes.
-  void SetCharset(const std::string& charset) override {
-    webkit_web_view_set_custom_charset(view_, charset.empty() ? nullptr : charset.c_str());
+  void SetDownloadControl(int flags, std::function<void(const u16&)> onRefused) override {
+    downloadControl_ = flags;
+    onRefusedDownload_ = std::move(onRefused);
   }
+  // The page's bytes shown again in their place, decoded in charset: the choice belongs to
+  // this document, and the tab's next page decodes itself.
+  void SetCharset(const std::string& charset) override;
   void Focus() override;
   void* NativeWidget() override { return view_; }
 
@@ -226,6 +233,11 @@ class WebKitEngine : public Engine {
   guint completeTimer_ = 0;
   bool loading_ = false;  // between load started and finished
   std::string committedUri_;  // the address of the last committed load
+  // When the user last clicked or typed in the page or the program loaded an address for
+  // them (-1: used up by a download or by the page that load made).
+  int64_t userStartMs_ = -1;
+  void NoteUserStart() { userStartMs_ = g_get_monotonic_time() / 1000; }
+  static constexpr int64_t kUserStartMs = 20000;
   std::optional<std::string> failedUri_;  // the load that failed, until it finishes
   bool errorPageFollows_ = false;
   bool awaitErrorPage_ = false;  // completing_ waits for our error page
@@ -243,6 +255,30 @@ class WebKitEngine : public Engine {
   // A navigation to a port WebKit refuses, ignored: its error page is shown instead.
   std::optional<std::string> blockedUri_;
   std::optional<PendingNav> pending_;
+  // Navigations the page announced as its frames' own (a click or form aimed at a frame),
+  // oldest first; each is taken by the decision it announced or forgotten after a while.
+  struct FrameNav {
+    std::string uri;
+    bool form = false;  // uri is a form's action: the decision's address adds the query
+    gint64 at = 0;
+  };
+  std::vector<FrameNav> frameNavs_;
+  // Whether the navigation to uri is one the page announced for one of its frames.
+  bool TakeFrameNavigation(const std::string& uri);
+  // Who asked for the recent navigations of every frame: the user (a click, a key, an
+  // address, back and forward) or the page by itself; newest last.
+  struct NavOrigin {
+    std::string uri;
+    bool byUser = false;
+  };
+  std::vector<NavOrigin> navOrigins_;
+  void NoteNavigationOrigin(const std::string& uri, bool byUser, bool redirect);
+  // The delivered download-control flags and who hears of a refused download.
+  int downloadControl_ = 0;
+  std::function<void(const u16&)> onRefusedDownload_;
+  // With downloads of active content banned: a program or plug-in the page itself started
+  // to download is refused at its response (no download starts).
+  bool RefuseDownload(WebKitResponsePolicyDecision* decision);
   // The target frame name of the new-window request this engine was created for, given
   // to its first BeforeNavigate2.
   std::string openerTarget_;
@@ -326,15 +362,19 @@ class WebKitEngineFactory : public EngineFactory {
   bool SetProxy(const EngineProxy& proxy) override;
   void ClearSiteData(SiteData what, bool wait) override;
 
-  // A new tab's view takes about half a second to get its web process going. One spare view
-  // is made ahead, a second after the last one was taken, so that a tab opened later (by a
-  // hand-off, a link, Ctrl+T) finds its process already running. Made sooner, its process
-  // start competes with that tab's first page (at start-up: 0.94 s to the first request
-  // with a second's wait, 1.38 s with 150 ms).
+  // A new tab's view takes about half a second to get its web process going. Once a second
+  // tab has been asked for, one spare view is made ahead, a second after the last one was
+  // taken, so that a tab opened later (by a hand-off, a link, Ctrl+T) finds its process
+  // already running. A one-tab user gets none (its process costs about 60 MB), and after a
+  // quiet minute without new tabs the spare goes again, with its process. Made sooner, its
+  // process start competes with that tab's first page (at start-up: 0.94 s to the first
+  // request with a second's wait, 1.38 s with 150 ms).
   static constexpr unsigned kSpareDelayMs = 1000;
+  static constexpr unsigned kSpareIdleMs = 60000;
 
  private:
   static int MakeSpare(void* self);
+  static int DropSpare(void* self);
   void ScheduleSpare();
   void ApplyNetworkProxy();
   std::function<void(WebKitWebView*)> watch_;
@@ -342,6 +382,8 @@ class WebKitEngineFactory : public EngineFactory {
   std::unique_ptr<WebKitEngine> spare_;
   WebKitUserContentManager* spareContent_ = nullptr;  // what the spare was made with
   unsigned spareSource_ = 0;
+  unsigned idleSource_ = 0;  // drops the spare after a quiet minute
+  int topLevelViews_ = 0;    // views handed out for tabs of their own (not a page's windows)
   WebKitSettings* base_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   std::shared_ptr<bool> offline_ = std::make_shared<bool>(false);

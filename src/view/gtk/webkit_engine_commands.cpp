@@ -3,6 +3,7 @@
 #include <glib/gstdio.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "view/gtk/webkit_engine.h"
@@ -209,6 +210,47 @@ void WebKitEngine::ShowProperties() {
   gtk_window_set_title(GTK_WINDOW(dialog), "属性");
   g_signal_connect(dialog, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
   gtk_widget_show(dialog);
+}
+
+namespace {
+struct CharsetAsk {
+  std::weak_ptr<bool> alive;
+  WebKitWebView* view;
+  std::string charset, uri, mime;
+};
+}  // namespace
+
+void WebKitEngine::SetCharset(const std::string& charset) {
+  // WebKit's own override (webkit_web_view_set_custom_charset) stays with the view for
+  // every later page; the page's bytes loaded again with their charset given as the
+  // server's go for this document only (the server's word outranks the page's own, as the
+  // user's choice must). An empty charset: the page decodes itself again.
+  WebKitWebResource* main = webkit_web_view_get_main_resource(view_);
+  const char* uri = webkit_web_view_get_uri(view_);
+  if (charset.empty() || !main || !uri) {
+    webkit_web_view_reload(view_);
+    return;
+  }
+  std::string mime = "text/html";
+  if (WebKitURIResponse* r = webkit_web_resource_get_response(main))
+    if (const char* m = webkit_uri_response_get_mime_type(r); m && *m) mime = m;
+  webkit_web_resource_get_data(
+      main, cancellable_,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<CharsetAsk> ask(static_cast<CharsetAsk*>(data));
+        gsize size = 0;
+        guchar* bytes = webkit_web_resource_get_data_finish(WEBKIT_WEB_RESOURCE(source), result,
+                                                            &size, nullptr);
+        if (bytes && !ask->alive.expired()) {
+          GBytes* page = g_bytes_new_take(bytes, size);
+          bytes = nullptr;
+          webkit_web_view_load_bytes(ask->view, page, ask->mime.c_str(), ask->charset.c_str(),
+                                     ask->uri.c_str());
+          g_bytes_unref(page);
+        }
+        g_free(bytes);
+      },
+      new CharsetAsk{alive_, view_, charset, uri, mime});
 }
 
 }  // namespace zel

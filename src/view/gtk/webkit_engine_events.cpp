@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "view/active_content.h"
 #include "view/gtk/webkit_engine.h"
+#include "view/gtk/view_source.h"
 
 namespace zel {
 
@@ -45,13 +47,33 @@ void WebKitEngine::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download
                                      WebKitEngine* self) {
   // Every view hears every download of the context; this one's page started it.
   if (webkit_download_get_web_view(download) != self->view_ || !self->events_) return;
+  // The user's click, key or typed address stands behind one download; any other the page
+  // started by itself. The downloads' owner reads both marks.
+  const int64_t now = g_get_monotonic_time() / 1000;
+  const bool byUser = self->userStartMs_ >= 0 && now - self->userStartMs_ < kUserStartMs;
+  self->userStartMs_ = -1;
+  char key[32];
+  std::snprintf(key, sizeof key, "%p|", static_cast<void*>(self->view_));
+  g_object_set_data_full(G_OBJECT(download), kDownloadPageKey,
+                         g_strdup((key + self->committedUri_).c_str()), g_free);
+  g_object_set_data(G_OBJECT(download), kDownloadByPage, GINT_TO_POINTER(byUser ? 0 : 1));
   self->events_->OnBecameDownload(FromUtf8(self->committedUri_));
 }
 
 gboolean WebKitEngine::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                       WebKitPolicyDecisionType type, WebKitEngine* self) {
-  // WebKit's own choice: a page it will not show becomes a download (OnDownloadStarted).
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    // A page's own address whose answer the view cannot show (a .tar.gz, a .zip, a type it
+    // does not know) becomes a download, as an attachment does; WebKit would drop it.
+    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+    if (webkit_response_policy_decision_is_main_frame_main_resource(response) &&
+        !webkit_response_policy_decision_is_mime_type_supported(response)) {
+      webkit_policy_decision_download(decision);
+      return TRUE;
+    }
+    // Otherwise WebKit's own choice: attachments download, the rest is shown or dropped.
+    return FALSE;
+  }
   if (self->warming_) {
     // A spare view's warm-up load: refused at its decision, it has started the view's web
     // process and left no page behind.
@@ -100,6 +122,10 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
 
   if (!goOnUri_.empty() && GoOnDespiteCertificate(uri)) return false;
+  // A page's frame, script or link asking for a source view gets nothing: each would cost
+  // a load (and a process) of its own.
+  if (g_str_has_prefix(uri.c_str(), kViewSourcePrefix) && !SourceAllowed(view_, uri))
+    return false;
 
   if (postHelper_) {
     // The generated form page and its submission were reported by StartPostLoad.
@@ -116,8 +142,7 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
     // A Ctrl+click on a link asks for a new window, as a page's own window.open does: the
     // new-window rules decide about it and place its tab; this page stays as it is.
     Engine* target = events_->OnNewWindow2(FromUtf8(uri), true);
-    if (auto* engine = dynamic_cast<WebKitEngine*>(target))
-      webkit_web_view_load_uri(engine->view_, uri.c_str());
+    if (auto* engine = dynamic_cast<WebKitEngine*>(target)) engine->LoadRequest(uri, 0, {});
     return false;
   }
 
@@ -126,15 +151,21 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   args.isPost = isPost;
   args.userGesture = webkit_navigation_action_is_user_gesture(action);
   // WebKit names a target frame only for a window that does not exist yet, and does not
-  // say which frame of the page a navigation is for: every navigation counts as the
-  // top-level one.
-  args.topLevel = true;
+  // say which frame of the page a navigation is for: the page's module tells of clicks and
+  // forms aimed at a frame of the page; every other navigation counts as the top-level one.
+  args.topLevel = !TakeFrameNavigation(uri);
+  args.historyStep = navType == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
   args.targetFrame = FromUtf8(Str(webkit_navigation_action_get_frame_name(action)));
   if (!openerTarget_.empty()) {
     args.targetFrame = FromUtf8(openerTarget_);
     openerTarget_.clear();
   }
-  if (pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER)) {
+  bool asked = pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER);
+  NoteNavigationOrigin(uri,
+                       asked || args.userGesture || navType == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD ||
+                           navType == WEBKIT_NAVIGATION_TYPE_RELOAD,
+                       webkit_navigation_action_is_redirect(action));
+  if (asked) {
     args.flags = pending_->flags;
     args.headers = pending_->headers;
     pending_.reset();
@@ -147,6 +178,44 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
     return false;
   }
   return true;
+}
+
+void WebKitEngine::NoteNavigationOrigin(const std::string& uri, bool byUser, bool redirect) {
+  // A redirect goes on with the asking of the navigation it follows.
+  if (redirect && !navOrigins_.empty()) byUser = byUser || navOrigins_.back().byUser;
+  if (navOrigins_.size() >= 16) navOrigins_.erase(navOrigins_.begin());
+  navOrigins_.push_back({uri, byUser});
+}
+
+bool WebKitEngine::RefuseDownload(WebKitResponsePolicyDecision* decision) {
+  if (!(downloadControl_ & kDownloadControlNoActiveX)) return false;
+  WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
+  std::string uri = Str(webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision)));
+  std::string name = Str(webkit_uri_response_get_suggested_filename(response));
+  if (name.empty()) name = Str(webkit_uri_response_get_uri(response));
+  if (!IsProgramOrPlugin(FromUtf8(name), FromUtf8(Str(webkit_uri_response_get_mime_type(response)))))
+    return false;
+  for (auto it = navOrigins_.rbegin(); it != navOrigins_.rend(); ++it)
+    if (it->uri == uri) {
+      if (it->byUser) return false;
+      break;
+    }
+  if (onRefusedDownload_) onRefusedDownload_(FromUtf8(uri));
+  return true;
+}
+
+bool WebKitEngine::TakeFrameNavigation(const std::string& uri) {
+  gint64 now = g_get_monotonic_time();
+  // An announced click whose navigation never came (the page stopped it) is forgotten.
+  std::erase_if(frameNavs_, [now](const FrameNav& f) { return now - f.at > 5 * G_USEC_PER_SEC; });
+  auto page = [](const std::string& u) { return u.substr(0, u.find_first_of("?#")); };
+  for (auto it = frameNavs_.begin(); it != frameNavs_.end(); ++it) {
+    if (it->form ? page(uri) == it->uri : uri == it->uri) {
+      frameNavs_.erase(it);
+      return true;
+    }
+  }
+  return false;
 }
 
 void WebKitEngine::FollowRefusedLink() {
@@ -176,7 +245,7 @@ GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* a
   if (!self->newWindowUri_.empty() && self->newWindowUri_ == uri) name = self->newWindowName_;
   self->newWindowName_.clear();
   self->newWindowUri_.clear();
-  if (!self->events_) return nullptr;
+  if (!self->events_ || g_str_has_prefix(uri.c_str(), kViewSourcePrefix)) return nullptr;
   Engine* target = self->events_->OnNewWindow2(FromUtf8(uri), gesture);
   if (!target) return nullptr;  // the window is refused
   auto* engine = dynamic_cast<WebKitEngine*>(target);
@@ -190,12 +259,13 @@ GtkWidget* WebKitEngine::OnCreate(WebKitWebView* view, WebKitNavigationAction* a
 
 void WebKitEngine::OnUri(WebKitWebView* view, GParamSpec*, WebKitEngine* self) {
   // A load reports its own address when it commits (the address also changes as soon as a
-  // load is asked for); only a move to another anchor of the committed page is told here.
-  if (self->loading_ || self->postHelper_ || !self->events_ || self->committedUri_.empty())
+  // load is asked for, and WebKit counts that as loading); a move within the committed
+  // page (another anchor, the page's history.pushState) is told here.
+  if (self->loading_ || self->postHelper_ || !self->events_ || self->committedUri_.empty() ||
+      webkit_web_view_is_loading(view))
     return;
   std::string uri = Str(webkit_web_view_get_uri(view));
-  auto page = [](const std::string& u) { return u.substr(0, u.find('#')); };
-  if (uri == self->committedUri_ || page(uri) != page(self->committedUri_)) return;
+  if (uri.empty() || uri == self->committedUri_) return;
   self->committedUri_ = uri;
   std::weak_ptr<bool> alive = self->alive_;
   self->events_->OnNavigateComplete2(FromUtf8(uri));
@@ -214,7 +284,8 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
   if (self->postHelper_) return;  // the generated form page
   std::string uri = Str(webkit_web_view_get_uri(view));
   switch (event) {
-    case WEBKIT_LOAD_STARTED:
+    case WEBKIT_LOAD_STARTED: {
+      std::weak_ptr<bool> alive = self->alive_;
       self->loading_ = true;
       self->failedUri_.reset();
       self->tlsErrors_ = GTlsCertificateFlags(0);
@@ -226,7 +297,14 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
         else
           self->FinishComplete(std::nullopt);
       }
+      // Loading shows from the start, not from the server's first answer: WebKit's own
+      // first progress came before the load was decided.
+      if (!alive.expired() && self->events_) {
+        double p = webkit_web_view_get_estimated_load_progress(view);
+        self->events_->OnProgressChange(int(std::clamp(p, 0.01, 1.0) * 10000 + 0.5), 10000);
+      }
       break;
+    }
     case WEBKIT_LOAD_COMMITTED: {
       if (self->holdDraw_) {
         self->holdDraw_ = false;
@@ -238,6 +316,8 @@ void WebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, Web
         g_clear_object(&self->tlsCertificate_);
       }
       self->committedUri_ = uri;
+      // A new page: what the user did for the last one stands behind nothing of this one.
+      self->userStartMs_ = -1;
       self->lastStatus_.clear();  // the new page reports its own links
       self->lastTitle_.clear();
       self->pageTitle_.clear();

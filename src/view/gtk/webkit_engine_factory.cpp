@@ -68,6 +68,7 @@ void WebKitEngineFactory::ApplyNetworkProxy() {
 
 WebKitEngineFactory::~WebKitEngineFactory() {
   if (spareSource_) g_source_remove(spareSource_);
+  if (idleSource_) g_source_remove(idleSource_);
   spare_.reset();
   g_clear_object(&base_);
   g_clear_object(&content_);
@@ -101,7 +102,8 @@ std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
   }
   engine->offline_ = offline_;
   if (watch_) watch_(engine->view());
-  ScheduleSpare();
+  if (!opener) ++topLevelViews_;
+  if (topLevelViews_ >= 2) ScheduleSpare();
   return engine;
 }
 
@@ -153,6 +155,16 @@ void WebKitEngineFactory::ScheduleSpare() {
   if (spareSource_) g_source_remove(spareSource_);
   spareSource_ = 0;
   if (!spare_) spareSource_ = g_timeout_add(kSpareDelayMs, &WebKitEngineFactory::MakeSpare, this);
+  if (idleSource_) g_source_remove(idleSource_);
+  idleSource_ = g_timeout_add(kSpareIdleMs, &WebKitEngineFactory::DropSpare, this);
+}
+
+int WebKitEngineFactory::DropSpare(void* self) {
+  auto* f = static_cast<WebKitEngineFactory*>(self);
+  f->idleSource_ = 0;
+  // One still warming is kept: its decision is on its way and refers to it.
+  if (f->spare_ && !f->spare_->warming_) f->spare_.reset();
+  return G_SOURCE_REMOVE;
 }
 
 int WebKitEngineFactory::MakeSpare(void* self) {

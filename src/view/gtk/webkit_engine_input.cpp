@@ -63,7 +63,18 @@ void WebKitEngine::ConnectInput() {
 
 gboolean WebKitEngine::OnPageMessage(WebKitWebView*, WebKitUserMessage* message,
                                      WebKitEngine* self) {
-  if (g_strcmp0(webkit_user_message_get_name(message), kScriptErrorMessage) != 0) return FALSE;
+  const char* name = webkit_user_message_get_name(message);
+  if (g_strcmp0(name, kFrameNavigationMessage) == 0) {
+    GVariant* p = webkit_user_message_get_parameters(message);
+    if (!p || !g_variant_is_of_type(p, G_VARIANT_TYPE("(sb)"))) return TRUE;
+    const char* uri = nullptr;
+    gboolean form = FALSE;
+    g_variant_get(p, "(&sb)", &uri, &form);
+    if (self->frameNavs_.size() >= 32) self->frameNavs_.erase(self->frameNavs_.begin());
+    self->frameNavs_.push_back({uri ? uri : "", form != FALSE, g_get_monotonic_time()});
+    return TRUE;
+  }
+  if (g_strcmp0(name, kScriptErrorMessage) != 0) return FALSE;
   if (self->events_) self->events_->OnScriptError();
   return TRUE;
 }
@@ -76,6 +87,7 @@ gboolean WebKitEngine::OnButton(GtkWidget*, GdkEventButton* e, WebKitEngine* sel
   bool ctrl = e->state & GDK_CONTROL_MASK;
   bool press = e->type == GDK_BUTTON_PRESS;
   bool used = false;
+  if (press) self->NoteUserStart();
   if (press && e->button == 1) {
     used = self->events_->OnUserInput(UserInput::LeftDown, ctrl, false);
     self->pressX_ = int(e->x);
@@ -308,6 +320,7 @@ gboolean WebKitEngine::OnKey(GtkWidget*, GdkEventKey* e, WebKitEngine* self) {
   if (!self->events_) return FALSE;
   bool ctrl = e->state & GDK_CONTROL_MASK;
   bool press = e->type == GDK_KEY_PRESS;
+  if (press) self->NoteUserStart();
   switch (e->keyval) {
     case GDK_KEY_Return:
     case GDK_KEY_KP_Enter:

@@ -180,6 +180,54 @@ bool BrowserProcess::CloseWindow() {
   return sent;
 }
 
+bool BrowserProcess::WithFrame(const std::function<void(void*, unsigned long)>& f) {
+  static const auto installed = XSetErrorHandler(IgnoreXErrors);
+  (void)installed;
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return false;
+  bool found = false;
+  Window root = DefaultRootWindow(d), parent, *children = nullptr;
+  unsigned n = 0;
+  const std::string title = "Zel浏览器";
+  if (XQueryTree(d, root, &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n && !found; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable) continue;
+      auto p = WindowPid(d, children[i]);
+      std::string name = WindowName(d, children[i]);
+      if (!p || *p != pid_ || name.size() < title.size() ||
+          name.compare(name.size() - title.size(), title.size(), title) != 0)
+        continue;
+      found = true;
+      f(d, children[i]);
+    }
+    if (children) XFree(children);
+  }
+  XSync(d, False);
+  XCloseDisplay(d);
+  return found;
+}
+
+std::optional<BrowserProcess::Rect> BrowserProcess::FrameRect() {
+  std::optional<Rect> out;
+  WithFrame([&](void* dp, unsigned long w) {
+    auto* d = static_cast<Display*>(dp);
+    XWindowAttributes a;
+    Window child;
+    int x = 0, y = 0;
+    if (XGetWindowAttributes(d, w, &a) &&
+        XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child))
+      out = Rect{x, y, a.width, a.height};
+  });
+  return out;
+}
+
+bool BrowserProcess::MoveResizeFrame(const Rect& r) {
+  return WithFrame([&](void* dp, unsigned long w) {
+    XMoveResizeWindow(static_cast<Display*>(dp), w, r.x, r.y, unsigned(r.width), unsigned(r.height));
+  });
+}
+
 bool BrowserProcess::WaitForCaption(const std::string& caption,
                                     std::chrono::milliseconds timeout) {
   return WaitFor([&] { return Caption() == caption; }, timeout);

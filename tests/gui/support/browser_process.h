@@ -42,6 +42,14 @@ class BrowserProcess {
   bool WaitForCaption(const std::string& caption, std::chrono::milliseconds timeout);
   // Sends the frame window the close request a window manager sends for its close box.
   bool CloseWindow();
+  // The frame window's rectangle on the screen (x, y, width, height), as the X server has it.
+  struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Rect&) const = default;
+  };
+  std::optional<Rect> FrameRect();
+  // Moves and sizes the frame window through the X server, as a window manager would.
+  bool MoveResizeFrame(const Rect& r);
 
   std::string ConfigPath() const { return home_ + "/profile/Defaults/config.ini"; }
 
@@ -51,6 +59,8 @@ class BrowserProcess {
   std::vector<std::pair<std::string, std::string>> env_;
   pid_t pid_ = -1;
   std::optional<int> status_;
+  // Runs f on the frame window (mapped, of this process, captioned "... Zel浏览器").
+  bool WithFrame(const std::function<void(void* display, unsigned long window)>& f);
 };
 
 }  // namespace zel::test

@@ -94,6 +94,12 @@ void TestServer::SetFile(const std::string& path, const std::string& name,
   files_[path] = File{name, body, stallAfter};
 }
 
+void TestServer::SetPlainFile(const std::string& path, const std::string& type,
+                              const std::string& body, long stallAfter) {
+  std::lock_guard<std::mutex> l(mu_);
+  files_[path] = File{"", body, stallAfter, type};
+}
+
 int TestServer::Hits(const std::string& path) const {
   std::lock_guard<std::mutex> l(mu_);
   int n = 0;
@@ -137,9 +143,10 @@ void TestServer::Handle(void*, void* m, const char* path, void*, void* selfp) {
     self->requestsWithQuery_.push_back(query ? p + "?" + query : p);
     if (auto f = self->files_.find(p); f != self->files_.end()) {
       SoupMessageHeaders* h = soup_server_message_get_response_headers(msg);
-      soup_message_headers_replace(h, "Content-Type", "application/octet-stream");
-      soup_message_headers_replace(h, "Content-Disposition",
-                                   ("attachment; filename=\"" + f->second.name + "\"").c_str());
+      soup_message_headers_replace(h, "Content-Type", f->second.type.c_str());
+      if (!f->second.name.empty())
+        soup_message_headers_replace(h, "Content-Disposition",
+                                     ("attachment; filename=\"" + f->second.name + "\"").c_str());
       soup_server_message_set_status(msg, 200, nullptr);
       SoupMessageBody* out = soup_server_message_get_response_body(msg);
       if (f->second.stallAfter < 0) {

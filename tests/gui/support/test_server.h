@@ -32,6 +32,11 @@ class TestServer {
   // the response never ends.
   void SetFile(const std::string& path, const std::string& name, const std::string& body,
                long stallAfter = -1);
+  // A file served at path as it is, with its type and no Content-Disposition (what most
+  // servers send for a .tar.gz or a .zip); stallAfter as for SetFile (a page that never
+  // ends loading with "text/html").
+  void SetPlainFile(const std::string& path, const std::string& type, const std::string& body,
+                    long stallAfter = -1);
   int Hits(const std::string& path) const;
   std::vector<std::string> Requests() const;
   struct Posted {
@@ -60,6 +65,7 @@ class TestServer {
   struct File {
     std::string name, body;
     long stallAfter = -1;
+    std::string type = "application/octet-stream";  // name empty: not an attachment
   };
   std::map<std::string, File> files_;  // path -> "Basic <base64 of user:password>"
 

@@ -9,7 +9,9 @@
 #include "search/search_controller.h"
 #include "base/commands.h"
 #include "frame/gtk/main_window.h"
+#include "support/menu_path.h"
 #include "support/pump.h"
+#include "support/synth_input.h"
 #include "tabs/frame_test.h"
 
 using namespace std::chrono_literals;
@@ -56,6 +58,69 @@ TEST_F(ContentFilter, AddedEntriesReachTheHook) {
   ASSERT_NE(tab, nullptr);
   EXPECT_TRUE(PumpUntil([&] { return Size(tab, "own") == "\"1x1\""; })) << Size(tab, "own");
   EXPECT_EQ(server_.Hits("/own.png"), 0);
+}
+
+// An address added from the linked image's menu (the input box starts with the image's
+// address) reaches the tab that is open: the same page loaded again in it never asks the
+// server for it.
+TEST_F(ContentFilter, AnAddedImageIsBlockedInTheOpenTab) {
+  server_.SetPage("/linked", R"HTML(<html><head><title>Linked</title></head><body style="margin:0">
+      <img id="ad" src="/ads/banner.png"><a id="link" href="/t/Elsewhere"><img id="own"
+      src="/own.png" style="width:80px;height:80px;display:block"></a></body></html>)HTML");
+  CChildFrame* tab = OpenAndWait("/linked", "Linked");
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Size(tab, "ad") == "\"1x1\""; })) << Size(tab, "ad");
+  ASSERT_EQ(server_.Hits("/own.png"), 1);
+  auto loadAgain = [&](int pageHits) {
+    probe().EnterAddress(server_.Url("/linked"), GdkModifierType(0));
+    return PumpUntil([&] {
+      return server_.Hits("/linked") == pageHits && tab->view()->loadState < 0 &&
+             Size(tab, "own") != "\"loading\"" && Size(tab, "ad") != "\"loading\"";
+    });
+  };
+  const int ownBefore = server_.Hits("/own.png");
+  // 添加到过滤器 on the linked image: the input box starts with the image's address.
+  auto [x, y] = Center(tab, "own");
+  ASSERT_GT(x, 0);
+  MoveTo(PageOf(tab), x, y);
+  ASSERT_TRUE(PumpUntil([&] { return !tab->view()->engine()->HitUnderPointer().image.empty(); }));
+  ClickAt(PageOf(tab), x, y, 3);
+  ASSERT_TRUE(PumpUntil([&] { return probe().ShownMenu("page-menu") != nullptr; }));
+  GtkWidget* add = MenuItemAt(probe().ShownMenu("page-menu"), {"添加到过滤器"});
+  ASSERT_NE(add, nullptr);
+  const std::string image = server_.Url("/own.png");
+  prompts_.textAnswers = {FromUtf8(image)};
+  gtk_menu_item_activate(GTK_MENU_ITEM(add));
+  gtk_menu_shell_deactivate(GTK_MENU_SHELL(probe().ShownMenu("page-menu")));
+  ASSERT_TRUE(PumpUntil([&] { return !prompts_.initials.empty(); }));
+  EXPECT_EQ(ToUtf8(prompts_.initials.back()), image);
+  ASSERT_EQ(prompts_.longTextCaptions.size(), 1u);  // the multi-line box, titled "输入"
+  EXPECT_EQ(prompts_.longTextCaptions.back(), u"输入");
+  // The same page in the same tab: the added address never reaches the server again.
+  ASSERT_TRUE(loadAgain(2));
+  EXPECT_TRUE(PumpUntil([&] { return Size(tab, "own") == "\"1x1\""; })) << Size(tab, "own");
+  EXPECT_EQ(server_.Hits("/own.png"), ownBefore);
+  EXPECT_EQ(frame().TabCount(), 1);
+}
+
+// "启用过滤器" on the toolbar shows whether any filter is on and switches them all.
+TEST_F(ContentFilter, TheMasterSwitchIsOnTheToolbar) {
+  auto* button = dynamic_cast<Gtk::ToggleToolButton*>(probe().StandardButton(cmd::kAllFilters));
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(button->get_active());  // the content filter is on from the start
+  EXPECT_EQ(button->get_label(), "启用过滤器");
+  // Clicked as the pointer clicks it: the button inside the tool item.
+  gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(button->gobj()))));
+  ASSERT_TRUE(PumpUntil([&] { return !button->get_active(); }));
+  GtkWidget* bar = probe().Find("menu-bar");
+  EXPECT_FALSE(MenuItemChecked(MenuItemAt(bar, {"工具", "广告过滤", "启用页面内容过滤器"})));
+  gtk_menu_shell_deactivate(GTK_MENU_SHELL(bar));
+  CChildFrame* tab = OpenAndWait("/page", "Page");
+  ASSERT_NE(tab, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return server_.Hits("/ads/banner.png") == 1; }));
+  // Switched from the menu, the button follows.
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "广告过滤", "启用过滤器"}));
+  EXPECT_TRUE(PumpUntil([&] { return button->get_active(); }));
 }
 
 TEST_F(ContentFilter, ScriptErrorsShowInTheStatusBar) {

@@ -23,7 +23,8 @@ void FrameTest::SetUp() {
   PrepareConfigFile();
   BeforeStart();
   host_ = std::make_unique<FrameHost>(
-      FrameHost::Options{dir_.path() + "/", &prompts_, &destinations_});
+      FrameHost::Options{dir_.path() + "/", &prompts_,
+                         realSaveDialog_ ? nullptr : &destinations_});
   host_->Show();
   frame().OnDeferredStartup();
 }

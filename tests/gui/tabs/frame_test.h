@@ -46,6 +46,8 @@ class FrameTest : public ::testing::Test {
   GtkWidget* PageOf(CChildFrame* tab);
 
   TempDir dir_;
+  // Set before SetUp: downloads ask with GTK's real save dialog instead of destinations_.
+  bool realSaveDialog_ = false;
   FakePrompts prompts_;
   FakeDestinations destinations_;
   TestServer server_;

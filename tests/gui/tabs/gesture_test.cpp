@@ -10,6 +10,7 @@
 #include "frame/page_menus.h"
 #include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
+#include "support/menu_path.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
 #include "tabs/frame_test.h"
@@ -82,6 +83,24 @@ TEST_F(Gestures, UpThenDownRefreshes) {
   auto* engine = dynamic_cast<WebKitEngine*>(tab->view()->engine());
   ASSERT_NE(engine, nullptr);
   EXPECT_EQ(engine->TrailPoints(), 0u);
+}
+
+// The trail follows the right button also with gestures (and page dragging) off.
+TEST_F(Gestures, TheTrailIsDrawnWithGesturesOff) {
+  CChildFrame* tab = OpenAndWait("/links", "Links");
+  ASSERT_NE(tab, nullptr);
+  GtkWidget* bar = probe().Find("menu-bar");
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "鼠标手势"}));
+  EXPECT_FALSE(MenuItemChecked(MenuItemAt(bar, {"工具", "鼠标手势"})));
+  gtk_menu_shell_deactivate(GTK_MENU_SHELL(bar));
+  ASSERT_FALSE(frame().settings().rdrag);
+  Stroke(tab, {{300, 300}, {300, 260}, {300, 220}, {300, 180}});
+  EXPECT_EQ(trailWhileHeld_, 4u);
+  auto* engine = dynamic_cast<WebKitEngine*>(tab->view()->engine());
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine->TrailPoints(), 0u);
+  // No gesture ran: the page is where it was.
+  EXPECT_EQ(tab->caption, u"Links");
 }
 
 TEST_F(Gestures, StrokesDownAndUpScrollByScreens) {

@@ -1,6 +1,8 @@
 // Pages that misbehave leave the browser usable.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include "base/commands.h"
@@ -10,6 +12,8 @@
 #include "search/search_controller.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
+#include "support/synth_input.h"
+#include "support/web_processes.h"
 #include "view/gtk/webkit_engine.h"
 #include "view/vop_view.h"
 #include "tabs/frame_test.h"
@@ -100,6 +104,52 @@ TEST_F(HostilePages, EndlessRedirectLoop) {
   std::printf("redirect loop: %d requests, browser responsive\n", hits());
   frame().OnCommand(cmd::kCloseAll);
   EXPECT_TRUE(PumpUntil([&] { return Entries().size() == 1; }));
+}
+
+// With the popup filter off, a page that opens windows in a loop gets a few tabs, not one
+// per call: the window stays usable (a key acts at once) and the processes stay few.
+TEST_F(HostilePages, WindowsInALoopWithTheFilterOffStayFew) {
+  frame().settings().popupFilter = false;
+  frame().controller<FiltersController>().lists().switches.popup = false;
+  server_.SetPage("/loop", R"HTML(<html><head><title>Loop</title></head><body><script>
+      for (var i = 0; i < 200; i++) window.open('/t/L' + i);
+      document.title = 'Looped';</script></body></html>)HTML");
+  CChildFrame* tab = frame().OpenUrl(FromUtf8(server_.Url("/loop")),
+                                     {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Looped"; }, 100s)) << ToUtf8(tab->caption);
+  EXPECT_LE(frame().TabCount(), 1 + 20) << frame().TabCount();
+  // Ctrl+T acts on the window at once.
+  const int before = frame().TabCount();
+  auto start = std::chrono::steady_clock::now();
+  PressKeyIn(GTK_WIDGET(window().gobj()), GDK_KEY_t, GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == before + 1; }, 20s));
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start).count();
+  std::printf("window loop: %d tabs, %d web processes, Ctrl+T acted after %lld ms\n", before,
+              WebProcessesBelow(getpid()), (long long)ms);
+}
+
+// A page asking for the source of pages (in frames, from a script) gets nothing: no load
+// of those pages, no process for them, and the page stays where it is.
+TEST_F(HostilePages, ViewSourceFromPageContentGetsNothing) {
+  server_.SetPage("/secret", "<html><head><title>Secret</title></head><body>s</body></html>");
+  std::string frames;
+  for (int i = 0; i < 20; ++i)
+    frames += "<iframe src=\"view-source:" + server_.Url("/secret") + "?" + std::to_string(i) +
+              "\"></iframe>";
+  server_.SetPage("/sources", "<html><head><title>Sources</title></head><body>" + frames +
+                                  "<script>setTimeout(function () { location.href = 'view-source:" +
+                                  server_.Url("/secret") + "?top'; }, 10);</script></body></html>");
+  CChildFrame* tab = OpenAndWait("/sources", "Sources");
+  ASSERT_NE(tab, nullptr);
+  EXPECT_FALSE(PumpUntil([&] { return server_.Hits("/secret") > 0; }, 3s))
+      << server_.Hits("/secret") << " loads for sources";
+  EXPECT_EQ(ToUtf8(tab->caption), "Sources");
+  EXPECT_EQ(ToUtf8(tab->view()->CurrentAddress()), server_.Url("/sources"));
+  const int processes = WebProcessesBelow(getpid());
+  std::printf("20 view-source frames: %d web processes\n", processes);
+  EXPECT_LE(processes, 3);
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <iterator>
 
 #include "base/commands.h"
+#include "collector/collector_store.h"
 #include "downloads/downloads_controller.h"
 #include "frame/gtk/main_window.h"
 #include "view/gtk/webkit_engine.h"
+#include "support/menu_path.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
 #include "tabs/frame_test.h"
@@ -350,4 +352,26 @@ TEST_F(DownloadsGui, ATabOpenedOnlyForADownloadGoes) {
   EXPECT_EQ(probe().AddressText(), server_.Url("/t/First"));
   EXPECT_EQ(first->view()->CurrentAddress(), FromUtf8(server_.Url("/t/First")));
 }
+}  // namespace
+
+namespace {
+
+// A finished download is recorded in the output collector as "文件已保存 =>" and its path.
+TEST_F(DownloadsGui, AFinishedDownloadIsRecordedAsSaved) {
+  server_.SetFile("/files/small.bin", "small.bin", body_.substr(0, 1000));
+  CChildFrame* tab = PageWithLink("/files/small.bin");
+  ASSERT_NE(tab, nullptr);
+  const std::string path = target_ + "/small.bin";
+  destinations_.answers = {FromUtf8(path)};
+  Click(tab, "dl");
+  ASSERT_TRUE(PumpUntil([&] { return probe().StatusText().find("下载完成") != std::string::npos; }, 60s));
+  const std::string store = ProfileFolder() + "/" + StoreFileName(CollectorStore::Output);
+  std::string record;
+  ASSERT_TRUE(PumpUntil([&] {
+    record = ToUtf8(LoadStoreFile(store));
+    return record.find("文件已保存") != std::string::npos;
+  }));
+  EXPECT_NE(record.find("文件已保存 =>" + path + "\r\n"), std::string::npos) << record;
+}
+
 }  // namespace

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 
 #include "base/commands.h"
@@ -9,6 +13,7 @@
 #include "session/session_controller.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
+#include "support/web_processes.h"
 #include "tabs/frame_test.h"
 
 using namespace std::chrono_literals;
@@ -160,6 +165,69 @@ TEST_F(PageListDialogTest, OpensTheCheckedPagesOfTheLastRun) {
   EXPECT_TRUE(PumpUntil([&] { return TabShowing("/t/LastOne") && TabShowing("/t/LastTwo"); }));
   EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_visible(dialog); }));
   EXPECT_EQ(frame().TabCount(), 3);
+}
+
+// Start mode 2 with a large last run: only the page in front loads; the others wait under
+// their stored titles, without a web process each, and load when first shown. Closing one
+// that never loaded still brings its page back with Alt+Z.
+class RestoredSession : public SessionPages {
+ protected:
+  static constexpr int kPages = 30;
+  void BeforeStart() override {
+    std::ofstream last(ProfileFolder() + "/last.ini", std::ios::binary);
+    last << "[visit]\r\ncount=" << kPages << "\r\n";
+    for (int i = 0; i < kPages; ++i)
+      last << "title_" << i << "=Stored " << i << "\r\nurl_" << i << "="
+           << server_.Url("/t/R" + std::to_string(i)) << "\r\n";
+  }
+  int PagesRequested() const {
+    int n = 0;
+    for (int i = 1; i < kPages; ++i) n += server_.Hits("/t/R" + std::to_string(i)) > 0;
+    return n;
+  }
+};
+
+TEST_F(RestoredSession, OnlyThePageInFrontLoadsTheOthersWhenShown) {
+  frame().settings().storedStartmode = 2;
+  frame().settings().normalquit = true;
+  frame().settings().startmode = 2;
+  frame().OpenStartPage();
+  ASSERT_TRUE(PumpUntil([&] { return CaptionIs("R0 - Zel浏览器"); }, 20s)) << window().get_title();
+  ASSERT_EQ(frame().TabCount(), kPages);
+  // The waiting tabs show their stored titles; none of their pages is asked for.
+  EXPECT_EQ(probe().EntryText(1), "Stored 1");
+  EXPECT_EQ(probe().EntryText(kPages - 1), "Stored " + std::to_string(kPages - 1));
+  EXPECT_FALSE(PumpUntil([&] { return PagesRequested() > 0; }, 3s)) << PagesRequested();
+  const int processes = WebProcessesBelow(getpid());
+  std::printf("%d restored pages: %d web processes\n", kPages, processes);
+  EXPECT_LE(processes, 2);
+
+  // The next tab comes forward with Ctrl+Tab and loads its page.
+  CChildFrame* front = frame().ActiveChild();
+  const auto pressed = std::chrono::steady_clock::now();
+  PressKeyIn(GTK_WIDGET(window().gobj()), GDK_KEY_Tab, GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() != front; }));
+  std::printf("Ctrl+Tab acted after %lld ms\n",
+              (long long)std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - pressed).count());
+  ASSERT_TRUE(PumpUntil([&] { return CaptionIs("R1 - Zel浏览器"); }, 20s)) << window().get_title();
+  EXPECT_EQ(server_.Hits("/t/R1"), 1);
+  EXPECT_EQ(PagesRequested(), 1);
+
+  // A tab never shown is closed; Alt+Z brings its page back, loaded.
+  CChildFrame* waiting = nullptr;
+  for (CChildFrame* c : frame().Tabs())
+    if (c->caption == u"Stored 7") waiting = c;
+  ASSERT_NE(waiting, nullptr);
+  frame().PostCloseTab(waiting);
+  ASSERT_TRUE(PumpUntil([&] { return frame().TabCount() == kPages - 1; }));
+  EXPECT_EQ(server_.Hits("/t/R7"), 0);
+  Press(GDK_KEY_z, GDK_MOD1_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return server_.Hits("/t/R7") == 1; }, 20s));
+  ASSERT_TRUE(PumpUntil([&] {
+    CChildFrame* back = TabShowing("/t/R7");
+    return back && back->caption == u"R7";
+  }, 20s));
 }
 
 }  // namespace

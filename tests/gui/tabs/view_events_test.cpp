@@ -1,9 +1,12 @@
 // Clicks on real pages: which navigations open new tabs, new windows, back and forward.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "base/commands.h"
 #include "frame/gtk/main_window.h"
 #include "support/pump.h"
+#include "support/synth_input.h"
 #include "support/test_server.h"
 #include "tabs/frame_test.h"
 #include "view/gtk/synth_events.h"
@@ -126,15 +129,64 @@ TEST_F(ViewEvents, FormPostStaysInItsTab) {
 }
 
 TEST_F(ViewEvents, TwoClicksWithinASecondOpenOneTab) {
+  // New tabs stay behind, so the second click lands on the page the user still sees.
   frame().settings().newtablink = true;
+  frame().settings().activateNewTabs = false;
   CChildFrame* tab = OpenAndWait("/links", "Links");
   ASSERT_NE(tab, nullptr);
-  Click(tab, "out");
-  PumpFor(150ms);
-  Click(tab, "out");
-  ASSERT_TRUE(PumpUntil([&] { return Tabs() >= 2; }));
+  auto [x, y] = Center(tab, "out");
+  ASSERT_GE(x, 0);
+  auto t0 = std::chrono::steady_clock::now();
+  ClickAt(PageOf(tab), x, y);
+  PumpFor(400ms);
+  ASSERT_EQ(frame().ActiveChild(), tab);
+  ASSERT_TRUE(gtk_widget_get_mapped(PageOf(tab)));
+  ClickAt(PageOf(tab), x, y);
+  auto elapsed = std::chrono::steady_clock::now() - t0;
+  ASSERT_TRUE(PumpUntil([&] { return server_.Hits("/t/Target") >= 1; }));
   PumpFor(800ms);
   EXPECT_EQ(Tabs(), 2u) << ::testing::PrintToString(Entries());
+  EXPECT_EQ(server_.Hits("/t/Target"), 1);
+  // Only a second pair of clicks within the second says anything.
+  EXPECT_LT(elapsed, 1s);
+}
+
+// Links aimed at a frame of the page load in that frame, new-tab setting or not; the
+// page's other links still go to new tabs.
+TEST_F(ViewEvents, ALinkIntoAFrameLoadsInTheFrame) {
+  frame().settings().newtablink = true;
+  server_.SetPage("/framed", R"(<!DOCTYPE html><html><head><title>Framed</title></head><body>
+      <p><a id="into" href="/t/InFrame" target="inner">into the frame</a>
+      <a id="top" href="/t/OnTop">on top</a></p>
+      <iframe id="f" name="inner" src="/t/First" style="width:600px;height:300px"></iframe>
+      </body></html>)");
+  CChildFrame* tab = OpenAndWait("/framed", "Framed");
+  ASSERT_NE(tab, nullptr);
+  auto frameTitle = [&] { return Run(tab, "document.getElementById('f').contentDocument.title"); };
+  ASSERT_TRUE(PumpUntil([&] { return frameTitle() == "\"First\""; }));
+  Click(tab, "into");
+  ASSERT_TRUE(PumpUntil([&] { return frameTitle() == "\"InFrame\""; })) << frameTitle();
+  PumpFor(500ms);
+  EXPECT_EQ(Tabs(), 1u) << ::testing::PrintToString(Entries());
+  EXPECT_EQ(server_.Hits("/t/InFrame"), 1);
+  EXPECT_EQ(tab->caption, u"Framed");
+  EXPECT_NE(probe().AddressText().find("/framed"), std::string::npos) << probe().AddressText();
+  // A link inside the frame stays in it too (the page's own link: "#link" of /t/InFrame),
+  // clicked where it is on the screen: the frame's content box plus its place in the frame.
+  std::string at = Run(tab, "(function(){var f=document.getElementById('f'),"
+                            "o=f.getBoundingClientRect(),r=f.contentDocument.getElementById('link')"
+                            ".getBoundingClientRect();return [Math.round(o.left+f.clientLeft+r.left+"
+                            "r.width/2),Math.round(o.top+f.clientTop+r.top+r.height/2)];})()");
+  double ix = -1, iy = -1;
+  ASSERT_EQ(std::sscanf(at.c_str(), "[%lf,%lf]", &ix, &iy), 2) << at;
+  ClickAt(PageOf(tab), ix, iy);
+  ASSERT_TRUE(PumpUntil([&] { return frameTitle() == "\"Linked\""; })) << frameTitle();
+  EXPECT_EQ(Tabs(), 1u) << ::testing::PrintToString(Entries());
+  // The page's own link is a top-level navigation: a new tab.
+  PumpFor(1100ms);
+  Click(tab, "top");
+  ASSERT_TRUE(PumpUntil([&] { return Tabs() == 2; })) << ::testing::PrintToString(Entries());
+  EXPECT_EQ(tab->caption, u"Framed");
 }
 
 TEST_F(ViewEvents, ScriptWindowBecomesAMarkedTab) {

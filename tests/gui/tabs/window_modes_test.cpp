@@ -19,6 +19,8 @@
 #include "support/xtest_input.h"
 #include "frame/gtk/main_window.h"
 #include "window/window_controller.h"
+#include "frame/tab_locks.h"
+#include "frame/main_frame.h"
 #include "tabs/frame_test.h"
 
 // After gtkmm: Xlib defines names gtkmm uses.
@@ -70,14 +72,36 @@ TEST_F(WindowModesTest, F11CoversTheScreenAndGivesTheRectangleBack) {
   Key(GDK_KEY_F11);
   EXPECT_TRUE(PumpUntil([&] { return Rect() == screen; }))
       << Rect().get_width() << "x" << Rect().get_height();
+  // Only the menu bar goes: the buttons, the address box and the search box stay.
   EXPECT_FALSE(Mapped("menu-bar"));
-  EXPECT_FALSE(Mapped("standard-bar"));
+  EXPECT_TRUE(Mapped("standard-bar"));
+  EXPECT_TRUE(Mapped("address-box"));
+  EXPECT_TRUE(Mapped("search-bar"));
   EXPECT_EQ(frame().CommandChecked(cmd::kFullScreen), std::optional<bool>(true));
   Key(GDK_KEY_F11);
   EXPECT_TRUE(PumpUntil([&] { return Rect() == Gdk::Rectangle(40, 30, 900, 700); }))
       << Rect().get_x() << "," << Rect().get_y() << " " << Rect().get_width();
   EXPECT_TRUE(Mapped("menu-bar"));
   EXPECT_TRUE(Mapped("standard-bar"));
+}
+
+// Esc in full screen stops the loading page and leaves full screen.
+TEST_F(WindowModesTest, EscLeavesFullScreenAfterStoppingThePage) {
+  ASSERT_TRUE(PumpUntil([&] { return window().get_mapped(); }));
+  // A page whose answer never ends: it loads until stopped.
+  server_.SetPlainFile("/slow", "text/html",
+                       "<html><head><title>Slow</title></head><body>" + std::string(2048, ' '), 1024);
+  CChildFrame* tab = frame().OpenUrl(FromUtf8(server_.Url("/slow")),
+                                     {.tab = TabChoice::New, .start = StartKind::Address, .show = true});
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return tab->view() && tab->view()->loadState >= 0 && server_.Hits("/slow") > 0; }));
+  Key(GDK_KEY_F11);
+  ASSERT_TRUE(PumpUntil([&] { return !Mapped("menu-bar"); }));
+  ASSERT_TRUE(tab->view()->loadState >= 0);
+  Key(GDK_KEY_Escape);
+  EXPECT_TRUE(PumpUntil([&] { return Mapped("menu-bar"); }));
+  EXPECT_EQ(frame().CommandChecked(cmd::kFullScreen), std::optional<bool>(false));
+  EXPECT_TRUE(PumpUntil([&] { return tab->view()->loadState < 0; }));
 }
 
 TEST_F(WindowModesTest, F12AndTheBarCommandsHideBars) {
@@ -136,6 +160,73 @@ TEST_F(BossKeyTest, TheKeyHidesAndShowsTheFrameWhicheverWindowHasTheFocus) {
   EXPECT_TRUE(PumpUntil([&] { return !window().get_visible(); }));
   XKeyChord({XK_Control_L, XK_Shift_L}, XK_F9);
   EXPECT_TRUE(PumpUntil([&] { return window().get_mapped(); }));
+}
+
+// What the pages area shows: a page, or the plain cover.
+bool Covered(WindowProbe probe) {
+  GtkWidget* cover = probe.Find("page-cover");
+  return cover && gtk_widget_get_mapped(cover);
+}
+
+// Shown again by the boss key, a password tab in front asks its password over the covered
+// pages; the right one shows the page.
+TEST_F(BossKeyTest, APasswordTabIsCoveredWhileItsPasswordIsAsked) {
+  CChildFrame* tab = OpenAndWait("/t/Secret", "Secret");
+  ASSERT_NE(tab, nullptr);
+  prompts_.textAnswers = {u"pw", u"pw"};
+  frame().controller<TabLockController>().SetTabPassword(tab);
+  ASSERT_TRUE(tab->hasPassword);
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(PageOf(tab)); }));
+  PumpFor(100ms);  // the key is taken once the deferred start-up has run
+  XKeyChord({XK_Control_L, XK_Shift_L}, XK_F9);
+  ASSERT_TRUE(PumpUntil([&] { return !window().get_visible(); }));
+  bool coveredWhileAsked = false, pageSeenWhileAsked = true;
+  prompts_.onAskText = [&] {
+    PumpFor(50ms);
+    coveredWhileAsked = Covered(probe());
+    pageSeenWhileAsked = gtk_widget_get_mapped(PageOf(tab));
+  };
+  prompts_.textAnswers = {u"pw"};
+  XKeyChord({XK_Control_L, XK_Shift_L}, XK_F9);
+  ASSERT_TRUE(PumpUntil([&] { return prompts_.prompts.size() == 3; }));
+  EXPECT_TRUE(coveredWhileAsked);
+  EXPECT_FALSE(pageSeenWhileAsked);
+  EXPECT_TRUE(PumpUntil([&] { return window().get_mapped() && gtk_widget_get_mapped(PageOf(tab)); }));
+  EXPECT_FALSE(Covered(probe()));
+}
+
+// A password tab picked in the tab strip asks its password with no page to be seen; a wrong
+// one leaves the other tab in front.
+TEST_F(WindowModesTest, APickedPasswordTabIsCoveredWhileItsPasswordIsAsked) {
+  CChildFrame* open = OpenAndWait("/t/Open", "Open");
+  CChildFrame* secret = OpenAndWait("/t/Secret", "Secret");
+  ASSERT_TRUE(open && secret);
+  prompts_.textAnswers = {u"pw", u"pw"};
+  frame().controller<TabLockController>().SetTabPassword(secret);
+  probe().strip().set_current_page(frame().TabIndexOf(open));
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == open && gtk_widget_get_mapped(PageOf(open)); }));
+  struct Case {
+    const char16_t* answer;
+    CChildFrame* inFront;
+  } cases[] = {{u"wrong", open}, {u"pw", secret}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.answer));
+    bool coveredWhileAsked = false, pageSeenWhileAsked = true;
+    prompts_.onAskText = [&] {
+      PumpFor(50ms);
+      coveredWhileAsked = Covered(probe());
+      pageSeenWhileAsked = gtk_widget_get_mapped(PageOf(secret)) || gtk_widget_get_mapped(PageOf(open));
+    };
+    prompts_.textAnswers = {u16(c.answer)};
+    const size_t asked = prompts_.prompts.size();
+    probe().strip().set_current_page(frame().TabIndexOf(secret));
+    ASSERT_TRUE(PumpUntil([&] { return prompts_.prompts.size() == asked + 1; }));
+    EXPECT_TRUE(coveredWhileAsked);
+    EXPECT_FALSE(pageSeenWhileAsked);
+    EXPECT_TRUE(PumpUntil([&] { return frame().ActiveChild() == c.inFront && gtk_widget_get_mapped(PageOf(c.inFront)); }));
+    EXPECT_FALSE(Covered(probe()));
+    prompts_.onAskText = nullptr;
+  }
 }
 
 class TrayTest : public WindowModesTest {

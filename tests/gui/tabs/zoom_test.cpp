@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/commands.h"
+#include "frame/gtk/main_window.h"
 #include "page/zoom_controller.h"
+#include "support/menu_path.h"
 #include "support/pump.h"
+#include "support/synth_input.h"
 #include "tabs/frame_test.h"
 
 using namespace std::chrono_literals;
@@ -23,6 +26,25 @@ class ZoomPages : public FrameTest {
       <body><p>the next page</p></body></html>)");
   }
   std::string BodyZoom(CChildFrame* tab) { return Run(tab, "document.body.style.zoom"); }
+  // What the status bar's zoom pane says.
+  std::string Pane() {
+    GtkWidget* pane = probe().Find("pane-332");
+    const char* label = pane ? gtk_button_get_label(GTK_BUTTON(pane)) : nullptr;
+    return label ? label : "";
+  }
+  // The level checked in 查看 → 缩放 ("" for none).
+  std::string MenuLevel() {
+    GtkWidget* bar = probe().Find("menu-bar");
+    std::string checked;
+    for (const char* level : {"50%", "100%", "120%", "150%", "180%", "200%", "300%"})
+      if (MenuItemChecked(MenuItemAt(bar, {"查看", "缩放", level}))) checked += level;
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(bar));
+    return checked;
+  }
+  bool Choose(const char* level) {
+    return ActivateMenuPath(probe().Find("menu-bar"), {"查看", "缩放", level});
+  }
+  void Key(guint keyval, guint mods = 0) { PressKeyIn(GTK_WIDGET(window().gobj()), keyval, mods); }
   bool ZoomBecomes(CChildFrame* tab, const std::string& json) {
     return PumpUntil([&] { return BodyZoom(tab) == json; });
   }
@@ -65,6 +87,71 @@ TEST_F(ZoomPages, StepsOfTenWithTheirEdges) {
     EXPECT_TRUE(ZoomBecomes(tab, r.after)) << BodyZoom(tab);
   }
   EXPECT_EQ(tab->view()->zoomCommand, cmd::kZoom100);
+}
+
+// The status bar's pane and 查看 → 缩放 say the zoom the page has, tab by tab, also after
+// the steps of Ctrl+=.
+TEST_F(ZoomPages, ThePaneAndTheMenuFollowThePageTabByTab) {
+  CChildFrame* a = OpenAndWait("/zoom", "Zoom");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(Pane(), "100%");
+  gtk_widget_grab_focus(PageOf(a));
+  Key(GDK_KEY_equal, GDK_CONTROL_MASK);
+  ASSERT_TRUE(ZoomBecomes(a, "\"110%\""));
+  EXPECT_TRUE(PumpUntil([&] { return Pane() == "110%"; })) << Pane();
+  EXPECT_EQ(MenuLevel(), "");
+  Key(GDK_KEY_equal, GDK_CONTROL_MASK);
+  ASSERT_TRUE(ZoomBecomes(a, "\"120%\""));
+  EXPECT_TRUE(PumpUntil([&] { return Pane() == "120%"; })) << Pane();
+  EXPECT_EQ(MenuLevel(), "120%");
+  // Another tab has its own zoom; back on the first, its zoom is shown again.
+  CChildFrame* b = OpenAndWait("/zoom2", "Zoom2");
+  ASSERT_NE(b, nullptr);
+  ASSERT_TRUE(Choose("150%"));
+  ASSERT_TRUE(ZoomBecomes(b, "\"150%\""));
+  EXPECT_EQ(Pane(), "150%");
+  EXPECT_EQ(MenuLevel(), "150%");
+  frame().ActivateTab(a);
+  EXPECT_TRUE(PumpUntil([&] { return Pane() == "120%"; })) << Pane();
+  EXPECT_EQ(MenuLevel(), "120%");
+}
+
+// Back and forward bring a page with the tab's zoom, not the one it was left with.
+TEST_F(ZoomPages, BackShowsThePageAtTheTabsZoom) {
+  CChildFrame* tab = OpenAndWait("/zoom", "Zoom");
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(Choose("150%"));
+  ASSERT_TRUE(ZoomBecomes(tab, "\"150%\""));
+  probe().EnterAddress(server_.Url("/zoom2"), GdkModifierType(0));
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Zoom2" && tab->view()->loadState < 0; }));
+  ASSERT_TRUE(ZoomBecomes(tab, "\"150%\""));
+  ASSERT_TRUE(Choose("100%"));
+  ASSERT_TRUE(ZoomBecomes(tab, "\"100%\""));
+  Gtk::ToolButton* back = probe().StandardButton(cmd::kBack);
+  ASSERT_NE(back, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return back->get_sensitive(); }));
+  g_signal_emit_by_name(back->gobj(), "clicked");
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"Zoom" && tab->view()->loadState < 0; }));
+  EXPECT_TRUE(ZoomBecomes(tab, "\"100%\"")) << BodyZoom(tab);
+  EXPECT_EQ(Pane(), "100%");
+}
+
+// A charset chosen for a page is that page's: the next page of the tab reads as it says.
+TEST_F(ZoomPages, AChosenEncodingStaysWithItsPage) {
+  server_.SetPage("/gbk2", "<!DOCTYPE html><html><head><title>GBK</title></head><body>"
+                           "\xbc\xf2\xcc\xe5<a id=\"next\" href=\"/utf8\">next</a></body></html>");
+  server_.SetPage("/utf8", "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>UTF8</title>"
+                           "</head><body>简体中文</body></html>");
+  CChildFrame* tab = OpenAndWait("/gbk2", "GBK");
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(ActivateMenuPath(probe().Find("menu-bar"), {"查看", "编码", "简体中文 (GB2312)"}));
+  ASSERT_TRUE(PumpUntil([&] { return Run(tab, "document.characterSet") == "\"GBK\""; }));
+  EXPECT_TRUE(PumpUntil([&] { return Run(tab, "document.body.innerText").rfind("\"简体", 0) == 0; }))
+      << Run(tab, "document.body.innerText");
+  Click(tab, "next");
+  ASSERT_TRUE(PumpUntil([&] { return tab->caption == u"UTF8" && tab->view()->loadState < 0; }));
+  EXPECT_EQ(Run(tab, "document.characterSet"), "\"UTF-8\"");
+  EXPECT_EQ(Run(tab, "document.body.innerText"), "\"简体中文\"");
 }
 
 TEST_F(ZoomPages, AGbkPageShownWithGb2312ReadsRight) {
