@@ -27,7 +27,7 @@ MainWindow::MainWindow() {
   addressSlot_.box.pack_start(addressBar_, Gtk::PACK_EXPAND_WIDGET);
   addressSlot_.box.pack_start(addressBar_.reopenButton(), Gtk::PACK_SHRINK);
   searchSlot_.box.pack_start(searchBar_, Gtk::PACK_SHRINK);
-  bars_.Append(standardSlot_.box);
+  bars_.Append(standardSlot_.box, /*stretch=*/false, /*keepItems=*/6);
   bars_.Append(addressSlot_.box, /*stretch=*/true);
   bars_.Append(searchSlot_.box);
   top_.pack_start(commands_.menuBar(), Gtk::PACK_SHRINK);

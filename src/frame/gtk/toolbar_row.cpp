@@ -42,6 +42,45 @@ void CollectButtons(GtkWidget* w, std::vector<GtkWidget*>& out) {
   g_list_free(children);
 }
 
+GtkToolbar* FirstToolbar(GtkWidget* w) {
+  if (GTK_IS_TOOLBAR(w)) return GTK_TOOLBAR(w);
+  if (!GTK_IS_CONTAINER(w)) return nullptr;
+  GtkToolbar* found = nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(w));
+  for (GList* l = children; l && !found; l = l->next) found = FirstToolbar(GTK_WIDGET(l->data));
+  g_list_free(children);
+  return found;
+}
+
+// The width a bar needs to show its first `items` tool items (and its arrow when more
+// follow), between its smallest and its asked-for width.
+int KeepWidth(Gtk::Widget* bar, int items, Size size) {
+  if (items <= 0) return size.min;
+  GtkToolbar* toolbar = FirstToolbar(bar->gobj());
+  if (!toolbar) return size.min;
+  // Homogeneous items are all as wide as the widest of them.
+  const int count = gtk_toolbar_get_n_items(toolbar);
+  auto naturalOf = [](GtkWidget* item) {
+    int mn = 0, nt = 0;
+    gtk_widget_get_preferred_width(item, &mn, &nt);
+    return nt;
+  };
+  int homogeneous = 0;
+  for (int i = 0; i < count; ++i) {
+    GtkToolItem* item = gtk_toolbar_get_nth_item(toolbar, i);
+    if (gtk_widget_get_visible(GTK_WIDGET(item)) && gtk_tool_item_get_homogeneous(item))
+      homogeneous = std::max(homogeneous, naturalOf(GTK_WIDGET(item)));
+  }
+  int width = size.min;  // the arrow and the bar's own padding
+  for (int i = 0, kept = 0; i < count && kept < items; ++i) {
+    GtkToolItem* item = gtk_toolbar_get_nth_item(toolbar, i);
+    if (!gtk_widget_get_visible(GTK_WIDGET(item))) continue;
+    width += gtk_tool_item_get_homogeneous(item) ? homogeneous : naturalOf(GTK_WIDGET(item));
+    ++kept;
+  }
+  return std::clamp(width, size.min, size.nat);
+}
+
 }  // namespace
 
 ToolbarRow::ToolbarRow() {
@@ -64,8 +103,8 @@ ToolbarRow::~ToolbarRow() {
   for (Bar& b : bars_) b.widget->unparent();
 }
 
-void ToolbarRow::Append(Gtk::Widget& bar, bool stretch) {
-  bars_.push_back(Bar{&bar, stretch});
+void ToolbarRow::Append(Gtk::Widget& bar, bool stretch, int keepItems) {
+  bars_.push_back(Bar{&bar, stretch, keepItems});
   bar.set_parent(*this);
   queue_resize();
 }
@@ -142,32 +181,41 @@ void ToolbarRow::on_size_allocate(Gtk::Allocation& allocation) {
     if (b.stretch) stretch = &b;
   }
   std::vector<Size> sizes;
-  for (Bar* b : shown) sizes.push_back(WidthOf(b->widget));
+  std::vector<int> keep;
+  int stretchMin = 0;
+  for (Bar* b : shown) {
+    sizes.push_back(WidthOf(b->widget));
+    keep.push_back(KeepWidth(b->widget, b->keepItems, sizes.back()));
+    if (b == stretch) stretchMin = sizes.back().min;
+  }
   const int overflowWidth = WidthOf(&overflow_).nat;
-  // The stretch bar's share: what it needs, and at least half the row.
-  int stretchWant = 0;
-  for (size_t i = 0; i < shown.size(); ++i)
-    if (shown[i] == stretch) stretchWant = std::max(sizes[i].min, width / 2);
 
-  auto othersNeed = [&](bool natural) {
-    int sum = 0, count = 0;
+  // What the other bars need together: their smallest, what they keep, what they ask for.
+  struct Need {
+    int min = 0, keep = 0, nat = 0, count = 0;
+  };
+  auto othersNeed = [&] {
+    Need n;
     for (size_t i = 0; i < shown.size(); ++i) {
       if (shown[i] == stretch || shown[i]->folded) continue;
-      sum += natural ? sizes[i].nat : sizes[i].min;
-      ++count;
+      n.min += sizes[i].min;
+      n.keep += keep[i];
+      n.nat += sizes[i].nat;
+      ++n.count;
     }
-    return std::pair{sum, count};
+    return n;
   };
   auto spacingFor = [&](int others, bool folded) {
     int parts = others + (stretch ? 1 : 0) + (folded ? 1 : 0);
     return parts > 1 ? (parts - 1) * spacing_ : 0;
   };
-  // Bars fold from the end of the row while even their smallest does not fit.
+  // Bars fold from the end of the row while even their smallest does not fit beside the
+  // stretch bar's smallest.
   bool anyFolded = false;
   for (;;) {
-    auto [minSum, count] = othersNeed(false);
-    if (count == 0 ||
-        minSum + spacingFor(count, anyFolded) + (anyFolded ? overflowWidth : 0) + stretchWant <= width)
+    Need n = othersNeed();
+    if (n.count == 0 ||
+        n.min + spacingFor(n.count, anyFolded) + (anyFolded ? overflowWidth : 0) + stretchMin <= width)
       break;
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
       if (*it == stretch || (*it)->folded) continue;
@@ -176,26 +224,31 @@ void ToolbarRow::on_size_allocate(Gtk::Allocation& allocation) {
       break;
     }
   }
-  auto [minSum, count] = othersNeed(false);
-  auto [natSum, unused] = othersNeed(true);
-  (void)unused;
-  int budget = width - stretchWant - spacingFor(count, anyFolded) - (anyFolded ? overflowWidth : 0);
-  if (!stretch) budget = width - spacingFor(count, anyFolded) - (anyFolded ? overflowWidth : 0);
-  // Between smallest and asked-for, in proportion to what each would still take.
-  const int extra = std::max(0, std::min(budget, natSum) - minSum);
-  const int room = natSum - minSum;
+  const Need n = othersNeed();
+  const int avail = width - spacingFor(n.count, anyFolded) - (anyFolded ? overflowWidth : 0);
+  // The stretch bar's share: half the row, never less than its smallest.
+  const int stretchWant = stretch ? std::max(stretchMin, width / 2) : 0;
+  const int budget = std::max(0, avail - stretchWant);
+  // Up to what they keep, then up to what they ask for, in proportion to what each would
+  // still take.
   std::vector<int> widths(shown.size(), 0);
   int othersWidth = 0;
   for (size_t i = 0; i < shown.size(); ++i) {
     if (shown[i] == stretch || shown[i]->folded) continue;
-    int w = sizes[i].min + (room > 0 ? int(int64_t(extra) * (sizes[i].nat - sizes[i].min) / room) : 0);
+    int w;
+    if (budget <= n.keep) {
+      const int room = n.keep - n.min, extra = std::max(0, budget - n.min);
+      w = sizes[i].min + (room > 0 ? int(int64_t(extra) * (keep[i] - sizes[i].min) / room) : 0);
+    } else {
+      const int room = n.nat - n.keep, extra = std::min(budget, n.nat) - n.keep;
+      w = keep[i] + (room > 0 ? int(int64_t(extra) * (sizes[i].nat - keep[i]) / room) : 0);
+    }
     widths[i] = w;
     othersWidth += w;
   }
   int x = allocation.get_x();
-  const int used = othersWidth + spacingFor(count, anyFolded) + (anyFolded ? overflowWidth : 0);
   for (size_t i = 0; i < shown.size(); ++i) {
-    if (shown[i] == stretch) widths[i] = std::max(sizes[i].min, width - used);
+    if (shown[i] == stretch) widths[i] = std::max(sizes[i].min, avail - othersWidth);
   }
   for (size_t i = 0; i < shown.size(); ++i) {
     Gtk::Widget* w = shown[i]->widget;

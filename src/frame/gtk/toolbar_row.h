@@ -1,8 +1,10 @@
 // The toolbar row: the bars beside the address box, laid out so the row never sets the
 // window's width. The address bar takes the width the other bars leave, and at least half
-// the row; the others get what they ask for while it fits, then shrink to their smallest
-// (a toolbar folds its buttons into its own arrow), and a bar that still does not fit goes
-// whole: its buttons are offered in the row's overflow menu at the end, whatever they are.
+// the row; the others get what they ask for while it fits, then shrink: first down to the
+// tool items a bar keeps (its first few buttons: the navigation ones), then to their
+// smallest (a toolbar folds its buttons into its own arrow), and a bar that still does not
+// fit goes whole: its buttons are offered in the row's overflow menu at the end, whatever
+// they are.
 #pragma once
 
 #include <gtkmm.h>
@@ -17,8 +19,10 @@ class ToolbarRow : public Gtk::Container {
   ToolbarRow();
   ~ToolbarRow() override;
 
-  // Adds a bar at the end; the stretch bar is the one that takes the spare width.
-  void Append(Gtk::Widget& bar, bool stretch = false);
+  // Adds a bar at the end; the stretch bar is the one that takes the spare width. keepItems:
+  // how many of the first tool items of the bar's toolbar stay on screen while the other
+  // bars give up their width first.
+  void Append(Gtk::Widget& bar, bool stretch = false, int keepItems = 0);
   // Moves a bar to the position among the bars.
   void Reorder(Gtk::Widget& bar, int position);
   // The bars that did not fit at the last layout (empty while all fit).
@@ -40,6 +44,7 @@ class ToolbarRow : public Gtk::Container {
   struct Bar {
     Gtk::Widget* widget;
     bool stretch;
+    int keepItems = 0;
     bool folded = false;
   };
   void ShowOverflowMenu();

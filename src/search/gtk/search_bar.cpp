@@ -21,8 +21,9 @@ SearchBar::SearchBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 4) {
   set_name("search-bar");
   keywordBox_.set_name("keyword-box");
   keyword().set_placeholder_text("搜索");
-  // 16 characters when there is room, down to 8 in a narrow window.
-  keyword().set_width_chars(8);
+  // 16 characters when there is room, down to 5 in a narrow window (where the navigation
+  // buttons and the address need the width more).
+  keyword().set_width_chars(5);
   keyword().set_max_width_chars(16);
   keyword().signal_key_press_event().connect(sigc::mem_fun(*this, &SearchBar::OnKeywordKey),
                                              false);

@@ -8,6 +8,7 @@
 #include "base/commands.h"
 #include "base/files.h"
 #include "formfill/form_codec.h"
+#include "frame/gtk/main_window.h"
 #include "formfill/formfill_controller.h"
 #include "settings/frame_settings.h"
 #include "support/pump.h"
@@ -118,6 +119,9 @@ TEST_F(FormFillTest, TypedFieldsComeBackAfterAReload) {
   gchar* tip = gtk_widget_get_tooltip_text(gtk_bin_get_child(GTK_BIN(button->gobj())));
   EXPECT_STREQ(tip, "填表");
   g_free(tip);
+  // In a window wide enough for the whole bar the button is on it.
+  window().unmaximize();
+  window().resize(1600, 700);
   EXPECT_TRUE(PumpUntil([&] { return button->get_mapped(); }));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.encrypt ? "encrypted" : "plain");

@@ -102,6 +102,10 @@ class SkinTest : public FrameTest {
 
 TEST_F(SkinTest, TheSecondSkinRepaintsTheToolbarAndStaysChosenAfterARestart) {
   ASSERT_TRUE(PumpUntil([&] { return Bar().get_allocated_width() > 10; }));
+  // Wide enough for Home to stay on the bar.
+  window().unmaximize();
+  window().resize(1280, 600);
+  ASSERT_TRUE(PumpUntil([&] { return probe().StandardButton(cmd::kHome)->get_mapped(); }));
   EXPECT_EQ(skins().currentName(), u"Default");
   Rgb light;
   EXPECT_TRUE(PumpUntil([&] { return (light = BarPixel()).Luma() > 180; }))
