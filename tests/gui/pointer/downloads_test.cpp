@@ -115,7 +115,13 @@ TEST_F(PlainDownloads, PlainFileLinksAreSavedWholeInTheDownloadFolder) {
     Click(tab, r.id);
     GtkWidget* dialog = ShownSaveDialog();
     ASSERT_NE(dialog, nullptr) << "no save dialog for " << name;
-    gchar* shownFolder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
+    // The chooser takes its folder as it loads it.
+    gchar* shownFolder = nullptr;
+    PumpUntil([&] {
+      g_free(shownFolder);
+      shownFolder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
+      return shownFolder != nullptr;
+    }, 5s);
     EXPECT_EQ(fs::path(shownFolder ? shownFolder : ""), fs::path(folder)) << name;
     g_free(shownFolder);
     gchar* shownName = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dialog));
