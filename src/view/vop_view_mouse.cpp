@@ -48,7 +48,8 @@ bool CVOPView::OnMouse(const MouseInput& in) {
         // The trail follows the right button whether or not gestures are on.
         if (e) e->ExtendTrail(in.x, in.y);
         trailDrawn_ = true;
-        if (!gestures && !rdrag) return false;
+        // Held also with gestures and page dragging off, so the trail can follow: the
+        // page's menu then comes with the release, as after a stroke-less gesture.
         capturing_ = true;
         g.strokes.Press(in.x, in.y);
         dragX_ = in.x;

@@ -165,6 +165,8 @@ gboolean WebKitEngine::OnLeave(GtkWidget*, GdkEventCrossing* e, WebKitEngine* se
 
 gboolean WebKitEngine::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent* event,
                                      WebKitHitTestResult* hit, WebKitEngine* self) {
+  // A menu opened by the right button's press takes its release: the trail goes now.
+  self->ClearTrail();
   if (!self->events_) return FALSE;
   double x = self->pointerX_, y = self->pointerY_;
   if (event && event->type != GDK_KEY_PRESS) gdk_event_get_coords(event, &x, &y);
