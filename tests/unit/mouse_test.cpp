@@ -79,10 +79,13 @@ TEST_F(Mouse, AClickWithoutStrokesShowsThePageMenu) {
   Move(53, 64);  // 5 pixels: no stroke
   EXPECT_TRUE(RightUp(53, 64));
   EXPECT_TRUE(Called("RightClickAt 53,64"));
-  // With gestures and page dragging both off the page has the button to itself.
+  // With gestures and page dragging both off the button is still held for the trail, and
+  // its release brings the page's menu.
   frame_.switches().gesturesOn = false;
-  EXPECT_FALSE(RightDown(50, 60));
-  EXPECT_FALSE(RightUp(50, 60));
+  EXPECT_TRUE(RightDown(50, 60));
+  Move(120, 64);
+  EXPECT_TRUE(RightUp(120, 64));
+  EXPECT_TRUE(Called("RightClickAt 120,64"));
 }
 
 TEST_F(Mouse, UnknownStrokesArePostedAsNothing) {
