@@ -8,6 +8,7 @@ packages=(
   libayatana-appindicator3-dev
   xvfb xauth imagemagick fonts-wqy-microhei trayer dbus-daemon
   xdg-utils libglib2.0-bin appstream dpkg-dev file
+  bubblewrap xdg-dbus-proxy
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 #include "base/files.h"
+#include "base/file_modes.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -6,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -118,6 +120,26 @@ void NoteUnreadableFile(const std::string& path) {
 
 std::vector<std::string> TakeUnreadableFiles() { return std::exchange(g_unreadable, {}); }
 
+namespace {
+// The process's file mask as it was handed to it, and as it is now (umask can only be read
+// by setting it: once, before any thread runs).
+const mode_t g_startMask = [] {
+  mode_t m = ::umask(022);
+  ::umask(m);
+  return m;
+}();
+std::atomic<mode_t> g_mask{g_startMask};
+}  // namespace
+
+mode_t NewFileMode() { return 0666 & ~g_mask.load(); }
+
+void MakeNewFilesOwnerOnly() {
+  ::umask(077);
+  g_mask = 077;
+}
+
+mode_t SharedFileMode() { return 0666 & ~g_startMask; }
+
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string dir = DirName(path);
   std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + BaseName(path) + ".XXXXXX";
@@ -126,7 +148,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   int fd = ::mkstemp(name.data());
   if (fd < 0) return false;
   struct stat st;
-  mode_t mode = 0644;
+  mode_t mode = NewFileMode();
   if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
   ::fchmod(fd, mode);
   bool ok = WriteAll(fd, bytes);

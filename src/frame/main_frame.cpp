@@ -99,7 +99,7 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   tabCommands_ = static_cast<TabCommandsController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<TabLockController>(*this));
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
-  controllers_.push_back(std::make_unique<HelpController>(services));
+  controllers_.push_back(std::make_unique<HelpController>(services, [this](u16view t) { ShowNotice(t); }));
   controllers_.push_back(std::make_unique<PrivacyController>(services));
   // The dialog's "设置Zel浏览器为默认" registers at once and says whether it worked.
   controllers_.push_back(std::make_unique<OptionsController>(

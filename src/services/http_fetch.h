@@ -36,6 +36,9 @@ struct HttpRequest {
   // Asks every cache on the way (proxies included) for a fresh copy.
   bool noCache = true;
   EngineProxy proxy;  // the user's proxy choice, as the pages get it
+  // Only https with a certificate the system (GLib's TLS database) trusts, redirects
+  // included: anything else fails the fetch.
+  bool secureOnly = false;
 };
 
 class HttpFetcher {

@@ -26,9 +26,9 @@ namespace zel {
 const char kHomePageAddress[] = ZEL_HOME_PAGE;
 
 namespace {
-// "http://update.zel-browser.org/zel/update.ini", scrambled with the seed below.
+// "https://update.zel-browser.org/zel/update.ini", scrambled with the seed below.
 constexpr char kScrambledUpdateAddress[] =
-    "3F9D412B2C1164C21E4CC9342B102E30185515D093862D5D7419A0F8CDCB6831C69840FB4DE315CFC8A77C1D";
+    "3F9D412B650464981B58CC213A5B7A2F11145AC08E9E294B6345E1E5D8833D2ECFDB1AFE59E600DE83E07B1ACC";
 constexpr uint32_t kAddressSeed = 0x7A656C31;
 // The description and the package: how long a transfer may take in all.
 constexpr int kDescriptionTimeoutS = 30;
@@ -86,6 +86,7 @@ class UpdateController::Env : public UpdateEnv {
     req.timeoutSeconds = maxBytes > (1u << 20) ? kPackageTimeoutS : kDescriptionTimeoutS;
     req.noCache = true;
     req.proxy = proxy_;
+    req.secureOnly = true;
     return fetcher_.Fetch(req, &w_.fetch);
   }
 

@@ -1,6 +1,11 @@
 #include "update/update_rules.h"
 
+#include <glib.h>
+
+#include <cctype>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 
 namespace zel {
 
@@ -39,6 +44,47 @@ std::optional<std::string> DescriptionPackageUrl(std::string_view text) {
   size_t from = at + 4;
   if (from >= text.size()) return std::string();
   return std::string(text.substr(from));
+}
+
+std::optional<std::string> DescriptionPackageDigest(std::string_view text) {
+  const size_t at = text.find(kDigestKey);
+  if (at == std::string_view::npos) return std::nullopt;
+  const size_t from = at + std::strlen(kDigestKey);
+  if (text.size() - from < 64) return std::nullopt;
+  std::string digest(text.substr(from, 64));
+  for (char& c : digest) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  }
+  // A 65th digit: a longer value is not a SHA-256.
+  if (text.size() - from > 64 && std::isxdigit(static_cast<unsigned char>(text[from + 64])))
+    return std::nullopt;
+  return digest;
+}
+
+std::optional<std::string> FileSha256(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::nullopt;
+  GChecksum* sum = g_checksum_new(G_CHECKSUM_SHA256);
+  char buf[64 * 1024];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    g_checksum_update(sum, reinterpret_cast<const guchar*>(buf), gssize(n));
+  const bool failed = std::ferror(f);
+  std::fclose(f);
+  std::string hex = g_checksum_get_string(sum);
+  g_checksum_free(sum);
+  if (failed) return std::nullopt;
+  return hex;
+}
+
+bool IsSecureUpdateAddress(std::string_view url) {
+  constexpr std::string_view kScheme = "https://";
+  if (url.size() <= kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return false;
+  const char first = url[kScheme.size()];
+  return first != '/' && first != '?' && first != '#' && first != ':';
 }
 
 double ReadVersionNumber(std::string_view text) {

@@ -25,6 +25,17 @@ std::optional<std::string> DescriptionVersion(std::string_view text, std::string
 // Everything after "URL=" (the first occurrence) to the end of the text, as written.
 std::optional<std::string> DescriptionPackageUrl(std::string_view text);
 
+// The key of the package's SHA-256 digest, before "URL" in the file: "SHA256=" and 64
+// hexadecimal digits. A package is used only when its digest is this one.
+inline constexpr char kDigestKey[] = "SHA256=";
+// The digest after the first "SHA256=", in lower case; nullopt when the key is missing or
+// not followed by 64 hexadecimal digits.
+std::optional<std::string> DescriptionPackageDigest(std::string_view text);
+// The SHA-256 of a file's bytes in lower-case hexadecimal; nullopt when it cannot be read.
+std::optional<std::string> FileSha256(const std::string& path);
+// Whether an address is one the client fetches from: https with a host.
+bool IsSecureUpdateAddress(std::string_view url);
+
 // A version text read as a decimal number, the way a C runtime's atof reads it: leading
 // blanks skipped, then as much of a number as there is ("1.1\n" is 1.1, "abc" is 0).
 double ReadVersionNumber(std::string_view text);

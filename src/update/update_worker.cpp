@@ -45,6 +45,8 @@ void RunUpdateCheck(UpdateClient& c, UpdateEnv& env) {
   CreateFolderLevels(c.folder);
   if (c.version.empty()) return env.Notify(u"版本号不能为空！");
   if (c.updateAddress.empty()) return env.Notify(u"指定升级的URL不能为空！");
+  // Whoever is on the network path must not choose what the user installs.
+  if (!IsSecureUpdateAddress(c.updateAddress)) return env.Notify(kInsecureAddressText);
   if (c.package.empty()) return env.Notify(u"指定的升级安装包文件名不能为空！");
   if (c.title.empty()) return env.Notify(u"指定标题不能为空！");
   // 2
@@ -53,6 +55,8 @@ void RunUpdateCheck(UpdateClient& c, UpdateEnv& env) {
   for (int retries = 0; !FetchUpdateDescription(c, env) && retries < kUpdateFetchRetries;
        ++retries) {
     env.Notify(u"网络故障");
+    // The user who asked hears it now rather than after a quarter of an hour of retries.
+    if (c.manual) return env.ShowMessage(kUnreachableText);
     if (!env.Wait(kUpdateRetryWaitMs)) return;
   }
   // 4
@@ -65,18 +69,29 @@ void RunUpdateCheck(UpdateClient& c, UpdateEnv& env) {
   // 5
   std::optional<std::string> url = DescriptionPackageUrl(c.description);
   std::string package = JoinPath(c.folder, c.package);
-  if (!url || PackageRequestUrl(*url).empty() ||
-      !env.Download(PackageRequestUrl(*url), package, kUpdatePackageMax))
+  if (!url || PackageRequestUrl(*url).empty()) return env.Notify(u"下载更新包出错 ");
+  // Only a package the offer vouches for, fetched where nobody on the way can change it.
+  const std::optional<std::string> digest = DescriptionPackageDigest(c.description);
+  if (!digest) return env.Notify(kNoDigestText);
+  if (!IsSecureUpdateAddress(PackageRequestUrl(*url))) return env.Notify(kInsecureAddressText);
+  if (!env.Download(PackageRequestUrl(*url), package, kUpdatePackageMax))
     return env.Notify(u"下载更新包出错 ");
+  if (FileSha256(package) != digest) {
+    std::remove(package.c_str());
+    return env.Notify(kDigestMismatchText);
+  }
   // 6
   env.Notify(u"下载成功");
   if (!env.AskYesNo(u"更新信息：\n\n升级程序成功下载了最新版本，点击确认按钮,将自动升级到最新版本!\n"))
     return;
   // 7
   if (!env.Wait(kUpdateStartWaitMs)) return;
-  FILE* f = std::fopen(package.c_str(), "rb");
-  if (!f) return env.Notify(u"找不到update.exe文件");
-  std::fclose(f);
+  if (!FileExists(package)) return env.Notify(u"找不到update.exe文件");
+  // What is opened is what was checked.
+  if (FileSha256(package) != digest) {
+    std::remove(package.c_str());
+    return env.Notify(kDigestMismatchText);
+  }
   // A package nothing on this desktop can open leaves the browser running.
   if (!env.OpenPackage(package)) return env.Notify(u"找不到update.exe文件");
   // 8

@@ -1,6 +1,7 @@
 // One update check, start to end, as it runs on its worker thread: the description is
-// fetched (with retries), the offered version compared, the package downloaded, the user
-// asked, the package started and the browser closed. Everything outside the client's own
+// fetched over https (with retries), the offered version compared, the package downloaded
+// over https and checked against the offer's SHA-256, the user asked, the package started
+// and the browser closed. Everything outside the client's own
 // data goes through UpdateEnv, so the order of it can be followed step by step.
 #pragma once
 
@@ -28,8 +29,9 @@ class UpdateEnv {
   virtual ~UpdateEnv() = default;
   // A status text of the check.
   virtual void Notify(u16view text) = 0;
-  // Downloads an address into a file, never from a cache. False on any failure, with no
-  // file at path then.
+  // Downloads an https address into a file, never from a cache, only from a server whose
+  // certificate is valid and never over a redirect to plain http. False on any failure,
+  // with no file at path then.
   virtual bool Download(const std::string& url, const std::string& path, size_t maxBytes) = 0;
   // A message box with OK, modal to the window.
   virtual void ShowMessage(u16view text) = 0;
@@ -42,6 +44,12 @@ class UpdateEnv {
   // Sends the window the exit command.
   virtual void ExitBrowser() = 0;
 };
+
+// The status texts and the message of the safety checks.
+inline constexpr char16_t kInsecureAddressText[] = u"升级地址不是HTTPS地址，不下载";
+inline constexpr char16_t kNoDigestText[] = u"更新文件没有安装包的SHA256校验值，不下载更新包";
+inline constexpr char16_t kDigestMismatchText[] = u"更新包的SHA256校验值不符，已删除下载的文件";
+inline constexpr char16_t kUnreachableText[] = u"无法连接升级服务器（或服务器的证书无效），请稍后再试。";
 
 inline constexpr int kUpdateRetryWaitMs = 300000;
 inline constexpr int kUpdateFetchRetries = 3;

@@ -5,8 +5,9 @@
 // Besides crashes, leaks and out-of-bounds reads, it checks what update_rules.h and
 // update_worker.h promise: the kept description is the first 510 bytes of the file, a
 // version is at most 4 characters of it, the package address is its tail, the package is
-// asked for only after a newer version with a package address, the question only after a
-// downloaded package, and a No never starts anything.
+// asked for only after a newer version with an https package address and a SHA-256 digest,
+// the question only after a downloaded package whose bytes have that digest (any other
+// package is deleted again), and a No never starts anything.
 
 #include <unistd.h>
 
@@ -31,7 +32,10 @@ namespace {
     }                                                                                     \
   } while (0)
 
-constexpr char kIni[] = "http://u.test/update.ini";
+constexpr char kIni[] = "https://u.test/update.ini";
+// What every package request is answered with, and its SHA-256.
+constexpr char kPackageBytes[] = "package";
+constexpr char kPackageDigest[] = "bc4a71180870f7945155fbb02f4b0a2e3faa2a62d6d31b7039013055ed19869a";
 
 class BytesEnv : public UpdateEnv {
  public:
@@ -45,7 +49,7 @@ class BytesEnv : public UpdateEnv {
       return WriteFileAtomic(path, std::string(bytes_));
     }
     ++packageRequests;
-    return false;
+    return WriteFileAtomic(path, kPackageBytes);
   }
   void ShowMessage(u16view) override { ++messages; }
   bool AskYesNo(u16view) override {
@@ -108,11 +112,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(c.description == kept);
     std::optional<std::string> offered = DescriptionVersion(kept, manual ? "VET" : "VER");
     bool newer = offered && IsNewerVersion(*offered, "1.01");
-    bool wantsPackage = newer && url && !PackageRequestUrl(*url).empty();
+    const std::optional<std::string> digest = DescriptionPackageDigest(kept);
+    if (digest) FUZZ_CHECK(digest->size() == 64 && kept.find("SHA256=") != std::string::npos);
+    bool wantsPackage = newer && url && !PackageRequestUrl(*url).empty() && digest &&
+                        IsSecureUpdateAddress(PackageRequestUrl(*url));
+    bool matches = wantsPackage && *digest == kPackageDigest;
     FUZZ_CHECK(env.packageRequests == (wantsPackage ? 1 : 0));
     FUZZ_CHECK(env.messages == (manual && offered && !newer ? 1 : 0));
-    // The package download always fails here: nothing is asked or started.
-    FUZZ_CHECK(env.questions == 0 && env.opened == 0 && env.exits == 0);
+    // Only the package whose digest the offer gives is kept and asked about; No starts nothing.
+    FUZZ_CHECK(env.questions == (matches ? 1 : 0));
+    FUZZ_CHECK(FileExists(JoinPath(Folder(), "zel-update.deb")) == matches);
+    FUZZ_CHECK(env.opened == 0 && env.exits == 0);
+    std::remove(JoinPath(Folder(), "zel-update.deb").c_str());
     FUZZ_CHECK(!FileExists(JoinPath(Folder(), "update.ini")));
   }
   return 0;

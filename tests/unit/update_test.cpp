@@ -39,8 +39,10 @@ class TableEnv : public UpdateEnv {
   int exits = 0;
 };
 
-constexpr char kIni[] = "http://u.test/update.ini";
-constexpr char kPkg[] = "http://u.test/zel.deb";
+constexpr char kIni[] = "https://u.test/update.ini";
+constexpr char kPkg[] = "https://u.test/zel.deb";
+// SHA-256 of "package", the bytes the table serves for kPkg.
+constexpr char kPackageDigest[] = "SHA256=bc4a71180870f7945155fbb02f4b0a2e3faa2a62d6d31b7039013055ed19869a\r\n";
 
 UpdateClient ClientIn(const TempDir& dir, bool manual) {
   UpdateClient c;
@@ -64,7 +66,7 @@ struct CheckCase {
 };
 
 TEST(UpdateCheck, FollowsTheDescription) {
-  const std::string url = std::string("URL=") + kPkg;
+  const std::string url = std::string(kPackageDigest) + "URL=" + kPkg;
   const CheckCase cases[] = {
       {"newer offer", "VER=1.02\r\n" + url, false, true, true, "", "下载成功"},
       {"same version, automatic", "VER=1.01\r\n" + url, false, false, false, "", "已经是最新版本"},
@@ -75,6 +77,14 @@ TEST(UpdateCheck, FollowsTheDescription) {
       {"no package address", "VER=1.02\r\n", false, false, false, "", "下载更新包出错 "},
       {"older offer", "VER=0.99\r\n" + url, false, false, false, "", "已经是最新版本"},
       {"no description at all", "", false, false, false, "", "更新文件格式有错 "},
+      {"no digest: nothing is downloaded", std::string("VER=1.02\r\nURL=") + kPkg, false, false,
+       false, "", ToUtf8(kNoDigestText)},
+      {"a digest cut short", std::string("VER=1.02\r\nSHA256=1ea6d3\r\nURL=") + kPkg, false,
+       false, false, "", ToUtf8(kNoDigestText)},
+      {"a package over plain http", std::string("VER=1.02\r\n") + kPackageDigest + "URL=http://u.test/zel.deb",
+       false, false, false, "", ToUtf8(kInsecureAddressText)},
+      {"a digest of other bytes", "VER=1.02\r\nSHA256=" + std::string(64, 'a') + "\r\n" + url.substr(url.find("URL=")),
+       false, true, false, "", ToUtf8(kDigestMismatchText)},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.name);
@@ -86,7 +96,8 @@ TEST(UpdateCheck, FollowsTheDescription) {
     RunUpdateCheck(c, env);
     bool asked = std::count(env.requested.begin(), env.requested.end(), kPkg) > 0;
     EXPECT_EQ(asked, tc.downloads);
-    EXPECT_EQ(FileExists(dir / "update/zel-update.deb"), tc.downloads);
+    // A package that does not match its digest is deleted again.
+    EXPECT_EQ(FileExists(dir / "update/zel-update.deb"), tc.downloads && tc.asks);
     EXPECT_EQ(env.questions.size(), tc.asks ? 1u : 0u);
     EXPECT_EQ(env.messages.size(), tc.message.empty() ? 0u : 1u);
     if (!tc.message.empty() && !env.messages.empty()) EXPECT_EQ(env.messages[0], tc.message);
@@ -102,7 +113,7 @@ TEST(UpdateCheck, FollowsTheDescription) {
 TEST(UpdateCheck, YesWaitsThenStartsThePackageAndExits) {
   TempDir dir;
   TableEnv env;
-  env.files[kIni] = std::string("VER=1.02\nURL=") + kPkg + "\r\n";
+  env.files[kIni] = std::string("VER=1.02\n") + kPackageDigest + "URL=" + kPkg + "\r\n";
   env.files[kPkg] = "package";
   env.answer = true;
   UpdateClient c = ClientIn(dir, false);
@@ -125,6 +136,27 @@ TEST(UpdateCheck, AFailedFetchIsTriedFourTimesFiveMinutesApart) {
   EXPECT_EQ(env.waits, std::vector<int>(3, kUpdateRetryWaitMs));
   EXPECT_EQ(std::count(env.notices.begin(), env.notices.end(), "网络故障"), 3);
   EXPECT_EQ(c.description, "err");
+}
+
+TEST(UpdateCheck, AManualCheckSaysAtOnceWhenTheServerCannotBeReached) {
+  TempDir dir;
+  TableEnv env;
+  UpdateClient c = ClientIn(dir, true);
+  RunUpdateCheck(c, env);
+  EXPECT_EQ(env.requested, std::vector<std::string>(1, kIni));
+  EXPECT_TRUE(env.waits.empty());
+  EXPECT_EQ(env.messages, std::vector<std::string>{ToUtf8(kUnreachableText)});
+}
+
+TEST(UpdateCheck, AnOfferOverPlainHttpIsNotFetched) {
+  TempDir dir;
+  TableEnv env;
+  env.files["http://u.test/update.ini"] = std::string("VER=1.02\n") + kPackageDigest + "URL=" + kPkg;
+  UpdateClient c = ClientIn(dir, false);
+  c.updateAddress = "http://u.test/update.ini";
+  RunUpdateCheck(c, env);
+  EXPECT_TRUE(env.requested.empty());
+  EXPECT_EQ(env.notices, std::vector<std::string>{ToUtf8(kInsecureAddressText)});
 }
 
 TEST(UpdateCheck, ALongDescriptionIsCutTo510Bytes) {
@@ -160,6 +192,23 @@ TEST(UpdateRules, KeysAreReadAsWritten) {
   for (const auto& tc : cases) EXPECT_EQ(DescriptionVersion(tc.text, tc.key), tc.value) << tc.text;
   EXPECT_EQ(DescriptionPackageUrl("VER=1.02\nURL=http://a/b c\r\n"), "http://a/b c\r\n");
   EXPECT_EQ(DescriptionPackageUrl("VER=1.02\n"), std::nullopt);
+  const std::string hex(64, 'A');
+  const struct {
+    std::string text;
+    std::optional<std::string> digest;
+  } digests[] = {
+      {"SHA256=" + hex + "\r\nURL=x", std::string(64, 'a')},  // read in lower case
+      {"SHA256=" + hex, std::string(64, 'a')},
+      {"SHA256=" + hex + "0", std::nullopt},  // 65 digits is no SHA-256
+      {"SHA256=" + hex.substr(1), std::nullopt},
+      {"SHA256=" + hex.substr(1) + "g", std::nullopt},
+      {"sha256=" + hex, std::nullopt},
+      {"VER=1.02\n", std::nullopt},
+  };
+  for (const auto& tc : digests) EXPECT_EQ(DescriptionPackageDigest(tc.text), tc.digest) << tc.text;
+  for (const char* secure : {"https://u.test/x", "HTTPS://u.test"}) EXPECT_TRUE(IsSecureUpdateAddress(secure));
+  for (const char* insecure : {"http://u.test/x", "https://", "https:///x", "file:///x", " https://u"})
+    EXPECT_FALSE(IsSecureUpdateAddress(insecure)) << insecure;
   for (const char* newer : {"1.02", "1.1\n", " 2", "1e10"}) EXPECT_TRUE(IsNewerVersion(newer, "1.01")) << newer;
   for (const char* older : {"1.01", "1.00", "abc", ""}) EXPECT_FALSE(IsNewerVersion(older, "1.01")) << older;
 }
@@ -176,7 +225,7 @@ TEST(UpdateRules, ScramblingRoundTrips) {
   EXPECT_EQ(ScrambleText("A", 0), "76");
   unsetenv("ZEL_UPDATE_URL");
   std::string builtIn = UpdateAddress();
-  EXPECT_EQ(builtIn.rfind("http://", 0), 0u);
+  EXPECT_EQ(builtIn.rfind("https://", 0), 0u);
   EXPECT_EQ(BaseName(builtIn), "update.ini");
   setenv("ZEL_UPDATE_URL", "http://127.0.0.1:1/u.ini", 1);
   EXPECT_EQ(UpdateAddress(), "http://127.0.0.1:1/u.ini");
@@ -215,7 +264,7 @@ class UpdateTimer : public FrameFixture {
 };
 
 TEST_F(UpdateTimer, FiveSecondsThenHourlyAndEveryFiveMinutesWhileOffline) {
-  setenv("ZEL_UPDATE_URL", "http://u.test/update.ini", 1);
+  setenv("ZEL_UPDATE_URL", "https://u.test/update.ini", 1);
   FailingFetcher fetcher;
   bool online = false;
   update().SetFetcher(&fetcher);
@@ -228,7 +277,7 @@ TEST_F(UpdateTimer, FiveSecondsThenHourlyAndEveryFiveMinutesWhileOffline) {
   loop_.Advance(kUpdateOfflineMs);
   EXPECT_EQ(TimerMs(), kUpdateHourlyMs);
   EXPECT_FALSE(update().lastClient().manual);
-  EXPECT_EQ(update().lastClient().updateAddress, "http://u.test/update.ini");
+  EXPECT_EQ(update().lastClient().updateAddress, "https://u.test/update.ini");
   // The worker's first fetch fails; it waits for its next try until the frame closes.
   for (int i = 0; i < 2000 && fetcher.count == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(update().checking());

@@ -1,6 +1,10 @@
 #include "downloads/gtk/webkit_downloads.h"
 
 #include <glib/gstdio.h>
+#include <sys/stat.h>
+
+#include "base/file_modes.h"
+#include "base/files.h"
 
 #include "view/gtk/webkit_engine.h"
 
@@ -112,10 +116,14 @@ void WebKitDownloads::OnFinished(WebKitDownload* download, WebKitDownloads* self
     if (e.partial.empty() || g_rename(e.partial.c_str(), e.path.c_str()) != 0) {
       RemovePartial(e);
       if (self->events_) self->events_->OnDownloadFailed(id, false, u"文件无法保存");
-    } else if (self->events_) {
-      self->events_->OnDownloadProgress(id, int64_t(webkit_download_get_received_data_length(download)),
-                                        TotalOf(download));
-      self->events_->OnDownloadFinished(id);
+    } else {
+      // The browser's own files are the user's alone; a saved file is as the user's others.
+      ::chmod(e.path.c_str(), SharedFileMode());
+      if (self->events_) {
+        self->events_->OnDownloadProgress(id, int64_t(webkit_download_get_received_data_length(download)),
+                                          TotalOf(download));
+        self->events_->OnDownloadFinished(id);
+      }
     }
   }
   self->Forget(id);

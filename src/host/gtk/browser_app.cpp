@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #include "settings/frame_settings.h"
 #include "host/gtk/frame_host.h"
@@ -17,6 +18,7 @@
 #include "host/startup.h"
 #include "platform/share_text.h"
 #include "settings/url_shortcut.h"
+#include "base/file_modes.h"
 #include "base/files.h"
 #include "frame/gtk/main_window.h"
 #include "frame/address_box.h"
@@ -44,12 +46,21 @@ void ShowSenderError(u16view text) {
 
 struct SignalContext {
   CMainFrame* frame;
+  FrameServer* server = nullptr;
 };
 
 gboolean OnTerminateSignal(gpointer data) {
   // The system is ending us: the shutdown order runs without the quit question.
   auto* ctx = static_cast<SignalContext*>(data);
   ctx->frame->Close(CloseSource::System);
+  // Under a modal dialog's own loop (a message box, the About box, a file dialog run to its
+  // answer) the program's loop would end only once someone answered it. Everything is saved
+  // by now: the process ends here, its web processes with their connection.
+  if (g_main_depth() > 1) {
+    if (ctx->server) ctx->server->Stop();
+    std::fflush(nullptr);
+    ::_exit(0);
+  }
   return G_SOURCE_CONTINUE;
 }
 
@@ -76,6 +87,8 @@ int RunBrowser(int argc, char** argv) {
                                             g_getenv("ZEL_HOME"), g_getenv("XDG_DATA_HOME"),
                                             g_get_home_dir());
   std::string profile = JoinPath(program, kProfileSub);
+  // What the browser keeps is the user's alone: cookies, form data, history ...
+  MakeNewFilesOwnerOnly();
   CreateFolderLevels(profile);
 
   // The installer's switches come before any instance question and open no window.
@@ -123,6 +136,9 @@ int RunBrowser(int argc, char** argv) {
   // The first browser of the profile: what a killed run left half-written goes.
   for (const std::string& folder : {program, profile, JoinPath(program, "profile/SearchEngine")})
     RemoveStaleTempFiles(folder, startedWall.tv_sec, startedWall.tv_nsec);
+  // Files an earlier version (or the user) left readable by others are narrowed; the engine's
+  // cache can be large, so beside the start-up.
+  std::thread narrow([folder = JoinPath(program, "profile")] { NarrowToOwner(folder); });
 
   Gtk::Main kit(argc, argv);
   FrameHost host({program, nullptr});
@@ -146,6 +162,7 @@ int RunBrowser(int argc, char** argv) {
                                        [&frame] { frame.OnRaiseRequest(); });
                                  },
                              });
+  sig.server = &server;
   if (!server.Start())
     std::cerr << "zel: no hand-off channel at " << channel.socket
               << ": later starts open their own window\n";
@@ -172,6 +189,7 @@ int RunBrowser(int argc, char** argv) {
 
 
   Gtk::Main::run();
+  narrow.join();
 
   for (guint id : sigSources) g_source_remove(id);
   server.Stop();

@@ -6,6 +6,7 @@
 
 #include "settings/frame_settings.h"
 #include "host/startup.h"
+#include "base/file_modes.h"
 #include "base/files.h"
 #include "filters/filters_controller.h"
 #include "filters/gtk/content_filter_host.h"
@@ -53,6 +54,8 @@
 #include "platform/linux/gtk_input.h"
 #include "platform/linux/gtk_prompts.h"
 #include "view/gtk/view_source.h"
+#include "host/gtk/web_sandbox.h"
+#include "frame/help_commands.h"
 #include "view/gtk/webkit_engine.h"
 #include "window/gtk/tray_icon.h"
 #include "window/gtk/x11_hot_key.h"
@@ -222,10 +225,14 @@ std::string LauncherPathBeside(const std::string& exeDir) {
 
 FrameHost::FrameHost(const Options& o) {
   std::string profile = JoinPath(o.programFolder, kProfileSub);
+  // The profile's files and the engine's (cookies, caches, its databases) are the user's alone.
+  MakeNewFilesOwnerOnly();
   context_ = MakeWebContext(profile);
   // Before any view: WebKit takes the hook's module folder when its first process starts.
   // Until the lists are loaded the index is stale and every request loads.
   contentFilter_ = std::make_unique<ContentFilterHost>(context_);
+  // Every web process confined from the first one on, the spare view's included.
+  const SandboxState sandbox = ConfineWebProcesses(context_, {contentFilter_->extensionFolder()});
   parts_ = std::make_unique<Parts>(context_, profile);
   Parts& p = *parts_;
   PromptPort* prompts = o.prompts ? o.prompts : &p.prompts;
@@ -234,6 +241,7 @@ FrameHost::FrameHost(const Options& o) {
                         &p.clipboard, contentFilter_.get(), &p.downloads,
                         o.destinations ? o.destinations : &p.destinations});
   p.frame->SetProgramFolder(FromUtf8(o.programFolder));
+  p.frame->controller<HelpController>().SetSandboxState(sandbox);
   p.frame->controller<ProxyController>().SetDialogs(&p.proxyDialogs);
   p.frame->controller<PrivacyController>().SetDialogs(&p.clearDialog);
   p.frame->controller<OptionsController>().SetDialogs(&p.optionsDialog);

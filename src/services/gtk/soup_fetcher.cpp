@@ -35,6 +35,17 @@ GProxyResolver* MakeResolver(const EngineProxy& p) {
   return nullptr;
 }
 
+// A secure fetch ended where it began: on https (a redirect may have left it), with a
+// certificate that had no error (libsoup refuses those unless told otherwise; checked again).
+bool SecureEnough(SoupMessage* msg, const HttpRequest& req) {
+  if (!req.secureOnly) return true;
+  GUri* final = soup_message_get_uri(msg);
+  const char* scheme = final ? g_uri_get_scheme(final) : nullptr;
+  return scheme && g_ascii_strcasecmp(scheme, "https") == 0 &&
+         soup_message_get_tls_peer_certificate(msg) &&
+         soup_message_get_tls_peer_certificate_errors(msg) == 0;
+}
+
 }  // namespace
 
 bool SoupFetcher::Fetch(const HttpRequest& req, FetchCancel* cancel) {
@@ -42,6 +53,7 @@ bool SoupFetcher::Fetch(const HttpRequest& req, FetchCancel* cancel) {
   if (!uri) return false;
   const char* scheme = g_uri_get_scheme(uri);
   bool http = scheme && (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0);
+  if (http && req.secureOnly && g_ascii_strcasecmp(scheme, "https") != 0) http = false;
   if (!http || !g_uri_get_host(uri) || !*g_uri_get_host(uri)) {
     g_uri_unref(uri);
     return false;
@@ -75,7 +87,7 @@ bool SoupFetcher::Fetch(const HttpRequest& req, FetchCancel* cancel) {
   bool ok = false;
   std::string part = req.path + ".part";
   GInputStream* in = soup_session_send(session, msg, cancellable, nullptr);
-  if (in && SOUP_STATUS_IS_SUCCESSFUL(soup_message_get_status(msg))) {
+  if (in && SOUP_STATUS_IS_SUCCESSFUL(soup_message_get_status(msg)) && SecureEnough(msg, req)) {
     goffset declared = soup_message_headers_get_content_length(soup_message_get_response_headers(msg));
     FILE* out = std::fopen(part.c_str(), "wb");
     if (out && (req.maxBytes == 0 || declared <= goffset(req.maxBytes))) {

@@ -1,82 +1,57 @@
-// The update client and the install report against the local server: update.ini fetched,
-// the package downloaded, the question, the package opened by the desktop's handler for its
-// type (a test handler that leaves a marker file, set up by ctest's environment) and the
-// browser's own shutdown.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+// The update client and the install report against the local servers: update.ini fetched
+// over TLS from a server whose test certificate the test's TLS database trusts, the package
+// downloaded and checked against the offer's SHA-256, the question, the package opened by
+// the desktop's handler for its type (a test handler that leaves a marker file, set up by
+// ctest's environment) and the browser's own shutdown.
+
+#include <gio/gio.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
-#include <thread>
 
 #include "base/commands.h"
 #include "base/files.h"
 #include "services/gtk/soup_fetcher.h"
+#include "support/self_signed_cert.h"
 #include "tabs/frame_test.h"
 #include "update/install_ping.h"
 #include "update/update_controller.h"
+#include "update/update_worker.h"
 
 using namespace std::chrono_literals;
 
 namespace zel::test {
 namespace {
 
-// A server that answers every request with the first kilobyte of a 100 000-byte body, then
-// closes the connection.
-class CuttingServer {
- public:
-  CuttingServer() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), len);
-    listen(fd_, 4);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this] {
-      for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; close(c)) {
-        std::string req(4096, '\0');
-        size_t got = 0;
-        while (req.find("\r\n\r\n") >= got) {
-          ssize_t n = read(c, req.data() + got, req.size() - got);
-          if (n <= 0 || (got += size_t(n)) == req.size()) break;
-        }
-        ++requests_;
-        std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(1000, 'x');
-        (void)!write(c, reply.data(), reply.size());
-      }
-    });
-  }
-  ~CuttingServer() {
-    shutdown(fd_, SHUT_RDWR);  // ends the accept
-    thread_.join();
-    close(fd_);
-  }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-  int requests() const { return requests_; }
-
- private:
-  int fd_ = -1, port_ = 0;
-  std::atomic<int> requests_{0};
-  std::thread thread_;
-};
-
 const char kQuestion[] =
     "更新信息：\n\n升级程序成功下载了最新版本，点击确认按钮,将自动升级到最新版本!\n";
+
+// The package the tests offer (it looks like a Debian package to the desktop) and its SHA-256.
+const char kPackage[] = "!<arch>\ndebian-binary   0           0     0     100644  4         `\n2.0\n";
+std::string DigestOf(const std::string& bytes) {
+  gchar* hex = g_compute_checksum_for_string(G_CHECKSUM_SHA256, bytes.data(), gssize(bytes.size()));
+  std::string out = hex;
+  g_free(hex);
+  return out;
+}
 
 class UpdateRuns : public FrameTest {
  protected:
   void BeforeStart() override {
+    // The test server's certificate is the only authority this process trusts.
+    const std::string pem = dir_ / "test-ca.pem";
+    ASSERT_TRUE(WriteFileAtomic(pem, kSelfSignedPem));
+    GTlsDatabase* db = g_tls_file_database_new(pem.c_str(), nullptr);
+    ASSERT_NE(db, nullptr);
+    g_tls_backend_set_default_database(g_tls_backend_get_default(), db);
+    g_object_unref(db);
     // The first automatic check, five seconds after the start, must find nothing new.
-    server_.SetPage("/update.ini", "VER=1.01\r\nVET=1.01\r\n");
-    setenv("ZEL_UPDATE_URL", server_.Url("/update.ini").c_str(), 1);
+    secure_.SetPage("/update.ini", "VER=1.01\r\nVET=1.01\r\n");
+    setenv("ZEL_UPDATE_URL", secure_.Url("/update.ini").c_str(), 1);
+  }
+  void TearDown() override {
+    FrameTest::TearDown();
+    g_tls_backend_set_default_database(g_tls_backend_get_default(), nullptr);
   }
   UpdateController& update() { return frame().controller<UpdateController>(); }
   std::string Package() const { return dir_ / "update/zel-update.deb"; }
@@ -85,19 +60,26 @@ class UpdateRuns : public FrameTest {
       if (q == FromUtf8(kQuestion)) return true;
     return false;
   }
+  // Only the manual key: the automatic check meanwhile finds a format error and stays out.
+  void Offer(const std::string& digestLine, const std::string& package) {
+    secure_.SetPage("/update.ini", "VET=1.02\r\n" + digestLine + "URL=" + package + "\r\n");
+  }
+  void RunManualCheck() {
+    frame().OnCommand(cmd::kOnlineUpdate);
+    ASSERT_TRUE(PumpUntil([&] { return !update().checking(); }, 30s));
+  }
+
+  TestServer secure_{TestServer::Scheme::Https};
 };
 
 TEST_F(UpdateRuns, ANewerVersionIsDownloadedAskedForStartedAndTheBrowserCloses) {
-  // What the package holds does not matter to the client; this one looks like a Debian
-  // package to the desktop.
-  server_.SetFile("/pkg/zel.deb", "zel.deb", "!<arch>\ndebian-binary   0           0     0     100644  4         `\n2.0\n");
-  // Only the manual key: the automatic check meanwhile finds a format error and stays out.
-  server_.SetPage("/update.ini", "VET=1.02\r\nURL=" + server_.Url("/pkg/zel.deb") + "\r\n");
+  secure_.SetFile("/pkg/zel.deb", "zel.deb", kPackage);
+  Offer("SHA256=" + DigestOf(kPackage) + "\r\n", secure_.Url("/pkg/zel.deb"));
   prompts_.yesAnswers = {true};
   frame().OnCommand(cmd::kOnlineUpdate);
   ASSERT_TRUE(PumpUntil([&] { return QuestionAsked(); }, 30s));
-  EXPECT_GE(server_.Hits("/update.ini"), 1);
-  EXPECT_EQ(server_.Hits("/pkg/zel.deb"), 1);
+  EXPECT_GE(secure_.Hits("/update.ini"), 1);
+  EXPECT_EQ(secure_.Hits("/pkg/zel.deb"), 1);
   EXPECT_TRUE(FileExists(Package()));
   EXPECT_FALSE(FileExists(dir_ / "update/update.ini"));
   // After the 4 second wait the desktop's handler opens it, then the browser exits.
@@ -109,6 +91,34 @@ TEST_F(UpdateRuns, ANewerVersionIsDownloadedAskedForStartedAndTheBrowserCloses) 
   EXPECT_NE(config->find("normalquit=1"), std::string::npos);
 }
 
+TEST_F(UpdateRuns, APackageTheOfferDoesNotVouchForIsNeverKeptOrOffered) {
+  secure_.SetFile("/pkg/zel.deb", "zel.deb", kPackage);
+  server_.SetFile("/pkg/zel.deb", "zel.deb", kPackage);
+  const std::string digest = "SHA256=" + DigestOf(kPackage) + "\r\n";
+  const struct {
+    const char* name;
+    std::string digestLine, package;
+    int secureHits, plainHits;  // the package requests each server sees
+  } cases[] = {
+      {"no digest in the offer", "", secure_.Url("/pkg/zel.deb"), 0, 0},
+      {"the digest of other bytes", "SHA256=" + std::string(64, '0') + "\r\n",
+       secure_.Url("/pkg/zel.deb"), 1, 0},
+      {"a package over plain http", digest, server_.Url("/pkg/zel.deb"), 0, 0},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    const int secureBefore = secure_.Hits("/pkg/zel.deb"), plainBefore = server_.Hits("/pkg/zel.deb");
+    Offer(tc.digestLine, tc.package);
+    RunManualCheck();
+    EXPECT_EQ(secure_.Hits("/pkg/zel.deb") - secureBefore, tc.secureHits);
+    EXPECT_EQ(server_.Hits("/pkg/zel.deb") - plainBefore, tc.plainHits);
+    EXPECT_FALSE(FileExists(Package()));
+    EXPECT_FALSE(FileExists(Package() + ".part"));
+    EXPECT_FALSE(QuestionAsked());
+  }
+  EXPECT_FALSE(frame().closing());
+}
+
 TEST_F(UpdateRuns, AManualCheckWithNothingNewSaysSo) {
   frame().OnCommand(cmd::kOnlineUpdate);
   ASSERT_TRUE(PumpUntil([&] { return !update().checking() && !prompts_.messages.empty(); }, 30s));
@@ -117,15 +127,21 @@ TEST_F(UpdateRuns, AManualCheckWithNothingNewSaysSo) {
   EXPECT_FALSE(FileExists(Package()));
 }
 
-TEST_F(UpdateRuns, AConnectionClosedMidPackageLeavesNoPackage) {
-  CuttingServer cutting;
-  server_.SetPage("/update.ini", "VET=1.02\r\nURL=" + cutting.Url("/zel.deb") + "\r\n");
-  frame().OnCommand(cmd::kOnlineUpdate);
-  ASSERT_TRUE(PumpUntil([&] { return cutting.requests() >= 1 && !update().checking(); }, 30s));
-  EXPECT_FALSE(FileExists(Package()));
-  EXPECT_FALSE(FileExists(Package() + ".part"));
-  EXPECT_TRUE(prompts_.questions.empty());
-  EXPECT_FALSE(frame().closing());
+TEST_F(UpdateRuns, AManualCheckSaysWhenTheServerCannotBeReachedOrIsNotTrusted) {
+  TestServer untrusted(TestServer::Scheme::Https);
+  untrusted.SetPage("/update.ini", "VET=1.02\r\nURL=x\r\n");
+  // Nobody listens on port 9; the second server's certificate is trusted only while the
+  // test's database is in place, so it is taken away for it.
+  for (bool trusted : {true, false}) {
+    SCOPED_TRACE(trusted ? "nothing listens" : "an untrusted certificate");
+    if (!trusted) g_tls_backend_set_default_database(g_tls_backend_get_default(), nullptr);
+    setenv("ZEL_UPDATE_URL", trusted ? "https://127.0.0.1:9/update.ini" : untrusted.Url("/update.ini").c_str(), 1);
+    prompts_.messages.clear();
+    frame().OnCommand(cmd::kOnlineUpdate);
+    ASSERT_TRUE(PumpUntil([&] { return !prompts_.messages.empty(); }, 30s));
+    EXPECT_EQ(prompts_.messages.back(), kUnreachableText);
+    EXPECT_TRUE(prompts_.questions.empty());
+  }
 }
 
 TEST_F(UpdateRuns, TheInstallReportSendsOneRequestAndKeepsTheAnswer) {

@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -225,6 +226,21 @@ std::optional<BrowserProcess::Rect> BrowserProcess::FrameRect() {
 bool BrowserProcess::MoveResizeFrame(const Rect& r) {
   return WithFrame([&](void* dp, unsigned long w) {
     XMoveResizeWindow(static_cast<Display*>(dp), w, r.x, r.y, unsigned(r.width), unsigned(r.height));
+  });
+}
+
+bool BrowserProcess::PressKeys(const std::vector<std::vector<unsigned>>& chords) {
+  return WithFrame([&](void* dp, unsigned long frame) {
+    auto* d = static_cast<Display*>(dp);
+    // Without a window manager nobody gives the frame the keyboard: as a click on it would.
+    XSetInputFocus(d, frame, RevertToParent, CurrentTime);
+    XSync(d, False);
+    for (const auto& chord : chords) {
+      for (unsigned k : chord) XTestFakeKeyEvent(d, XKeysymToKeycode(d, k), True, CurrentTime);
+      for (auto k = chord.rbegin(); k != chord.rend(); ++k)
+        XTestFakeKeyEvent(d, XKeysymToKeycode(d, *k), False, CurrentTime);
+      XSync(d, False);
+    }
   });
 }
 

@@ -50,6 +50,9 @@ class BrowserProcess {
   std::optional<Rect> FrameRect();
   // Moves and sizes the frame window through the X server, as a window manager would.
   bool MoveResizeFrame(const Rect& r);
+  // Gives the frame window the keyboard and types the chords (keysyms pressed together, in
+  // order, released in reverse) through the X server, one after another.
+  bool PressKeys(const std::vector<std::vector<unsigned>>& chords);
 
   std::string ConfigPath() const { return home_ + "/profile/Defaults/config.ini"; }
 
