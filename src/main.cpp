@@ -39,7 +39,7 @@ bool HandedOff(const std::vector<std::string>& args, const std::string& exeDir) 
   const std::string program =
       ChooseProgramFolder(exeDir, ExeFolderTakesProfile(exeDir), g_getenv("ZEL_HOME"),
                           g_getenv("XDG_DATA_HOME"), g_get_home_dir());
-  const ChannelPaths channel = ChannelPathsForProfile(program);
+  const ChannelPaths channel = ChannelPathsForProfile(program, JoinPath(program, kProfileSub));
   if (!FrameIsRunning(channel)) return false;
   switch (DecideInstance(!cl.target.empty(), true, true)) {
     case InstanceDecision::HandOff:

@@ -189,16 +189,20 @@ bool IsAtomicTempName(const std::string& n) {
 }
 }  // namespace
 
+// Also a download's body still under its "<name>.part" name (a fetch cut off by a kill).
 size_t RemoveStaleTempFiles(const std::string& folder, long long beforeSec, long beforeNsec) {
   DIR* d = ::opendir(folder.c_str());
   if (!d) return 0;
   size_t removed = 0;
   while (struct dirent* e = ::readdir(d)) {
     std::string name = e->d_name;
-    if (!IsAtomicTempName(name)) continue;
+    if (name == "." || name == "..") continue;
     std::string path = JoinPath(folder, name);
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    // An atomic write's temporary, or a download's body still under its ".part" name.
+    bool partial = name.size() > 5 && name.compare(name.size() - 5, 5, ".part") == 0;
+    if ((!IsAtomicTempName(name) && !partial) || !S_ISREG(st.st_mode)) continue;
     bool older = st.st_mtim.tv_sec < beforeSec ||
                  (st.st_mtim.tv_sec == beforeSec && st.st_mtim.tv_nsec < beforeNsec);
     if (older && ::unlink(path.c_str()) == 0) ++removed;

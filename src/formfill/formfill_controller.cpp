@@ -5,6 +5,7 @@
 #include "base/commands.h"
 #include "base/files.h"
 #include "formfill/form_codec.h"
+#include "formfill/form_commands.h"
 #include "formfill/form_data_file.h"
 #include "formfill/form_dialogs_view.h"
 #include "formfill/form_manager.h"
@@ -34,7 +35,13 @@ FormFillController::FormFillController(const FrameServices& services) : s_(servi
   c.Add(cmd::kFormSaveGeneral, [this] { SaveForm(true); }).Enabled(onTab);
   c.Add(cmd::kFormFill, [this] { FillForm(); }).Enabled(onTab);
   c.Add(cmd::kFormManager, [this] { ShowManager(); });
-  c.Add(cmd::kClearFormData, [this] { DeleteFormData(); });
+  // Every saved form goes, password-guarded ones included: asked first.
+  c.Add(cmd::kClearFormData, [this] {
+    if (s_.prompts && !s_.prompts->AskYesNo(kDeleteAllQuestion, kAppTitle, PromptIcon::Question))
+      return;
+    DeleteFormData();
+  });
+  c.Add(cmd::kDeleteFormDataAsked, [this] { DeleteFormData(); });
 }
 
 FormFillController::~FormFillController() { alive_.reset(); }
@@ -171,7 +178,7 @@ void FormFillController::ShowManager() {
   }
   bool encrypt = s_.settings.encryform;
   FormManager manager(DataPath(), encrypt,
-                      {.deleteAll = [this] { s_.tabs.PostCommand(cmd::kClearFormData); },
+                      {.deleteAll = [this] { s_.tabs.PostCommand(cmd::kDeleteFormDataAsked); },
                        .setMaster = [this](const u16& encoded) { SetMasterPassword(encoded); }});
   if (!dialogs_->ShowManager(manager)) return;
   if (manager.encrypt != encrypt) {

@@ -22,6 +22,10 @@ class ShellPort {
   // program could not be started.
   virtual bool StartProgram(u16view program, u16view parameter, u16view workingFolder) = 0;
 
+  // The name of the program OpenLocation would start for the location (its default
+  // handler), as the desktop shows it; empty when none would open it.
+  virtual u16 HandlerName(u16view location) = 0;
+
   // Opens an address in the system's default web browser other than Zel.
   virtual bool OpenInOtherBrowser(u16view address) = 0;
 

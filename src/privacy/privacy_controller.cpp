@@ -1,6 +1,7 @@
 #include "privacy/privacy_controller.h"
 
 #include "base/commands.h"
+#include "formfill/form_commands.h"
 #include "services/command_registry.h"
 #include "settings/frame_settings.h"
 #include "view/engine_port.h"
@@ -20,7 +21,8 @@ int PrivacyController::CommandFor(Trace kind) {
   switch (kind) {
     case Trace::TemporaryFiles: return cmd::kClearTemporaryFiles;
     case Trace::Cookies: return cmd::kClearCookies;
-    case Trace::FormData: return cmd::kClearFormData;
+    // The clearing was chosen: no second question.
+    case Trace::FormData: return cmd::kDeleteFormDataAsked;
     case Trace::History: return cmd::kClearHistory;
     case Trace::TypedAddresses: return cmd::kClearTypedAddresses;
     case Trace::Keywords: return cmd::kClearKeywordHistory;

@@ -18,6 +18,12 @@ namespace zel {
 namespace {
 constexpr char16_t kBlank[] = u"about:blank";
 
+EngineProxy Direct() {
+  EngineProxy p;
+  p.mode = EngineProxy::Mode::Direct;
+  return p;
+}
+
 // Saves of proxy.ini, from the main loop or a worker: one at a time, and a save of an older
 // copy never replaces a newer one.
 std::mutex g_saveMutex;
@@ -104,9 +110,17 @@ void ProxyController::RequestSave() {
 }
 
 void ProxyController::OnSettingsLoaded() {
+  FrameSettings& st = s_.settings;
+  // A chosen proxy always has a name; an address without one is no choice (a run of an
+  // older version could leave it behind a deleted entry).
+  if (st.proname.empty() && !st.curpro.empty()) {
+    st.curpro.clear();
+    st.proxyEnable = false;
+  }
   LoadSystemProxy();
-  // The choice of the last run (the system proxy's was applied by LoadSystemProxy).
-  if (s_.settings.proxyEnable && s_.settings.proname != kSystemProxyName) ApplyProxy();
+  // The choice of the last run (the system proxy's was applied by LoadSystemProxy); off is
+  // straight to the sites from the first page on.
+  if (st.proname != kSystemProxyName) ApplyProxy();
 }
 
 void ProxyController::OnShutdown() {
@@ -131,7 +145,10 @@ bool ProxyController::ApplyProxy() {
     if (st.curpro.empty()) {
       if (system_.list.empty()) {
         if (s_.prompts) s_.prompts->Message(kChooseProxyFirst, kAppTitle, PromptIcon::Warning);
+        // The switch falls back to off, and so do the pages: what they used before is
+        // no longer chosen.
         st.proxyEnable = false;
+        SetEngineProxy(Direct());
         return false;
       }
       st.curpro = system_.list;
@@ -139,23 +156,32 @@ bool ProxyController::ApplyProxy() {
       st.exception = system_.bypass;
     }
     std::optional<EngineProxy> p = EngineProxyFor(st.curpro, st.exception, HostName());
-    if (!p || (s_.engines && !s_.engines->SetProxy(*p))) {
+    if (!p || !SetEngineProxy(*p)) {
       if (s_.prompts) s_.prompts->Message(kProxyRefused, kAppTitle, PromptIcon::Error);
+      // The pages keep what they had: so does the switch.
+      st.proxyEnable = applied_.mode == EngineProxy::Mode::Custom;
+      if (st.proxyEnable) {
+        st.curpro = appliedChoice_.curpro;
+        st.proname = appliedChoice_.proname;
+        st.exception = appliedChoice_.exception;
+      }
       return false;
     }
-    applied_ = *p;
-    everApplied_ = true;
+    appliedChoice_ = {st.curpro, st.proname, st.exception};
     return true;
   }
-  // Off: straight to the sites once a proxy was in use; before that the system's settings
-  // stand as they are.
-  EngineProxy off;
-  off.mode = everApplied_ ? EngineProxy::Mode::Direct : EngineProxy::Mode::System;
-  if (s_.engines && !s_.engines->SetProxy(off)) {
+  // Off: straight to the sites, never the desktop's proxy.
+  if (!SetEngineProxy(Direct())) {
     if (s_.prompts) s_.prompts->Message(kProxyRefused, kAppTitle, PromptIcon::Error);
+    st.proxyEnable = applied_.mode == EngineProxy::Mode::Custom;
     return false;
   }
-  applied_ = off;
+  return true;
+}
+
+bool ProxyController::SetEngineProxy(const EngineProxy& p) {
+  if (s_.engines && !s_.engines->SetProxy(p)) return false;
+  applied_ = p;
   return true;
 }
 
@@ -245,8 +271,12 @@ void ProxyController::ApplyDialog(const ProxyDialogState& d) {
   // The proxy server.
   if (st.proname != kSystemProxyName) {
     st.proxyEnable = d.enable;
+    // The chosen proxy is an entry of the lists, named by its alias (by its address when
+    // it has none); an address the lists no longer hold is no choice.
     st.curpro = ToLower(Trim(d.chosen));
-    st.proname = list_.AliasOf(st.curpro).value_or(u16());
+    std::optional<u16> alias = list_.AliasOf(st.curpro);
+    if (!alias) st.curpro.clear();
+    st.proname = !alias ? u16() : alias->empty() ? st.curpro : *alias;
     st.exception = BypassWithLocal(b >= 0 ? list_.categories[size_t(b)].exception : d.bypass);
     ApplyProxy();
   } else if (st.proxyEnable != d.enable) {
@@ -306,7 +336,11 @@ void ProxyController::ImportProxyList() {
   }
   bool clear = scheme->clear;
   std::string file = ToUtf8(*path);
-  auto merge = [this, target, create, clear](std::vector<ProxyEntry> entries) {
+  struct Read {
+    std::vector<ProxyEntry> entries;
+    size_t skipped = 0;
+  };
+  auto merge = [this, target, create, clear](Read r) {
     ProxyCategory* c = nullptr;
     for (auto& cat : list_.categories)
       if (!cat.web() && cat.name == target && !create) c = &cat;
@@ -316,27 +350,34 @@ void ProxyController::ImportProxyList() {
       list_.categories.push_back(std::move(n));
       c = &list_.categories.back();
     }
-    MergeProxies(*c, std::move(entries), clear);
+    size_t taken = r.entries.size();
+    MergeProxies(*c, std::move(r.entries), clear);
     RequestSave();
+    // What came in and what did not: a line left out is never silent.
+    if (s_.prompts)
+      s_.prompts->Message(Format(kImportReport, int(taken), int(r.skipped)), kAppTitle,
+                          r.skipped ? PromptIcon::Warning : PromptIcon::Info);
   };
-  auto read = [file]() -> std::optional<std::vector<ProxyEntry>> {
+  auto read = [file]() -> std::optional<Read> {
     std::string bytes;
     if (ReadFileBytes(file, &bytes) != ReadStatus::Ok || bytes.size() > kMaxImportFile)
       return std::nullopt;
-    return ParseImportText(DecodeListText(bytes));
+    Read r;
+    r.entries = ParseImportText(DecodeListText(bytes), &r.skipped);
+    return r;
   };
   if (!s_.loop) {
-    if (auto entries = read()) merge(std::move(*entries));
+    if (auto r = read()) merge(std::move(*r));
     return;
   }
   // Reading and splitting a large file is no work for the main loop.
   std::weak_ptr<bool> alive = alive_;
   MessageLoop* loop = s_.loop;
   std::thread([read, merge, alive, loop] {
-    auto entries = read();
-    if (!entries || !alive.lock()) return;
-    loop->Post([merge, alive, e = std::move(*entries)]() mutable {
-      if (alive.lock()) merge(std::move(e));
+    auto r = read();
+    if (!r || !alive.lock()) return;
+    loop->Post([merge, alive, r = std::move(*r)]() mutable {
+      if (alive.lock()) merge(std::move(r));
     });
   }).detach();
 }

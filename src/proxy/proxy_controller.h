@@ -19,6 +19,8 @@ inline constexpr char16_t kChooseProxyFirst[] = u"请在启用前先选择一个
 inline constexpr char16_t kProxyRefused[] = u"设置代理服务器失败. 请通过 Internet 选项重试一次.";  // 139
 inline constexpr char16_t kNoSystemProxy[] = u"IE 代理服务器未设置!";                    // 140
 inline constexpr char16_t kChooseWebProxyFirst[] = u"请在启用前先选择一个代理!";          // 157
+// After an import: the entries taken and the lines left out.
+inline constexpr char16_t kImportReport[] = u"导入了 %d 个代理, 跳过了 %d 行.";
 inline constexpr char16_t kProxyListFilter[] = u"文本文件(*.txt)|*.txt|所有文件(*.*)|*.*||";
 
 class ProxyController : public FrameController {
@@ -66,13 +68,18 @@ class ProxyController : public FrameController {
   // main loop, written by a worker.
   void RequestSave();
   u16 HostName() const;
+  // The engine takes p (and our own HTTP with it); false when it refused.
+  bool SetEngineProxy(const EngineProxy& p);
 
   FrameServices s_;
   ProxyDialogsView* dialogs_ = nullptr;
   ProxyList list_;
   SystemProxy system_;
-  EngineProxy applied_;
-  bool everApplied_ = false;
+  // The engine's proxy now, and the choice it was made of while it is a custom one.
+  EngineProxy applied_{.mode = EngineProxy::Mode::Direct};
+  struct Choice {
+    u16 curpro, proname, exception;
+  } appliedChoice_;
   bool dirty_ = false;
   bool fileUnreadable_ = false;
   bool savePosted_ = false;

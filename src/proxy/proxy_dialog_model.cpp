@@ -67,4 +67,14 @@ void SelectProxyEntry(ProxyDialogState& s, int category, int entry) {
     s.chosen = c.entries[size_t(entry)].address;
 }
 
+void ConfirmProxyChoice(ProxyDialogState& s, int category, int entry) {
+  if (Valid(s, category) && !s.list.categories[size_t(category)].web()) {
+    const auto& entries = s.list.categories[size_t(category)].entries;
+    s.chosen = entry >= 0 && size_t(entry) < entries.size() ? entries[size_t(entry)].address
+                                                            : u16();
+    return;
+  }
+  if (!s.chosen.empty() && !s.list.AliasOf(s.chosen)) s.chosen.clear();
+}
+
 }  // namespace zel

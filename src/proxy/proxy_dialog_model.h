@@ -39,5 +39,9 @@ int DeleteProxyCategory(ProxyDialogState& s, int category);
 bool MoveProxyEntry(ProxyDialogState& s, int from, int entry, int to, bool copy);
 // Selecting an entry: a proxy-server entry becomes the chosen proxy, a web one the template.
 void SelectProxyEntry(ProxyDialogState& s, int category, int entry);
+// OK: the chosen proxy is the entry selected now. With a proxy-server category shown that is
+// its selected entry, or none; with a web category shown it stays the one chosen before,
+// as long as the lists still hold it.
+void ConfirmProxyChoice(ProxyDialogState& s, int category, int entry);
 
 }  // namespace zel

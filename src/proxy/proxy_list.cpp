@@ -229,14 +229,36 @@ bool SaveProxyFile(const ProxyList& list) {
 
 // ---- Import and export ----
 
+namespace {
+// A host taken whole (a line that starts with a separator): one printable word.
+bool PlainWord(u16view h) {
+  if (h.empty() || h.size() > kMaxHost || !Printable(h)) return false;
+  for (char16_t c : h)
+    if (c == u' ' || c == u'\t' || c == 0x3000) return false;
+  return true;
+}
+bool ProtocolName(u16view p) {
+  if (p.size() > 16) return false;
+  for (char16_t c : p)
+    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+      return false;
+  return true;
+}
+}  // namespace
+
 std::optional<ImportedProxy> ParseImportLine(u16view line) {
   if (line.size() > kMaxImportLine) return std::nullopt;
   while (!line.empty() && (line.back() == u'\r' || line.back() == u'\n')) line.remove_suffix(1);
   constexpr char16_t kSeps[] = u"@$&#";
   ImportedProxy p;
   size_t first = line.find_first_of(kSeps);
-  if (first == 0 || first == u16view::npos) {
+  if (first == 0) {
     // A separator at the front does not start a field: the whole line is the host.
+    p.host = Trim(line);
+    if (!PlainWord(p.host)) return std::nullopt;
+    return p;
+  }
+  if (first == u16view::npos) {
     p.host = TrimLeft(line);
   } else {
     p.host = TrimLeft(line.substr(0, first));
@@ -252,12 +274,17 @@ std::optional<ImportedProxy> ParseImportLine(u16view line) {
     }
   }
   p.host = TrimRight(p.host);
-  if (!WellFormedHost(p.host)) return std::nullopt;
+  // "socks=host:port": the list syntax's own protocol prefix, as an export of such an
+  // entry would have it without its "@" field.
+  u16view bare = p.host;
+  size_t eq = bare.find(u'=');
+  if (eq != u16view::npos && eq > 0) {
+    if (!p.protocol.empty() || !ProtocolName(bare.substr(0, eq))) return std::nullopt;
+    bare = bare.substr(eq + 1);
+  }
+  if (!WellFormedHost(bare)) return std::nullopt;
   if (!Printable(p.alias) || p.alias.size() > kValueLimit) return std::nullopt;
-  for (char16_t c : p.protocol)
-    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
-      return std::nullopt;
-  if (p.protocol.size() > 16) return std::nullopt;
+  if (!ProtocolName(p.protocol)) return std::nullopt;
   return p;
 }
 
@@ -299,16 +326,21 @@ u16 DecodeListText(std::string_view b) {
   return FromGbk(b);
 }
 
-std::vector<ProxyEntry> ParseImportText(u16view text) {
+std::vector<ProxyEntry> ParseImportText(u16view text, size_t* skipped) {
   std::vector<ProxyEntry> out;
+  size_t notTaken = 0;
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find_first_of(u"\r\n", at);
     if (end == u16view::npos) end = text.size();
     u16view line = text.substr(at, end - at);
     at = end + 1;
-    if (auto parsed = ParseImportLine(line)) out.push_back(EntryFromImport(*parsed));
+    if (auto parsed = ParseImportLine(line))
+      out.push_back(EntryFromImport(*parsed));
+    else if (!Trim(line).empty())
+      ++notTaken;  // blank lines are no proxies, and nothing skipped
   }
+  if (skipped) *skipped = notTaken;
   return out;
 }
 

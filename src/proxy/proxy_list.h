@@ -85,15 +85,17 @@ struct ImportedProxy {
   std::optional<u16> speedMark;
 };
 // Nothing for a line without a well-formed host (empty, control characters, white space
-// inside, or a host that is not host[:port]).
+// inside, or a host that is not [protocol=]host[:port]). A line whose first character is a
+// separator is its own host, taken whole.
 std::optional<ImportedProxy> ParseImportLine(u16view line);
 // The entry an imported line makes: the address ("proto=host" for a protocol other than
 // HTTP), the alias (the host when none), the speed (3 for no mark or "6", else 0).
 ProxyEntry EntryFromImport(const ImportedProxy& p);
 // The text of an import file: UTF-16 (with or without a byte-order mark), UTF-8 or GBK.
 u16 DecodeListText(std::string_view bytes);
-// The entries of every well-formed line, in order.
-std::vector<ProxyEntry> ParseImportText(u16view text);
+// The entries of every well-formed line, in order; skipped: the lines that were neither
+// blank nor a proxy.
+std::vector<ProxyEntry> ParseImportText(u16view text, size_t* skipped = nullptr);
 // Entries into a category: an address already there is updated in place, others are
 // appended. clear: the category's entries go first.
 void MergeProxies(ProxyCategory& category, std::vector<ProxyEntry> entries, bool clear);

@@ -120,6 +120,11 @@ void CVOPView::StartWithHistory(u16view address, const std::string& history) {
   if (!engine_->RestoreSession(history)) Navigate(address);
 }
 
+void CVOPView::NavigateForPage(u16view address) {
+  Navigate(address);
+  browserNavigation_.clear();
+}
+
 void CVOPView::Navigate(u16view address) {
   if (IsActiveView()) host_.SetAddressText(address);
   currentAddress_ = u16(address);
@@ -129,6 +134,7 @@ void CVOPView::Navigate(u16view address) {
   rules.webProxyTemplate = webProxyTemplate;
   NavRequest r;
   r.url = WrapForWebProxy(address, rules);
+  browserNavigation_ = r.url;
   Navigate2(r);
 }
 
@@ -244,7 +250,7 @@ void CVOPView::OnBeforeNavigate2(BeforeNavigateArgs& args) {
       args.cancel = true;
       u16 url = args.url;
       CloseSelf();
-      named->view()->Navigate(url);
+      named->view()->NavigateForPage(url);
       return;
     }
     targetFrame = args.targetFrame;
@@ -257,8 +263,16 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   ShellPort* shell = host_.shell();
   KeyState* keys = host_.keys();
   UrlRuleSettings rules = host_.RuleSettings();
+  // What the browser itself asked for (a typed address, a favorite, a command) goes to the
+  // desktop's programs by the rules; what a page asked for is asked about first.
+  const bool byBrowser = !browserNavigation_.empty() && EqualsNoCase(args.url, browserNavigation_);
+  browserNavigation_.clear();
   // 1: FTP addresses may belong to another program (not while Ctrl is held).
   if (shell && !(keys && keys->Ctrl())) {
+    if (!byBrowser && !PageMayHandOff(args.url, rules, false)) {
+      args.cancel = true;
+      return;
+    }
     HandOffResult r = HandOffFtp(args.url, rules, *shell);
     if (r.handled) {
       if (!r.message.empty() && host_.prompts()) host_.prompts()->Message(r.message);
@@ -268,9 +282,25 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
   }
   // 2: locations the desktop opens.
   if (shell && IsShellHandled(args.url, rules)) {
+    if (!byBrowser && !PageMayHandOff(args.url, rules, true)) {
+      args.cancel = true;
+      return;
+    }
     HandOffShellLocation(args.url, rules, *shell);
     args.cancel = true;
     return;
+  }
+  // A tab whose web proxy is on loads every page through it, whoever asked for the page:
+  // the first page of a tab its page opened too, which the engine starts by itself.
+  if (webProxyMode && !args.isPost) {
+    UrlRuleSettings wrap = rules;
+    wrap.webProxyMode = true;
+    wrap.webProxyTemplate = webProxyTemplate;
+    if (WrapForWebProxy(args.url, wrap) != args.url) {
+      args.cancel = true;
+      if (byBrowser) Navigate(args.url); else NavigateForPage(args.url);
+      return;
+    }
   }
   // 3
   host_.NoteRequestedAddress(args.url);
@@ -309,7 +339,7 @@ void CVOPView::SecondStage(BeforeNavigateArgs& args) {
           v->initialNavigation = true;
           tab->pendingNewWindowFlags = child_.pendingNewWindowFlags;
           child_.pendingNewWindowFlags = 0;
-          v->Navigate(args.url);
+          v->NavigateForPage(args.url);
           args.cancel = true;
           pendingNewTabAddress_ = normal;
           pendingNewTabTime_ = now;

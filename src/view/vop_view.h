@@ -8,6 +8,8 @@
 
 namespace zel {
 
+struct UrlRuleSettings;
+
 class TabHost;
 class CChildFrame;
 
@@ -70,6 +72,9 @@ class CVOPView : public CHtmlViewBase {
   // Stores the address as current, marks the initial navigation and loads it (through the
   // web proxy when this view's proxy mode is on).
   void Navigate(u16view address);
+  // Navigate for an address a page chose (a link moved to a new tab, a named target): the
+  // desktop's programs are asked about before they get it.
+  void NavigateForPage(u16view address);
   // The view's refresh action: a blank page is never reloaded.
   void Refresh();
   // Stop: the engine stops and a loading icon becomes the normal or unseen icon.
@@ -180,6 +185,10 @@ class CVOPView : public CHtmlViewBase {
 
  private:
   void SecondStage(BeforeNavigateArgs& args);
+  // A page's navigation to an address another program of the desktop would take: true when
+  // it may go on to the hand-off rules (no program takes it, or the user allowed it).
+  // shellLocation: a location the desktop opens; else an FTP address by the FTP setting.
+  bool PageMayHandOff(u16view address, const UrlRuleSettings& rules, bool shellLocation);
   void RefreshAddressFromEngine();
   void StartAutoScrollTimer();
   void AutoScrollTick();
@@ -192,6 +201,9 @@ class CVOPView : public CHtmlViewBase {
   u16 currentAddress_;
   u16 pendingNewTabAddress_;
   int64_t pendingNewTabTime_ = 0;  // when that tab was opened (the user-action clock)
+  // The engine address of this view's own last Navigate (typed, a favorite, a command),
+  // until the engine reports it: such an address goes to the desktop by the usual rules.
+  u16 browserNavigation_;
   int tabIcon_ = kIconNormal;
   // The page's web process ended; the tab says so until the next navigation.
   bool pageStopped_ = false;

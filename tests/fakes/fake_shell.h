@@ -27,6 +27,7 @@ class FakeShell : public ShellPort {
     calls.push_back({"start", u16(program), u16(parameter), u16(workingFolder)});
     return startResult;
   }
+  u16 HandlerName(u16view) override { return handlerName; }
   bool OpenInOtherBrowser(u16view address) override {
     calls.push_back({"browser", u16(address), u16(), u16()});
     return browserResult;
@@ -44,6 +45,7 @@ class FakeShell : public ShellPort {
   bool openResult = true;
   bool startResult = true;
   bool browserResult = true;
+  u16 handlerName = u"Files";
   std::map<u16, u16> env;
   int envLookups = 0;
   u16 home = u"/home/user";

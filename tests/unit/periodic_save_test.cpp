@@ -84,8 +84,8 @@ TEST_F(PeriodicSave, ClearingOnExitMeansNeverWritten) {
   EXPECT_EQ(SavedKeyword(), u"");
 }
 
-// Only the atomic writer's own temporaries that predate the start go: not a write in
-// progress, not other dot files, not the profile files themselves.
+// Only the atomic writer's own temporaries and cut-off download bodies that predate the start
+// go: not a write in progress, not other dot files, not the profile files themselves.
 TEST(StaleTempFiles, OnlyOldTemporariesOfTheWriterGo) {
   TempDir dir;
   struct Entry {
@@ -101,6 +101,9 @@ TEST(StaleTempFiles, OnlyOldTemporariesOfTheWriterGo) {
       {".config.ini.ab-xyz", true, false},   // not mkstemp's letters
       {"config.ini", true, false},
       {"config.ini.aB3xZ9", true, false},    // no leading dot
+      {"stat.dat.part", true, true},         // a fetch cut off by a kill
+      {"site.ico.part", false, false},       // a fetch going on now
+      {"notes.part.txt", true, false},
   };
   struct timespec start {};
   ::clock_gettime(CLOCK_REALTIME, &start);
@@ -115,7 +118,7 @@ TEST(StaleTempFiles, OnlyOldTemporariesOfTheWriterGo) {
       ASSERT_EQ(::utime(path.c_str(), &t), 0);
     }
   }
-  EXPECT_EQ(RemoveStaleTempFiles(dir.path(), start.tv_sec, start.tv_nsec), 2u);
+  EXPECT_EQ(RemoveStaleTempFiles(dir.path(), start.tv_sec, start.tv_nsec), 3u);
   for (const Entry& e : entries) EXPECT_EQ(FileExists(dir / e.name), !e.removed) << e.name;
   EXPECT_EQ(RemoveStaleTempFiles(dir / "missing", start.tv_sec, start.tv_nsec), 0u);
 }

@@ -143,8 +143,13 @@ TEST(ProxyImport, Lines) {
       {u"h:81\r", true, {u"h:81", u"h:81", 3}},
       {u"http://127.0.0.1:80", true, {u"http://127.0.0.1:80", u"http://127.0.0.1:80", 3}},
       {u"", false, {}},
-      {u"   #alias", false, {}},  // a separator first: the whole line is the host
-      {u"#alias", false, {}},
+      {u"   #alias", false, {}},  // the host before the separator is empty
+      {u"#alias", true, {u"#alias", u"#alias", 3}},  // a separator first: the line is the host
+      {u"@1.2.3.4:80#x", true, {u"@1.2.3.4:80#x", u"@1.2.3.4:80#x", 3}},
+      {u"#two words", false, {}},
+      {u"socks=1.1.1.1:1#pre", true, {u"pre", u"socks=1.1.1.1:1", 3}},
+      {u"socks=1.1.1.1:1@ftp", false, {}},  // two protocols
+      {u"so ck=1.1.1.1:1", false, {}},
       {u"two words:80", false, {}},
       {u"h:99999", false, {}},
       {u"h:80:81", false, {}},
@@ -178,6 +183,13 @@ TEST(ProxyImport, ExportAndImportBack) {
   ASSERT_EQ(back.entries.size(), 2u);
   EXPECT_EQ(back.entries[0], (ProxyEntry{u"a", u"socks=10.0.0.1:1080", 3}));
   EXPECT_EQ(back.entries[1].address, u"1.2.3.4:80");
+}
+
+TEST(ProxyImport, SkippedLinesAreCountedBlankOnesAreNot) {
+  size_t skipped = 99;
+  auto entries = ParseImportText(u"1.1.1.1:1\r\n\r\n   \nbad host\n#x\nh:99999", &skipped);
+  EXPECT_EQ(entries.size(), 2u);
+  EXPECT_EQ(skipped, 2u);
 }
 
 TEST(ProxyImport, ExistingAddressesAreUpdatedAndClearEmpties) {
@@ -368,26 +380,60 @@ class ProxyCommands : public ::testing::Test {
 };
 
 TEST_F(ProxyCommands, EnableWithoutChoiceTakesTheSystemProxyOrRefuses) {
+  // Off from the start: straight to the sites, never the system's settings.
+  ASSERT_EQ(engines_.proxies.size(), 1u);
+  EXPECT_EQ(engines_.proxies[0].mode, EngineProxy::Mode::Direct);
   proxy().SetSystemProxy({});
   frame_.OnCommand(cmd::kProxyEnable);
   EXPECT_EQ(prompts_.messages, std::vector<u16>{kChooseProxyFirst});
   EXPECT_FALSE(st().proxyEnable);
   EXPECT_EQ(frame_.CommandChecked(cmd::kProxyEnable), false);
-  EXPECT_TRUE(engines_.proxies.empty());
+  EXPECT_EQ(engines_.proxies.back().mode, EngineProxy::Mode::Direct);
 
   proxy().SetSystemProxy({u"sys:8080", u"a.com"});
   frame_.OnCommand(cmd::kProxyEnable);
   EXPECT_TRUE(st().proxyEnable);
   EXPECT_EQ(st().proname, kSystemProxyName);
   EXPECT_EQ(st().curpro, u"sys:8080");
-  ASSERT_EQ(engines_.proxies.size(), 1u);
-  EXPECT_EQ(engines_.proxies[0].defaultProxy, "http://sys:8080");
+  EXPECT_EQ(engines_.proxies.back().defaultProxy, "http://sys:8080");
   EXPECT_EQ(frame_.CommandChecked(cmd::kSystemProxy), true);
 
-  // Off after a proxy was in use: straight, not the system's settings.
   frame_.OnCommand(cmd::kProxyEnable);
-  ASSERT_EQ(engines_.proxies.size(), 2u);
-  EXPECT_EQ(engines_.proxies[1].mode, EngineProxy::Mode::Direct);
+  EXPECT_EQ(engines_.proxies.back().mode, EngineProxy::Mode::Direct);
+}
+
+// No proxy chosen at OK (the chosen one deleted, or another category's entry selected):
+// nothing chosen, no name kept, and with the switch on the pages go straight after 138.
+TEST_F(ProxyCommands, DialogWithoutAChosenEntryLeavesNoChoice) {
+  proxy().SetSystemProxy({});
+  ProxyDialogState d = proxy().DialogState();
+  AddProxyEntry(d, 2, -1, {u"Mine", u"10.1.1.1:3128", 3});
+  d.chosen = u"10.1.1.1:3128";
+  d.enable = true;
+  proxy().ApplyDialog(d);
+  ASSERT_EQ(engines_.proxies.back().defaultProxy, "http://10.1.1.1:3128");
+  d = proxy().DialogState();
+  d.list.categories[2].entries.clear();  // "删除" on the chosen entry
+  ConfirmProxyChoice(d, 2, -1);
+  EXPECT_EQ(d.chosen, u"");
+  proxy().ApplyDialog(d);
+  EXPECT_EQ(prompts_.messages, std::vector<u16>{kChooseProxyFirst});
+  EXPECT_FALSE(st().proxyEnable);
+  EXPECT_EQ(st().curpro, u"");
+  EXPECT_EQ(st().proname, u"");
+  EXPECT_EQ(engines_.proxies.back().mode, EngineProxy::Mode::Direct);
+
+  // A web category shown at OK keeps the chosen proxy only while the lists hold it.
+  ProxyDialogState w;
+  AddProxyEntry(w, InsertProxyCategory(w, -1), -1, {u"A", u"1.1.1.1:1", 3});
+  InsertProxyCategory(w, -1);
+  w.list.categories[1].type = 1;
+  w.chosen = u"1.1.1.1:1";
+  ConfirmProxyChoice(w, 1, -1);
+  EXPECT_EQ(w.chosen, u"1.1.1.1:1");
+  w.chosen = u"9.9.9.9:9";
+  ConfirmProxyChoice(w, 1, -1);
+  EXPECT_EQ(w.chosen, u"");
 }
 
 TEST_F(ProxyCommands, SystemProxyCommand) {
@@ -409,8 +455,11 @@ TEST_F(ProxyCommands, RefusedAddressKeepsTheSettings) {
   st().proname = u"x";
   frame_.OnCommand(cmd::kProxyEnable);
   EXPECT_EQ(prompts_.messages, std::vector<u16>{kProxyRefused});
-  EXPECT_TRUE(st().proxyEnable);
+  // The pages go on as before (straight): so does the switch.
+  EXPECT_FALSE(st().proxyEnable);
+  EXPECT_EQ(frame_.CommandChecked(cmd::kProxyEnable), false);
   EXPECT_EQ(st().curpro, u"host:99999");
+  st().proxyEnable = true;
   engines_.refuseProxy = true;
   st().curpro = u"good:1";
   EXPECT_FALSE(proxy().ApplyProxy());

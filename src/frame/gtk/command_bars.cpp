@@ -35,7 +35,8 @@ CommandBars::CommandBars() {
     int id;
     const char* icon;
     const char* text;
-    bool toggle = false;  // shown pressed while its command is checked
+    const char* tip = nullptr;  // when it says more than the text
+    bool toggle = false;        // shows its command's check mark
   } buttons[] = {
       {cmd::kBack, "go-previous-symbolic", "后退"},
       {cmd::kForward, "go-next-symbolic", "前进"},
@@ -44,7 +45,9 @@ CommandBars::CommandBars() {
       {cmd::kHome, "go-home-symbolic", "主页"},
       {cmd::kUp, "go-up-symbolic", "向上"},
       {cmd::kFormFill, "document-edit-symbolic", "填表"},
-      {cmd::kAllFilters, "security-high-symbolic", "启用过滤器", true},
+      {cmd::kAllFilters, "security-high-symbolic", "启用过滤器", nullptr, true},
+      {cmd::kProxyEnable, nullptr, "代理", "启用代理服务器", true},
+      {cmd::kSystemProxy, nullptr, "IE 代理", "启用 IE 代理设置", true},
   };
   // Symbolic icons take the text colour, so a button that cannot be used is drawn in the
   // theme's grey; fading it as well makes Back, Forward and Stop plainly off when they are.
@@ -64,9 +67,16 @@ CommandBars::CommandBars() {
                                      : Gtk::manage(new Gtk::ToolButton());
     // Named by its command, so accessibility tools and tests tell the buttons apart.
     item->set_name("command-" + std::to_string(b.id));
-    item->set_icon_name(b.icon);
+    if (b.toggle) {
+      // A switch shows its word: the bar draws icons only.
+      auto* word = Gtk::manage(new Gtk::Label(b.text));
+      word->show();
+      item->set_icon_widget(*word);
+    } else {
+      item->set_icon_name(b.icon);
+    }
     item->set_label(b.text);
-    item->set_tooltip_text(b.text);
+    item->set_tooltip_text(b.tip ? b.tip : b.text);
     int id = b.id;
     item->signal_clicked().connect([this, id] {
       if (!refreshing_ && actions_.run) actions_.run(id);
@@ -234,8 +244,10 @@ void CommandBars::RefreshStates() {
   for (auto& [id, button] : standardButtons_) {
     button->set_sensitive(actions_.enabled(id));
     if (auto* toggle = dynamic_cast<Gtk::ToggleToolButton*>(button)) {
-      auto on = actions_.checked(id);
-      if (on && toggle->get_active() != *on) toggle->set_active(*on);
+      // Pressed exactly while its command is on: a click that changed nothing (a refused
+      // switch) springs back here.
+      bool on = actions_.checked(id).value_or(false);
+      if (toggle->get_active() != on) toggle->set_active(on);
     }
   }
   if (historyButton_)

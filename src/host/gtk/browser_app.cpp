@@ -44,6 +44,37 @@ void ShowSenderError(u16view text) {
   }
 }
 
+// The leftovers in folder and, depth levels down, in its sub-folders (links not followed).
+void RemoveLeftoversIn(const std::string& folder, const struct timespec& started, int depth) {
+  RemoveStaleTempFiles(folder, started.tv_sec, started.tv_nsec);
+  if (depth <= 0) return;
+  GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+  if (!dir) return;
+  while (const char* name = g_dir_read_name(dir)) {
+    std::string sub = JoinPath(folder, name);
+    if (g_file_test(sub.c_str(), G_FILE_TEST_IS_DIR) &&
+        !g_file_test(sub.c_str(), G_FILE_TEST_IS_SYMLINK))
+      RemoveLeftoversIn(sub, started, depth - 1);
+  }
+  g_dir_close(dir);
+}
+
+// The folders the browser writes, and how deep below each it writes.
+void RemoveLeftovers(const std::string& program, const std::string& profile,
+                     const struct timespec& started) {
+  const std::pair<std::string, int> folders[] = {
+      {program, 0},
+      {profile, 0},
+      {JoinPath(program, "profile/SearchEngine"), 0},
+      {JoinPath(profile, "iconcache"), 0},
+      {JoinPath(program, "update"), 0},
+      {JoinPath(profile, "update"), 0},
+      {JoinPath(program, "skin"), 1},
+      {JoinPath(profile, "Favorites"), 16},
+  };
+  for (const auto& [folder, depth] : folders) RemoveLeftoversIn(folder, started, depth);
+}
+
 struct SignalContext {
   CMainFrame* frame;
   FrameServer* server = nullptr;
@@ -102,14 +133,23 @@ int RunBrowser(int argc, char** argv) {
                      LauncherPathBeside(exeDir));
     return 0;
   }
-  const ChannelPaths channel = ChannelPathsForProfile(program);
-
+  // One browser per profile: the lock inside the profile decides, and names the runtime
+  // folder where the running browser's channel is found.
+  ChannelPaths channel = ChannelPathsForProfile(program, profile);
   InstanceLock firstLock;
   const bool second = !firstLock.AcquireFirst(channel);
-  bool frameFound = FrameIsRunning(channel);
-  // A browser that is still starting has the lock but no frame yet: give it a moment
-  // rather than lose the address.
-  if (second && hasTarget && !frameFound) frameFound = WaitForFrame(channel, 3000);
+  if (!second) {
+    channel = FreshChannelPaths(program, profile);
+    firstLock.Record(channel.folder);
+  }
+  bool frameFound = second && FrameIsRunning(channel);
+  // A browser that is still starting has the lock but no frame (or no folder named) yet:
+  // give it a moment rather than lose the address.
+  for (int waited = 0; second && !frameFound && waited < 3000; waited += 50) {
+    ::usleep(50 * 1000);
+    channel = ChannelPathsForProfile(program, profile);
+    frameFound = FrameIsRunning(channel);
+  }
 
   SettingsFile::SetLocation(program, kProfileSub);
 
@@ -133,9 +173,9 @@ int RunBrowser(int argc, char** argv) {
   // Only the browser that runs writes the profile: a start that hands off leaves the
   // running browser's files alone.
   PrepareConfigFile(RunMark::MarkRunning);
-  // The first browser of the profile: what a killed run left half-written goes.
-  for (const std::string& folder : {program, profile, JoinPath(program, "profile/SearchEngine")})
-    RemoveStaleTempFiles(folder, startedWall.tv_sec, startedWall.tv_nsec);
+  // The first browser of the profile: what a killed run left half-written goes, in every
+  // folder the browser writes (the favorites' tree and the skins' folders to their depth).
+  RemoveLeftovers(program, profile, startedWall);
   // Files an earlier version (or the user) left readable by others are narrowed; the engine's
   // cache can be large, so beside the start-up.
   std::thread narrow([folder = JoinPath(program, "profile")] { NarrowToOwner(folder); });

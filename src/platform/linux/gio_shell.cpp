@@ -42,6 +42,31 @@ bool GioShell::OpenLocation(u16view location) {
   return ok;
 }
 
+u16 GioShell::HandlerName(u16view location) {
+  std::string uri = ToUri(location);
+  if (uri.empty()) return u16();
+  // The handler launch_default_for_uri picks: the scheme's, or for a file its type's.
+  GAppInfo* app = nullptr;
+  char* scheme = g_uri_parse_scheme(uri.c_str());
+  if (scheme && g_ascii_strcasecmp(scheme, "file") != 0) {
+    app = g_app_info_get_default_for_uri_scheme(scheme);
+  } else {
+    GFile* file = g_file_new_for_uri(uri.c_str());
+    GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                        G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+    if (info && g_file_info_get_content_type(info))
+      app = g_app_info_get_default_for_type(g_file_info_get_content_type(info), FALSE);
+    if (info) g_object_unref(info);
+    g_object_unref(file);
+  }
+  g_free(scheme);
+  if (!app) return u16();
+  const char* name = g_app_info_get_display_name(app);
+  u16 out = FromUtf8(name ? name : g_app_info_get_name(app));
+  g_object_unref(app);
+  return out;
+}
+
 bool GioShell::StartProgram(u16view program, u16view parameter, u16view workingFolder) {
   std::string prog = ToUtf8(program);
   std::string param = ToUtf8(parameter);

@@ -9,6 +9,7 @@ class GioShell : public ShellPort {
  public:
   bool OpenLocation(u16view location) override;
   bool StartProgram(u16view program, u16view parameter, u16view workingFolder) override;
+  u16 HandlerName(u16view location) override;
   bool OpenInOtherBrowser(u16view address) override;
   std::optional<u16> EnvironmentVariable(u16view name) override;
   u16 HomeFolder() override;

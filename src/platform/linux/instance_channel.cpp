@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "base/commands.h"
+#include "base/files.h"
 #include "platform/linux/socket_address.h"
 
 namespace zel {
@@ -73,21 +74,75 @@ bool Request(const ChannelPaths& paths, const std::string& line) {
 
 }  // namespace
 
-ChannelPaths ChannelPathsForProfile(const std::string& programFolder) {
-  return ChannelPathsFor(ChooseRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", ::getuid()),
-                         ProfileKey(programFolder));
+std::string InstanceLockPath(const std::string& profileFolder) {
+  return JoinPath(profileFolder, "instance.lock");
+}
+
+std::string RecordedRuntimeFolder(const std::string& lockPath, uid_t uid) {
+  int fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::string();
+  char buf[4096];
+  ssize_t n;
+  do {
+    n = ::pread(fd, buf, sizeof buf, 0);
+  } while (n < 0 && errno == EINTR);
+  ::close(fd);
+  if (n <= 0) return std::string();
+  std::string folder(buf, size_t(n));
+  size_t end = folder.find('\n');
+  if (end == std::string::npos) return std::string();  // not written whole yet
+  folder.resize(end);
+  if (folder.empty() || folder[0] != '/' || !FolderIsPrivate(folder, uid)) return std::string();
+  return folder;
+}
+
+namespace {
+ChannelPaths PathsIn(const std::string& folder, const std::string& programFolder,
+                     const std::string& profileFolder) {
+  ChannelPaths p = ChannelPathsFor(folder, ProfileKey(programFolder));
+  p.firstLock = InstanceLockPath(profileFolder);
+  return p;
+}
+std::string ChosenFolder() {
+  return ChooseRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", ::getuid());
+}
+}  // namespace
+
+ChannelPaths ChannelPathsForProfile(const std::string& programFolder,
+                                    const std::string& profileFolder) {
+  std::string folder = RecordedRuntimeFolder(InstanceLockPath(profileFolder), ::getuid());
+  return PathsIn(folder.empty() ? ChosenFolder() : folder, programFolder, profileFolder);
+}
+
+ChannelPaths FreshChannelPaths(const std::string& programFolder, const std::string& profileFolder) {
+  return PathsIn(ChosenFolder(), programFolder, profileFolder);
 }
 
 InstanceLock::~InstanceLock() { Release(); }
 
 bool InstanceLock::AcquireFirst(const ChannelPaths& paths) {
-  if (paths.folder.empty()) return true;  // no runtime folder: behave as the only browser
   fd_ = OpenLockFile(paths.firstLock);
   if (fd_ < 0) return true;  // no lock possible: behave as the only browser
   if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
   // Another browser holds it: a second instance closes it at once.
   Release();
   return false;
+}
+
+bool InstanceLock::Record(const std::string& runtimeFolder) {
+  if (fd_ < 0) return false;
+  // Written in place (the lock is on this file): a reader takes the name only once its
+  // line is whole.
+  std::string line = runtimeFolder + "\n";
+  if (::ftruncate(fd_, 0) != 0) return false;
+  size_t off = 0;
+  while (off < line.size()) {
+    ssize_t w = ::pwrite(fd_, line.data() + off, line.size() - off, off_t(off));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    off += size_t(w);
+  }
+  return true;
 }
 
 void InstanceLock::Release() {

@@ -19,8 +19,22 @@
 
 namespace zel {
 
-// The channel of the profile in programFolder, in this user's runtime folder.
-ChannelPaths ChannelPathsForProfile(const std::string& programFolder);
+// Which browser runs a profile is decided by a lock on a file inside the profile folder
+// (the owner's alone: no other user can take it or its name). The browser holding it writes
+// into it the runtime folder its channel is in, and a later start looks there: names in the
+// shared /tmp that someone else took cannot hide the running browser.
+std::string InstanceLockPath(const std::string& profileFolder);
+
+// The channel of the profile in programFolder, for a start that looks for the running
+// browser: in the runtime folder the lock file names when that is a private folder of this
+// user, else in the one ChooseRuntimeFolder picks. firstLock is the profile's lock file.
+ChannelPaths ChannelPathsForProfile(const std::string& programFolder,
+                                    const std::string& profileFolder);
+// The channel a browser that has just taken the lock opens: always in the runtime folder
+// ChooseRuntimeFolder picks now (InstanceLock::Record then names it).
+ChannelPaths FreshChannelPaths(const std::string& programFolder, const std::string& profileFolder);
+// The runtime folder the lock file names, when it is a private folder of uid; else "".
+std::string RecordedRuntimeFolder(const std::string& lockPath, uid_t uid);
 
 class InstanceLock {
  public:
@@ -28,6 +42,8 @@ class InstanceLock {
   ~InstanceLock();
   // True when this process is the first instance (and now holds the lock).
   bool AcquireFirst(const ChannelPaths& paths);
+  // Names the runtime folder of this browser's channel in the held lock file.
+  bool Record(const std::string& runtimeFolder);
   void Release();
 
  private:

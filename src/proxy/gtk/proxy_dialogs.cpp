@@ -96,11 +96,24 @@ class ProxyDialog : public Gtk::Dialog {
         [](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data, guint, guint) {
           data.set("ZEL_PROXY_ENTRY", 8, reinterpret_cast<const guint8*>("e"), 1);
         });
-    categories_.drag_dest_set(targets, Gtk::DEST_DEFAULT_ALL, Gdk::ACTION_MOVE | Gdk::ACTION_COPY);
+    categories_.drag_dest_set(targets, Gtk::DEST_DEFAULT_DROP | Gtk::DEST_DEFAULT_HIGHLIGHT,
+                              Gdk::ACTION_MOVE | Gdk::ACTION_COPY);
+    // The pointer shows what the drop will do: a move, a copy only with Control.
+    categories_.signal_drag_motion().connect(
+        [this](const Glib::RefPtr<Gdk::DragContext>& ctx, int, int, guint time) {
+          if (categories_.drag_dest_find_target(ctx).empty()) return false;
+          ctx->drag_status(ctx->get_actions() & Gdk::ACTION_MOVE ? Gdk::ACTION_MOVE
+                                                                 : Gdk::ACTION_COPY,
+                           time);
+          return true;
+        },
+        false);
     categories_.signal_drag_data_received().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>& ctx, int x, int y, const Gtk::SelectionData&,
                guint, guint time) {
-          OnDrop(x, y, ctx->get_selected_action() == Gdk::ACTION_COPY);
+          // GTK offers a plain drag as a copy; the drag copies only when Control held at
+          // the drop left copying as the one action it allows.
+          OnDrop(x, y, !(ctx->get_actions() & Gdk::ACTION_MOVE));
           ctx->drag_finish(false, false, time);
         });
 
@@ -157,6 +170,7 @@ class ProxyDialog : public Gtk::Dialog {
 
   // The edits the dialog keeps only on OK.
   void Collect() {
+    ConfirmProxyChoice(s_, SelectedCategory(), SelectedEntry());
     s_.enable = enable_.get_active();
     s_.bypass = FromUtf8(bypass_.get_text().raw());
   }
@@ -343,6 +357,7 @@ std::optional<ProxyDialogsView::Scheme> ProxyDialogs::AskScheme(const std::vecto
 
 std::optional<u16> ProxyDialogs::AskOpenFile(u16view filter) {
   Gtk::FileChooserDialog d("打开", Gtk::FILE_CHOOSER_ACTION_OPEN);
+  d.set_name("proxy-import-chooser");
   if (parent_) d.set_transient_for(*parent_);
   d.add_button("取消", Gtk::RESPONSE_CANCEL);
   d.add_button("打开", Gtk::RESPONSE_OK);

@@ -2,7 +2,7 @@
 // fields: the element whose form is submitted afterwards (-1: none), then per element its
 // place in the list, its kind letter and its value (the text, "1"/"0" for a check box, "1"
 // to check a radio button, the index of a select). An element whose kind is no longer the
-// one planned is left alone. Returns the number of elements changed.
+// one planned is left alone. Returns the number of elements the plan filled.
 (function (plan) {
   return function (elements, kindOf) {
     var fields = [], at = 0;
@@ -14,22 +14,37 @@
       fields.push(plan.substr(colon + 1, len));
       at = colon + 1 + len;
     }
-    function changed(el) {
-      var view = el.ownerDocument.defaultView;
-      var Ev = view ? view.Event : Event;
-      el.dispatchEvent(new Ev("input", { bubbles: true }));
-      el.dispatchEvent(new Ev("change", { bubbles: true }));
-    }
+    // Every field is set first and only then told of its change, and only a field whose
+    // value really changed: a page's change handler (a menu that navigates on change) sees
+    // neither a value it already had nor a half-filled form.
+    var touched = [];
     var done = 0;
     for (var i = 1; i + 2 < fields.length; i += 3) {
       var el = elements[parseInt(fields[i], 10)], kind = fields[i + 1], value = fields[i + 2];
       if (!el || kindOf(el) !== kind) continue;
-      if (kind === "t" || kind === "a") el.value = value;
-      else if (kind === "s") el.selectedIndex = parseInt(value, 10);
-      else if (kind === "c") el.checked = value !== "0";
-      else if (kind === "r") el.checked = true;
-      changed(el);
+      var before;
+      if (kind === "t" || kind === "a") {
+        before = el.value;
+        if (before !== value) el.value = value;
+        if (el.value !== before) touched.push(el);
+      } else if (kind === "s") {
+        before = el.selectedIndex;
+        var index = parseInt(value, 10);
+        if (before !== index) el.selectedIndex = index;
+        if (el.selectedIndex !== before) touched.push(el);
+      } else if (kind === "c" || kind === "r") {
+        before = el.checked;
+        var on = kind === "r" || value !== "0";
+        if (before !== on) el.checked = on;
+        if (el.checked !== before) touched.push(el);
+      }
       done++;
+    }
+    for (var k = 0; k < touched.length; k++) {
+      var view = touched[k].ownerDocument.defaultView;
+      var Ev = view ? view.Event : Event;
+      touched[k].dispatchEvent(new Ev("input", { bubbles: true }));
+      touched[k].dispatchEvent(new Ev("change", { bubbles: true }));
     }
     var target = elements[parseInt(fields[0], 10)];
     var form = target && target.form;

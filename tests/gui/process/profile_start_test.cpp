@@ -51,6 +51,39 @@ TEST(ProfileStart, TemporariesOfAKilledRunAreRemovedAtTheNextStart) {
   EXPECT_EQ(again.Wait(10s), 0);
 }
 
+// Every folder the browser writes loses what a killed run or a cut-off download left: a site
+// icon's body, the install report's answer, the update package, a favorite's temporary;
+// the finished files beside them stay.
+TEST(ProfileStart, LeftoversOfEveryFolderGoAtTheNextStart) {
+  TempDir tmp;
+  std::string home = tmp / "home", runtime = tmp / "run";
+  ::mkdir(runtime.c_str(), 0700);
+  const std::string profile = home + "/profile/Defaults";
+  const std::string left[] = {profile + "/iconcache/127.0.0.1_8080.ico.part",
+                              profile + "/stat.dat.part",
+                              home + "/update/zel-update.deb.part",
+                              profile + "/Favorites/Sub/Deeper/.Page.url.Ab12Cd"};
+  const std::string kept[] = {profile + "/iconcache/127.0.0.1_8080.ico",
+                              profile + "/Favorites/Sub/Deeper/Page.url",
+                              profile + "/Favorites/Sub/notes.part.txt"};
+  time_t past = std::time(nullptr) - 120;
+  for (const std::string& p : left) {
+    zel::CreateFolderLevels(zel::DirName(p));
+    ASSERT_TRUE(zel::WriteFileAtomic(p, "half"));
+    struct utimbuf t {past, past};
+    ASSERT_EQ(::utime(p.c_str(), &t), 0);
+  }
+  for (const std::string& p : kept) ASSERT_TRUE(zel::WriteFileAtomic(p, "whole"));
+
+  BrowserProcess b(home, runtime);
+  ASSERT_TRUE(b.Start({}));
+  ASSERT_TRUE(b.WaitForCaption("空白页 - Zel浏览器", 20s));
+  for (const std::string& p : left) EXPECT_FALSE(zel::FileExists(p)) << p;
+  for (const std::string& p : kept) EXPECT_TRUE(zel::FileExists(p)) << p;
+  b.Signal(SIGTERM);
+  EXPECT_EQ(b.Wait(10s), 0);
+}
+
 // A start that hands its address off writes none of the running browser's files, and has
 // its answer without waiting for the tab to be made.
 TEST(ProfileStart, SecondStartThatHandsOffWritesNothing) {

@@ -48,6 +48,30 @@ TEST_F(SingleInstance, SecondStartHandsItsAddressToTheRunningBrowser) {
   EXPECT_TRUE(zel::test::WindowCaptions(second.pid()).empty());
 }
 
+// The runtime folder a later start would pick is not the running browser's (someone else
+// took the shared names, the session's folder changed): the lock inside the profile still
+// decides, and names where the running browser listens.
+TEST_F(SingleInstance, AStartFromAnotherRuntimeFolderStillFindsTheProfilesBrowser) {
+  BrowserProcess first(home_, runtime_);
+  ASSERT_TRUE(first.Start({server_.Url("/t/One")}));
+  ASSERT_TRUE(first.WaitForCaption("One - Zel浏览器", 20s)) << first.Caption();
+  struct stat st {};
+  ASSERT_EQ(::stat((home_ + "/profile/Defaults/instance.lock").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  std::string elsewhere = tmp_ / "run-elsewhere";
+  ::mkdir(elsewhere.c_str(), 0700);
+  for (const char* target : {"/t/Two", ""}) {
+    BrowserProcess second(home_, elsewhere);
+    ASSERT_TRUE(second.Start(*target ? std::vector<std::string>{server_.Url(target)}
+                                     : std::vector<std::string>{}));
+    EXPECT_EQ(second.Wait(10s), 0) << "a second browser runs on the profile";
+    EXPECT_TRUE(zel::test::WindowCaptions(second.pid()).empty());
+  }
+  EXPECT_TRUE(first.WaitForCaption("Two - Zel浏览器", 20s)) << first.Caption();
+  EXPECT_TRUE(first.Running());
+}
+
 TEST_F(SingleInstance, ShortcutGivenToSecondStartIsResolvedByTheRunningBrowser) {
   BrowserProcess first(home_, runtime_);
   ASSERT_TRUE(first.Start({}));

@@ -67,6 +67,16 @@ std::vector<std::string> ProxyServer::Direct() const {
   return direct_;
 }
 
+void ProxyServer::MapHost(const std::string& name) {
+  std::lock_guard<std::mutex> l(mu_);
+  mapped_ = name;
+}
+
+void ProxyServer::SetWebPageLink(const std::string& url) {
+  std::lock_guard<std::mutex> l(mu_);
+  link_ = url;
+}
+
 void ProxyServer::Handle(void*, void* m, const char*, void*, void* selfp) {
   auto* self = static_cast<ProxyServer*>(selfp);
   auto* msg = static_cast<SoupServerMessage*>(m);
@@ -78,11 +88,15 @@ void ProxyServer::Handle(void*, void* m, const char*, void*, void* selfp) {
   const char* host = g_uri_get_host(uri);
   bool own = g_uri_get_port(uri) == self->port_ && host && std::string(host) == "127.0.0.1";
   if (own) {
+    std::string link;
     {
       std::lock_guard<std::mutex> l(self->mu_);
       self->direct_.push_back(full);
+      link = self->link_;
     }
-    std::string body = "<html><head><title>WebProxy</title></head><body>wrapped</body></html>";
+    std::string body = "<html><head><title>WebProxy</title></head><body>wrapped";
+    if (!link.empty()) body += "<p><a id='link' target='_blank' href='" + link + "'>out</a></p>";
+    body += "</body></html>";
     soup_server_message_set_status(msg, 200, nullptr);
     soup_server_message_set_response(msg, "text/html", SOUP_MEMORY_COPY, body.data(), body.size());
     return;
@@ -92,7 +106,20 @@ void ProxyServer::Handle(void*, void* m, const char*, void*, void* selfp) {
     self->forwarded_.push_back(full);
   }
   // Fetched while the proxy's loop waits: a test proxy serves one page at a time.
-  SoupMessage* out = soup_message_new(soup_server_message_get_method(msg), full.c_str());
+  std::string fetch = full;
+  {
+    std::lock_guard<std::mutex> l(self->mu_);
+    if (!self->mapped_.empty() && host && self->mapped_ == host) {
+      GUri* local = g_uri_build(G_URI_FLAGS_NONE, g_uri_get_scheme(uri), nullptr, "127.0.0.1",
+                                g_uri_get_port(uri), g_uri_get_path(uri), g_uri_get_query(uri),
+                                nullptr);
+      gchar* t = g_uri_to_string(local);
+      fetch = t;
+      g_free(t);
+      g_uri_unref(local);
+    }
+  }
+  SoupMessage* out = soup_message_new(soup_server_message_get_method(msg), fetch.c_str());
   GBytes* answer = out ? soup_session_send_and_read(static_cast<SoupSession*>(self->session_),
                                                     out, nullptr, nullptr)
                        : nullptr;

@@ -22,6 +22,11 @@ class ProxyServer {
   int ForwardedCount(const std::string& needle) const;
   // The full addresses of the requests made to the proxy as a web server.
   std::vector<std::string> Direct() const;
+  // A host name only the proxy knows: requests for it are fetched from 127.0.0.1 (same
+  // port). A page of that name loads through the proxy and fails without it.
+  void MapHost(const std::string& name);
+  // The web-proxy page gets a link (id "link", target "_blank") to this address.
+  void SetWebPageLink(const std::string& url);
 
  private:
   static void Handle(void* server, void* msg, const char* path, void* query, void* self);
@@ -33,6 +38,7 @@ class ProxyServer {
   mutable std::mutex mu_;
   std::vector<std::string> forwarded_;
   std::vector<std::string> direct_;
+  std::string mapped_, link_;
 };
 
 }  // namespace zel::test

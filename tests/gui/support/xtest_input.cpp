@@ -87,4 +87,11 @@ void XKeyChord(std::initializer_list<unsigned> modifiers, unsigned keysym) {
   XFlush(d);
 }
 
+void XKey(unsigned keysym, bool press) {
+  Display* d = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+  XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), press, CurrentTime);
+  XFlush(d);
+  PumpFor(50ms);
+}
+
 }  // namespace zel::test

@@ -18,6 +18,9 @@ void XDrag(GtkWidget* widget, int fromX, int fromY, int toX, int toY);
 // Presses and releases a key with the modifier keys (keysyms) held, through the X server.
 void XKeyChord(std::initializer_list<unsigned> modifiers, unsigned keysym);
 
+// Presses or releases one key (a keysym: a modifier held through a drag).
+void XKey(unsigned keysym, bool press);
+
 // Puts the pointer back where it was when made, so later tests find it as they expect.
 class XPointerKeeper {
  public:

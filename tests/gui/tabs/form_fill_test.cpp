@@ -11,6 +11,7 @@
 #include "frame/gtk/main_window.h"
 #include "formfill/formfill_controller.h"
 #include "settings/frame_settings.h"
+#include "support/dialog_driver.h"
 #include "support/pump.h"
 #include "support/window_probe.h"
 #include "tabs/frame_test.h"
@@ -253,6 +254,70 @@ TEST_F(FormFillTest, TheMasterPasswordGuardsTheManager) {
   // The password is read back by the next start.
   forms.OnSettingsLoaded();
   EXPECT_EQ(forms.masterPassword(), EncodePassword(u"master"));
+}
+
+// A wiki's login page: the login form, and the page-tools form whose menu goes where it is
+// set as soon as it changes. Every input and change event is written down with whether
+// both login fields held their values by then.
+constexpr char kWikiPage[] =
+    "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Login</title></head><body>"
+    "<form id='login' method='post' action='/raw/loggedin'>"
+    "<input id='u' name='u'><input id='p' name='p' type='password'></form>"
+    "<form id='tools' action='/raw/tool'><select id='do' name='do' "
+    "onchange=\"location.href='/raw/tool?do='+this.value\">"
+    "<option value=''>Tools</option><option value='edit'>Edit</option></select></form>"
+    "<script>window.seen=[];['u','p','do'].forEach(function(id){"
+    "['input','change'].forEach(function(t){document.getElementById(id).addEventListener(t,"
+    "function(){var u=document.getElementById('u'),p=document.getElementById('p');"
+    "seen.push(id+':'+t+':'+(u.value=='bob'&&p.value=='pw'?1:0));});});});</script>"
+    "</body></html>";
+
+class WikiLoginTest : public FormFillTest {
+ protected:
+  void BeforeStart() override {
+    server_.SetPage("/raw/wiki", kWikiPage);
+    server_.SetPage("/raw/tool", TitledPage("Tool"));
+    // The saved record holds the tools menu as it stood (its first entry) and a login
+    // field whose value is already the page's.
+    file_ = u"[" + FromUtf8(server_.Url("/raw/wiki")) + u"]\r\nu=bob\r\np=pw\r\ndo=0\r\n";
+    FormFillTest::BeforeStart();
+  }
+};
+
+// Filling sets both login fields, tells the page only of those that changed and only when
+// all are set, and leaves the menu that already shows its stored entry alone: the page stays.
+TEST_F(WikiLoginTest, FillingLeavesFieldsThatHoldTheirValueAlone) {
+  CChildFrame* tab = OpenAndWait("/raw/wiki", "Login");
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return frame().ActiveChild() == tab; }));
+  Run(tab, "document.getElementById('u').value='bob';0");  // typed before, by the user
+  Gtk::ToolButton* button = probe().StandardButton(cmd::kFormFill);
+  ASSERT_NE(button, nullptr);
+  gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(button->gobj()))));
+  ASSERT_TRUE(PumpUntil([&] { return probe().StatusText() == "表单数据填充计数:3"; }))
+      << probe().StatusText();
+  EXPECT_EQ(Run(tab, "[document.getElementById('u').value,document.getElementById('p').value,"
+                     "document.getElementById('do').selectedIndex,seen.join(' ')].join('|')"),
+            "\"bob|pw|0|p:input:1 p:change:1\"");
+  // Nothing navigated: a moment for a navigation that should not come.
+  PumpFor(300ms);
+  EXPECT_EQ(server_.Hits("/raw/tool"), 0);
+  EXPECT_EQ(tab->caption, u"Login");
+}
+
+// 工具 → 表单 → 删除表单数据 asks first; No keeps every saved form, Yes deletes them.
+TEST_F(WikiLoginTest, DeletingTheFormDataAsksFirst) {
+  ASSERT_TRUE(FileExists(DataPath()));
+  GtkWidget* bar = probe().Find("menu-bar");
+  prompts_.yesAnswers = {false};
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "表单", "删除表单数据"}));
+  ASSERT_EQ(prompts_.questions.size(), 1u);
+  EXPECT_EQ(prompts_.questions.back(), u"您真的要删除所有已保存的表单数据?");
+  EXPECT_TRUE(FileExists(DataPath()));
+  prompts_.yesAnswers = {true};
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "表单", "删除表单数据"}));
+  EXPECT_EQ(prompts_.questions.size(), 2u);
+  EXPECT_FALSE(FileExists(DataPath()));
 }
 
 }  // namespace
