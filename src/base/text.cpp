@@ -1,3 +1,4 @@
+#include "base/mnemonic.h"
 #include "base/text.h"
 
 #include <cerrno>
@@ -407,6 +408,26 @@ void ReplaceAll(u16& s, u16view from, u16view to) {
     s.replace(pos, from.size(), to);
     pos += to.size();
   }
+}
+
+u16 MnemonicToGtk(u16view text) {
+  u16 out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c == u'&') {
+      if (i + 1 < text.size() && text[i + 1] == u'&') {
+        out += u'&';
+        ++i;
+      } else {
+        out += u'_';
+      }
+    } else if (c == u'_') {
+      out += u"__";
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 }  // namespace zel

@@ -42,6 +42,7 @@ std::optional<FavoritesMenu> FavoritesController::MenuIfStale() {
 void FavoritesController::ResetFavorites() {
   menu_ = FavoritesMenu();
   if (pane_) pane_->Reset();
+  if (menuChanged_) menuChanged_();
 }
 
 void FavoritesController::OpenEntry(const std::string& path) {

@@ -22,6 +22,9 @@ class FavoritesController : public FrameController {
   FavoritesController(FrameServices services, ContextLink contextLink);
 
   void SetPane(FavoritesPaneView* pane) { pane_ = pane; }
+  // Told when the menu's source changed (the window then asks MenuIfStale before the
+  // menu is next shown).
+  void SetMenuChanged(std::function<void()> changed) { menuChanged_ = std::move(changed); }
   void SetDialogs(FavoritesDialogsView* dialogs) { dialogs_ = dialogs; }
 
   // The Favorites folder (made when missing).
@@ -51,6 +54,7 @@ class FavoritesController : public FrameController {
   FavoritesDialogsView* dialogs_ = nullptr;
   FavoritesMenu menu_;
   bool built_ = false;
+  std::function<void()> menuChanged_;
 };
 
 }  // namespace zel

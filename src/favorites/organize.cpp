@@ -1,5 +1,6 @@
 #include "favorites/organize.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include "base/files.h"
 #include "favorites/favorites_folder.h"
 #include "favorites/menu_order.h"
+#include "platform/registry_port.h"
 
 namespace zel {
 
@@ -43,6 +45,55 @@ u16 CleanName(u16view name) {
   return n;
 }
 
+// The folders below folder on disk, as paths relative to it ("a", "a/b" ...).
+void SubFolders(const std::string& folder, const std::string& prefix, int depth,
+                std::vector<std::string>& out) {
+  if (depth > 32) return;
+  DIR* d = opendir(folder.c_str());
+  if (!d) return;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d)) {
+    std::string n = e->d_name;
+    if (n == "." || n == "..") continue;
+    struct stat st;
+    if (lstat(JoinPath(folder, n).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) names.push_back(n);
+  }
+  closedir(d);
+  for (const std::string& n : names) {
+    std::string rel = prefix.empty() ? n : prefix + "/" + n;
+    out.push_back(rel);
+    SubFolders(JoinPath(folder, n), rel, depth + 1, out);
+  }
+}
+
+// A folder's stored order, and those of the folders in it, follow it from oldPath to
+// newPath (it is at newPath on disk already).
+void MoveOrders(const std::string& root, const std::string& oldPath, const std::string& newPath,
+                RegistryPort* registry) {
+  if (!registry) return;
+  std::vector<std::string> rels{""};
+  SubFolders(newPath, "", 0, rels);
+  const u16 from = RelativeFavoritesPath(root, oldPath), to = RelativeFavoritesPath(root, newPath);
+  for (const std::string& rel : rels) {
+    const u16 tail = rel.empty() ? u16() : u"/" + FromUtf8(rel);
+    const u16 oldKey = MenuOrderKey(from + tail), newKey = MenuOrderKey(to + tail);
+    auto values = registry->Values(oldKey);
+    if (values.empty()) continue;
+    registry->ReplaceKey(newKey, values);
+    registry->DeleteKey(oldKey);
+  }
+}
+
+// The stored orders of a folder about to be deleted, and of the folders in it, go with it.
+void DeleteOrders(const std::string& root, const std::string& path, RegistryPort* registry) {
+  if (!registry) return;
+  std::vector<std::string> rels{""};
+  SubFolders(path, "", 0, rels);
+  const u16 base = RelativeFavoritesPath(root, path);
+  for (const std::string& rel : rels)
+    registry->DeleteKey(MenuOrderKey(rel.empty() ? base : base + u"/" + FromUtf8(rel)));
+}
+
 }  // namespace
 
 std::string NewFavoritesFolder(const std::string& root, const std::string& folder, u16view name,
@@ -76,6 +127,7 @@ bool RenameFavorite(const std::string& root, const std::string& path, u16view na
   std::string fresh = ToUtf8(clean) + ext;
   if (FromUtf8(fresh) != old) fresh = FreeName(folder, ToUtf8(clean), ext);
   if (rename(path.c_str(), JoinPath(folder, fresh).c_str()) != 0) return false;
+  if (S_ISDIR(st.st_mode)) MoveOrders(root, path, JoinPath(folder, fresh), registry);
   int i = IndexOf(order, old);
   if (i >= 0) order[size_t(i)].name = FromUtf8(fresh);
   Store(root, folder, order, registry);
@@ -84,6 +136,8 @@ bool RenameFavorite(const std::string& root, const std::string& path, u16view na
 
 bool DeleteFavorite(const std::string& root, const std::string& path, RegistryPort* registry) {
   if (!Inside(root, path)) return false;
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) DeleteOrders(root, path, registry);
   std::error_code ec;
   std::filesystem::remove_all(path, ec);
   if (ec) return false;
@@ -121,6 +175,7 @@ bool MoveFavorite(const std::string& root, const std::string& path, const std::s
     }
     std::string fresh = FreeName(folder, stem, ext);
     if (rename(path.c_str(), JoinPath(folder, fresh).c_str()) != 0) return false;
+    if (isFolder) MoveOrders(root, path, JoinPath(folder, fresh), registry);
     placed = FromUtf8(fresh);
     Store(root, from, OrderOf(root, from, registry), registry);
     target = OrderOf(root, folder, registry);

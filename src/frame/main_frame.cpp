@@ -100,7 +100,8 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
   controllers_.push_back(std::make_unique<TabLockController>(*this));
   tabLocks_ = static_cast<TabLockController*>(controllers_.back().get());
   controllers_.push_back(std::make_unique<HelpController>(services, [this](u16view t) { ShowNotice(t); }));
-  controllers_.push_back(std::make_unique<PrivacyController>(services));
+  controllers_.push_back(std::make_unique<PrivacyController>(
+      services, [this] { controller<SiteIconsController>().ClearCache(); }));
   // The dialog's "设置Zel浏览器为默认" registers at once and says whether it worked.
   controllers_.push_back(std::make_unique<OptionsController>(
       services, OptionsController::Hooks{.makeDefaultBrowser = [this] {

@@ -1,6 +1,7 @@
 #include "frame/menu_model.h"
 
 #include "base/commands.h"
+#include "search/search_engines.h"
 
 namespace zel {
 
@@ -169,9 +170,10 @@ std::vector<MenuItem> MainMenu() {
                 TextSizeMenu(),
                 EncodingMenu(),
                 Separator(),
-                Item(u"页内查找", 1086, u"F7"),
-                Item(u"高亮关键字", 1087),
+                Item(u"页内查找", kCmdFindInPage, u"F7"),
+                Item(u"高亮关键字", kCmdHighlightInPage),
                 Item(u"清除搜索记录", 1043),
+                Item(u"查找和高亮的关键字不记入搜索栏列表", kCmdToggleSaveKeyword, u"", true),
             }),
       Popup(u"收藏(&A)",
             {
@@ -369,26 +371,6 @@ std::vector<MenuItem> TabMenu(bool locked, bool hasPassword) {
   m.push_back(Separator());
   m.push_back(Item(u"关闭(&C)", kTabMenuClose));
   return m;
-}
-
-u16 MnemonicToGtk(u16view text) {
-  u16 out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    if (c == u'&') {
-      if (i + 1 < text.size() && text[i + 1] == u'&') {
-        out += u'&';
-        ++i;
-      } else {
-        out += u'_';
-      }
-    } else if (c == u'_') {
-      out += u"__";
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 }  // namespace zel

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/mnemonic.h"
 #include "base/text.h"
 
 namespace zel {
@@ -41,7 +42,5 @@ inline constexpr int kTabMenuSetPassword = 2;
 inline constexpr int kTabMenuClearPassword = 3;
 inline constexpr int kTabMenuClose = 4;
 
-// "退出(&X)" -> "退出(_X)"; "&&" is a literal "&", a literal "_" is doubled.
-u16 MnemonicToGtk(u16view text);
 
 }  // namespace zel

@@ -1,5 +1,7 @@
 #include "icons/site_icons.h"
 
+#include <dirent.h>
+
 #include <atomic>
 #include <cstdio>
 
@@ -39,6 +41,17 @@ std::string SiteIconFileName(u16view siteBase) {
   return name.substr(0, 64) + "~" + buf;
 }
 
+std::string SiteIconCacheFolder() {
+  return JoinPath(JoinPath(SettingsFile::BaseFolder(), SettingsFile::ProfileSub()), "iconcache");
+}
+
+std::string CachedSiteIconFile(u16view address) {
+  u16 base = SiteBase(address);
+  if (base.empty()) return {};
+  std::string path = JoinPath(SiteIconCacheFolder(), SiteIconFileName(base));
+  return FileExists(path) ? path : std::string();
+}
+
 struct SiteIconsController::Fetch {
   std::thread thread;
   FetchCancel cancel;
@@ -52,8 +65,20 @@ SiteIconsController::~SiteIconsController() {
   OnShutdown();
 }
 
-std::string SiteIconsController::CacheFolder() const {
-  return JoinPath(JoinPath(SettingsFile::BaseFolder(), SettingsFile::ProfileSub()), "iconcache");
+std::string SiteIconsController::CacheFolder() const { return SiteIconCacheFolder(); }
+
+void SiteIconsController::ClearCache() {
+  // A fetch that ends now must not put its icon back.
+  OnShutdown();
+  icons_.clear();
+  const std::string folder = CacheFolder();
+  if (DIR* d = opendir(folder.c_str())) {
+    std::vector<std::string> names;
+    while (dirent* e = readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    closedir(d);
+    for (const std::string& n : names) std::remove(JoinPath(folder, n).c_str());
+  }
 }
 
 int SiteIconsController::SiteIconIndex(u16view address) {

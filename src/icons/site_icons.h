@@ -41,6 +41,10 @@ class SiteIconImages {
 // percent-escaped ("http://a.b/" gives "http%3A%2F%2Fa.b%2F"); a long one is shortened to
 // a hash of it.
 std::string SiteIconFileName(u16view siteBase);
+// The profile's icon cache folder ("iconcache").
+std::string SiteIconCacheFolder();
+// The cached icon file of a page's site, when the cache holds one; empty otherwise.
+std::string CachedSiteIconFile(u16view address);
 
 class SiteIconsController : public FrameController {
  public:
@@ -68,6 +72,10 @@ class SiteIconsController : public FrameController {
   int IconToShow(CChildFrame* tab, int asked);
   // The icon a tab shows now (for the address box of the tab in front).
   int ShownIcon(const CChildFrame* tab) const;
+
+  // Empties the icon cache (with the temporary files and the history): the files go, the
+  // fetches under way are stopped and every site is asked for again when next shown.
+  void ClearCache();
 
   // A fetch has not come back yet.
   bool fetching() const { return !fetches_.empty(); }

@@ -4,6 +4,7 @@
 // (platform/linux/gio_associations); tests use a table in memory.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace zel {
@@ -25,6 +26,16 @@ class AssociationPort {
   // Writes a desktop entry into the user's own applications folder and returns once the
   // desktop knows it; false when it could not be written.
   virtual bool InstallUserEntry(const std::string& desktopId, const std::string& text) = 0;
+
+  // The user's own choices file (mimeapps.list) as it is now; nothing when there is none.
+  virtual std::optional<std::string> ChoicesFile() { return std::nullopt; }
+  // Puts the choices file back to these bytes, or removes it for nothing.
+  virtual bool RestoreChoicesFile(const std::optional<std::string>& /*bytes*/) { return false; }
+  // Whether the user's applications folder exists.
+  virtual bool UserEntryFolderExists() { return true; }
+  // Removes a desktop entry InstallUserEntry wrote, and the folder with it when folderToo
+  // (it was made for the entry and holds nothing else).
+  virtual void RemoveUserEntry(const std::string& /*desktopId*/, bool /*folderToo*/) {}
 };
 
 }  // namespace zel

@@ -8,7 +8,9 @@
 
 namespace zel {
 
-PrivacyController::PrivacyController(const FrameServices& services) : s_(services) {
+PrivacyController::PrivacyController(const FrameServices& services,
+                                     std::function<void()> clearSiteIcons)
+    : s_(services), clearSiteIcons_(std::move(clearSiteIcons)) {
   s_.commands.Add(cmd::kClearTemporaryFiles, [this] { ClearSiteData(false); });
   s_.commands.Add(cmd::kClearCookies, [this] { ClearSiteData(true); });
   s_.commands.Add(cmd::kClearTraces, [this] {
@@ -37,6 +39,8 @@ void PrivacyController::Clear(const TraceChoice& kinds, bool atExit) {
     const int id = CommandFor(Trace(i));
     if (kinds[i] && s_.commands.Has(id)) s_.commands.Run(id);
   }
+  if (kinds[int(Trace::History)] && !kinds[int(Trace::TemporaryFiles)] && clearSiteIcons_)
+    clearSiteIcons_();
   atExit_ = false;
 }
 
@@ -48,10 +52,11 @@ TraceChoice PrivacyController::ExitChoice() const {
 void PrivacyController::ClearOnExit() { Clear(ExitChoice(), true); }
 
 void PrivacyController::ClearSiteData(bool cookies) {
+  if (!cookies && clearSiteIcons_) clearSiteIcons_();
   if (!s_.engines) return;
   // At exit the browser waits (a few seconds at most) for the engine to finish; otherwise
   // the clearing goes on while the user browses.
-  s_.engines->ClearSiteData(cookies ? SiteData::Cookies : SiteData::AllButCookies, atExit_);
+  s_.engines->ClearSiteData(cookies ? SiteData::Cookies : SiteData::Caches, atExit_);
 }
 
 }  // namespace zel

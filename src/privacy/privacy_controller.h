@@ -4,6 +4,8 @@
 // browser closes.
 #pragma once
 
+#include <functional>
+
 #include "privacy/clear_dialog_view.h"
 #include "services/frame_controller.h"
 #include "services/frame_services.h"
@@ -12,7 +14,10 @@ namespace zel {
 
 class PrivacyController : public FrameController {
  public:
-  explicit PrivacyController(const FrameServices& services);
+  // clearSiteIcons empties the site icon cache: it goes with the temporary files and with
+  // the history (the icons name every site visited).
+  explicit PrivacyController(const FrameServices& services,
+                             std::function<void()> clearSiteIcons = {});
   void SetDialogs(ClearDialogView* dialog) { dialog_ = dialog; }
 
   // The command that clears a kind of trace.
@@ -29,6 +34,7 @@ class PrivacyController : public FrameController {
   void ClearSiteData(bool cookies);
 
   FrameServices s_;
+  std::function<void()> clearSiteIcons_;
   ClearDialogView* dialog_ = nullptr;
   bool atExit_ = false;
 };

@@ -9,6 +9,17 @@ namespace zel {
 
 namespace {
 u16 KeyName(int n) { return Format(u"key_%d", n); }
+
+// Deletes every "key_N" of the file with N >= from: the file holds what the list holds.
+void DeleteKeysFrom(SettingsBatch& file, int from) {
+  for (const auto& [key, value] : SettingsSnapshot(kKeywordHistoryFile).Entries(u"")) {
+    if (key.size() <= 4 || key.compare(0, 4, u"key_") != 0) continue;
+    u16view digits = u16view(key).substr(4);
+    if (!std::all_of(digits.begin(), digits.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+      continue;
+    if (digits.size() > 6 || ToInt(digits) >= from) file.DeleteKey(u"", key);
+  }
+}
 }  // namespace
 
 void KeywordHistory::Load() {
@@ -33,6 +44,7 @@ void KeywordHistory::Save(const FrameSettings& settings) const {
     std::erase_if(value, [](char16_t c) { return c == u'\r' || c == u'\n'; });
     file.WriteText(u"", KeyName(i), value);
   }
+  DeleteKeysFrom(file, n);
   file.Commit();
 }
 
@@ -41,7 +53,7 @@ void KeywordHistory::Clear(FrameSettings& settings) {
   changed_ = false;
   settings.clean.search = true;
   SettingsBatch file(kKeywordHistoryFile);
-  for (int n = 0; n < kSavedKeywords; ++n) file.DeleteKey(u"", KeyName(n));
+  DeleteKeysFrom(file, 0);
   file.Commit();
 }
 

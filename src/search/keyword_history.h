@@ -11,7 +11,7 @@ namespace zel {
 struct FrameSettings;
 
 inline constexpr char16_t kKeywordHistoryFile[] = u"searchkeys.ini";
-// Keys written at exit and deleted by the clear command: key_0 ... key_19.
+// Keys written at exit: key_0 ... key_19.
 inline constexpr int kSavedKeywords = 20;
 
 class KeywordHistory {
@@ -20,11 +20,11 @@ class KeywordHistory {
   void Load();
 
   // At exit: writes the first kSavedKeywords items, unless CLEANSET/search is set.
-  // Line breaks inside an item are removed. Keys past the written ones stay as they are.
+  // Line breaks inside an item are removed; keys past the written ones are removed.
   void Save(const FrameSettings& settings) const;
 
   // Command 1043: empties the list, sets CLEANSET/search in memory so the empty list is
-  // not saved over at exit, and deletes key_0 ... key_19 from the file.
+  // not saved over at exit, and deletes every key_N from the file.
   void Clear(FrameSettings& settings);
 
   // Puts the keyword at the head unless it is listed already (whole string, case

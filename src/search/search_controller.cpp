@@ -170,7 +170,8 @@ void SearchController::RegisterCommands() {
       bar_->SetSearchBoxText(u"");
     }
   });
-  c.Add(kCmdToggleSaveKeyword, [this] { s_.settings.saveKeyword = !s_.settings.saveKeyword; });
+  c.Add(kCmdToggleSaveKeyword, [this] { s_.settings.saveKeyword = !s_.settings.saveKeyword; })
+      .Checked([this] { return bool(s_.settings.saveKeyword); });
   c.Add(cmd::kFunctionKeyF10, [this] {
     if (bar_) bar_->FocusSearchBox();
   });

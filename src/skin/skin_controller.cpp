@@ -135,6 +135,7 @@ void SkinController::BuildMenu() {
     m.languages.push_back({languages_[i].name, cmd::kLanguageFirst + int(i)});
   menu_ = std::move(m);
   menuTaken_ = false;
+  if (menuChanged_) menuChanged_();
 }
 
 const SkinMenu& SkinController::menu() {

@@ -38,6 +38,9 @@ class SkinController : public FrameController {
   ~SkinController() override;
 
   void SetView(SkinView* view) { view_ = view; }
+  // Told when the skin menu's list was built (the window then asks MenuIfStale before the
+  // menu is next shown).
+  void SetMenuChanged(std::function<void()> changed) { menuChanged_ = std::move(changed); }
   // Frame creation: the skin of the settings (or "Default" when its folder is not there)
   // is loaded and its CustomFrame sets the border.
   void LoadStartSkin();
@@ -76,6 +79,7 @@ class SkinController : public FrameController {
   bool loadedOnce_ = false;
   std::optional<SkinMenu> menu_;
   bool menuTaken_ = false;
+  std::function<void()> menuChanged_;
   std::vector<LanguageFile> languages_;
   std::string languageFile_;  // the chosen language's file name; empty for the built-in one
   SkinImageFiles files_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/commands.h"
+#include "panes/side_pane_view.h"
 
 namespace zel {
 
@@ -49,6 +50,14 @@ std::string Background(const std::optional<Gradient>& g) {
   return g ? Decl("background-color", CssColor(g->start)) + Decl("background-image", CssGradient(*g))
            : std::string();
 }
+// Text that reads on a gradient: white on a dark one, black on a light one.
+std::string ReadableOn(const Gradient& g) {
+  auto lum = [](SkinColor c) {
+    return 0.299 * (c & 0xFF) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * ((c >> 16) & 0xFF);
+  };
+  return (lum(g.start) + lum(g.end)) / 2 < 128 ? "#ffffff" : "#000000";
+}
+
 // The part image when there is one, else the gradient when there is one.
 std::string PartOr(const PartImage& part, const std::optional<Gradient>& g, const SkinImageUrl& url) {
   std::string p = CssPartImage(part, url);
@@ -101,7 +110,22 @@ void ToolbarRules(Sheet& s, const SkinData& skin) {
   s.Rule("#status-bar button:checked, #tab-strip > header > box button:checked",
          CssPartImage(checked, s.url()));
   s.Rule("#tab-strip > header > box button", Color(skin.tabNormalText));
+  // The bars' own drop arrows and symbolic icons take the bar's text colour, so they read
+  // on a dark bar as on a light one; the search bar's buttons are the bar's too.
+  s.Rule("#standard-bar button, #address-bar-buttons button, #search-bar button, #engine-button",
+         Color(skin.toolbarText));
+  s.Rule("#search-bar button:disabled", Color(skin.toolbarDisabledText));
+  s.Rule("#search-bar button:hover", CssPartImage(skin.buttonHover, s.url()));
+  s.Rule("#search-bar button:active", CssPartImage(skin.buttonPressed, s.url()));
+  if (skin.transparentToolbars)
+    s.Rule("#search-bar button", Decl("background", "none") + Decl("box-shadow", "none") +
+                                     Decl("border-color", "transparent"));
   s.Rule("#find-bar, #downloads-bar", Background(Gradient(skin.floatBar)));
+  // The floating bars' text (the file names, "已完成") on the bars' own colours.
+  s.Rule("#find-bar label, #downloads-bar label, #find-bar button, #downloads-bar button",
+         Decl("color", ReadableOn(skin.floatBar)));
+  // The grips of the bars: their dots are drawn in the skin's gripper colour.
+  s.Rule("#bar-grip-Standard *, #bar-grip-Address *, #bar-grip-Search *", Color(skin.gripperColor));
   s.Rule("#popup-bar", Background(skin.blockBar));
   // The plain panel over the pages while a password is asked.
   s.Rule("#page-cover", Background(skin.mainPanel));
@@ -130,6 +154,17 @@ void TabRules(Sheet& s, const SkinData& skin) {
   s.Rule("#tab-strip tab #tab-caption", Color(skin.tabNormalText));
   s.Rule("#tab-strip tab:hover #tab-caption", Color(skin.tabHoverText));
   s.Rule("#tab-strip tab:checked #tab-caption", Color(skin.tabActiveText));
+  // The new-tab button: the skin's TabNew image in place of the theme's symbol.
+  std::string tabNew = s.Image(skin.tabNew);
+  if (!tabNew.empty()) {
+    std::string size = Px(skin.tabNew->width) + " " + Px(skin.tabNew->height);
+    s.Rule("#tab-new image", Decl("color", "transparent") + Decl("-gtk-icon-shadow", "none") +
+                                 Decl("background-image", tabNew) + Decl("background-repeat", "no-repeat") +
+                                 Decl("background-position", "center") + Decl("background-size", size) +
+                                 Decl("min-width", Px(skin.tabNew->width)) +
+                                 Decl("min-height", Px(skin.tabNew->height)));
+    s.Rule("#tab-new:hover image", Decl("background-image", s.Image(skin.tabNewHover)));
+  }
   std::string close = s.Image(skin.tabClose.image);
   if (!close.empty()) {
     s.Rule("#tab-close", Decl("background-image", close) + Decl("background-repeat", "no-repeat") +
@@ -142,7 +177,29 @@ void TabRules(Sheet& s, const SkinData& skin) {
   s.Rule("#pane-side tab:hover", CssPartImage(skin.sideTabHover, s.url()));
   s.Rule("#pane-side tab:checked", CssPartImage(skin.sideTabActive, s.url()));
   s.Rule("#pane-title", PartOr(skin.titleBackgroundImage, skin.titleBackground, s.url()));
+  // The pane tabs' captions read on the title background, whatever its colours.
+  if (!skin.titleBackgroundImage.image && skin.titleBackground)
+    s.Rule("#pane-title", Decl("color", ReadableOn(*skin.titleBackground)));
+  else
+    s.Rule("#pane-title", Color(skin.tabNormalText));
+  // The side tabs' 16-pixel icons.
+  const bool gradient = skin.titleBackground && !skin.titleBackgroundImage.image;
+  for (auto [id, icon] : {std::pair{kFavoritesPaneId, skin.favoritesIcon},
+                          std::pair{kHistoryPaneId, skin.historyIcon}}) {
+    std::string i = s.Image(icon);
+    if (i.empty()) continue;
+    s.Rule("#pane-title.pane-" + std::to_string(id),
+           Decl("background-image", gradient ? i + ", " + CssGradient(*skin.titleBackground) : i) +
+               Decl("background-repeat", gradient ? "no-repeat, no-repeat" : "no-repeat") +
+               Decl("background-position", gradient ? "2px center, 0 0" : "2px center") +
+               Decl("padding-left", "20px"));
+  }
   s.Rule("#favorites-tree, #history-tree", Background(skin.treeCtrl));
+  // The tree's background must not cover its selected row: the skin has no selection
+  // colours of its own, so a selected row takes the theme's, readable on any skin.
+  s.Rule("#favorites-tree:selected, #history-tree:selected",
+         Decl("background-image", "none") + Decl("background-color", "@theme_selected_bg_color") +
+             Decl("color", "@theme_selected_fg_color"));
 }
 
 void BoxRules(Sheet& s, const char* box, const PartImage& normal, const PartImage& hover,

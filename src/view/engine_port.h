@@ -249,7 +249,9 @@ struct EngineProxy {
   bool operator==(const EngineProxy&) const = default;
 };
 
-enum class SiteData { Cookies, AllButCookies };
+// What a site leaves: its cookies with everything it stored (local storage, IndexedDB,
+// service workers ...), or the caches alone (memory, disk, offline application cache).
+enum class SiteData { Cookies, Caches };
 
 class EngineFactory {
  public:

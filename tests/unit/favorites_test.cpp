@@ -176,6 +176,37 @@ TEST_F(FavoritesFolder, OrganizeKeepsTheOrderItShows) {
       << "nothing outside the folder";
 }
 
+TEST_F(FavoritesFolder, AFolderRenamedMovedOrDeletedTakesItsOrderAlong) {
+  File("Sub/a.url");
+  File("Sub/b.url");
+  File("Sub/Inner/x.url");
+  File("Sub/Inner/y.url");
+  Folder("Other");
+  ASSERT_TRUE(WriteMenuOrder(registry_, u"Sub", {{u"b.url", false}, {u"a.url", false}}));
+  ASSERT_TRUE(WriteMenuOrder(registry_, u"Sub/Inner", {{u"y.url", false}, {u"x.url", false}}));
+  const std::vector<std::string> sub{"b.url", "a.url", "[Inner]"}, inner{"y.url", "x.url"};
+
+  ASSERT_TRUE(RenameFavorite(Root(), Root() + "/Sub", u"Sub2", &registry_));
+  EXPECT_EQ(Names(u"Sub2"), sub);
+  EXPECT_EQ(Names(u"Sub2/Inner"), inner);
+  EXPECT_FALSE(registry_.KeyExists(MenuOrderKey(u"Sub"))) << "no order left behind";
+  EXPECT_FALSE(registry_.KeyExists(MenuOrderKey(u"Sub/Inner")));
+
+  ASSERT_TRUE(MoveFavorite(Root(), Root() + "/Sub2", Root() + "/Other", -1, &registry_));
+  EXPECT_EQ(Names(u"Other/Sub2"), sub);
+  EXPECT_EQ(Names(u"Other/Sub2/Inner"), inner);
+  EXPECT_FALSE(registry_.KeyExists(MenuOrderKey(u"Sub2")));
+  EXPECT_FALSE(registry_.KeyExists(MenuOrderKey(u"Sub2/Inner")));
+
+  ASSERT_TRUE(DeleteFavorite(Root(), Root() + "/Other/Sub2", &registry_));
+  EXPECT_FALSE(registry_.KeyExists(MenuOrderKey(u"Other/Sub2")));
+  EXPECT_FALSE(registry_.KeyExists(MenuOrderKey(u"Other/Sub2/Inner")));
+  // A new folder of the old name starts without the old order.
+  File("Other/Sub2/a.url");
+  File("Other/Sub2/b.url");
+  EXPECT_EQ(Names(u"Other/Sub2"), (std::vector<std::string>{"a.url", "b.url"}));
+}
+
 // ---- The reader's bounds
 
 std::string U32(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }

@@ -81,17 +81,29 @@ TEST(KeywordHistory, SaveWritesOnlyTheFirst20MostRecentFirst) {
   EXPECT_EQ(again.items(), std::vector<u16>(h.items().begin(), h.items().begin() + 20));
 }
 
-TEST(KeywordHistory, SaveLeavesKeysBeyondTheWrittenOnes) {
+TEST(KeywordHistory, SaveRemovesTheKeysItNoLongerHolds) {
   ScratchProfile p;
-  WriteKeys(p, NumberedKeys(0, 6, "old"));
+  // A longer list than a save keeps (written by hand, or an older run), with a gap.
+  WriteKeys(p, NumberedKeys(0, 25, "old") + "key_40=far\r\nkey_x=other\r\n");
   KeywordHistory h;
-  h.Add(u"b");
-  h.Add(u"a");
+  h.Load();
+  h.Add(u"new");
   h.Save(FrameSettings{});
-  EXPECT_EQ(Key(0), u"a");
-  EXPECT_EQ(Key(1), u"b");
-  EXPECT_EQ(Key(2), u"old2");
-  EXPECT_EQ(Key(5), u"old5");
+  EXPECT_EQ(Key(0), u"new");
+  EXPECT_EQ(Key(19), u"old18");
+  std::string text = ReadFileBytes(KeysPath(p)).value_or("");
+  for (const char* gone : {"key_20", "key_24", "key_40", "old19", "far"})
+    EXPECT_EQ(text.find(gone), std::string::npos) << gone << " in\n" << text;
+  EXPECT_NE(text.find("key_x=other"), std::string::npos);  // not a keyword key
+  // A shorter list leaves no older keys behind either.
+  KeywordHistory shorter;
+  shorter.Add(u"only");
+  shorter.Save(FrameSettings{});
+  EXPECT_EQ(Key(0), u"only");
+  EXPECT_EQ(Key(1), u"");
+  KeywordHistory again;
+  again.Load();
+  EXPECT_EQ(again.items(), std::vector<u16>{u"only"});
 }
 
 TEST(KeywordHistory, SaveRemovesLineBreaksInsideAKeyword) {
@@ -126,7 +138,7 @@ TEST(KeywordHistory, ClearEmptiesListDeletesKeysAndMarksCleanSearch) {
   EXPECT_TRUE(s.clean.search);
   EXPECT_EQ(Key(0), u"");
   EXPECT_EQ(Key(19), u"");
-  EXPECT_EQ(Key(20), u"k20");  // only key_0 ... key_19 are deleted
+  EXPECT_EQ(Key(20), u"");  // nothing typed stays in the file
   // The exit save that follows leaves the cleared file alone.
   h.Add(u"after");
   h.Save(s);

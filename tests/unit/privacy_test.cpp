@@ -55,7 +55,7 @@ TEST_F(Privacy, TheDialogClearsWhatIsCheckedInOrder) {
       {std::nullopt, {}, false, false},  // "关闭"
       {TraceChoice{}, {}, false, false},  // "立即清除" with nothing checked
       {cookiesAndClosed, {{SiteData::Cookies, false}}, true, false},
-      {all, {{SiteData::AllButCookies, false}, {SiteData::Cookies, false}}, true, true},
+      {all, {{SiteData::Caches, false}, {SiteData::Cookies, false}}, true, true},
   };
   for (const Case& c : cases) {
     SetUp();

@@ -4,12 +4,16 @@
 #include <memory>
 
 #include "base/files.h"
+#include "base/mnemonic.h"
 #include "favorites/favorites_folder.h"
 #include "favorites/organize.h"
 
 namespace zel {
 
 namespace {
+
+// A label of the tables with its "&" mnemonic, as GTK writes it.
+std::string Label(const char16_t* text) { return ToUtf8(MnemonicToGtk(text)); }
 
 // Every folder of the tree, as (shown text, path), the root first.
 void CollectFolders(const std::string& root, const std::string& folder, int depth,
@@ -101,17 +105,17 @@ class OrganizeDialog : public Gtk::Dialog {
     auto* buttons = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 4));
     struct B {
       const char* name;
-      const char* text;
+      const char16_t* text;
       std::function<void()> run;
     } rows[] = {
-        {"favorites-new-folder", "新建文件夹(&N)", [this] { NewFolder(); }},
-        {"favorites-rename", "重命名(&R)", [this] { Rename(); }},
-        {"favorites-delete", "删除(&D)", [this] { Delete(); }},
-        {"favorites-up", "上移(&U)", [this] { Shift(-1); }},
-        {"favorites-down", "下移(&W)", [this] { Shift(1); }},
+        {"favorites-new-folder", u"新建文件夹(&N)", [this] { NewFolder(); }},
+        {"favorites-rename", u"重命名(&R)", [this] { Rename(); }},
+        {"favorites-delete", u"删除(&D)", [this] { Delete(); }},
+        {"favorites-up", u"上移(&U)", [this] { Shift(-1); }},
+        {"favorites-down", u"下移(&W)", [this] { Shift(1); }},
     };
     for (auto& r : rows) {
-      auto* b = Gtk::manage(new Gtk::Button(r.text, true));
+      auto* b = Gtk::manage(new Gtk::Button(Label(r.text), true));
       b->set_name(r.name);
       b->signal_clicked().connect(r.run);
       buttons->pack_start(*b, Gtk::PACK_SHRINK);
@@ -236,7 +240,7 @@ std::optional<FavoritesDialogsView::AddChoice> FavoritesDialogs::AskAdd(u16view 
   grid->set_row_spacing(6);
   grid->set_column_spacing(6);
   grid->set_border_width(8);
-  Gtk::Label nameLabel("名称(&N):", true), folderLabel("创建到(&I):", true);
+  Gtk::Label nameLabel(Label(u"名称(&N):"), true), folderLabel(Label(u"创建到(&I):"), true);
   Gtk::Entry name;
   name.set_name("favorites-add-name");
   name.set_text(ToUtf8(title));
@@ -244,6 +248,8 @@ std::optional<FavoritesDialogsView::AddChoice> FavoritesDialogs::AskAdd(u16view 
   name.set_width_chars(40);
   FolderChoice folder(root, registry_);
   folder.set_name("favorites-add-folder");
+  nameLabel.set_mnemonic_widget(name);
+  folderLabel.set_mnemonic_widget(folder);
   grid->attach(nameLabel, 0, 0);
   grid->attach(name, 1, 0);
   grid->attach(folderLabel, 0, 1);
@@ -271,7 +277,8 @@ std::optional<FavoritesDialogsView::Transfer> FavoritesDialogs::AskTransfer(
   if (!parent_) return std::nullopt;
   Gtk::Dialog d("导入导出收藏夹", *parent_, true);
   d.set_name("favorites-transfer-dialog");
-  Gtk::RadioButton import("从文件导入收藏(&I)", true), exportTo("导出收藏到文件(&E)", true);
+  Gtk::RadioButton import(Label(u"从文件导入收藏(&I)"), true),
+      exportTo(Label(u"导出收藏到文件(&E)"), true);
   exportTo.join_group(import);
   Gtk::Label intoLabel("导入到:");
   intoLabel.set_xalign(0);

@@ -2,8 +2,22 @@
 
 #include "base/commands.h"
 #include "base/files.h"
+#include "icons/site_icons.h"
 
 namespace zel {
+
+namespace {
+// The cached icon of the site an entry points to, at 16x16; null when there is none.
+Glib::RefPtr<Gdk::Pixbuf> SiteIconOf(const std::string& entry) {
+  std::string file = CachedSiteIconFile(FavoriteUrl(entry));
+  if (file.empty()) return {};
+  try {
+    return Gdk::Pixbuf::create_from_file(file, 16, 16, true);
+  } catch (const Glib::Error&) {
+    return {};  // not an image: the page icon stands
+  }
+}
+}  // namespace
 
 FavoritesPane::FavoritesPane(FavoritesController& controller, std::function<void(int)> runCommand)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL), controller_(controller), run_(std::move(runCommand)) {
@@ -40,6 +54,11 @@ FavoritesPane::FavoritesPane(FavoritesController& controller, std::function<void
   column->pack_start(*text, true);
   // The skin's icon where it has one, else the theme's of that name.
   column->set_cell_data_func(*icon, [this, icon](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
+    Glib::RefPtr<Gdk::Pixbuf> site = (*it)[columns_.siteIcon];
+    if (site) {
+      icon->property_pixbuf() = site;
+      return;
+    }
     std::string name = Glib::ustring((*it)[columns_.icon]);
     auto skin = skinIcons_.find(name);
     if (skin != skinIcons_.end() && skin->second)
@@ -66,10 +85,23 @@ FavoritesPane::FavoritesPane(FavoritesController& controller, std::function<void
       });
   tree_.signal_button_press_event().connect([this](GdkEventButton* e) { return OnPress(e); },
                                             false);
+  // Enter (or Space) on an entry opens it; a double-click's activation does not, its first
+  // press opened the entry already.
   tree_.signal_row_activated().connect(
       [this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
+        GdkEvent* e = gtk_get_current_event();
+        bool pointer = e && (e->type == GDK_2BUTTON_PRESS || e->type == GDK_BUTTON_PRESS ||
+                             e->type == GDK_BUTTON_RELEASE || e->type == GDK_3BUTTON_PRESS);
+        if (e) gdk_event_free(e);
         auto it = store_->get_iter(path);
-        if (it && !(*it)[columns_.folder]) controller_.OpenEntry((*it)[columns_.path]);
+        if (!it) return;
+        // A folder opens or closes, as in any tree.
+        if ((*it)[columns_.folder]) {
+          if (tree_.row_expanded(path)) tree_.collapse_row(path);
+          else tree_.expand_row(path, false);
+          return;
+        }
+        if (!pointer) controller_.OpenEntry((*it)[columns_.path]);
       });
   scroll_.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
   scroll_.add(tree_);
@@ -112,6 +144,7 @@ void FavoritesPane::Fill(const Gtk::TreeModel::iterator* parent, const std::stri
     row[columns_.path] = JoinPath(folder, ToUtf8(item.name));
     row[columns_.folder] = item.folder;
     row[columns_.filled] = false;
+    if (!item.folder) row[columns_.siteIcon] = SiteIconOf(JoinPath(folder, ToUtf8(item.name)));
     // A folder shows its expander before its items are read.
     if (item.folder) store_->append(row.children());
   }
@@ -133,8 +166,17 @@ bool FavoritesPane::OnPress(GdkEventButton* e) {
   Gtk::TreeViewColumn* column = nullptr;
   int cx = 0, cy = 0;
   if (!tree_.get_path_at_pos(int(e->x), int(e->y), path, column, cx, cy)) return false;
+  // The second press of a double-click on the entry just opened opens nothing more.
+  int doubleClickMs = 400;
+  if (auto settings = get_settings()) doubleClickMs = settings->property_gtk_double_click_time();
+  const std::string key = path.to_string();
+  const bool second = key == lastOpened_ && e->time - lastOpenTime_ <= guint32(doubleClickMs);
   auto it = store_->get_iter(path);
-  if (it && !(*it)[columns_.folder]) controller_.OpenEntry((*it)[columns_.path]);
+  if (!second && it && !(*it)[columns_.folder]) {
+    lastOpened_ = key;
+    lastOpenTime_ = e->time;
+    controller_.OpenEntry((*it)[columns_.path]);
+  }
   return false;  // the tree selects and opens as usual
 }
 

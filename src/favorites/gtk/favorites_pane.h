@@ -30,12 +30,15 @@ class FavoritesPane : public Gtk::Box, public FavoritesPaneView {
       add(path);
       add(folder);
       add(filled);
+      add(siteIcon);
     }
     Gtk::TreeModelColumn<Glib::ustring> text;
     Gtk::TreeModelColumn<Glib::ustring> icon;
     Gtk::TreeModelColumn<std::string> path;
     Gtk::TreeModelColumn<bool> folder;
     Gtk::TreeModelColumn<bool> filled;
+    // The site's icon from the browser's icon cache, when it holds one.
+    Gtk::TreeModelColumn<Glib::RefPtr<Gdk::Pixbuf>> siteIcon;
   };
   void Fill(const Gtk::TreeModel::iterator* parent, const std::string& folder);
   void FillFolder(const Gtk::TreeModel::iterator& it);
@@ -51,6 +54,9 @@ class FavoritesPane : public Gtk::Box, public FavoritesPaneView {
   std::map<std::string, Glib::RefPtr<Gdk::Pixbuf>> skinIcons_;
   Glib::RefPtr<Gtk::TreeStore> store_;
   bool filled_ = false;
+  // The entry a press opened last, and when (a double-click's second press opens nothing).
+  std::string lastOpened_;
+  guint32 lastOpenTime_ = 0;
 };
 
 }  // namespace zel

@@ -1,5 +1,6 @@
 #include "formfill/gtk/form_dialogs.h"
 
+#include "base/mnemonic.h"
 #include "formfill/form_manager.h"
 #include "platform/prompt_port.h"
 
@@ -7,12 +8,8 @@ namespace zel {
 
 namespace {
 
-std::string Mnemonic(u16view text) {
-  // "编辑数据(&E)" -> "编辑数据(_E)"
-  std::string out;
-  for (char c : ToUtf8(text)) out += c == '&' ? '_' : c;
-  return out;
-}
+// "编辑数据(&E)" -> "编辑数据(_E)"
+std::string Mnemonic(u16view text) { return ToUtf8(MnemonicToGtk(text)); }
 
 bool Ask(Gtk::Window& parent, u16view text) {
   Gtk::MessageDialog m(parent, ToUtf8(text), false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE,

@@ -151,19 +151,26 @@ void CommandBars::BuildMenus(const std::vector<MenuItem>& menus,
                              const std::vector<KeyBinding>& keys) {
   for (auto* child : menuBar_.get_children()) menuBar_.remove(*child);
   commandItems_.clear();
-  for (auto& [text, tail] : tails_) tail.shown.clear();
+  for (auto& [text, tail] : tails_) {
+    tail.shown.clear();
+    tail.menu = nullptr;
+  }
   for (const auto& m : menus) {
     Gtk::MenuItem* top = MakeItem(m);
     menuBar_.append(*top);
     auto it = tails_.find(m.text);
     if (it == tails_.end() || !top->get_submenu()) continue;
     Gtk::Menu* sub = top->get_submenu();
+    it->second.menu = sub;
     u16 text = m.text;
-    // Before the popup is shown: the items are there when it opens.
+    // A change the idle fill has not taken yet is taken as the popup opens.
     top->signal_activate().connect([this, sub, text] {
       auto t = tails_.find(text);
-      if (t != tails_.end()) FillTail(*sub, t->second.shown, t->second.fill);
+      if (t == tails_.end()) return;
+      t->second.idle.disconnect();
+      FillTail(*sub, t->second.shown, t->second.fill);
     });
+    TailChanged(m.text);
   }
   menuBar_.show_all();
   keys_.clear();
@@ -199,6 +206,20 @@ bool CommandBars::OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& displa
 
 void CommandBars::SetPopupTail(u16view popupText, PopupTail tail) {
   tails_[u16(popupText)].fill = std::move(tail);
+  TailChanged(popupText);
+}
+
+void CommandBars::TailChanged(u16view popupText) {
+  auto it = tails_.find(u16(popupText));
+  if (it == tails_.end() || !it->second.menu || !it->second.fill || it->second.idle.connected())
+    return;
+  u16 text(popupText);
+  it->second.idle = Glib::signal_idle().connect([this, text] {
+    auto t = tails_.find(text);
+    if (t != tails_.end() && t->second.menu && !t->second.menu->get_mapped())
+      FillTail(*t->second.menu, t->second.shown, t->second.fill);
+    return false;
+  });
 }
 
 void CommandBars::ForgetItem(Gtk::Widget* item) {

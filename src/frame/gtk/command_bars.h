@@ -26,6 +26,9 @@ class CommandBars {
   };
 
   CommandBars();
+  ~CommandBars() {
+    for (auto& [text, tail] : tails_) tail.idle.disconnect();
+  }
 
   void SetActions(Actions actions) { actions_ = std::move(actions); }
   Gtk::MenuBar& menuBar() { return menuBar_; }
@@ -34,10 +37,15 @@ class CommandBars {
   // Fills the menu bar and the key table.
   void BuildMenus(const std::vector<MenuItem>& menus, const std::vector<KeyBinding>& keys);
   void RefreshStates();
-  // The items after the fixed ones of the menu bar's popup with that text, asked for each
-  // time the popup opens: nothing keeps the items it has, a list replaces them.
+  // The items after the fixed ones of the menu bar's popup with that text, asked for when
+  // the menus are built, when their source changed (TailChanged) and, at the latest, as
+  // the popup opens: nothing keeps the items it has, a list replaces them. They are in the
+  // popup before GTK sizes it, so it opens at its full height.
   using PopupTail = std::function<std::optional<std::vector<MenuItem>>()>;
   void SetPopupTail(u16view popupText, PopupTail tail);
+  // The source of a popup's tail changed: its items are asked for again while the loop is
+  // idle (several changes in a row ask once).
+  void TailChanged(u16view popupText);
   // A key pressed in the window: true when the key table ran a command for it.
   bool OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& display);
 
@@ -60,6 +68,8 @@ class CommandBars {
   struct Tail {
     PopupTail fill;
     std::vector<Gtk::MenuItem*> shown;
+    Gtk::Menu* menu = nullptr;
+    sigc::connection idle;
   };
   std::map<u16, Tail> tails_;  // check marks are being set from the frame's state
 };

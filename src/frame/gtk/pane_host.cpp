@@ -22,6 +22,8 @@ PaneHost::PaneHost(Gtk::Widget& pages) : Gtk::Paned(Gtk::ORIENTATION_HORIZONTAL)
 void PaneHost::AddPane(Gtk::Widget& pane, const std::string& title, int id) {
   auto* label = Gtk::manage(new Gtk::Label(title));
   label->set_name("pane-title");
+  // The skin finds each pane's tab by its class (its icon).
+  if (id) label->get_style_context()->add_class("pane-" + std::to_string(id));
   label->show();
   pane.set_no_show_all(true);
   pane.hide();

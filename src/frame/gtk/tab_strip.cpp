@@ -57,6 +57,17 @@ TabStrip::TabStrip() {
     it.button->set_focus_on_click(false);
     items_.pack_start(*it.button, Gtk::PACK_SHRINK);
   }
+  // The new-tab button (the skin's TabNew icon) after the tabs.
+  newTab_.set_name("tab-new");
+  newTab_.set_image_from_icon_name("tab-new-symbolic", Gtk::ICON_SIZE_MENU);
+  newTab_.set_tooltip_text("新建空白页");
+  newTab_.set_relief(Gtk::RELIEF_NONE);
+  newTab_.set_focus_on_click(false);
+  newTab_.signal_clicked().connect([this] {
+    if (actions_.command) actions_.command(cmd::kNewBlankPage);
+  });
+  items_.pack_start(newTab_, Gtk::PACK_SHRINK);
+  items_.reorder_child(newTab_, 0);
   sidebar_.signal_toggled().connect([this] {
     if (!refreshing_ && actions_.command) actions_.command(cmd::kTabSidebar);
   });

@@ -78,6 +78,7 @@ class TabStrip : public Gtk::Notebook, public TabStripView {
   Gtk::Box items_{Gtk::ORIENTATION_HORIZONTAL, 0};
   Gtk::ToggleButton sidebar_;
   Gtk::Button tabList_;
+  Gtk::Button newTab_;
   std::unique_ptr<Gtk::Menu> tabListMenu_;
 };
 

@@ -28,12 +28,14 @@ HistoryPane::HistoryPane(HistoryController& controller) : controller_(controller
     auto it = tree_.get_selection()->get_selected();
     if (!it) return;
     Glib::ustring url = (*it)[columns_.url];
-    if (!url.empty()) {
-      controller_.OpenPage(FromUtf8(url.raw()));
-      return;
-    }
-    // A day or site only opens.
-    tree_.expand_row(store_->get_path(it), false);
+    // A day or a site is only selected; it opens by its expander, a double-click or Enter.
+    if (!url.empty()) controller_.OpenPage(FromUtf8(url.raw()));
+  });
+  tree_.signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
+    auto it = store_->get_iter(path);
+    if (!it || !Glib::ustring((*it)[columns_.url]).empty()) return;
+    if (tree_.row_expanded(path)) tree_.collapse_row(path);
+    else tree_.expand_row(path, false);
   });
   set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
   add(tree_);

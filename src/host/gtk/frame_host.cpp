@@ -162,6 +162,7 @@ void AttachSkins(P& p) {
         break;
       }
   });
+  skins.SetMenuChanged([&p] { p.window.commandBars().TailChanged(u"皮肤(&K)"); });
   p.window.commandBars().SetPopupTail(u"皮肤(&K)", [&skins]() -> std::optional<std::vector<MenuItem>> {
     auto menu = skins.MenuIfStale();
     if (!menu) return std::nullopt;
@@ -196,7 +197,8 @@ void AttachSidePanes(P& p) {
   PaneHost& host = p.window.paneHost();
   host.AddPane(*p.favoritesPane, "收藏", kFavoritesPaneId);
   host.AddPane(*p.historyPane, "历史", kHistoryPaneId);
-  host.AddPane(*p.webPane, "", kWebPagePaneId);
+  // The web page pane's title is empty; its tab says what it holds.
+  host.AddPane(*p.webPane, "网页", kWebPagePaneId);
   favorites.SetPane(p.favoritesPane.get());
   p.skin.SetTreeIconsSink([pane = p.favoritesPane.get()](auto page, auto closed, auto open) {
     pane->SetTreeIcons(page, closed, open);
@@ -204,6 +206,7 @@ void AttachSidePanes(P& p) {
   favorites.SetDialogs(&p.favoritesDialogs);
   history.SetPane(p.historyPane.get());
   frame.controller<SidePanesController>().SetView(&host);
+  favorites.SetMenuChanged([&p] { p.window.commandBars().TailChanged(u"收藏(&A)"); });
   p.window.commandBars().SetPopupTail(
       u"收藏(&A)", [&favorites]() -> std::optional<std::vector<MenuItem>> {
         auto menu = favorites.MenuIfStale();

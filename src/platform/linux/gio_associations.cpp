@@ -3,7 +3,10 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "base/files.h"
@@ -14,6 +17,9 @@ namespace {
 // GIO learns of a new desktop entry from a file monitor, a moment after it is written.
 constexpr auto kEntryNoticeLimit = std::chrono::seconds(2);
 constexpr auto kEntryNoticeStep = std::chrono::milliseconds(10);
+
+std::string ChoicesPath() { return JoinPath(g_get_user_config_dir(), "mimeapps.list"); }
+std::string EntryFolder() { return JoinPath(g_get_user_data_dir(), "applications"); }
 }  // namespace
 
 
@@ -56,6 +62,21 @@ bool GioAssociations::InstallUserEntry(const std::string& desktopId, const std::
     std::this_thread::sleep_for(kEntryNoticeStep);
   }
   return true;
+}
+
+std::optional<std::string> GioAssociations::ChoicesFile() { return ReadFileBytes(ChoicesPath()); }
+
+bool GioAssociations::RestoreChoicesFile(const std::optional<std::string>& bytes) {
+  if (!bytes) return std::remove(ChoicesPath().c_str()) == 0 || !FileExists(ChoicesPath());
+  return WriteFileAtomic(ChoicesPath(), *bytes);
+}
+
+bool GioAssociations::UserEntryFolderExists() { return DirExists(EntryFolder()); }
+
+void GioAssociations::RemoveUserEntry(const std::string& desktopId, bool folderToo) {
+  std::remove(JoinPath(EntryFolder(), desktopId).c_str());
+  // rmdir leaves a folder that holds anything else.
+  if (folderToo) ::rmdir(EntryFolder().c_str());
 }
 
 }  // namespace zel

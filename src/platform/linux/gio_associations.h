@@ -13,6 +13,10 @@ class GioAssociations : public AssociationPort {
   void RemoveAssociation(const std::string& type) override;
   bool HasApplication(const std::string& desktopId) override;
   bool InstallUserEntry(const std::string& desktopId, const std::string& text) override;
+  std::optional<std::string> ChoicesFile() override;
+  bool RestoreChoicesFile(const std::optional<std::string>& bytes) override;
+  bool UserEntryFolderExists() override;
+  void RemoveUserEntry(const std::string& desktopId, bool folderToo) override;
 };
 
 }  // namespace zel

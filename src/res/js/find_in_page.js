@@ -1,19 +1,21 @@
 // Find and highlight in the page. Called with the keyword, whether case matters, whether
 // only whole words count, the match to select (-1: none) and what to do: "find" counts and
-// selects, "mark" wraps every match in a highlight, "unmark" removes the highlights.
-// Returns the number of matches.
+// selects, "mark" wraps every match in a highlight, "unmark" removes the highlights that
+// this keyword set (another keyword's marks stay). Returns the number of matches.
 (function (keyword, matchCase, matchWhole, target, mode) {
   var root = document.body || document.documentElement;
   if (!root || !keyword) return 0;
   if (mode === "unmark") {
-    var marks = root.querySelectorAll("span.zel-highlight");
+    var marks = root.querySelectorAll("span.zel-highlight"), removed = 0;
     for (var m = 0; m < marks.length; m++) {
       var span = marks[m], parent = span.parentNode;
+      if (span.getAttribute("data-zel-keyword") !== keyword) continue;
       while (span.firstChild) parent.insertBefore(span.firstChild, span);
       parent.removeChild(span);
       parent.normalize();
+      removed++;
     }
-    return marks.length;
+    return removed;
   }
   var nodes = [], text = "";
   var walker = document.createTreeWalker(root, NodeFilter.SHOW_TEXT, {
@@ -55,6 +57,7 @@
       if (!r) continue;
       var mark = document.createElement("span");
       mark.className = "zel-highlight";
+      mark.setAttribute("data-zel-keyword", keyword);
       mark.style.backgroundColor = "yellow";
       mark.style.color = "red";
       try {
@@ -69,6 +72,16 @@
   if (target >= 0 && target < found.length) {
     var t = range(found[target]);
     if (t) {
+      // The match is drawn as an active selection even while the focus stays in the
+      // browser's keyword box (an unfocused page would draw it pale grey).
+      if (!document.getElementById("zel-find-style")) {
+        var style = document.createElement("style");
+        style.id = "zel-find-style";
+        style.textContent = "html.zel-finding ::selection, html.zel-finding::selection " +
+                            "{ background-color: Highlight !important; color: HighlightText !important; }";
+        (document.head || document.documentElement).appendChild(style);
+      }
+      document.documentElement.classList.add("zel-finding");
       var sel = window.getSelection();
       sel.removeAllRanges();
       sel.addRange(t);

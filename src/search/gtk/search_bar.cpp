@@ -38,9 +38,28 @@ SearchBar::SearchBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 4) {
   searchButton_.signal_clicked().connect([this] {
     if (actions_.search) actions_.search(int(SearchMode::Web));
   });
+  struct PageButton {
+    Gtk::Button& button;
+    int id;
+    const char* text;
+    const char* tip;
+  } pageButtons[] = {
+      {findButton_, kCmdFindInPage, "查找", "查找关键字(F6/F7)(Ctrl/Shift+Enter)"},
+      {highlightButton_, kCmdHighlightInPage, "高亮", "高亮关键字(Ctrl+Shift+Enter)"}};
+  for (const PageButton& b : pageButtons) {
+    b.button.set_name("command-" + std::to_string(b.id));
+    b.button.set_label(b.text);
+    b.button.set_tooltip_text(b.tip);
+    int id = b.id;
+    b.button.signal_clicked().connect([this, id] {
+      if (actions_.command) actions_.command(id);
+    });
+  }
   pack_start(engineButton_, Gtk::PACK_SHRINK);
   pack_start(keywordBox_, Gtk::PACK_SHRINK);
   pack_start(searchButton_, Gtk::PACK_SHRINK);
+  pack_start(findButton_, Gtk::PACK_SHRINK);
+  pack_start(highlightButton_, Gtk::PACK_SHRINK);
 }
 
 bool SearchBar::OnKeywordKey(GdkEventKey* e) {

@@ -1,5 +1,5 @@
 // The "Search" bar: the engine button with its menu, the keyword box (control 714) with
-// its history, and the search button.
+// its history, the search button, and the find (1086) and highlight (1087) buttons.
 #pragma once
 
 #include <gtkmm.h>
@@ -17,7 +17,8 @@ class SearchBar : public Gtk::Box, public SearchBarView {
   struct Actions {
     // Enter in the keyword box or the search button: a search to the target (SearchMode).
     std::function<void(int target)> search;
-    std::function<void(int id)> command;  // an engine picked from the button's menu
+    // An engine picked from the button's menu, or the find and highlight buttons.
+    std::function<void(int id)> command;
   };
 
   SearchBar();
@@ -42,6 +43,8 @@ class SearchBar : public Gtk::Box, public SearchBarView {
   Gtk::Image engineIcon_;
   Gtk::Label engineLabel_;
   Gtk::Button searchButton_{"搜索"};
+  Gtk::Button findButton_;
+  Gtk::Button highlightButton_;
   std::unique_ptr<Gtk::Menu> engineMenu_;
 };
 

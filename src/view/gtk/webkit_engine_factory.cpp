@@ -109,10 +109,10 @@ std::unique_ptr<Engine> WebKitEngineFactory::Create(Engine* related) {
 
 void WebKitEngineFactory::ClearSiteData(SiteData what, bool wait) {
   WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context_);
-  const auto types = what == SiteData::Cookies
-                         ? WEBKIT_WEBSITE_DATA_COOKIES
-                         : WebKitWebsiteDataTypes(WEBKIT_WEBSITE_DATA_ALL &
-                                                  ~WEBKIT_WEBSITE_DATA_COOKIES);
+  constexpr int kCaches = WEBKIT_WEBSITE_DATA_MEMORY_CACHE | WEBKIT_WEBSITE_DATA_DISK_CACHE |
+                         WEBKIT_WEBSITE_DATA_OFFLINE_APPLICATION_CACHE;
+  const auto types = WebKitWebsiteDataTypes(what == SiteData::Cookies ? WEBKIT_WEBSITE_DATA_ALL & ~kCaches
+                                                                      : kCaches);
   // The flag outlives this call when the clearing ends after the wait gave up.
   auto* done = new bool(false);
   webkit_website_data_manager_clear(

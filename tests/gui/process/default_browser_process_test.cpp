@@ -2,6 +2,7 @@
 // scratch XDG folders where another browser is the default: "-Install" opens no window,
 // makes zel.desktop the default as xdg-settings and gio see it and reports the install;
 // "-Uninstall" gives the other browser its place back.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -112,6 +113,54 @@ TEST_F(InstallSwitches, InstallRegistersWithoutAWindowAndUninstallGivesBack) {
   EXPECT_EQ(Tool("gio mime x-scheme-handler/https"),
             "Default application for “x-scheme-handler/https”: other.desktop");
   EXPECT_EQ(Requests("/stat?uninstal"), 1);
+}
+
+// What the desktop's files hold: the choices file ("-" when there is none) and every file of
+// the applications folder with its bytes.
+std::string DesktopFiles(const std::string& config, const std::string& apps) {
+  std::string out = "mimeapps.list: " + zel::ReadFileBytes(config + "/mimeapps.list").value_or("-") + "\n";
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(apps.c_str())) {
+    while (dirent* e = ::readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    ::closedir(d);
+  } else {
+    out += "(no applications folder)\n";
+  }
+  std::sort(names.begin(), names.end());
+  for (const auto& n : names) out += n + ": " + zel::ReadFileBytes(apps + "/" + n).value_or("?") + "\n";
+  return out;
+}
+
+TEST_F(InstallSwitches, InstallThenUninstallLeavesTheDesktopsFilesAsTheyWere) {
+  struct Case {
+    const char* what;
+    bool choices;  // the user had chosen defaults (else the desktop's implicit ones apply)
+    std::string extra;  // more of the user's choices file
+  } cases[] = {
+      {"chosen defaults and an added association", true,
+       "[Added Associations]\ntext/html=other.desktop;\nimage/png=other.desktop;\n"},
+      {"implicit defaults: no choices file", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string config = tmp_ / "config", apps = tmp_ / "data/applications";
+    if (c.choices) {
+      std::string list = zel::ReadFileBytes(config + "/mimeapps.list").value_or("");
+      ASSERT_TRUE(zel::WriteFileAtomic(config + "/mimeapps.list", list + c.extra));
+    } else {
+      ::unlink((config + "/mimeapps.list").c_str());
+    }
+    const std::string before = DesktopFiles(config, apps);
+    int status = -1;
+    ASSERT_TRUE(RunWithoutWindow({"-Install"}, &status));
+    ASSERT_EQ(Tool("xdg-settings get default-web-browser"), "zel.desktop");
+    ASSERT_NE(DesktopFiles(config, apps), before);
+    ASSERT_TRUE(RunWithoutWindow({"-Uninstall"}, &status));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(DesktopFiles(config, apps), before);
+    EXPECT_EQ(Tool("xdg-settings get default-web-browser"), "other.desktop");
+  }
 }
 
 // After another argument "-Install" is no switch: the browser starts and registers nothing.
