@@ -12,6 +12,10 @@ inline constexpr char16_t kAppTitle[] = u"Zel浏览器";
 
 enum class PromptIcon { None, Info, Question, Warning, Error };
 
+// The answer buttons of a question: "是"/"否", or "确认"/"取消" for a text that asks for
+// the confirm button.
+enum class AnswerLabels { YesNo, ConfirmCancel };
+
 class PromptPort {
  public:
   virtual ~PromptPort() = default;
@@ -19,7 +23,8 @@ class PromptPort {
                        PromptIcon icon = PromptIcon::None) = 0;
   // Yes/No question: true for Yes.
   virtual bool AskYesNo(u16view text, u16view caption = kAppTitle,
-                        PromptIcon icon = PromptIcon::Question) = 0;
+                        PromptIcon icon = PromptIcon::Question,
+                        AnswerLabels labels = AnswerLabels::YesNo) = 0;
   // A one-line input; nullopt when cancelled. secret hides what is typed.
   virtual std::optional<u16> AskText(u16view prompt, u16view caption, u16view initial,
                                      bool secret) = 0;

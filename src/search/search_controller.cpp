@@ -26,6 +26,7 @@ SearchController::PageState* SearchController::StateOf(CVOPView* view) {
 void SearchController::LoadSearchBar() {
   // A new user gets a few engines, so the menu is never empty.
   if (!FileExists(SearchEngineFile())) InstallDefaultSearchEngines();
+  else ReplacePlainEngineIcons();
   engines_.Load();
   keywords_.Load();
   if (bar_) {

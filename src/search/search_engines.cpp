@@ -1,5 +1,7 @@
 #include "search/search_engines.h"
 
+#include "res/engine_icons.h"
+
 #include <unordered_map>
 
 #include "base/ini_document.h"
@@ -225,13 +227,25 @@ std::string MakeSolidIconPng(uint8_t r, uint8_t g, uint8_t b) {
   return png;
 }
 
+void ReplacePlainEngineIcons() {
+  const std::string folder = SearchEngineFolder();
+  for (const DefaultEngine& e : kDefaultEngines) {
+    const std::string iconPath = JoinPath(folder, ToUtf8(e.icon));
+    auto bytes = ReadFileBytes(iconPath);
+    // Only the plain square the browser once wrote itself: an icon the user put there stays.
+    if (bytes && *bytes == MakeSolidIconPng(e.r, e.g, e.b))
+      WriteFileAtomic(iconPath, std::string(DefaultEngineIcon(ToUtf8(e.icon))));
+  }
+}
+
 bool InstallDefaultSearchEngines() {
   const std::string folder = SearchEngineFolder();
   const std::string path = SearchEngineFile();
   if (FileExists(path) || !CreateFolderLevels(folder)) return false;
   for (const DefaultEngine& e : kDefaultEngines) {
     std::string iconPath = JoinPath(folder, ToUtf8(e.icon));
-    if (!FileExists(iconPath)) WriteFileAtomic(iconPath, MakeSolidIconPng(e.r, e.g, e.b));
+    if (!FileExists(iconPath))
+      WriteFileAtomic(iconPath, std::string(DefaultEngineIcon(ToUtf8(e.icon))));
   }
   // One atomic write: an interrupted install leaves no file, never one that announces
   // engines it lacks.

@@ -92,12 +92,16 @@ class SearchEngines {
 };
 
 // First run: when the engine file does not exist yet, writes a small default engine set
-// (engine file and one 16x16 PNG icon per engine). Never touches an existing file. True
-// when the set was written.
+// (engine file and one 16x16 PNG icon per engine, the drawn ones of res/search). Never
+// touches an existing file. True when the set was written.
 bool InstallDefaultSearchEngines();
 
+// A default engine's icon that is still the plain square of earlier versions becomes its
+// drawn icon; every other file stays as it is.
+void ReplacePlainEngineIcons();
+
 // A 16x16 RGB PNG filled with one colour and framed by a one-pixel darker border
-// (uncompressed deflate blocks, so no compression library is needed).
+// (uncompressed deflate blocks): the plain icon earlier versions gave the default engines.
 std::string MakeSolidIconPng(uint8_t r, uint8_t g, uint8_t b);
 
 }  // namespace zel

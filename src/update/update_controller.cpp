@@ -98,8 +98,10 @@ class UpdateController::Env : public UpdateEnv {
   }
 
   bool AskYesNo(u16view text) override {
+    // The update's question tells the user to press the confirm button: its buttons say so.
     return OnMainLoop([this, t = u16(text)] {
-      return prompts_ && prompts_->AskYesNo(t, kAppTitle, PromptIcon::Question);
+      return prompts_ &&
+             prompts_->AskYesNo(t, kAppTitle, PromptIcon::Question, AnswerLabels::ConfirmCancel);
     });
   }
 

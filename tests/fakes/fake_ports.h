@@ -172,8 +172,9 @@ class FakeWindow : public FrameWindow,
 class FakePrompts : public PromptPort {
  public:
   void Message(u16view text, u16view caption, PromptIcon) override { messages.push_back(u16(text)); }
-  bool AskYesNo(u16view text, u16view, PromptIcon) override {
+  bool AskYesNo(u16view text, u16view, PromptIcon, AnswerLabels labels) override {
     questions.push_back(u16(text));
+    answerLabels.push_back(labels);
     bool a = yesAnswers.empty() ? defaultYes : yesAnswers.front();
     if (!yesAnswers.empty()) yesAnswers.pop_front();
     return a;
@@ -199,6 +200,7 @@ class FakePrompts : public PromptPort {
   std::vector<u16> messages, questions, prompts, saveNames, saveFilters;
   std::vector<u16> initials;          // the text each input box started with
   std::vector<u16> longTextCaptions;  // the titles of the multi-line input boxes
+  std::vector<AnswerLabels> answerLabels;
   std::optional<u16> saveAnswer;
   std::deque<bool> yesAnswers;
   bool defaultYes = true;

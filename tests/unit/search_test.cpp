@@ -5,6 +5,7 @@
 #include "settings/settings_file.h"
 #include "base/files.h"
 #include "fakes/temp_dir.h"
+#include "res/engine_icons.h"
 #include "search/search_engines.h"
 
 using namespace zel;
@@ -238,21 +239,36 @@ TEST(SearchIcon, SolidPngHoldsItsColour) {
   EXPECT_EQ(png.substr(29, 4), std::string("\x90\x91\x68\x36", 4));
 }
 
+TEST(SearchInstall, PlainSquaresOfEarlierVersionsBecomeDrawnIcons) {
+  ScratchProfile p;
+  ASSERT_TRUE(InstallDefaultSearchEngines());
+  const std::string folder = p.dir() / "profile/SearchEngine/";
+  // baidu.png as an earlier version wrote it, google.png the user's own.
+  ASSERT_TRUE(WriteFileAtomic(folder + "baidu.png", MakeSolidIconPng(0x29, 0x32, 0xE1)));
+  ASSERT_TRUE(WriteFileAtomic(folder + "google.png", "mine"));
+  ReplacePlainEngineIcons();
+  EXPECT_EQ(ReadFileBytes(folder + "baidu.png"), std::string(DefaultEngineIcon("baidu.png")));
+  EXPECT_EQ(ReadFileBytes(folder + "google.png"), std::string("mine"));
+}
+
 TEST(SearchInstall, WritesEnginesAndIconsOnce) {
   ScratchProfile p;
   ASSERT_TRUE(InstallDefaultSearchEngines());
   SearchEngines s;
   s.Load();
   ASSERT_GE(s.engines().size(), 2u);
-  std::set<uint32_t> colours;
+  std::set<std::string> icons;
   for (const SearchEngine& e : s.engines()) {
     EXPECT_FALSE(e.title.empty());
     EXPECT_NE(e.url.find(u"%s"), u16::npos) << ToUtf8(e.title);
     auto png = ReadFileBytes(p.dir() / ("profile/SearchEngine/" + ToUtf8(e.icon)));
     ASSERT_TRUE(png.has_value()) << ToUtf8(e.icon);
-    colours.insert(CentrePixelOfStoredPng(*png));
+    // The drawn icon, never the plain square of earlier versions.
+    EXPECT_EQ(*png, std::string(DefaultEngineIcon(ToUtf8(e.icon)))) << ToUtf8(e.icon);
+    EXPECT_EQ(png->substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+    icons.insert(*png);
   }
-  EXPECT_EQ(colours.size(), s.engines().size());
+  EXPECT_EQ(icons.size(), s.engines().size());
 
   ASSERT_TRUE(WriteFileAtomic(EngineFile(p), "[]\r\ncount=1\r\n0_title=Mine\r\n"));
   EXPECT_FALSE(InstallDefaultSearchEngines());

@@ -7,6 +7,8 @@
 #include "base/mnemonic.h"
 #include "favorites/favorites_folder.h"
 #include "favorites/organize.h"
+#include "platform/linux/message_box.h"
+#include "platform/prompt_port.h"
 
 namespace zel {
 
@@ -193,10 +195,10 @@ class OrganizeDialog : public Gtk::Dialog {
     if (!it) return;
     std::string path = (*it)[columns_.path];
     Glib::ustring text = (*it)[columns_.text];
-    Gtk::MessageDialog ask(*this, "确实要删除“" + text + "”吗?", false, Gtk::MESSAGE_QUESTION,
-                           Gtk::BUTTONS_YES_NO, true);
-    ask.set_name("favorites-delete-question");
-    if (ask.run() != Gtk::RESPONSE_YES) return;
+    auto ask = MakeMessageBox(this, "确实要删除“" + text + "”吗?", ToUtf8(kAppTitle),
+                              Gtk::MESSAGE_QUESTION, BoxButtons::YesNo);
+    ask->set_name("favorites-delete-question");
+    if (ask->run() != Gtk::RESPONSE_YES) return;
     DeleteFavorite(root_, path, registry_);
     Reload();
   }
@@ -319,8 +321,7 @@ std::optional<FavoritesDialogsView::Transfer> FavoritesDialogs::AskTransfer(
 
 void FavoritesDialogs::Tell(u16view text) {
   if (!parent_) return;
-  Gtk::MessageDialog m(*parent_, ToUtf8(text), false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, true);
-  m.run();
+  RunMessageBox(parent_, ToUtf8(text), ToUtf8(kAppTitle), Gtk::MESSAGE_INFO, BoxButtons::Ok);
 }
 
 }  // namespace zel

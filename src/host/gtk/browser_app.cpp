@@ -25,6 +25,7 @@
 #include "frame/main_frame.h"
 #include "platform/linux/gtk_prompts.h"
 #include "platform/linux/instance_channel.h"
+#include "platform/linux/message_box.h"
 #include "host/install_switch.h"
 #include "platform/linux/gio_associations.h"
 #include "services/gtk/soup_fetcher.h"
@@ -37,6 +38,7 @@ namespace {
 // Message boxes of a second instance, which has no window of its own.
 void ShowSenderError(u16view text) {
   if (gtk_init_check(nullptr, nullptr)) {
+    UseChineseTranslations();
     GtkPrompts prompts;
     prompts.Message(text, kAppTitle, PromptIcon::Error);
   } else {

@@ -53,6 +53,7 @@
 #include "platform/linux/glib_loop.h"
 #include "platform/linux/gtk_input.h"
 #include "platform/linux/gtk_prompts.h"
+#include "platform/linux/message_box.h"
 #include "view/gtk/view_source.h"
 #include "host/gtk/web_sandbox.h"
 #include "frame/help_commands.h"
@@ -227,6 +228,8 @@ std::string LauncherPathBeside(const std::string& exeDir) {
 }
 
 FrameHost::FrameHost(const Options& o) {
+  // Before the context: the web processes take the message language from the environment.
+  UseChineseTranslations();
   std::string profile = JoinPath(o.programFolder, kProfileSub);
   // The profile's files and the engine's (cookies, caches, its databases) are the user's alone.
   MakeNewFilesOwnerOnly();

@@ -2,6 +2,7 @@
 
 #include "options/gtk/options_pages.h"
 #include "options/prefs_sheet.h"
+#include "platform/linux/message_box.h"
 #include "platform/prompt_port.h"
 
 namespace zel {
@@ -24,9 +25,7 @@ class PageColumns : public Gtk::TreeModelColumnRecord {
 std::string StackName(OptionsPageId id) { return "page-" + std::to_string(int(id)); }
 
 void Tell(Gtk::Window& over, const u16& text) {
-  Gtk::MessageDialog box(over, ToUtf8(text), false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_OK, true);
-  box.set_title(ToUtf8(kAppTitle));
-  box.run();
+  RunMessageBox(&over, ToUtf8(text), ToUtf8(kAppTitle), Gtk::MESSAGE_WARNING, BoxButtons::Ok);
 }
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/linux/gtk_prompts.h"
 
+#include "platform/linux/message_box.h"
+
 namespace zel {
 
 namespace {
@@ -20,26 +22,20 @@ Gtk::MessageType TypeOf(PromptIcon icon) {
   return Gtk::MESSAGE_OTHER;
 }
 
-int Run(Gtk::Window* parent, u16view text, u16view caption, PromptIcon icon,
-        Gtk::ButtonsType buttons) {
-  std::unique_ptr<Gtk::MessageDialog> d;
-  if (parent)
-    d = std::make_unique<Gtk::MessageDialog>(*parent, ToUtf8(text), false, TypeOf(icon), buttons,
-                                             true);
-  else
-    d = std::make_unique<Gtk::MessageDialog>(ToUtf8(text), false, TypeOf(icon), buttons, true);
-  d->set_title(ToUtf8(caption));
-  return d->run();
+int Run(Gtk::Window* parent, u16view text, u16view caption, PromptIcon icon, BoxButtons buttons) {
+  return RunMessageBox(parent, ToUtf8(text), ToUtf8(caption), TypeOf(icon), buttons);
 }
 
 }  // namespace
 
 void GtkPrompts::Message(u16view text, u16view caption, PromptIcon icon) {
-  Run(parent_, text, caption, icon, Gtk::BUTTONS_OK);
+  Run(parent_, text, caption, icon, BoxButtons::Ok);
 }
 
-bool GtkPrompts::AskYesNo(u16view text, u16view caption, PromptIcon icon) {
-  return Run(parent_, text, caption, icon, Gtk::BUTTONS_YES_NO) == Gtk::RESPONSE_YES;
+bool GtkPrompts::AskYesNo(u16view text, u16view caption, PromptIcon icon, AnswerLabels labels) {
+  BoxButtons buttons =
+      labels == AnswerLabels::ConfirmCancel ? BoxButtons::ConfirmCancel : BoxButtons::YesNo;
+  return Run(parent_, text, caption, icon, buttons) == Gtk::RESPONSE_YES;
 }
 
 std::optional<u16> GtkPrompts::AskText(u16view prompt, u16view caption, u16view initial,

@@ -14,7 +14,7 @@ class GtkPrompts : public PromptPort {
   void SetParent(Gtk::Window* parent) { parent_ = parent; }
 
   void Message(u16view text, u16view caption, PromptIcon icon) override;
-  bool AskYesNo(u16view text, u16view caption, PromptIcon icon) override;
+  bool AskYesNo(u16view text, u16view caption, PromptIcon icon, AnswerLabels labels) override;
   std::optional<u16> AskLongText(u16view prompt, u16view caption, u16view initial) override;
   std::optional<u16> AskText(u16view prompt, u16view caption, u16view initial,
                              bool secret) override;

@@ -205,8 +205,9 @@ void WebKitEngine::ShowProperties() {
   std::string text = "标题: " + title + "\n地址: " + uri +
                      "\n类型: " + type + (size.empty() ? "" : "\n大小: " + size);
   GtkWidget* dialog = gtk_message_dialog_new(ParentWindow(), GTK_DIALOG_DESTROY_WITH_PARENT,
-                                             GTK_MESSAGE_INFO, GTK_BUTTONS_CLOSE, "%s",
+                                             GTK_MESSAGE_INFO, GTK_BUTTONS_NONE, "%s",
                                              text.c_str());
+  gtk_dialog_add_button(GTK_DIALOG(dialog), "关闭", GTK_RESPONSE_CLOSE);
   gtk_window_set_title(GTK_WINDOW(dialog), "属性");
   g_signal_connect(dialog, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
   gtk_widget_show(dialog);

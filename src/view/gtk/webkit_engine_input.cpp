@@ -4,6 +4,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include "view/page_messages.h"
+#include "view/gtk/engine_menu_labels.h"
 #include "view/gtk/synth_events.h"
 #include "view/gtk/webkit_engine.h"
 
@@ -163,10 +164,11 @@ gboolean WebKitEngine::OnLeave(GtkWidget*, GdkEventCrossing* e, WebKitEngine* se
   return FALSE;
 }
 
-gboolean WebKitEngine::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent* event,
+gboolean WebKitEngine::OnContextMenu(WebKitWebView*, WebKitContextMenu* menu, GdkEvent* event,
                                      WebKitHitTestResult* hit, WebKitEngine* self) {
   // A menu opened by the right button's press takes its release: the trail goes now.
   self->ClearTrail();
+  RelabelEngineMenu(menu);
   if (!self->events_) return FALSE;
   double x = self->pointerX_, y = self->pointerY_;
   if (event && event->type != GDK_KEY_PRESS) gdk_event_get_coords(event, &x, &y);
