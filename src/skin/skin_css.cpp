@@ -122,7 +122,8 @@ void ToolbarRules(Sheet& s, const SkinData& skin) {
                                      Decl("border-color", "transparent"));
   s.Rule("#find-bar, #downloads-bar", Background(Gradient(skin.floatBar)));
   // The floating bars' text (the file names, "已完成") on the bars' own colours.
-  s.Rule("#find-bar label, #downloads-bar label, #find-bar button, #downloads-bar button",
+  s.Rule("#find-bar label, #downloads-bar label, #find-bar button, #downloads-bar button, "
+         "#downloads-bar progressbar, #downloads-bar progressbar text",
          Decl("color", ReadableOn(skin.floatBar)));
   // The grips of the bars: their dots are drawn in the skin's gripper colour.
   s.Rule("#bar-grip-Standard *, #bar-grip-Address *, #bar-grip-Search *", Color(skin.gripperColor));

@@ -362,6 +362,8 @@ class ProxyCommands : public ::testing::Test {
   ProxyCommands()
       : registry_(profile_.ProfileFolder() + "/registry.ini"),
         frame_({&window_, &loop_, &prompts_, &registry_, &shell_, &engines_, &keys_, &clipboard_}) {
+    // As a start runs it: the early settings (the proxy chosen or off), then the rest.
+    frame_.LoadEarlySettings(0);
     frame_.OnDeferredStartup();
   }
   ProxyController& proxy() { return frame_.controller<ProxyController>(); }

@@ -72,6 +72,8 @@ CommandBars::CommandBars() {
       auto* word = Gtk::manage(new Gtk::Label(b.text));
       word->show();
       item->set_icon_widget(*word);
+      // As wide as its word: the icon buttons keep their own width.
+      item->set_homogeneous(false);
     } else {
       item->set_icon_name(b.icon);
     }
@@ -91,6 +93,7 @@ CommandBars::CommandBars() {
       historyButton_->set_label("历史记录");
       historyButton_->set_tooltip_text("最近浏览的页面");
       historyButton_->set_sensitive(false);
+      historyButton_->set_homogeneous(false);
       historyButton_->signal_clicked().connect([this] { ShowHistoryMenu(); });
       standard_.append(*historyButton_);
     }

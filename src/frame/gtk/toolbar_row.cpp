@@ -210,12 +210,13 @@ void ToolbarRow::on_size_allocate(Gtk::Allocation& allocation) {
     return parts > 1 ? (parts - 1) * spacing_ : 0;
   };
   // Bars fold from the end of the row while even their smallest does not fit beside the
-  // stretch bar's smallest.
+  // stretch bar's share: half the row, never less than its smallest.
+  const int stretchShare = stretch ? std::max(stretchMin, width / 2) : 0;
   bool anyFolded = false;
   for (;;) {
     Need n = othersNeed();
     if (n.count == 0 ||
-        n.min + spacingFor(n.count, anyFolded) + (anyFolded ? overflowWidth : 0) + stretchMin <= width)
+        n.min + spacingFor(n.count, anyFolded) + (anyFolded ? overflowWidth : 0) + stretchShare <= width)
       break;
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
       if (*it == stretch || (*it)->folded) continue;
@@ -226,9 +227,7 @@ void ToolbarRow::on_size_allocate(Gtk::Allocation& allocation) {
   }
   const Need n = othersNeed();
   const int avail = width - spacingFor(n.count, anyFolded) - (anyFolded ? overflowWidth : 0);
-  // The stretch bar's share: half the row, never less than its smallest.
-  const int stretchWant = stretch ? std::max(stretchMin, width / 2) : 0;
-  const int budget = std::max(0, avail - stretchWant);
+  const int budget = std::max(0, avail - stretchShare);
   // Up to what they keep, then up to what they ask for, in proportion to what each would
   // still take.
   std::vector<int> widths(shown.size(), 0);

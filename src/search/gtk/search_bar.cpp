@@ -41,14 +41,17 @@ SearchBar::SearchBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 4) {
   struct PageButton {
     Gtk::Button& button;
     int id;
-    const char* text;
+    const char* icon;
     const char* tip;
   } pageButtons[] = {
-      {findButton_, kCmdFindInPage, "查找", "查找关键字(F6/F7)(Ctrl/Shift+Enter)"},
-      {highlightButton_, kCmdHighlightInPage, "高亮", "高亮关键字(Ctrl+Shift+Enter)"}};
+      {findButton_, kCmdFindInPage, "edit-find-symbolic", "查找关键字(F6/F7)(Ctrl/Shift+Enter)"},
+      {highlightButton_, kCmdHighlightInPage, "edit-select-all-symbolic",
+       "高亮关键字(Ctrl+Shift+Enter)"}};
   for (const PageButton& b : pageButtons) {
     b.button.set_name("command-" + std::to_string(b.id));
-    b.button.set_label(b.text);
+    // Icons, their words in the tips: the row has little width to spare.
+    b.button.set_image_from_icon_name(b.icon, Gtk::ICON_SIZE_SMALL_TOOLBAR);
+    b.button.set_relief(Gtk::RELIEF_NONE);
     b.button.set_tooltip_text(b.tip);
     int id = b.id;
     b.button.signal_clicked().connect([this, id] {
@@ -91,6 +94,8 @@ void SearchBar::SetEngineMenu(const EngineMenu& menu) {
   engineMenu_ = std::make_unique<Gtk::Menu>();
   engineIcon_.clear();
   engineLabel_.set_text("搜索引擎");
+  std::string current;
+  bool currentHasIcon = false;
   for (size_t i = 0; i < menu.items.size(); ++i) {
     const EngineMenuItem& item = menu.items[i];
     auto* row = Gtk::manage(new Gtk::MenuItem());
@@ -114,11 +119,18 @@ void SearchBar::SetEngineMenu(const EngineMenu& menu) {
     if (int(i) == menu.currentItem) {
       if (icon) engineIcon_.set(icon);
       engineLabel_.set_text(ToUtf8(item.title));
+      current = ToUtf8(item.title);
+      currentHasIcon = bool(icon);
     }
   }
   engineMenu_->show_all();
   engineButton_.set_popup(*engineMenu_);
   engineFace_.show_all();
+  // An engine with its icon shows only the icon (the row needs the width); its name is in
+  // the keyword box and the button's tip.
+  if (currentHasIcon) engineLabel_.hide();
+  keyword().set_placeholder_text(current.empty() ? "搜索" : current);
+  engineButton_.set_tooltip_text(current.empty() ? "选择搜索引擎" : "选择搜索引擎 (" + current + ")");
 }
 
 void SearchBar::FocusSearchBox() { keyword().grab_focus(); }

@@ -1,10 +1,10 @@
 #include "support/pump.h"
 
+#include "support/web_processes.h"
+
 #include <glib.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace zel::test {
@@ -23,16 +23,7 @@ void PumpFor(std::chrono::milliseconds time) {
   PumpUntil([] { return false; }, time);
 }
 
-int WebProcessCount() {
-  int n = 0;
-  const std::string self = std::to_string(::getpid());
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string pid, comm, state, ppid;
-    if (!(stat >> pid >> comm >> state >> ppid)) continue;
-    if (ppid == self && comm.find("WebKitWebProces") != std::string::npos) ++n;
-  }
-  return n;
-}
+// Also below the sandbox's launcher (bubblewrap), whose child the page process is then.
+int WebProcessCount() { return WebProcessesBelow(::getpid()); }
 
 }  // namespace zel::test

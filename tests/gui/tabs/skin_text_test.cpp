@@ -97,12 +97,15 @@ class SkinText : public FrameTest {
 TEST_F(SkinText, InkTextReadsOnItsDarkColours) {
   ASSERT_TRUE(PumpUntil([&] { return frame().deferredStartupDone(); }));
   Skin("Ink");
-  frame().OnCommand(cmd::kFavoritesPane);
-  auto tabs = PaneTabs(GTK_WIDGET(window().gobj()));
-  ASSERT_TRUE(tabs.count("收藏") && tabs.count("历史")) << tabs.size();
-  EXPECT_EQ(tabs.count(""), 0u) << "every pane's tab says what it is";
-  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(tabs["收藏"]); }));
-  for (const char* t : {"收藏", "历史"}) {
+  // Each pane's title, with its pane shown.
+  for (auto [pane, t] : {std::pair{cmd::kFavoritesPane, "收藏"}, std::pair{cmd::kHistoryPane, "历史"}}) {
+    frame().OnCommand(pane);
+    std::map<std::string, GtkWidget*> tabs;
+    ASSERT_TRUE(PumpUntil([&] {
+      tabs = PaneTabs(GTK_WIDGET(window().gobj()));
+      return tabs.count(t) && gtk_widget_get_mapped(tabs[t]);
+    })) << t;
+    EXPECT_EQ(tabs.count(""), 0u) << "every pane's tab says what it is";
     Look look = LookOf(window(), tabs[t]);
     EXPECT_GT(look.contrast, 90) << t << " on " << look.background;
   }
@@ -126,7 +129,9 @@ TEST_F(SkinText, InkTextReadsOnItsDarkColours) {
   ASSERT_TRUE(PumpUntil([&] {
     progress = Named("download-progress");
     return progress && gtk_widget_get_mapped(progress) &&
-           std::string(gtk_label_get_text(GTK_LABEL(progress))).find("已完成") == 0;
+           GTK_IS_PROGRESS_BAR(progress) &&
+           gtk_progress_bar_get_text(GTK_PROGRESS_BAR(progress)) &&
+           std::string(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(progress))).find("已完成") == 0;
   }, 30s));
   for (const char* name : {"download-name", "download-progress"}) {
     Look look = LookOf(window(), Named(name));

@@ -69,7 +69,7 @@ namespace {
 TEST_F(Toolbar, EveryButtonStaysOnTheBarBesideTheAddressBox) {
   ASSERT_NE(OpenAndWait("/t/First", "First"), nullptr);
   window().unmaximize();
-  window().resize(1024, 600);
+  window().resize(1100, 600);
   for (int id : {cmd::kBack, cmd::kForward, cmd::kHistoryMenu, cmd::kRefresh, cmd::kStop, cmd::kHome}) {
     Gtk::ToolButton* b = probe().StandardButton(id);
     ASSERT_NE(b, nullptr) << id;
