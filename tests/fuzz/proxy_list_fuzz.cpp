@@ -71,8 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!e.address.empty() && !e.alias.empty());
     FUZZ_CHECK(e.speed == 0 || e.speed == kDefaultProxySpeed);
     bool plainAlias = e.alias.find_first_of(u"@$&#") == u16::npos && Trim(e.alias) == e.alias;
-    // Separators (an alias or address starting "--") are not exported, by design.
-    bool separator = e.separator() || StartsWith(e.address, u"--");
+    // Separators (an alias or address starting "--") are not exported, by design; nor can
+    // a host taken whole from a line that started with a field separator ("#x") come back
+    // as one field.
+    bool separator = e.separator() || StartsWith(e.address, u"--") ||
+                     e.address.find_first_of(u"@$&#") != u16::npos;
     if (plainAlias && !separator && e.speed == kDefaultProxySpeed) c.entries.push_back(e);
   }
   ProxyCategory again;

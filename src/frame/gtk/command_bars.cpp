@@ -166,12 +166,14 @@ void CommandBars::BuildMenus(const std::vector<MenuItem>& menus,
     Gtk::Menu* sub = top->get_submenu();
     it->second.menu = sub;
     u16 text = m.text;
-    // A change the idle fill has not taken yet is taken as the popup opens.
+    // A change the idle fill has not taken yet is taken as the popup opens; a popup already
+    // filled is left alone, so GTK's size of it stays right.
     top->signal_activate().connect([this, sub, text] {
       auto t = tails_.find(text);
-      if (t == tails_.end()) return;
+      if (t == tails_.end() || t->second.fresh) return;
       t->second.idle.disconnect();
       FillTail(*sub, t->second.shown, t->second.fill);
+      t->second.fresh = true;
     });
     TailChanged(m.text);
   }
@@ -214,13 +216,16 @@ void CommandBars::SetPopupTail(u16view popupText, PopupTail tail) {
 
 void CommandBars::TailChanged(u16view popupText) {
   auto it = tails_.find(u16(popupText));
-  if (it == tails_.end() || !it->second.menu || !it->second.fill || it->second.idle.connected())
-    return;
+  if (it == tails_.end()) return;
+  it->second.fresh = false;
+  if (!it->second.menu || !it->second.fill || it->second.idle.connected()) return;
   u16 text(popupText);
   it->second.idle = Glib::signal_idle().connect([this, text] {
     auto t = tails_.find(text);
-    if (t != tails_.end() && t->second.menu && !t->second.menu->get_mapped())
+    if (t != tails_.end() && t->second.menu && !t->second.menu->get_mapped()) {
       FillTail(*t->second.menu, t->second.shown, t->second.fill);
+      t->second.fresh = true;
+    }
     return false;
   });
 }
@@ -252,6 +257,11 @@ void CommandBars::FillTail(Gtk::Menu& menu, std::vector<Gtk::MenuItem*>& shown,
     shown.push_back(mi);
   }
   menu.show_all();
+  // A popup filled as it opens is measured again, so it opens at its full height.
+  if (menu.get_visible()) {
+    menu.queue_resize();
+    menu.reposition();
+  }
   RefreshStates();
 }
 

@@ -70,6 +70,7 @@ class CommandBars {
     std::vector<Gtk::MenuItem*> shown;
     Gtk::Menu* menu = nullptr;
     sigc::connection idle;
+    bool fresh = false;  // the items are the source's as it is now
   };
   std::map<u16, Tail> tails_;  // check marks are being set from the frame's state
 };

@@ -1,5 +1,7 @@
 #include "host/gtk/web_sandbox.h"
 
+#include <glib.h>
+
 #include <climits>
 #include <cstdlib>
 
@@ -21,6 +23,11 @@ SandboxState ConfineWebProcesses(WebKitWebContext* context, const std::vector<st
   const SandboxState state = DecideSandbox(ProbeSandbox());
   if (state != SandboxState::On) return state;
   webkit_web_context_set_sandbox_enabled(context, TRUE);
+  // WebKit compares added paths with the home folder's real path and crashes (WebKitGTK
+  // 2.4x, strcmp on null) when the home folder does not exist: it is made first, as the
+  // desktop would have it.
+  const char* home = g_get_home_dir();
+  if (home && *home && !g_file_test(home, G_FILE_TEST_IS_DIR)) g_mkdir_with_parents(home, 0700);
   for (const std::string& folder : readOnly) {
     if (folder.empty()) continue;
     // The real folder: a link's target would not be inside.

@@ -105,9 +105,9 @@ class WebSandbox : public FrameTest {
 
 TEST_F(WebSandbox, EveryPageProcessHasNamespacesOfItsOwnAndSeesNoProfile) {
   ASSERT_NE(OpenAndWait("/page", "Page"), nullptr);
-  // The page's process and the spare view's, made a moment after the tab took one.
+  // The page's process (a spare view's comes only once a second tab is asked for).
   std::vector<pid_t> processes;
-  ASSERT_TRUE(PumpUntil([&] { return (processes = OurWebProcesses()).size() >= 2; }, 30s))
+  ASSERT_TRUE(PumpUntil([&] { return (processes = OurWebProcesses()).size() >= 1; }, 30s))
       << processes.size() << " web processes";
   const std::string config = ProfileFolder() + "/config.ini";
   ASSERT_TRUE(FileExists(config));
