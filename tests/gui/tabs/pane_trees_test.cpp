@@ -144,6 +144,8 @@ TEST_F(PaneTrees, ADoubleClickOrEnterOnAFavoriteOpensOnePage) {
   // Enter on the selected entry: one more.
   gtk_widget_grab_focus(tree);
   gtk_tree_view_set_cursor(GTK_TREE_VIEW(tree), page, nullptr, FALSE);
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_has_focus(tree); }));
+  PumpFor(100ms);
   SynthKey(tree, GDK_KEY_Return, /*release=*/true);  // pressed and let go
   ASSERT_TRUE(PumpUntil([&] { return TabsOf("Fav") >= 2; }));
   PumpFor(300ms);

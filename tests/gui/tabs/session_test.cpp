@@ -64,6 +64,8 @@ TEST_F(SessionPages, AltZReopensAClosedPageWithItsBackList) {
   }));
   CChildFrame* blank = frame().ActiveChild();
   EXPECT_TRUE(gtk_widget_get_sensitive(reopen));
+  // The blank page left behind has loaded: a reopened page takes its place.
+  ASSERT_TRUE(PumpUntil([&] { return blank->view() && blank->view()->loadState < 0; }));
 
   Press(GDK_KEY_z, GDK_MOD1_MASK);
   ASSERT_TRUE(PumpUntil([&] { return TabShowing("/t/Linked") != nullptr; }));
