@@ -147,37 +147,19 @@ std::string BrowserProcess::Caption() {
 }
 
 bool BrowserProcess::CloseWindow() {
-  static const auto installed = XSetErrorHandler(IgnoreXErrors);
-  (void)installed;
-  Display* d = XOpenDisplay(nullptr);
-  if (!d) return false;
   bool sent = false;
-  Window root = DefaultRootWindow(d), parent, *children = nullptr;
-  unsigned n = 0;
-  const std::string title = "Zel浏览器";
-  if (XQueryTree(d, root, &root, &parent, &children, &n)) {
-    for (unsigned i = 0; i < n && !sent; ++i) {
-      XWindowAttributes a;
-      if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable) continue;
-      auto p = WindowPid(d, children[i]);
-      std::string name = WindowName(d, children[i]);
-      if (!p || *p != pid_ || name.size() < title.size() ||
-          name.compare(name.size() - title.size(), title.size(), title) != 0)
-        continue;
-      // What a window manager sends when the user clicks the close box.
-      XEvent e{};
-      e.xclient.type = ClientMessage;
-      e.xclient.window = children[i];
-      e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-      e.xclient.format = 32;
-      e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-      e.xclient.data.l[1] = CurrentTime;
-      sent = XSendEvent(d, children[i], False, NoEventMask, &e) != 0;
-    }
-    if (children) XFree(children);
-  }
-  XFlush(d);
-  XCloseDisplay(d);
+  WithFrame([&](void* dp, unsigned long w) {
+    auto* d = static_cast<Display*>(dp);
+    // What a window manager sends when the user clicks the close box.
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    sent = XSendEvent(d, w, False, NoEventMask, &e) != 0;
+  });
   return sent;
 }
 
