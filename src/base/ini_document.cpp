@@ -43,6 +43,10 @@ std::string EncodeUtf16Be(u16view t) {
 // is NUL, and always the same one. 8-bit text has no NULs at all.
 std::optional<IniDocument::Encoding> MarklessUtf16(std::string_view b) {
   if (b.size() < 4) return std::nullopt;
+  // CR and LF side by side are an 8-bit line break (in UTF-16 they would be a Malayalam or
+  // Gurmukhi letter). Without this, an 8-bit file with a few NULs we wrote back, line
+  // breaks added, could read as UTF-16 the next time.
+  if (b.substr(0, 8192).find("\r\n") != std::string_view::npos) return std::nullopt;
   size_t n = std::min<size_t>(b.size(), 8192) & ~size_t(1);
   size_t evenZeros = 0, oddZeros = 0;
   for (size_t i = 0; i < n; i += 2) {

@@ -76,7 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // as one field.
     bool separator = e.separator() || StartsWith(e.address, u"--") ||
                      e.address.find_first_of(u"@$&#") != u16::npos;
-    if (plainAlias && !separator && e.speed == kDefaultProxySpeed) c.entries.push_back(e);
+    // A host taken whole that reads "kind=host" is exported with the kind as its protocol,
+    // which comes back lower-cased: "Ab=x" and "aB=x" become one entry.
+    size_t eq = e.address.find(u'=');
+    bool foldsCase = eq != u16::npos && eq > 0 && ToLower(e.address.substr(0, eq)) != e.address.substr(0, eq);
+    if (plainAlias && !separator && !foldsCase && e.speed == kDefaultProxySpeed) c.entries.push_back(e);
   }
   ProxyCategory again;
   ImportProxies(again, FromUtf8(ExportProxies(c)), false);

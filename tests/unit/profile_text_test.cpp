@@ -98,6 +98,14 @@ TEST(ProfileText, MarklessUtf16IsRead) {
   }
   // Plain 8-bit text is not taken for UTF-16.
   EXPECT_EQ(IniDocument::Parse("[a]\r\nb=c\r\n").encoding(), IniDocument::Encoding::Utf8);
+  // Nor is 8-bit text with stray NULs once it is written back with a few lines added:
+  // the file must read the same way the next time.
+  std::string nuls("[\x81\0\x1a\0l\0\x05\xa5\x93\xff\xf6[\x81\x81\0\0l\0\x05[\x81\0\x1a\0\x1a\0", 27);
+  IniDocument first = IniDocument::Parse(nuls);
+  first.Set(u"visit", u"count", u"0");
+  IniDocument again = IniDocument::Parse(first.Serialize());
+  EXPECT_EQ(again.encoding(), first.encoding());
+  EXPECT_EQ(again.Get(u"visit", u"count"), u"0");
 }
 
 // Many changes applied at once leave exactly what the same changes one by one leave, in
