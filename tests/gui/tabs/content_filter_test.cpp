@@ -103,6 +103,41 @@ TEST_F(ContentFilter, AnAddedImageIsBlockedInTheOpenTab) {
   EXPECT_EQ(frame().TabCount(), 1);
 }
 
+// Switching the filter off (1028 from the menu, then 1393 from the toolbar with 1028 on
+// again) reaches the open tab: the same page loaded again in it asks the server for the
+// image it was given blank before, without F5.
+TEST_F(ContentFilter, SwitchingOffReachesTheOpenTab) {
+  CChildFrame* tab = OpenAndWait("/page", "Page");
+  ASSERT_NE(tab, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Size(tab, "ad") == "\"1x1\""; })) << Size(tab, "ad");
+  int pageHits = server_.Hits("/page");
+  auto loadAgain = [&] {
+    probe().EnterAddress(server_.Url("/page"), GdkModifierType(0));
+    ++pageHits;
+    return PumpUntil([&] {
+      return server_.Hits("/page") == pageHits && tab->view()->loadState < 0 &&
+             Size(tab, "ad") != "\"loading\"";
+    });
+  };
+  GtkWidget* bar = probe().Find("menu-bar");
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "广告过滤", "启用页面内容过滤器"}));
+  ASSERT_TRUE(loadAgain());
+  EXPECT_TRUE(PumpUntil([&] { return server_.Hits("/ads/banner.png") == 1; }));
+  EXPECT_NE(Size(tab, "ad"), "\"1x1\"");
+  // On again: blank again, no request. Then off with the toolbar's master switch.
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "广告过滤", "启用页面内容过滤器"}));
+  ASSERT_TRUE(loadAgain());
+  EXPECT_TRUE(PumpUntil([&] { return Size(tab, "ad") == "\"1x1\""; })) << Size(tab, "ad");
+  EXPECT_EQ(server_.Hits("/ads/banner.png"), 1);
+  auto* button = dynamic_cast<Gtk::ToggleToolButton*>(probe().StandardButton(cmd::kAllFilters));
+  ASSERT_NE(button, nullptr);
+  gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(button->gobj()))));
+  ASSERT_TRUE(PumpUntil([&] { return !button->get_active(); }));
+  ASSERT_TRUE(loadAgain());
+  EXPECT_TRUE(PumpUntil([&] { return server_.Hits("/ads/banner.png") == 2; }));
+  EXPECT_EQ(frame().TabCount(), 1);
+}
+
 // "启用过滤器" on the toolbar shows whether any filter is on and switches them all.
 TEST_F(ContentFilter, TheMasterSwitchIsOnTheToolbar) {
   auto* button = dynamic_cast<Gtk::ToggleToolButton*>(probe().StandardButton(cmd::kAllFilters));
