@@ -18,6 +18,10 @@ namespace zel {
 struct DownloadOrigin {
   std::string page;
   bool byUser = true;
+  // The page's view bans downloads of active content (programs and plug-ins) it starts
+  // by itself; mime is the answer's type, for telling them.
+  bool noActiveContent = false;
+  std::string mime;
 };
 
 class DownloadEvents {

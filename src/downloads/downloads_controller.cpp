@@ -6,6 +6,7 @@
 #include "platform/message_loop.h"
 #include "platform/prompt_port.h"
 #include "platform/shell_port.h"
+#include "view/active_content.h"
 
 namespace zel {
 
@@ -49,6 +50,14 @@ u16 DownloadsController::Folder() const {
 
 void DownloadsController::OnDownloadStarted(int id, u16view url, u16view suggestedName,
                                             const DownloadOrigin& origin) {
+  if (!origin.byUser && origin.noActiveContent &&
+      IsProgramOrPlugin(suggestedName.empty() ? url : suggestedName, FromUtf8(origin.mime))) {
+    // With downloads of active content banned (1191), a program or plug-in the page starts
+    // by itself is refused before anyone is asked.
+    if (source_) source_->Cancel(id);
+    s_.tabs.SetStatusText(u"已阻止网页自行下载的程序或插件: " + u16(url));
+    return;
+  }
   if (!origin.byUser) {
     // A page's own downloads: asked about once for the page; a refused page gets none.
     auto verdict = pages_.find(origin.page);

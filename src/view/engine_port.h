@@ -206,8 +206,8 @@ class Engine {
   virtual void SetMuted(bool muted) {}
   // The view's download-control flags as delivered (page-element bits). With 0x400 (no
   // downloads of active content) a program or plug-in the page starts downloading by itself,
-  // without the user's click or address, is refused; onRefused hears its address.
-  virtual void SetDownloadControl(int /*flags*/, std::function<void(const u16& address)> /*onRefused*/) {}
+  // without the user's click or address, is refused by the downloads' owner.
+  virtual void SetDownloadControl(int /*flags*/) {}
   virtual void Focus() = 0;
   // The toolkit widget that shows the page (GtkWidget* in the GTK build).
   virtual void* NativeWidget() = 0;

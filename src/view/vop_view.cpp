@@ -398,9 +398,7 @@ void CVOPView::ApplyPageElementFlags(bool reload) {
     engine_->SetMediaEnabled(pageElementFlags & kElementVideos);
     engine_->SetMuted(!(pageElementFlags & kElementSounds));
     engine_->SetScriptsEnabled(!(pageElementFlags & kElementNoScripts));
-    engine_->SetDownloadControl(host_.DeliveredElementFlags(pageElementFlags), [this](const u16& address) {
-      if (IsActiveView()) host_.SetStatusText(u"已阻止网页自行下载的程序或插件: " + address);
-    });
+    engine_->SetDownloadControl(host_.DeliveredElementFlags(pageElementFlags));
   }
   if (!reload) return;
   if (currentAddress_ == kBlank) {

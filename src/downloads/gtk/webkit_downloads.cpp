@@ -25,6 +25,12 @@ WebKitDownloads::~WebKitDownloads() {
   g_signal_handlers_disconnect_by_data(context_, this);
   for (auto& [id, e] : entries_) {
     g_signal_handlers_disconnect_by_data(e.download, this);
+    if (!e.ended && e.path.empty()) {
+      // Still waiting for its destination: WebKit crashes when such a download is cancelled
+      // after its view has gone, so it is left to end with the network process (it has
+      // written nothing yet). The reference goes with it.
+      continue;
+    }
     if (!e.ended) {
       webkit_download_cancel(e.download);
       RemovePartial(e);
@@ -61,6 +67,10 @@ gboolean WebKitDownloads::OnDecideDestination(WebKitDownload* download, const ch
           g_object_get_data(G_OBJECT(download), WebKitEngine::kDownloadPageKey)))
     origin.page = page;
   origin.byUser = !g_object_get_data(G_OBJECT(download), WebKitEngine::kDownloadByPage);
+  origin.noActiveContent =
+      g_object_get_data(G_OBJECT(download), WebKitEngine::kDownloadNoActiveContent) != nullptr;
+  if (WebKitURIResponse* response = webkit_download_get_response(download))
+    if (const char* mime = webkit_uri_response_get_mime_type(response)) origin.mime = mime;
   if (self->events_)
     self->events_->OnDownloadStarted(id, FromUtf8(uri ? uri : ""),
                                      FromUtf8(suggested ? suggested : ""), origin);

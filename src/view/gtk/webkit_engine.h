@@ -44,6 +44,7 @@ class WebKitEngine : public Engine {
   // set when the page started it without the user.
   static constexpr char kDownloadPageKey[] = "zel-download-page";
   static constexpr char kDownloadByPage[] = "zel-download-by-page";
+  static constexpr char kDownloadNoActiveContent[] = "zel-download-no-active-content";
   // A new view in context. opener is the view of the page whose new-window request this
   // engine answers (the new view then shares the opener's web process, settings defaults
   // and user content); base gives the settings a top-level view starts from (copied, so
@@ -87,9 +88,8 @@ class WebKitEngine : public Engine {
   void SetScriptsEnabled(bool on) override;
   void SetMediaEnabled(bool on) override;
   void SetMuted(bool muted) override { webkit_web_view_set_is_muted(view_, muted); }
-  void SetDownloadControl(int flags, std::function<void(const u16&)> onRefused) override {
+  void SetDownloadControl(int flags) override {
     downloadControl_ = flags;
-    onRefusedDownload_ = std::move(onRefused);
   }
   // The page's bytes shown again in their place, decoded in charset: the choice belongs to
   // this document, and the tab's next page decodes itself.
@@ -265,20 +265,9 @@ class WebKitEngine : public Engine {
   std::vector<FrameNav> frameNavs_;
   // Whether the navigation to uri is one the page announced for one of its frames.
   bool TakeFrameNavigation(const std::string& uri);
-  // Who asked for the recent navigations of every frame: the user (a click, a key, an
-  // address, back and forward) or the page by itself; newest last.
-  struct NavOrigin {
-    std::string uri;
-    bool byUser = false;
-  };
-  std::vector<NavOrigin> navOrigins_;
-  void NoteNavigationOrigin(const std::string& uri, bool byUser, bool redirect);
-  // The delivered download-control flags and who hears of a refused download.
+  // The delivered download-control flags: the downloads this view's page starts carry
+  // the ban on active content (0x400).
   int downloadControl_ = 0;
-  std::function<void(const u16&)> onRefusedDownload_;
-  // With downloads of active content banned: a program or plug-in the page itself started
-  // to download is refused at its response (no download starts).
-  bool RefuseDownload(WebKitResponsePolicyDecision* decision);
   // The target frame name of the new-window request this engine was created for, given
   // to its first BeforeNavigate2.
   std::string openerTarget_;

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "view/active_content.h"
 #include "view/gtk/webkit_engine.h"
 #include "view/gtk/view_source.h"
 
@@ -57,6 +56,8 @@ void WebKitEngine::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download
   g_object_set_data_full(G_OBJECT(download), kDownloadPageKey,
                          g_strdup((key + self->committedUri_).c_str()), g_free);
   g_object_set_data(G_OBJECT(download), kDownloadByPage, GINT_TO_POINTER(byUser ? 0 : 1));
+  g_object_set_data(G_OBJECT(download), kDownloadNoActiveContent,
+                    GINT_TO_POINTER((self->downloadControl_ & kDownloadControlNoActiveX) ? 1 : 0));
   self->events_->OnBecameDownload(FromUtf8(self->committedUri_));
 }
 
@@ -161,10 +162,6 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
     openerTarget_.clear();
   }
   bool asked = pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER);
-  NoteNavigationOrigin(uri,
-                       asked || args.userGesture || navType == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD ||
-                           navType == WEBKIT_NAVIGATION_TYPE_RELOAD,
-                       webkit_navigation_action_is_redirect(action));
   if (asked) {
     args.flags = pending_->flags;
     args.headers = pending_->headers;
@@ -177,30 +174,6 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
     blockedUri_ = uri;
     return false;
   }
-  return true;
-}
-
-void WebKitEngine::NoteNavigationOrigin(const std::string& uri, bool byUser, bool redirect) {
-  // A redirect goes on with the asking of the navigation it follows.
-  if (redirect && !navOrigins_.empty()) byUser = byUser || navOrigins_.back().byUser;
-  if (navOrigins_.size() >= 16) navOrigins_.erase(navOrigins_.begin());
-  navOrigins_.push_back({uri, byUser});
-}
-
-bool WebKitEngine::RefuseDownload(WebKitResponsePolicyDecision* decision) {
-  if (!(downloadControl_ & kDownloadControlNoActiveX)) return false;
-  WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
-  std::string uri = Str(webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision)));
-  std::string name = Str(webkit_uri_response_get_suggested_filename(response));
-  if (name.empty()) name = Str(webkit_uri_response_get_uri(response));
-  if (!IsProgramOrPlugin(FromUtf8(name), FromUtf8(Str(webkit_uri_response_get_mime_type(response)))))
-    return false;
-  for (auto it = navOrigins_.rbegin(); it != navOrigins_.rend(); ++it)
-    if (it->uri == uri) {
-      if (it->byUser) return false;
-      break;
-    }
-  if (onRefusedDownload_) onRefusedDownload_(FromUtf8(uri));
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "frame/gtk/main_window.h"
+#include "support/menu_path.h"
 #include "support/pump.h"
 #include "tabs/frame_test.h"
 #include "view/vop_view.h"
@@ -84,6 +85,47 @@ TEST_F(PageDownloads, AnAllowedPageAsksWhereToSaveOneFileAtATime) {
   for (int i = 0; i < 9; ++i)
     EXPECT_TRUE(PumpUntil([&] { return fs::exists(target_ + "/f" + std::to_string(i) + ".bin"); }))
         << i;
+}
+
+// With 禁止下载ActiveX on, programs and plug-ins a page starts downloading by itself are
+// refused without a question; other files still get the page's question, and a program
+// the user clicks is asked about as any download.
+TEST_F(PageDownloads, WithTheBanProgramsThePageStartsAreRefused) {
+  server_.SetFile("/files/setup.exe", "setup.exe", std::string(700, 'x'));
+  server_.SetPlainFile("/files/tool.deb", "application/vnd.debian.binary-package",
+                       std::string(600, 'd'));
+  server_.SetFile("/files/clicked.exe", "clicked.exe", std::string(800, 'c'));
+  server_.SetPage("/programs", R"HTML(<html><head><title>Programs</title></head><body><script>
+      function get(src) {
+        var f = document.createElement('iframe');
+        f.src = src;
+        document.body.appendChild(f);
+      }
+      get('/files/setup.exe');
+      get('/files/tool.deb');
+      setTimeout(function() { get('/files/f0.bin'); }, 800);
+      </script><a id="prog" href="/files/clicked.exe" style="display:block;width:120px;height:40px">
+      program</a></body></html>)HTML");
+  GtkWidget* bar = probe().Find("menu-bar");
+  ASSERT_TRUE(ActivateMenuPath(bar, {"工具", "下载控制", "禁止下载ActiveX"}));
+  prompts_.yesAnswers = {true};
+  CChildFrame* tab = OpenAndWait("/programs", "Programs");
+  ASSERT_NE(tab, nullptr);
+  // The plain file is asked about once for the page, and then where to save it.
+  ASSERT_TRUE(PumpUntil([&] { return Questions() == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return destinations_.pending.size() == 1; }));
+  EXPECT_EQ(ToUtf8(destinations_.asked.back().second), "f0.bin");
+  destinations_.pending.back()(FromUtf8(target_ + "/f0.bin"));
+  EXPECT_TRUE(PumpUntil([&] { return fs::exists(target_ + "/f0.bin"); }));
+  for (const char* name : {"setup.exe", "tool.deb"})
+    for (const auto& [url, asked] : destinations_.asked) EXPECT_NE(ToUtf8(asked), name);
+  EXPECT_FALSE(fs::exists(target_ + "/setup.exe"));
+  // The program the user clicks is asked about.
+  Click(tab, "prog");
+  ASSERT_TRUE(PumpUntil([&] { return destinations_.pending.size() == 2; }));
+  EXPECT_EQ(ToUtf8(destinations_.asked.back().second), "clicked.exe");
+  EXPECT_EQ(Questions(), 1);
+  // Left waiting for its destination: the frame's end cancels it (this crashed once).
 }
 
 }  // namespace
