@@ -43,6 +43,9 @@ class FrameWindow {
   virtual bool IsMinimized() const = 0;
   // The frame is the active window (it has the keyboard focus of the desktop).
   virtual bool IsActive() const = 0;
+  // The keyboard focus is where the user types: a text box (the address box, the search
+  // box, the find bar) or a side pane.
+  virtual bool FocusWhereUserTypes() const { return false; }
   virtual bool IsMaximized() const = 0;
   virtual bool IsFullScreen() const = 0;
   virtual WindowRect GetRect() const = 0;

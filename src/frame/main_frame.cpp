@@ -326,6 +326,10 @@ void CMainFrame::OfferClipboardAddress() {
 
 bool CMainFrame::FrameVisible() const { return ports_.window && ports_.window->IsVisible(); }
 
+bool CMainFrame::PageMayTakeFocus() const {
+  return ports_.window && ports_.window->IsActive() && !ports_.window->FocusWhereUserTypes();
+}
+
 std::optional<PagePointer> CMainFrame::CursorInPage(CChildFrame* child) const {
   if (!ports_.window) return std::nullopt;
   return ports_.window->pageHost().PointerInPage(child);

@@ -149,6 +149,7 @@ class CMainFrame : public TabHost {
   // The clipboard's text goes into the address box when it is an address.
   void OfferClipboardAddress() override;
   bool FrameVisible() const override;
+  bool PageMayTakeFocus() const override;
   std::optional<PagePointer> CursorInPage(CChildFrame* child) const override;
   int PageHeight(CChildFrame* child) const override;
   void SetTabCaption(CChildFrame* child, u16view caption) override;

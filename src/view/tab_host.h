@@ -56,7 +56,7 @@ struct ViewSwitches {
   bool showTitle = true;          // the page title goes into the frame caption
   bool tabNumbering = false;      // tab captions "%d-%s"
   int toolbarRefreshMode = 0;
-  bool focusOnBlankPage = false;
+  bool focusOnBlankPage = true;   // a finished page: focus to the blank tab's address box or the page
   int autoScrollMode = 0;         // 0, 4, 2 or 1 (commands 1038..1041)
   bool autoScrollCursorMode = false;
   bool autoScrollAll = false;
@@ -105,6 +105,9 @@ class TabHost {
   virtual void SetTabCaption(CChildFrame* child, u16view caption) = 0;
   virtual void SetTabIcon(CChildFrame* child, int icon) = 0;
   virtual bool FrameVisible() const = 0;
+  // A finished page may take the keyboard focus: the frame is the active window and the
+  // user is not typing in one of its boxes or panes.
+  virtual bool PageMayTakeFocus() const { return false; }
   virtual std::optional<PagePointer> CursorInPage(CChildFrame* child) const = 0;
   virtual int PageHeight(CChildFrame* child) const = 0;
 

@@ -519,7 +519,7 @@ void CVOPView::OnProgressChange(int progress, int progressMax) {
   if (progress == 0 && progressMax == 0 && host_.switches().focusOnBlankPage) {
     if (active && currentAddress_ == kBlank)
       host_.FocusAddressBox();
-    else if (active)
+    else if (active && host_.PageMayTakeFocus())
       FocusPage();
   }
 }

@@ -268,3 +268,16 @@ bool MainWindow::on_window_state_event(GdkEventWindowState* event) {
 }
 
 }  // namespace zel
+
+namespace zel {
+
+bool MainWindow::FocusWhereUserTypes() const {
+  GtkWidget* focus = gtk_window_get_focus(const_cast<GtkWindow*>(gobj()));
+  if (!focus) return false;
+  if (GTK_IS_EDITABLE(focus) || GTK_IS_TEXT_VIEW(focus)) return true;
+  for (GtkWidget* w = focus; w; w = gtk_widget_get_parent(w))
+    if (g_strcmp0(gtk_widget_get_name(w), "pane-host") == 0) return true;
+  return false;
+}
+
+}  // namespace zel

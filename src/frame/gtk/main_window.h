@@ -63,6 +63,7 @@ class MainWindow : public Gtk::Window, public FrameWindow, public WindowModesVie
   bool IsVisible() const override { return get_visible(); }
   bool IsMinimized() const override { return state_ & GDK_WINDOW_STATE_ICONIFIED; }
   bool IsActive() const override { return is_active(); }
+  bool FocusWhereUserTypes() const override;
   // Without a window manager that maximizes, GTK still marks a window maximized that was
   // asked to be; it is taken as maximized only while it covers its monitor.
   bool IsMaximized() const override;
