@@ -56,6 +56,12 @@ CommandBars::CommandBars() {
   standard_.get_style_context()->add_provider_for_screen(
       Gdk::Screen::get_default(), css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   menuBar_.set_name("menu-bar");
+  menuBar_.signal_button_press_event().connect(
+      [this](GdkEventButton*) {
+        FillStaleTails();
+        return false;
+      },
+      false);
   standard_.set_name("standard-bar");
   standard_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   standard_.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
@@ -165,16 +171,15 @@ void CommandBars::BuildMenus(const std::vector<MenuItem>& menus,
     if (it == tails_.end() || !top->get_submenu()) continue;
     Gtk::Menu* sub = top->get_submenu();
     it->second.menu = sub;
-    u16 text = m.text;
-    // A change the idle fill has not taken yet is taken as the popup opens; a popup already
-    // filled is left alone, so GTK's size of it stays right.
-    top->signal_activate().connect([this, sub, text] {
-      auto t = tails_.find(text);
-      if (t == tails_.end() || t->second.fresh) return;
-      t->second.idle.disconnect();
-      FillTail(*sub, t->second.shown, t->second.fill);
-      t->second.fresh = true;
-    });
+    // A change the idle fill has not taken yet is taken before GTK measures the popup: on
+    // the press that opens it and on its mnemonic (a popup filled once it is up keeps the
+    // height GTK gave it). A popup already filled is left alone.
+    top->signal_mnemonic_activate().connect(
+        [this](bool) {
+          FillStaleTails();
+          return false;
+        },
+        false);
     TailChanged(m.text);
   }
   menuBar_.show_all();
@@ -207,6 +212,15 @@ bool CommandBars::OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& displa
   if (actions_.enabled && !actions_.enabled(it->second)) return false;
   actions_.run(it->second);
   return true;
+}
+
+void CommandBars::FillStaleTails() {
+  for (auto& [text, t] : tails_) {
+    if (t.fresh || !t.menu || !t.fill) continue;
+    t.idle.disconnect();
+    FillTail(*t.menu, t.shown, t.fill);
+    t.fresh = true;
+  }
 }
 
 void CommandBars::SetPopupTail(u16view popupText, PopupTail tail) {

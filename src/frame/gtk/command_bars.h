@@ -46,6 +46,8 @@ class CommandBars {
   // The source of a popup's tail changed: its items are asked for again while the loop is
   // idle (several changes in a row ask once).
   void TailChanged(u16view popupText);
+  // Fills every popup tail whose source changed since it was last filled.
+  void FillStaleTails();
   // A key pressed in the window: true when the key table ran a command for it.
   bool OnKey(GdkEventKey* e, const Glib::RefPtr<Gdk::Display>& display);
 
