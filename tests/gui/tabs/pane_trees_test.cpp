@@ -18,6 +18,7 @@
 #include "skin/skin_controller.h"
 #include "support/pump.h"
 #include "support/synth_input.h"
+#include "support/xtest_input.h"
 #include "tabs/frame_test.h"
 #include "view/gtk/synth_events.h"
 
@@ -226,7 +227,7 @@ TEST_F(SkinnedTrees, TheSelectedRowOfBothTreesIsReadableInEverySkin) {
   }
 }
 
-TEST_F(PaneTrees, HistoryFoldersOpenByADoubleClick) {
+TEST_F(PaneTrees, HistoryFoldersOpenByADoubleClickOrTheirArrow) {
   for (const char* t : {"One", "Two"}) ASSERT_NE(OpenAndWait(std::string("/t/") + t, t), nullptr);
   ASSERT_TRUE(PumpUntil([&] {
     HistoryStore s;
@@ -254,6 +255,24 @@ TEST_F(PaneTrees, HistoryFoldersOpenByADoubleClick) {
   ASSERT_TRUE(PumpUntil([&] { return gtk_tree_view_row_expanded(view, today); })) << "a double-click opens it";
   PumpFor(200ms);
   EXPECT_TRUE(gtk_tree_view_row_expanded(view, today)) << "and it stays open";
+  EXPECT_EQ(probe().EntryCount(), tabs);
+  // Its arrow, clicked through the X server, closes and opens it.
+  XPointerKeeper keeper;
+  GdkRectangle cell{};
+  gtk_tree_view_get_cell_area(view, today, gtk_tree_view_get_expander_column(view), &cell);
+  int arrowX = 0, arrowY = 0;
+  gint expander = 16;
+  gtk_widget_style_get(tree, "expander-size", &expander, nullptr);
+  gtk_tree_view_convert_bin_window_to_widget_coords(view, cell.x - expander / 2 - 2,
+                                                    cell.y + cell.height / 2, &arrowX, &arrowY);
+  for (bool open : {false, true}) {
+    XMoveTo(tree, arrowX, arrowY);
+    XButton(1, true);
+    XButton(1, false);
+    EXPECT_TRUE(PumpUntil([&] { return bool(gtk_tree_view_row_expanded(view, today)) == open; }))
+        << (open ? "the arrow opens it" : "the arrow closes it");
+    PumpFor(300ms);  // no double-click of the two
+  }
   EXPECT_EQ(probe().EntryCount(), tabs);
   gtk_tree_path_free(today);
 }
