@@ -142,7 +142,9 @@ mode_t SharedFileMode() { return 0666 & ~g_startMask; }
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string dir = DirName(path);
-  std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + BaseName(path) + ".XXXXXX";
+  // The temporary name stays within the file system's 255 bytes whatever the name's length.
+  std::string base = BaseName(path).substr(0, 200);
+  std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + base + ".XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());

@@ -69,7 +69,8 @@ void FavoritesController::Add() {
   const std::string root = Root();
   auto choice = dialogs_->AskAdd(FavoriteFileTitle(title), root);
   if (!choice) return;
-  AddFavorite(choice->folder.empty() ? root : choice->folder, choice->name, url);
+  if (!AddFavorite(choice->folder.empty() ? root : choice->folder, choice->name, url))
+    dialogs_->Tell(u"无法保存收藏: " + choice->name);
   ResetFavorites();
 }
 

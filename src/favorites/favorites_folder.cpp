@@ -180,12 +180,30 @@ std::string FreeName(const std::string& folder, const std::string& name, const s
   return candidate;
 }
 
+namespace {
+// The longest start of name whose UTF-8 takes at most maxBytes, cut between characters.
+u16 CutToUtf8Bytes(u16view name, size_t maxBytes) {
+  size_t bytes = 0, i = 0;
+  while (i < name.size()) {
+    char16_t c = name[i];
+    bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+                name[i + 1] <= 0xDFFF;
+    size_t len = pair ? 4 : c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    if (bytes + len > maxBytes) break;
+    bytes += len;
+    i += pair ? 2 : 1;
+  }
+  return u16(name.substr(0, i));
+}
+}  // namespace
+
 std::optional<std::string> AddFavorite(const std::string& folder, u16view title, u16view url) {
   u16 name = Trim(FavoriteFileTitle(title));
   if (name.empty()) name = FavoriteFileTitle(url);
   if (name.empty()) name = u"Untitled";
-  // A name of a folder entry, within the file system's limit for a name.
-  if (name.size() > 120) name.resize(120);
+  // A name of a folder entry, within the file system's 255 bytes with ".url" and a " (n)"
+  // that tells it from a namesake.
+  name = CutToUtf8Bytes(name, 240);
   while (!name.empty() && name[0] == u'.') name[0] = u'_';
   if (!DirExists(folder) && !CreateFolderLevels(folder)) return std::nullopt;
   std::string path = JoinPath(folder, FreeName(folder, ToUtf8(name), ".url"));

@@ -38,6 +38,33 @@ class FavoritesFolder : public ::testing::Test {
   IniRegistry registry_{dir_.path() + "/registry.ini"};
 };
 
+// A title longer than a file name may be is cut between characters to fit with ".url" and
+// a " (n)" for a namesake; both namesakes are written.
+TEST(FavoriteNames, LongTitlesAreCutToTheFileSystemsLimit) {
+  struct Case {
+    const char* what;
+    u16 title;
+  } cases[] = {
+      {"100 Chinese characters", u16(100, u'长')},
+      {"300 letters", u16(300, u'a')},
+      {"letters and a pair at the cut", u16(237, u'a') + u"\U0001F600\U0001F600"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    for (int n = 0; n < 2; ++n) {
+      auto path = AddFavorite(dir.path(), c.title, u"http://a.example/");
+      ASSERT_TRUE(path.has_value());
+      std::string base = path->substr(path->rfind('/') + 1);
+      EXPECT_LE(base.size(), 255u);
+      EXPECT_TRUE(IsValidUtf8(base)) << base;
+      EXPECT_TRUE(FileExists(*path));
+      EXPECT_EQ(base.substr(base.size() - 4), ".url");
+      if (n == 1) EXPECT_NE(base.find(" (2).url"), std::string::npos) << base;
+    }
+  }
+}
+
 TEST_F(FavoritesFolder, ListsInTheStoredOrderThenNewFoldersThenNewFiles) {
   struct Case {
     const char* what;
