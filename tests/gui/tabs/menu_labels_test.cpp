@@ -2,6 +2,8 @@
 // a table's "&" (GTK underlines the mnemonic instead), and the favorites menu opens at its
 // full height the first time and after each add.
 #include <gtest/gtest.h>
+
+#include <regex>
 #include <gtkmm.h>
 
 #include <functional>
@@ -41,12 +43,28 @@ bool ShowsAmpersand(const std::string& text) {
   return false;
 }
 
+// A label a Chinese user cannot read: Latin letters and no Chinese, and not one of the names
+// that stay as they are (the program's name, addresses, key names, skin and encoding names,
+// "Cookies").
+bool LatinOnly(const std::string& text) {
+  bool letters = false;
+  for (unsigned char c : text) {
+    if (c >= 0x80) return false;  // Chinese (or other non-ASCII) text in it
+    if (std::isalpha(c)) letters = true;
+  }
+  if (!letters) return false;
+  static const std::regex allowed(
+      R"(^(Zel.*|[A-Za-z]+://.*|.*\.[a-z]{2,}.*|(Ctrl|Alt|Shift)\+.*|F[0-9]+|Esc|Enter|Del|Tab|)"
+      R"(default|Default|Ink|[A-Z]{2,6}|HTTP.*|SOCKS.*|Unicode.*|Cookies|.*[0-9]+.*)$)");
+  return !std::regex_match(text, allowed);
+}
+
 class MenuLabels : public FrameTest {
  protected:
   std::string Favorites() const { return ProfileFolder() + "/Favorites"; }
   void BeforeStart() override {
-    CreateFolderLevels(Favorites() + "/Sub");
-    for (const char* n : {"One", "Two", "Three", "Four", "Five", "Six"})
+    CreateFolderLevels(Favorites() + "/子目录");
+    for (const char* n : {"一", "二", "三", "四", "五", "六"})
       WriteFileAtomic(Favorites() + "/" + n + ".url", ShortcutFileText(u"http://127.0.0.1:1/"));
   }
   GtkWidget* TopItem(const std::string& label) {
@@ -86,7 +104,7 @@ class MenuLabels : public FrameTest {
 TEST_F(MenuLabels, NoMenuOrDialogFromTheTablesShowsAnAmpersand) {
   ASSERT_TRUE(PumpUntil([&] { return frame().deferredStartupDone(); }));
   ASSERT_NE(OpenAndWait("/t/Page", "Page"), nullptr);
-  std::vector<std::string> bad;
+  std::vector<std::string> bad, latin;
   // The menu bar, each popup opened once (their tails are filled then).
   GList* tops = gtk_container_get_children(GTK_CONTAINER(probe().Find("menu-bar")));
   std::vector<std::string> labels;
@@ -98,8 +116,10 @@ TEST_F(MenuLabels, NoMenuOrDialogFromTheTablesShowsAnAmpersand) {
     std::vector<std::string> texts;
     ShownTexts(menu, texts);
     EXPECT_GT(texts.size(), 1u) << label;
-    for (const auto& t : texts)
+    for (const auto& t : texts) {
       if (ShowsAmpersand(t)) bad.push_back(label + ": " + t);
+      if (LatinOnly(t)) latin.push_back(label + ": " + t);
+    }
     CloseMenus();
   }
   // The dialogs, each as its command opens it; each is closed again once read.
@@ -115,8 +135,10 @@ TEST_F(MenuLabels, NoMenuOrDialogFromTheTablesShowsAnAmpersand) {
             name = d->get_name();
             std::vector<std::string> texts;
             ShownTexts(GTK_WIDGET(d->gobj()), texts);
-            for (const auto& t : texts)
+            for (const auto& t : texts) {
               if (ShowsAmpersand(t)) bad.push_back(name + ": " + t);
+              if (LatinOnly(t)) latin.push_back(name + ": " + t);
+            }
             d->response(Gtk::RESPONSE_CANCEL);
             return false;
           }
@@ -131,6 +153,7 @@ TEST_F(MenuLabels, NoMenuOrDialogFromTheTablesShowsAnAmpersand) {
   }
   EXPECT_EQ(seen.size(), 6u);
   EXPECT_TRUE(bad.empty()) << ::testing::PrintToString(bad);
+  EXPECT_TRUE(latin.empty()) << ::testing::PrintToString(latin);
 }
 
 // A popup whose rows changed just before it is clicked open (the first time, after an add)
