@@ -194,4 +194,34 @@ TEST_F(MenuLabels, TheFavoritesMenuOpensAtItsFullHeightFirstAndAfterAnAdd) {
   CloseMenus();
 }
 
+// The engine's own menu (on a text field) reads Chinese whatever the session's locale.
+TEST_F(MenuLabels, TheEnginesMenuOnATextFieldIsChinese) {
+  server_.SetPage("/field", R"HTML(<html><head><title>Field</title></head><body style="margin:0">
+      <input id="box" value="some text" style="width:300px;height:40px"></body></html>)HTML");
+  CChildFrame* tab = OpenAndWait("/field", "Field");
+  ASSERT_NE(tab, nullptr);
+  Run(tab, "(function(){var b=document.getElementById('box');b.focus();b.select();return 1;})()");
+  auto [x, y] = Center(tab, "box");
+  ASSERT_GT(x, 0);
+  MoveTo(PageOf(tab), x, y);
+  PumpFor(100ms);
+  ClickAt(PageOf(tab), x, y, 3);
+  GtkWidget* shown = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (Gtk::Window* w : Gtk::Window::list_toplevels()) {
+      if (!w->get_mapped() || w->get_type_hint() != Gdk::WINDOW_TYPE_HINT_POPUP_MENU) continue;
+      if (auto* menu = dynamic_cast<Gtk::Menu*>(w->get_child())) shown = GTK_WIDGET(menu->gobj());
+    }
+    return shown != nullptr;
+  }));
+  PumpFor(100ms);
+  std::vector<std::string> texts, latin;
+  ShownTexts(shown, texts);
+  EXPECT_GE(texts.size(), 3u);
+  for (const auto& t : texts)
+    if (LatinOnly(t)) latin.push_back(t);
+  EXPECT_TRUE(latin.empty()) << ::testing::PrintToString(latin);
+  gtk_menu_shell_deactivate(GTK_MENU_SHELL(shown));
+}
+
 }  // namespace
