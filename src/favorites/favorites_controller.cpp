@@ -39,7 +39,24 @@ std::optional<FavoritesMenu> FavoritesController::MenuIfStale() {
   return menu_;
 }
 
+const std::vector<std::pair<u16, u16>>& FavoritesController::Links() {
+  if (!links_) {
+    FavoritesMenu menu = BuildFavoritesMenu(Root(), services_.registry);
+    links_.emplace();
+    std::function<void(const std::vector<FavoriteMenuNode>&)> walk =
+        [&](const std::vector<FavoriteMenuNode>& nodes) {
+          for (const FavoriteMenuNode& n : nodes) {
+            if (n.id == 0) walk(n.children);
+            else if (u16 url = menu.UrlFor(n.id); !url.empty()) links_->emplace_back(url, n.text);
+          }
+        };
+    walk(menu.items);
+  }
+  return *links_;
+}
+
 void FavoritesController::ResetFavorites() {
+  links_.reset();
   menu_ = FavoritesMenu();
   if (pane_) pane_->Reset();
   if (menuChanged_) menuChanged_();

@@ -25,6 +25,8 @@ class FavoritesController : public FrameController {
   // Told when the menu's source changed (the window then asks MenuIfStale before the
   // menu is next shown).
   void SetMenuChanged(std::function<void()> changed) { menuChanged_ = std::move(changed); }
+  // Every favorite's address and title (read from the folder once after each change).
+  const std::vector<std::pair<u16, u16>>& Links();
   void SetDialogs(FavoritesDialogsView* dialogs) { dialogs_ = dialogs; }
 
   // The Favorites folder (made when missing).
@@ -55,6 +57,7 @@ class FavoritesController : public FrameController {
   FavoritesMenu menu_;
   bool built_ = false;
   std::function<void()> menuChanged_;
+  std::optional<std::vector<std::pair<u16, u16>>> links_;
 };
 
 }  // namespace zel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "frame/address_suggestions.h"
 #include "session/closed_pages_view.h"
 
 namespace zel {
@@ -29,6 +30,8 @@ class AddressBarView : public ClosedPagesView {
     bool newTab = false;
   };
   virtual std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) = 0;
+  // What the box offers under what is being typed (none: the offer goes).
+  virtual void ShowSuggestions(const std::vector<AddressSuggestion>& /*rows*/) {}
 };
 
 }  // namespace zel

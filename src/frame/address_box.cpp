@@ -45,6 +45,27 @@ void AddressBoxController::OnShutdown() {
     SaveTypedHistory();
 }
 
+void AddressBoxController::OnAddressTyping(u16view text) {
+  if (!bar_) return;
+  const unsigned generation = ++typingGeneration_;
+  if (Trim(text).empty()) {
+    bar_->ShowSuggestions({});
+    return;
+  }
+  std::vector<AddressSuggestion> favorites;
+  if (sources_.favorites) favorites = sources_.favorites();
+  auto show = [this, text = u16(text), favorites](const std::vector<AddressSuggestion>& history) {
+    bar_->ShowSuggestions(RankSuggestions(text, typed_, favorites, history));
+  };
+  if (!sources_.history) {
+    show({});
+    return;
+  }
+  sources_.history(text, [this, generation, show](std::vector<AddressSuggestion> history) {
+    if (generation == typingGeneration_) show(history);
+  });
+}
+
 void AddressBoxController::NavigateTypedText(u16view text, bool newTab) {
   CVOPView* previous = s_.tabs.ActiveView();
   CVOPView* view = previous;
@@ -68,6 +89,8 @@ void AddressBoxController::NavigateTypedText(u16view text, bool newTab) {
 void AddressBoxController::OnAddressEnter(u16view typed, ModifierState keys) {
   u16 text = Trim(typed);
   if (text.empty()) return;
+  ++typingGeneration_;  // a lookup still on its way offers nothing any more
+  if (bar_) bar_->ShowSuggestions({});
   if (s_.shell) {
     HandOffResult r = HandOffTypedEntry(text, s_.tabs.RuleSettings(), *s_.shell);
     if (!r.message.empty() && s_.prompts) s_.prompts->Message(r.message);
@@ -92,6 +115,8 @@ void AddressBoxController::OnAddressEnter(u16view typed, ModifierState keys) {
 }
 
 void AddressBoxController::RestoreAddress() {
+  ++typingGeneration_;
+  if (bar_) bar_->ShowSuggestions({});
   CVOPView* v = s_.tabs.ActiveView();
   s_.tabs.SetAddressText(v ? v->CurrentAddress() : u16());
 }

@@ -2,9 +2,11 @@
 // history, the "Open" dialog, "Up" and the offline switch.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "frame/address_entry.h"
+#include "frame/address_suggestions.h"
 #include "services/frame_controller.h"
 #include "services/frame_services.h"
 
@@ -35,6 +37,18 @@ class AddressBoxController : public FrameController {
   void ClearTypedHistory();
   bool offline() const { return offline_; }
 
+  // Where the suggestions under the typed text come from besides the typed addresses: the
+  // favorites (at once) and the visited pages (looked up off the main loop; done may come
+  // later or never).
+  struct SuggestionSources {
+    std::function<std::vector<AddressSuggestion>()> favorites;
+    std::function<void(u16view text, std::function<void(std::vector<AddressSuggestion>)> done)>
+        history;
+  };
+  void SetSuggestionSources(SuggestionSources sources) { sources_ = std::move(sources); }
+  // The user changed the text in the box (not the program): the suggestions follow it.
+  void OnAddressTyping(u16view text);
+
   void OnDeferredStartup() override;
   void OnPeriodicSave() override;
   void OnShutdown() override;
@@ -50,6 +64,8 @@ class AddressBoxController : public FrameController {
   std::vector<u16> typed_;
   bool typedChanged_ = false;  // since the last load or save
   bool offline_ = false;
+  SuggestionSources sources_;
+  unsigned typingGeneration_ = 0;  // a lookup answered after newer typing is dropped
 };
 
 }  // namespace zel

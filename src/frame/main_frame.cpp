@@ -158,6 +158,24 @@ CMainFrame::CMainFrame(const Ports& ports) : ports_(ports) {
       std::make_unique<SkinController>(services, [this] { return rules_.programFolder; }));
   // The default-browser question comes last: it is asked once the rest has started.
   controllers_.push_back(std::make_unique<DefaultBrowserController>(services));
+  // What the address box offers while the user types: favorites and visited pages too.
+  controller<AddressBoxController>().SetSuggestionSources(
+      {.favorites =
+           [this] {
+             std::vector<AddressSuggestion> out;
+             for (const auto& [url, title] : controller<FavoritesController>().Links())
+               out.push_back({url, title});
+             return out;
+           },
+       .history =
+           [this](u16view text, std::function<void(std::vector<AddressSuggestion>)> done) {
+             controller<HistoryController>().Suggest(
+                 text, 8, [done = std::move(done)](std::vector<Visit> visits) {
+                   std::vector<AddressSuggestion> out;
+                   for (Visit& v : visits) out.push_back({std::move(v.url), std::move(v.title)});
+                   done(std::move(out));
+                 });
+           }});
 }
 
 CMainFrame::~CMainFrame() {

@@ -80,6 +80,19 @@ void HistoryController::RefreshPane() {
   });
 }
 
+void HistoryController::Suggest(u16view text, int limit,
+                                std::function<void(std::vector<Visit>)> done) {
+  MessageLoop* loop = services_.loop;
+  if (!loop) return;
+  std::weak_ptr<bool> alive = alive_;
+  Worker().Post([loop, alive, text = u16(text), limit, done = std::move(done)](HistoryStore& store) {
+    auto found = std::make_shared<std::vector<Visit>>(store.Matching(text, limit));
+    loop->Post([alive, found, done] {
+      if (!alive.expired()) done(std::move(*found));
+    });
+  });
+}
+
 void HistoryController::OpenPage(u16view url) {
   if (url.empty()) return;
   services_.tabs.OpenUrl(url, {.tab = TabChoice::New, .start = StartKind::Address, .show = true});

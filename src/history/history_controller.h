@@ -32,6 +32,9 @@ class HistoryController : public FrameController {
   void ClearHistory();
   // Records a visit now (the frame's document-complete moment calls it).
   void RecordVisit(u16view url, u16view title);
+  // The visits matching what is typed in the address box, looked up on the store's thread;
+  // done hears them on the main loop (not at all once this controller is gone).
+  void Suggest(u16view text, int limit, std::function<void(std::vector<Visit>)> done);
 
   void OnDocumentComplete(CChildFrame* tab, u16view url) override;
   void OnShutdown() override;

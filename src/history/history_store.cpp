@@ -86,6 +86,36 @@ std::vector<Visit> HistoryStore::All() {
   return out;
 }
 
+std::vector<Visit> HistoryStore::Matching(u16view text, int limit) {
+  std::vector<Visit> out;
+  if (!db_ || text.empty() || limit <= 0) return out;
+  std::string pattern = "%";
+  for (char c : ToUtf8(text)) {
+    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+    pattern += c;
+  }
+  pattern += '%';
+  sqlite3_stmt* q = nullptr;
+  // SQLite gives the bare columns of the row that has the MAX(time).
+  if (sqlite3_prepare_v2(db_,
+                         "SELECT url, title, MAX(time) AS t, COUNT(*) AS n FROM visits "
+                         "WHERE url LIKE ?1 ESCAPE '\\' OR title LIKE ?1 ESCAPE '\\' "
+                         "GROUP BY url ORDER BY n DESC, t DESC LIMIT ?2",
+                         -1, &q, nullptr) != SQLITE_OK)
+    return out;
+  sqlite3_bind_text(q, 1, pattern.data(), int(pattern.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_int(q, 2, limit);
+  while (sqlite3_step(q) == SQLITE_ROW) {
+    auto column = [&](int col) {
+      const char* p = reinterpret_cast<const char*>(sqlite3_column_text(q, col));
+      return p ? FromUtf8(std::string_view(p, size_t(sqlite3_column_bytes(q, col)))) : u16();
+    };
+    out.push_back({column(0), column(1), sqlite3_column_int64(q, 2)});
+  }
+  sqlite3_finalize(q);
+  return out;
+}
+
 bool HistoryStore::Clear() {
   if (!db_) return false;
   return sqlite3_exec(db_, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK;

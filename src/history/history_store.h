@@ -45,6 +45,9 @@ class HistoryStore {
   bool Add(const std::vector<Visit>& visits);
   // Every visit, the last recorded first.
   std::vector<Visit> All();
+  // Up to limit addresses whose address or title holds text (ASCII letters in any case),
+  // the most visited first, then the latest; each with its latest title and time.
+  std::vector<Visit> Matching(u16view text, int limit);
   bool Clear();
 
  private:

@@ -13,6 +13,8 @@ AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
   // However narrow the window, an address of 30 characters stays readable; the row gives
   // the box every other pixel it can spare.
   edit_.set_width_chars(30);
+  // Before the box's own keys: Up, Down and Enter go to the suggestions while they show.
+  SetUpSuggestions();
   edit_.signal_key_press_event().connect(sigc::mem_fun(*this, &AddressBar::OnKey), false);
   reopenBar_.set_name("address-bar-buttons");
   reopenBar_.set_toolbar_style(Gtk::TOOLBAR_ICONS);
@@ -29,7 +31,9 @@ AddressBar::AddressBar() : Gtk::ComboBoxText(true), edit_(*get_entry()) {
   });
   reopenBar_.append(reopen_);
   edit_.signal_changed().connect([this] {
-    if (!settingText_ && !fillingList_) edited_ = true;
+    if (settingText_ || fillingList_) return;
+    edited_ = true;
+    if (actions_.typing && edit_.has_focus()) actions_.typing(FromUtf8(edit_.get_text().raw()));
   });
   edit_.signal_focus_out_event().connect(
       [this](GdkEventFocus*) {
@@ -115,6 +119,60 @@ void AddressBar::SetClosedPages(const std::vector<ClosedMenuEntry>& newestFirst)
     item->show();
   }
   reopen_.set_sensitive(!newestFirst.empty());
+}
+
+void AddressBar::SetUpSuggestions() {
+  suggestionRows_ = Gtk::ListStore::create(suggestionColumns_);
+  suggestions_ = Gtk::EntryCompletion::create();
+  suggestions_->set_model(suggestionRows_);
+  // The rows are chosen by the controller: every row it gives is shown.
+  suggestions_->set_match_func([](const Glib::ustring&, const Gtk::TreeModel::const_iterator&) {
+    return true;
+  });
+  suggestions_->set_minimum_key_length(1);
+  suggestions_->set_inline_completion(false);
+  suggestions_->set_popup_set_width(true);
+  suggestions_->set_popup_single_match(true);
+  // The page's title, then its address in grey.
+  auto* title = Gtk::manage(new Gtk::CellRendererText());
+  title->property_ellipsize() = Pango::ELLIPSIZE_END;
+  title->property_width_chars() = 14;
+  suggestions_->pack_start(*title, false);
+  suggestions_->add_attribute(title->property_text(), suggestionColumns_.title);
+  auto* url = Gtk::manage(new Gtk::CellRendererText());
+  url->property_ellipsize() = Pango::ELLIPSIZE_END;
+  url->property_foreground() = "#6a6a6a";
+  suggestions_->pack_start(*url, true);
+  suggestions_->add_attribute(url->property_text(), suggestionColumns_.url);
+  suggestions_->signal_match_selected().connect(
+      [this](const Gtk::TreeModel::iterator& row) {
+        std::string address = Glib::ustring((*row)[suggestionColumns_.url]).raw();
+        ShowText(address);
+        edited_ = false;
+        suggestionRows_->clear();
+        if (actions_.enter) actions_.enter(FromUtf8(address), ModifierState{});
+        return true;
+      },
+      false);
+  edit_.set_completion(suggestions_);
+}
+
+void AddressBar::ShowSuggestions(const std::vector<AddressSuggestion>& rows) {
+  suggestionRows_->clear();
+  for (const AddressSuggestion& s : rows) {
+    auto row = *suggestionRows_->append();
+    row[suggestionColumns_.url] = ShownText(s.url);
+    row[suggestionColumns_.title] = ShownText(s.title);
+  }
+  // Shown (or gone) at once for what is in the box now.
+  if (edit_.has_focus()) suggestions_->complete();
+}
+
+std::vector<std::string> AddressBar::ShownSuggestions() const {
+  std::vector<std::string> out;
+  for (const auto& row : suggestionRows_->children())
+    out.push_back(Glib::ustring(row[suggestionColumns_.url]).raw());
+  return out;
 }
 
 std::optional<AddressBarView::OpenChoice> AddressBar::AskOpenAddress(

@@ -19,6 +19,7 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
     std::function<void(u16 text)> listChoice;                 // a row picked from the list
     std::function<void()> escape;                             // Esc in the edit
     std::function<void(int id)> command;  // the reopen button and its closed-pages menu
+    std::function<void(u16 text)> typing;  // the user changed the text
   };
 
   AddressBar();
@@ -39,6 +40,9 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   void PopupAddressList() override;
   std::optional<OpenChoice> AskOpenAddress(const std::vector<u16>& history) override;
   void SetClosedPages(const std::vector<ClosedMenuEntry>& newestFirst) override;
+  void ShowSuggestions(const std::vector<AddressSuggestion>& rows) override;
+  // The suggestions shown under the box (their addresses), for tests.
+  std::vector<std::string> ShownSuggestions() const;
 
  private:
   bool OnKey(GdkEventKey* e);
@@ -56,6 +60,17 @@ class AddressBar : public Gtk::ComboBoxText, public AddressBarView {
   Gtk::Toolbar reopenBar_;
   Gtk::MenuToolButton reopen_;
   Gtk::Menu closedMenu_;
+  // The suggestions under the box while the user types.
+  struct SuggestionColumns : Gtk::TreeModelColumnRecord {
+    SuggestionColumns() {
+      add(url);
+      add(title);
+    }
+    Gtk::TreeModelColumn<Glib::ustring> url, title;
+  } suggestionColumns_;
+  Glib::RefPtr<Gtk::ListStore> suggestionRows_;
+  Glib::RefPtr<Gtk::EntryCompletion> suggestions_;
+  void SetUpSuggestions();
 };
 
 }  // namespace zel

@@ -175,6 +175,7 @@ void MainWindow::AttachFrame(CMainFrame* frame) {
       .listChoice = [f](u16 text) { f->controller<AddressBoxController>().OnAddressListChoice(text); },
       .escape = [f] { f->controller<AddressBoxController>().RestoreAddress(); },
       .command = [f](int id) { f->OnCommand(id); },
+      .typing = [f](u16 text) { f->controller<AddressBoxController>().OnAddressTyping(text); },
   });
   searchBar_.SetActions({
       .search =

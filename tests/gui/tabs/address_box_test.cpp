@@ -9,6 +9,10 @@
 #include <unistd.h>
 
 #include "base/commands.h"
+#include "base/files.h"
+#include "favorites/favorites_folder.h"
+#include "history/history_store.h"
+#include "frame/gtk/address_bar.h"
 #include "frame/gtk/main_window.h"
 #include "proxy/proxy_controller.h"
 #include "support/proxy_server.h"
@@ -313,6 +317,41 @@ TEST_F(AddressBox, TheUpButtonGoesOneLevelUp) {
   server_.SetPage("/", "<title>Root</title>");
   ASSERT_NE(OpenAndWait("/", "Root"), nullptr);
   EXPECT_TRUE(PumpUntil([&] { return !up->get_sensitive(); }));
+}
+
+// While the user types, the box offers visited pages and favorites whose address or title
+// holds the text, without taking over the typing; Down and Enter open the offered page.
+TEST_F(AddressBox, TypingOffersVisitedPagesAndFavorites) {
+  CreateFolderLevels(ProfileFolder() + "/Favorites");
+  WriteFileAtomic(ProfileFolder() + "/Favorites/Apple Pie.url",
+                  ShortcutFileText(FromUtf8(server_.Url("/t/Pie"))));
+  ASSERT_NE(OpenAndWait("/t/AppleJuice", "AppleJuice"), nullptr);
+  ASSERT_NE(OpenAndWait("/t/Banana", "Banana"), nullptr);
+  ASSERT_TRUE(PumpUntil([&] {
+    HistoryStore s;
+    return s.Open(ProfileFolder() + "/history.sqlite") && s.All().size() >= 2;
+  }));
+  auto& bar = dynamic_cast<AddressBar&>(window().addressBar());
+  Press(GDK_KEY_l, GDK_CONTROL_MASK);
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_is_focus(Edit()); }));
+  Type("apple");
+  const std::vector<std::string> offered = {server_.Url("/t/Pie"), server_.Url("/t/AppleJuice")};
+  EXPECT_TRUE(PumpUntil([&] { return bar.ShownSuggestions() == offered; }))
+      << ::testing::PrintToString(bar.ShownSuggestions());
+  EXPECT_EQ(probe().AddressText(), "apple");  // the typing is the user's
+  Type("j");
+  EXPECT_TRUE(PumpUntil([&] {
+    return bar.ShownSuggestions() == std::vector<std::string>{server_.Url("/t/AppleJuice")};
+  })) << ::testing::PrintToString(bar.ShownSuggestions());
+  Press(GDK_KEY_BackSpace);
+  ASSERT_TRUE(PumpUntil([&] { return bar.ShownSuggestions() == offered; }));
+  // The first offer, chosen with the keys, opens in the tab in front.
+  PumpFor(200ms);
+  Press(GDK_KEY_Down);
+  Press(GDK_KEY_Return);
+  EXPECT_TRUE(PumpUntil([&] { return server_.Hits("/t/Pie") == 1; }));
+  EXPECT_TRUE(PumpUntil([&] { return frame().ActiveChild()->caption == u"Pie"; }));
+  EXPECT_EQ(frame().TabCount(), 2);
 }
 
 }  // namespace
