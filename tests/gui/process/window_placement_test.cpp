@@ -57,7 +57,7 @@ class WindowPlacement : public ::testing::Test {
 
 // A stored rectangle, narrow and wide, comes up as it is and is stored the same again.
 TEST_F(WindowPlacement, AStoredRectangleComesBackAsItWas) {
-  for (const Rect& r : {Rect{30, 40, 680, 480}, Rect{0, 0, 1280, 900}, Rect{100, 60, 700, 500}}) {
+  for (const Rect& r : {Rect{30, 40, 640, 480}, Rect{0, 0, 1280, 900}, Rect{100, 60, 700, 500}}) {
     SCOPED_TRACE(Show(r));
     ASSERT_TRUE(zel::WriteFileAtomic(
         home_ + "/profile/Defaults/config.ini",
