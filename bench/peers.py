@@ -100,6 +100,12 @@ class Pages:
         self.cv = threading.Condition()
         self.first: dict[str, float] = {}
         self.loaded: dict[str, float] = {}
+        self.serial = 0
+
+    def new_name(self) -> str:
+        with self.cv:
+            self.serial += 1
+            return f"n{self.serial}"
 
     def note(self, table: dict[str, float], name: str) -> None:
         with self.cv:
@@ -269,14 +275,15 @@ class Bench:
                  pages: Pages) -> None:
         self.browsers, self.env, self.base, self.pages = browsers, env, base, pages
         self.results: dict[tuple[str, str], list[float]] = {}
-        self.serial = 0
 
     def note(self, figure: str, who: str, value: float) -> None:
         self.results.setdefault((figure, who), []).append(value)
 
     def name(self) -> str:
-        self.serial += 1
-        return f"n{self.serial}"
+        # Page names are never used twice in one run: the server keeps when each was loaded,
+        # and a second bench (sandbox off after on) asking for "n1" again would find the first
+        # bench's times (negative launch times, a tree measured before it had started).
+        return self.pages.new_name()
 
     def one_tab(self, label: str, kind: str, binary: str, cold: bool, record: bool) -> None:
         run = Run(kind, binary, self.env)
