@@ -140,7 +140,7 @@ void MakeNewFilesOwnerOnly() {
 
 mode_t SharedFileMode() { return 0666 & ~g_startMask; }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, bool durable) {
   std::string dir = DirName(path);
   // The temporary name stays within the file system's 255 bytes whatever the name's length.
   std::string base = BaseName(path).substr(0, 200);
@@ -154,7 +154,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
   ::fchmod(fd, mode);
   bool ok = WriteAll(fd, bytes);
-  if (ok && ::fsync(fd) != 0) ok = false;
+  if (ok && durable && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
   if (ok && ::rename(name.data(), path.c_str()) != 0) ok = false;
   if (!ok) ::unlink(name.data());

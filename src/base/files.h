@@ -37,7 +37,8 @@ std::vector<std::string> TakeUnreadableFiles();
 
 // Writes to a temporary file in the same folder, flushes it and renames it over path, so
 // readers see either the old or the new file, never a torn one. Keeps the old file's mode.
-bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+// durable: synced before the rename (off only where many files are synced together after).
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, bool durable = true);
 
 // A process killed between creating WriteFileAtomic's temporary file (".<name>.XXXXXX"
 // beside the file) and renaming it leaves the temporary behind. Removes those in folder

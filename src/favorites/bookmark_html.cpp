@@ -1,7 +1,10 @@
 #include "favorites/bookmark_html.h"
 
 #include <sys/stat.h>
+
+#include <atomic>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include "base/files.h"
 #include "favorites/favorites_folder.h"
@@ -193,15 +196,30 @@ void ReadTree(const std::string& root, const u16& relative, RegistryPort* regist
   }
 }
 
+// Where an import on a thread of its own keeps what the registry would get, and how it
+// reports.
+struct OffThread {
+  BookmarkImport* result;
+  const std::function<void(int)>* progress;
+  const std::atomic<bool>* stop;
+  std::vector<OrderedName> targetOrder;
+  int total = 0;
+};
+
 int Import(const std::string& root, const std::string& folder,
-           const std::vector<BookmarkNode>& nodes, RegistryPort* registry, int depth) {
+           const std::vector<BookmarkNode>& nodes, RegistryPort* registry, int depth,
+           OffThread* off = nullptr) {
   if (!DirExists(folder) && !CreateFolderLevels(folder)) return 0;
   const u16 relative = RelativeFavoritesPath(root, folder);
   std::vector<OrderedName> order;
-  for (const FavoriteItem& item : ListFavorites(root, relative, registry))
-    order.push_back({item.name, item.folder});
+  if (off && depth == 0)
+    order = std::move(off->targetOrder);
+  else if (!off)
+    for (const FavoriteItem& item : ListFavorites(root, relative, registry))
+      order.push_back({item.name, item.folder});
   int written = 0;
   for (const BookmarkNode& n : nodes) {
+    if (off && off->stop && off->stop->load()) break;
     if (n.folder) {
       u16 title = Trim(FavoriteFileTitle(n.title));
       if (title.empty()) title = u"新建文件夹";
@@ -210,17 +228,21 @@ int Import(const std::string& root, const std::string& folder,
       std::string sub = JoinPath(folder, name);
       if (mkdir(sub.c_str(), 0755) != 0) continue;
       order.push_back({FromUtf8(name), true});
-      if (depth < kMaxDepth) written += Import(root, sub, n.children, registry, depth + 1);
-    } else if (auto path = AddFavorite(folder, n.title, n.url)) {
+      if (depth < kMaxDepth) written += Import(root, sub, n.children, registry, depth + 1, off);
+    } else if (auto path = AddFavorite(folder, n.title, n.url, !off)) {
       if (n.addDate > 0) {
         struct timeval times[2] = {{time_t(n.addDate), 0}, {time_t(n.addDate), 0}};
         utimes(path->c_str(), times);
       }
       order.push_back({FromUtf8(BaseName(*path)), false});
       ++written;
+      if (off && ++off->total % 250 == 0 && *off->progress) (*off->progress)(off->total);
     }
   }
-  if (registry) WriteMenuOrder(*registry, relative, order);
+  if (off)
+    off->result->orders.emplace_back(relative, std::move(order));
+  else if (registry)
+    WriteMenuOrder(*registry, relative, order);
   return written;
 }
 
@@ -359,6 +381,18 @@ std::vector<BookmarkNode> ReadFavoritesTree(const std::string& root, RegistryPor
 int ImportBookmarks(const std::string& root, const std::string& folder,
                     const std::vector<BookmarkNode>& nodes, RegistryPort* registry) {
   return Import(root, folder, nodes, registry, 0);
+}
+
+BookmarkImport ImportBookmarksOffThread(const std::string& root, const std::string& folder,
+                                        const std::vector<BookmarkNode>& nodes,
+                                        std::vector<OrderedName> targetOrder,
+                                        const std::function<void(int written)>& progress,
+                                        const std::atomic<bool>* stop) {
+  BookmarkImport result;
+  OffThread off{&result, &progress, stop, std::move(targetOrder)};
+  result.written = Import(root, folder, nodes, nullptr, 0, &off);
+  ::sync();  // the many small files at once, not one sync each
+  return result;
 }
 
 }  // namespace zel

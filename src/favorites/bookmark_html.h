@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/text.h"
+#include "favorites/menu_order.h"
 
 namespace zel {
 
@@ -37,6 +40,21 @@ std::vector<BookmarkNode> ReadFavoritesTree(const std::string& root, RegistryPor
 // of entries written.
 int ImportBookmarks(const std::string& root, const std::string& folder,
                     const std::vector<BookmarkNode>& nodes, RegistryPort* registry);
+
+// The same, for a thread of its own: nothing touches the registry. The folders' orders are
+// handed back (relative folder -> entries) for the main loop to store; the target folder's
+// stored order (what is in it already) comes first in its list. The files are not synced one
+// by one: the file system is synced once at the end. progress hears the entries written so
+// far now and then; once stop is set no more entries are written.
+struct BookmarkImport {
+  int written = 0;
+  std::vector<std::pair<u16, std::vector<OrderedName>>> orders;
+};
+BookmarkImport ImportBookmarksOffThread(const std::string& root, const std::string& folder,
+                                        const std::vector<BookmarkNode>& nodes,
+                                        std::vector<OrderedName> targetOrder,
+                                        const std::function<void(int written)>& progress,
+                                        const std::atomic<bool>* stop = nullptr);
 
 // "&amp;" "&lt;" "&#20013;" "&#x4e2d;" ... decoded; unknown entities stay as they are.
 u16 DecodeHtmlEntities(u16view text);

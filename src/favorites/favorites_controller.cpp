@@ -5,6 +5,8 @@
 #include "base/commands.h"
 #include "base/files.h"
 #include "favorites/bookmark_html.h"
+#include "favorites/menu_order.h"
+#include "platform/message_loop.h"
 #include "settings/settings_file.h"
 #include "view/child_frame.h"
 #include "view/vop_view.h"
@@ -114,21 +116,75 @@ void FavoritesController::Organize() {
   ResetFavorites();
 }
 
+FavoritesController::~FavoritesController() {
+  alive_.reset();
+  stopImport_ = true;
+  if (import_.joinable()) import_.join();
+}
+
+void FavoritesController::OnShutdown() {
+  // What is written is kept (its folders' order is not); the rest of a running import is
+  // given up with the program.
+  stopImport_ = true;
+  if (import_.joinable()) import_.join();
+}
+
+void FavoritesController::StartImport(std::string file, std::string folder) {
+  if (importing_) {
+    dialogs_->Tell(u"正在导入收藏, 请稍候。");
+    return;
+  }
+  MessageLoop* loop = services_.loop;
+  const std::string root = Root();
+  std::vector<OrderedName> order;
+  for (const FavoriteItem& item : ListFavorites(root, RelativeFavoritesPath(root, folder),
+                                                services_.registry))
+    order.push_back({item.name, item.folder});
+  if (import_.joinable()) import_.join();
+  importing_ = true;
+  services_.tabs.SetStatusText(u"正在导入收藏...");
+  std::weak_ptr<bool> alive = alive_;
+  auto post = [loop, alive](std::function<void()> work) {
+    if (!loop) return work();
+    loop->Post([alive, work = std::move(work)] {
+      if (!alive.expired()) work();
+    });
+  };
+  import_ = std::thread([this, post, root, file, folder, order = std::move(order)]() mutable {
+    std::string bytes;
+    if (ReadFileBytes(file, &bytes) != ReadStatus::Ok) {
+      post([this, file] {
+        importing_ = false;
+        services_.tabs.SetStatusText(u"");
+        dialogs_->Tell(u"无法读取文件: " + FromUtf8(file));
+      });
+      return;
+    }
+    auto result = std::make_shared<BookmarkImport>(ImportBookmarksOffThread(
+        root, folder, ParseBookmarkHtml(bytes), std::move(order), [this, post](int written) {
+          post([this, written] {
+            services_.tabs.SetStatusText(Format(u"正在导入收藏: %d", written));
+          });
+        }, &stopImport_));
+    post([this, result] {
+      if (services_.registry)
+        for (const auto& [relative, entries] : result->orders)
+          WriteMenuOrder(*services_.registry, relative, entries);
+      importing_ = false;
+      ResetFavorites();
+      services_.tabs.SetStatusText(Format(u"已导入 %d 个收藏。", result->written));
+      dialogs_->Tell(Format(u"已导入 %d 个收藏。", result->written));
+    });
+  });
+}
+
 void FavoritesController::Transfer() {
   if (!dialogs_) return;
   const std::string root = Root();
   auto t = dialogs_->AskTransfer(root);
   if (!t || t->file.empty()) return;
   if (t->import) {
-    std::string bytes;
-    if (ReadFileBytes(t->file, &bytes) != ReadStatus::Ok) {
-      dialogs_->Tell(u"无法读取文件: " + FromUtf8(t->file));
-      return;
-    }
-    int n = ImportBookmarks(root, t->folder.empty() ? root : t->folder, ParseBookmarkHtml(bytes),
-                            services_.registry);
-    ResetFavorites();
-    dialogs_->Tell(Format(u"已导入 %d 个收藏。", n));
+    StartImport(t->file, t->folder.empty() ? root : t->folder);
   } else {
     if (!WriteFileAtomic(t->file, WriteBookmarkHtml(ReadFavoritesTree(root, services_.registry))))
       dialogs_->Tell(u"无法写入文件: " + FromUtf8(t->file));

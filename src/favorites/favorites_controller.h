@@ -3,7 +3,10 @@
 // (41000 ...). The pane and the dialogs are views handed over by the host.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +23,10 @@ class FavoritesController : public FrameController {
   // The link under the pointer of the page's last context menu: its address and text.
   using ContextLink = std::function<std::pair<u16, u16>()>;
   FavoritesController(FrameServices services, ContextLink contextLink);
+  ~FavoritesController() override;
+  void OnShutdown() override;
+  // An import of bookmarks is running on its thread.
+  bool importing() const { return importing_; }
 
   void SetPane(FavoritesPaneView* pane) { pane_ = pane; }
   // Told when the menu's source changed (the window then asks MenuIfStale before the
@@ -58,6 +65,12 @@ class FavoritesController : public FrameController {
   bool built_ = false;
   std::function<void()> menuChanged_;
   std::optional<std::vector<std::pair<u16, u16>>> links_;
+  // A bookmark file is imported on a thread of its own; the window answers meanwhile.
+  void StartImport(std::string file, std::string folder);
+  std::thread import_;
+  std::atomic<bool> stopImport_{false};
+  bool importing_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace zel

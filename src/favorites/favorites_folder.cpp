@@ -197,7 +197,8 @@ u16 CutToUtf8Bytes(u16view name, size_t maxBytes) {
 }
 }  // namespace
 
-std::optional<std::string> AddFavorite(const std::string& folder, u16view title, u16view url) {
+std::optional<std::string> AddFavorite(const std::string& folder, u16view title, u16view url,
+                                       bool durable) {
   u16 name = Trim(FavoriteFileTitle(title));
   if (name.empty()) name = FavoriteFileTitle(url);
   if (name.empty()) name = u"Untitled";
@@ -207,7 +208,7 @@ std::optional<std::string> AddFavorite(const std::string& folder, u16view title,
   while (!name.empty() && name[0] == u'.') name[0] = u'_';
   if (!DirExists(folder) && !CreateFolderLevels(folder)) return std::nullopt;
   std::string path = JoinPath(folder, FreeName(folder, ToUtf8(name), ".url"));
-  if (!WriteFileAtomic(path, ShortcutFileText(url))) return std::nullopt;
+  if (!WriteFileAtomic(path, ShortcutFileText(url), durable)) return std::nullopt;
   return path;
 }
 

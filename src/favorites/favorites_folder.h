@@ -72,7 +72,9 @@ FavoritesMenu BuildFavoritesMenu(const std::string& root, RegistryPort* registry
 
 // Writes "<title>.url" (title as FavoriteFileTitle makes it; " (2)" ... when the name is
 // taken) in the folder, atomically. Returns the file's path, or nothing on failure.
-std::optional<std::string> AddFavorite(const std::string& folder, u16view title, u16view url);
+// durable: the file is on disk when it returns (off for many at once, synced together).
+std::optional<std::string> AddFavorite(const std::string& folder, u16view title, u16view url,
+                                       bool durable = true);
 // The shortcut file's text.
 std::string ShortcutFileText(u16view url);
 
