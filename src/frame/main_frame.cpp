@@ -345,7 +345,9 @@ void CMainFrame::OfferClipboardAddress() {
 bool CMainFrame::FrameVisible() const { return ports_.window && ports_.window->IsVisible(); }
 
 bool CMainFrame::PageMayTakeFocus() const {
-  return ports_.window && ports_.window->IsActive() && !ports_.window->FocusWhereUserTypes();
+  // Whether the frame is the active window does not matter here: moving the focus inside
+  // an inactive window takes nothing from the window the user is in.
+  return ports_.window && !ports_.window->FocusWhereUserTypes();
 }
 
 std::optional<PagePointer> CMainFrame::CursorInPage(CChildFrame* child) const {

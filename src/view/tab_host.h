@@ -105,8 +105,8 @@ class TabHost {
   virtual void SetTabCaption(CChildFrame* child, u16view caption) = 0;
   virtual void SetTabIcon(CChildFrame* child, int icon) = 0;
   virtual bool FrameVisible() const = 0;
-  // A finished page may take the keyboard focus: the frame is the active window and the
-  // user is not typing in one of its boxes or panes.
+  // A finished page may take the keyboard focus: the user is not typing in one of the
+  // frame's boxes or panes.
   virtual bool PageMayTakeFocus() const { return false; }
   virtual std::optional<PagePointer> CursorInPage(CChildFrame* child) const = 0;
   virtual int PageHeight(CChildFrame* child) const = 0;

@@ -174,6 +174,8 @@ void CommandBars::BuildMenus(const std::vector<MenuItem>& menus,
     // A change the idle fill has not taken yet is taken before GTK measures the popup: on
     // the press that opens it and on its mnemonic (a popup filled once it is up keeps the
     // height GTK gave it). A popup already filled is left alone.
+    // A popup opened otherwise (the keyboard's F10 and arrows) is filled as it opens.
+    top->signal_activate().connect([this] { FillStaleTails(); });
     top->signal_mnemonic_activate().connect(
         [this](bool) {
           FillStaleTails();

@@ -37,8 +37,6 @@ class PageFocus : public FrameTest {
 };
 
 TEST_F(PageFocus, AFinishedPageTakesTheKeysUnlessTheUserIsTyping) {
-  window().present();
-  ASSERT_TRUE(PumpUntil([&] { return window().is_active(); }));
   CChildFrame* tab = nullptr;
   // The focus on the tab strip (a click on a tab): the page takes it when it finishes.
   ASSERT_TRUE(FinishesTwice(tab, 0, [&] { probe().strip().grab_focus(); }));
