@@ -99,6 +99,8 @@ int main(int argc, char** argv) {
     // The automatic update check stays on this machine (a port where nothing listens).
     g_setenv("ZEL_UPDATE_URL", "http://127.0.0.1:9/update.ini", FALSE);
     kit = std::make_unique<Gtk::Main>(argc, argv);
+    // A critical warning of GTK or GLib is a fault of ours: it ends the test where it happens.
+    g_log_set_always_fatal(GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FATAL_MASK));
   }
   return RUN_ALL_TESTS();
 }
