@@ -209,14 +209,17 @@ void ToolbarRow::on_size_allocate(Gtk::Allocation& allocation) {
     int parts = others + (stretch ? 1 : 0) + (folded ? 1 : 0);
     return parts > 1 ? (parts - 1) * spacing_ : 0;
   };
-  // Bars fold from the end of the row while even their smallest does not fit beside the
-  // stretch bar's share: half the row, never less than its smallest.
+  // Bars fold from the end of the row while what they keep (the first bar's first buttons,
+  // the others' smallest) does not fit beside the stretch bar's share: half the row, never
+  // less than its smallest. The navigation buttons stay before the search bar does; the
+  // first bar itself never folds for that, only when even its smallest does not fit.
   const int stretchShare = stretch ? std::max(stretchMin, width / 2) : 0;
   bool anyFolded = false;
   for (;;) {
     Need n = othersNeed();
+    const int needed = n.count > 1 ? n.keep : n.min;
     if (n.count == 0 ||
-        n.min + spacingFor(n.count, anyFolded) + (anyFolded ? overflowWidth : 0) + stretchShare <= width)
+        needed + spacingFor(n.count, anyFolded) + (anyFolded ? overflowWidth : 0) + stretchShare <= width)
       break;
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
       if (*it == stretch || (*it)->folded) continue;

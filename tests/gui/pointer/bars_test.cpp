@@ -23,6 +23,7 @@ namespace {
 
 class Bars : public FrameTest {
  protected:
+  Bars() { startWidth_ = 1200; }  // every bar whole
   bool Mapped(const std::string& name) {
     GtkWidget* w = probe().Find(name);
     return w && gtk_widget_get_mapped(w);

@@ -21,6 +21,11 @@ void FrameTest::SetUp() {
   unsetenv("XDG_CURRENT_DESKTOP");
   SettingsFile::SetLocation(dir_.path() + "/", kProfileSub);
   PrepareConfigFile();
+  if (startWidth_ > 0) {
+    SettingsFile config(u"config.ini", u"GENERAL");
+    config.WriteInt(u"zoomed", 0);
+    config.WriteInt(u"width", startWidth_);
+  }
   BeforeStart();
   host_ = std::make_unique<FrameHost>(
       FrameHost::Options{dir_.path() + "/", &prompts_,

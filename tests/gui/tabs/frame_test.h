@@ -48,6 +48,9 @@ class FrameTest : public ::testing::Test {
   TempDir dir_;
   // Set before SetUp: downloads ask with GTK's real save dialog instead of destinations_.
   bool realSaveDialog_ = false;
+  // Set before SetUp: the window starts this wide (the first run's 800 pixels leave the
+  // search bar folded into the row's menu).
+  int startWidth_ = 0;
   FakePrompts prompts_;
   FakeDestinations destinations_;
   TestServer server_;

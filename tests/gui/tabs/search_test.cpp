@@ -26,6 +26,7 @@ namespace {
 class SearchInPage : public FrameTest {
  protected:
   void SetUp() override {
+    startWidth_ = 1200;  // the search bar whole
     FrameTest::SetUp();
     server_.SetPage("/fruit", R"HTML(<html><head><meta charset="utf-8"><title>Fruit</title></head>
         <body><p>apple banana</p><p>apple cherry <b>App</b>le 苹果</p></body></html>)HTML");

@@ -79,6 +79,7 @@ std::map<std::string, GtkWidget*> PaneTabs(GtkWidget* root) {
 
 class SkinText : public FrameTest {
  protected:
+  SkinText() { startWidth_ = 1200; }  // the search bar's buttons shown
   void BeforeStart() override {
     ASSERT_EQ(std::system(("cp -r '" ZEL_SKIN_SOURCE_DIR "' '" + dir_.path() + "/skin'").c_str()), 0);
     // A skin that names no side-bar colours: its pane title is the black of a missing colour.
