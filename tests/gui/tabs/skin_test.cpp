@@ -42,8 +42,9 @@ struct Rgb {
 
 // The window drawn as on screen; the colour at a point of a widget (in its coordinates).
 Rgb PixelOf(Gtk::Window& window, Gtk::Widget& widget, int x, int y) {
-  // A new style sheet asks for a new layout; the window is drawn after it, as on screen.
-  gtk_container_check_resize(GTK_CONTAINER(window.gobj()));
+  // A new style sheet asks for a new layout; the window is drawn after it, as on screen. A
+  // layout can ask for one more (a bar of the toolbar row folding or coming back).
+  for (int i = 0; i < 3; ++i) gtk_container_check_resize(GTK_CONTAINER(window.gobj()));
   int wx = 0, wy = 0;
   if (!widget.translate_coordinates(window, x, y, wx, wy)) return {-1, -1, -1};
   const int width = window.get_allocated_width(), height = window.get_allocated_height();
