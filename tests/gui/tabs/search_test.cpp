@@ -194,7 +194,7 @@ TEST_F(SearchInPage, TheCurrentMatchIsDrawnSelectedWhileTheKeywordBoxHasTheFocus
   gtk_widget_grab_focus(edit);
   probe().EnterSearch("kiwi", GDK_CONTROL_MASK);
   ASSERT_TRUE(PumpUntil([&] { return Status() == "查找关键字 当前/总计: 1/1"; })) << Status();
-  ASSERT_TRUE(gtk_widget_has_focus(edit)) << "the focus stays in the box";
+  ASSERT_TRUE(gtk_widget_is_focus(edit)) << "the focus stays in the box";
   std::string rect = Run(tab, "(function(){var r=document.getElementById('w').getBoundingClientRect();"
                               "return [r.left,r.top,r.width,r.height].join(',');})()");
   double x = 0, y = 0, w = 0, h = 0;
