@@ -430,4 +430,29 @@ u16 MnemonicToGtk(u16view text) {
   return out;
 }
 
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+  // Runs without a special character are copied whole.
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t at = text.find_first_of("&<>\"", from);
+    if (at == std::string_view::npos) at = text.size();
+    out.append(text.data() + from, at - from);
+    if (at == text.size()) break;
+    switch (text[at]) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += "&quot;"; break;
+    }
+    from = at + 1;
+  }
+}
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendHtmlEscaped(out, text);
+  return out;
+}
+
 }  // namespace zel

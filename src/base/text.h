@@ -97,4 +97,8 @@ std::optional<u16> JsonStringValue(std::string_view json);
 std::vector<u16> Split(u16view s, char16_t sep);
 void ReplaceAll(u16& s, u16view from, u16view to);
 
+// Text for HTML: "&", "<", ">" and '"' as entities (UTF-8 in, UTF-8 out).
+void AppendHtmlEscaped(std::string& out, std::string_view text);
+std::string HtmlEscaped(std::string_view text);
+
 }  // namespace zel

@@ -144,19 +144,7 @@ int64_t ToDate(u16view s) {
   return v;
 }
 
-std::string Escape(u16view s) {
-  std::string out;
-  for (char c : ToUtf8(s)) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+std::string Escape(u16view s) { return HtmlEscaped(ToUtf8(s)); }
 
 void WriteList(const std::vector<BookmarkNode>& nodes, int depth, std::string& out) {
   std::string indent(size_t(depth + 1) * 4, ' ');

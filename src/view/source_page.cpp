@@ -2,27 +2,10 @@
 
 #include <glib.h>
 
+#include "base/text.h"
+
 namespace zel {
 
-namespace {
-void AppendEscaped(std::string& out, std::string_view text) {
-  // Runs without a special character are copied whole.
-  size_t from = 0;
-  while (from < text.size()) {
-    size_t at = text.find_first_of("&<>\"", from);
-    if (at == std::string_view::npos) at = text.size();
-    out.append(text.data() + from, at - from);
-    if (at == text.size()) break;
-    switch (text[at]) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += "&quot;"; break;
-    }
-    from = at + 1;
-  }
-}
-}  // namespace
 
 std::string SourceTextAsUtf8(std::string_view raw, std::string_view charset) {
   // A NUL byte (never text in a page) is shown as "?", which every charset reads alike.
@@ -60,11 +43,11 @@ std::string SourcePageHtml(std::string_view address, std::string_view bytes,
   std::string page;
   page.reserve(text.size() + text.size() / 8 + 512);
   page += "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>源文件: ";
-  AppendEscaped(page, where);
+  AppendHtmlEscaped(page, where);
   page += "</title><style>pre{white-space:pre-wrap;word-wrap:break-word;"
           "font-family:monospace;font-size:13px;margin:8px}</style></head><body>"
           "<pre id=\"source\">";
-  AppendEscaped(page, text);
+  AppendHtmlEscaped(page, text);
   page += "</pre></body></html>";
   return page;
 }

@@ -11,20 +11,6 @@ namespace {
 const char kBlank[] = "about:blank";
 std::string Str(const char* s) { return s ? s : ""; }
 
-std::string HtmlText(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 // Our own page in place of one that cannot be shown: a heading, what happened (paragraphs
 // already in HTML), and a button that loads the address again. The button is a link, so it
 // works with scripts off; a link to the page's own address takes its place in the history.
@@ -40,13 +26,13 @@ std::string NoticePage(const std::string& title, const std::string& paragraphs,
          "a.button{display:inline-block;font-size:14px;padding:6px 18px;color:#222;"
          "text-decoration:none;border:1px solid #aaa;border-radius:4px;background:#f4f4f4}"
          "</style></head><body><h1>" + title + "</h1>" + paragraphs +
-         "<p><a class=\"button\" id=\"" + buttonId + "\" href=\"" + HtmlText(uri) + "\">" +
+         "<p><a class=\"button\" id=\"" + buttonId + "\" href=\"" + HtmlEscaped(uri) + "\">" +
          buttonText + "</a>" + more + "</p></body></html>";
 }
 
 // The address as shown on those pages: a very long one is cut.
 std::string ShownAddress(const std::string& uri) {
-  return HtmlText(uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri);
+  return HtmlEscaped(uri.size() > 2048 ? uri.substr(0, 2048) + "…" : uri);
 }
 
 // For a tab whose web process is gone: what happened, the address, a fresh start.
@@ -109,10 +95,10 @@ std::string FailedPage(const std::string& uri, const std::string& reason, bool c
   std::string goOn;
   if (canGoOn)
     goOn = std::string(" <a class=\"button\" id=\"go-on\" href=\"") +
-           HtmlText(kGoOnPrefix + uri) + "\">仍然访问此网站（仅限本次运行）</a>";
+           HtmlEscaped(kGoOnPrefix + uri) + "\">仍然访问此网站（仅限本次运行）</a>";
   return NoticePage("无法显示网页",
                     "<p class=\"addr\" id=\"address\">" + ShownAddress(uri) +
-                        "</p><p id=\"reason\">" + HtmlText(reason) + "</p>",
+                        "</p><p id=\"reason\">" + HtmlEscaped(reason) + "</p>",
                     uri, "retry", "重试", goOn);
 }
 
