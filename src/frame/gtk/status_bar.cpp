@@ -27,6 +27,10 @@ StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   pack_start(secure_, Gtk::PACK_SHRINK);
   pack_start(progress_, Gtk::PACK_SHRINK);
   indicators_.set_name("indicator-pane");
+  // The panes whose text changes (the indicators, the free memory) give way first: the
+  // status bar never asks the window to grow, even with the progress bar showing in a
+  // narrow window.
+  indicators_.set_ellipsize(Pango::ELLIPSIZE_END);
   indicators_.set_margin_start(8);
   indicators_.set_margin_end(8);
   pack_start(indicators_, Gtk::PACK_SHRINK);
@@ -67,6 +71,7 @@ StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL) {
   pack_start(zoomPane_, Gtk::PACK_SHRINK);
   memory_.set_name("pane-333");
   memory_.set_tooltip_text("空闲空存");
+  memory_.set_ellipsize(Pango::ELLIPSIZE_END);
   memory_.set_margin_start(8);
   memory_.set_margin_end(8);
   pack_start(memory_, Gtk::PACK_SHRINK);

@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <thread>
+
 #include "base/files.h"
 #include "base/ini_document.h"
 #include "fakes/temp_dir.h"
@@ -34,9 +36,9 @@ class WindowPlacement : public ::testing::Test {
     ASSERT_TRUE(zel::CreateFolderLevels(home_ + "/profile/Defaults"));
   }
   // Starts the program, waits for its frame and its page.
-  std::unique_ptr<BrowserProcess> Start() {
+  std::unique_ptr<BrowserProcess> Start(const std::string& path = "/t/Page") {
     auto p = std::make_unique<BrowserProcess>(home_, runtime_);
-    EXPECT_TRUE(p->Start({server_.Url("/t/Page")}));
+    EXPECT_TRUE(p->Start({server_.Url(path)}));
     EXPECT_TRUE(p->WaitForCaption("Page - Zel浏览器", 30s)) << p->Caption();
     return p;
   }
@@ -55,8 +57,11 @@ class WindowPlacement : public ::testing::Test {
   TestServer server_;
 };
 
-// A stored rectangle, narrow and wide, comes up as it is and is stored the same again.
+// A stored rectangle, narrow and wide, comes up as it is and is stored the same again, also
+// while the page is still loading (the status bar then shows its progress bar too).
 TEST_F(WindowPlacement, AStoredRectangleComesBackAsItWas) {
+  const std::string head = "<html><head><title>Page</title></head><body>";
+  server_.SetPlainFile("/loading", "text/html", head + std::string(4096, ' '), long(head.size()) + 4096);
   for (const Rect& r : {Rect{30, 40, 640, 480}, Rect{0, 0, 1280, 900}, Rect{100, 60, 700, 500}}) {
     SCOPED_TRACE(Show(r));
     ASSERT_TRUE(zel::WriteFileAtomic(
@@ -64,8 +69,13 @@ TEST_F(WindowPlacement, AStoredRectangleComesBackAsItWas) {
         "[GENERAL]\r\nzoomed=0\r\nleft=" + std::to_string(r.x) + "\r\ntop=" + std::to_string(r.y) +
             "\r\nwidth=" + std::to_string(r.width) + "\r\nheight=" + std::to_string(r.height) + "\r\n"));
     for (int run = 0; run < 2; ++run) {
-      auto p = Start();
+      auto p = Start(run ? "/t/Page" : "/loading");
       EXPECT_EQ(Show(WaitForRect(*p, r)), Show(r)) << "run " << run;
+      // The progress bar of the loading page does not widen the window a moment later.
+      if (run == 0) {
+        std::this_thread::sleep_for(2s);
+        EXPECT_EQ(Show(p->FrameRect()), Show(r)) << "while loading";
+      }
       Quit(*p);
     }
   }
