@@ -125,8 +125,13 @@ void ToolbarRules(Sheet& s, const SkinData& skin) {
   s.Rule("#find-bar label, #downloads-bar label, #find-bar button, #downloads-bar button, "
          "#downloads-bar progressbar, #downloads-bar progressbar text",
          Decl("color", ReadableOn(skin.floatBar)));
-  // The grips of the bars: their dots are drawn in the skin's gripper colour.
-  s.Rule("#bar-grip-Standard *, #bar-grip-Address *, #bar-grip-Search *", Color(skin.gripperColor));
+  // The grips of the bars, drawn by the window in the skin's gripper colour: the left
+  // border carries the rest of the look (its width, dashed or solid, the shadow colour).
+  s.Rule("#bar-grip-Standard *, #bar-grip-Address *, #bar-grip-Search *",
+         Color(skin.gripperColor) +
+             Decl("border-left", Px(std::clamp(skin.gripperWidth, 1, 8)) +
+                                     (skin.gripper == GripperStyle::Solid ? " solid " : " dashed ") +
+                                     CssColor(skin.gripperShadow)));
   s.Rule("#popup-bar", Background(skin.blockBar));
   // The plain panel over the pages while a password is asked.
   s.Rule("#page-cover", Background(skin.mainPanel));

@@ -76,19 +76,57 @@ MainWindow::MainWindow() {
       false);
 }
 
+namespace {
+
+// A bar's grip. Without a skin: three dots down the middle in the theme's text colour. A
+// skin gives its gripper's look through the grip's style: the colour, and a left border
+// whose width, style (dashed: a column of dots, solid: a line) and colour (the shadow,
+// one pixel down and right) are the skin's.
+void DrawGrip(Gtk::Widget& grip, const Cairo::RefPtr<Cairo::Context>& cr) {
+  const int w = grip.get_allocated_width(), h = grip.get_allocated_height();
+  auto style = grip.get_style_context();
+  Gdk::RGBA c = style->get_color(grip.get_state_flags());
+  int width = 0;
+  GtkBorderStyle kind = GTK_BORDER_STYLE_NONE;
+  GdkRGBA* shadow = nullptr;
+  gtk_style_context_get(style->gobj(), gtk_style_context_get_state(style->gobj()), "border-left-width", &width,
+                        "border-left-style", &kind, "border-left-color", &shadow, nullptr);
+  const bool skinned = width > 0 && (kind == GTK_BORDER_STYLE_SOLID || kind == GTK_BORDER_STYLE_DASHED);
+  if (!skinned) {
+    if (shadow) gdk_rgba_free(shadow);
+    cr->set_source_rgba(c.get_red(), c.get_green(), c.get_blue(), 0.6);
+    for (int i = -1; i <= 1; ++i) cr->arc(w / 2.0, h / 2.0 + i * 5, 1.5, 0, 2 * M_PI);
+    cr->fill();
+    return;
+  }
+  const double x = std::floor((w - width) / 2.0), top = 4, bottom = std::max(top, h - 4.0);
+  auto paint = [&](double dx, double dy) {
+    if (kind == GTK_BORDER_STYLE_SOLID) {
+      cr->rectangle(x + dx, top + dy, width, bottom - top);
+    } else {
+      for (double y = top; y + width <= bottom; y += 2 * width) cr->rectangle(x + dx, y + dy, width, width);
+    }
+    cr->fill();
+  };
+  if (shadow && shadow->alpha > 0) {
+    gdk_cairo_set_source_rgba(cr->cobj(), shadow);
+    paint(1, 1);
+  }
+  if (shadow) gdk_rgba_free(shadow);
+  cr->set_source_rgba(c.get_red(), c.get_green(), c.get_blue(), c.get_alpha());
+  paint(0, 0);
+}
+
+}  // namespace
+
 void MainWindow::SetUpBarSlot(BarSlot& slot, u16view name) {
   slot.name = u16(name);
   slot.box.set_name("bar-slot-" + ToUtf8(name));
   slot.grip.set_name("bar-grip-" + ToUtf8(name));
   slot.grip.set_tooltip_text("拖动以移动工具栏");
   slot.dots.set_size_request(8, -1);
-  // Three dots down the middle, in the theme's text colour.
   slot.dots.signal_draw().connect([&slot](const Cairo::RefPtr<Cairo::Context>& cr) {
-    const int w = slot.dots.get_allocated_width(), h = slot.dots.get_allocated_height();
-    Gdk::RGBA c = slot.dots.get_style_context()->get_color(slot.dots.get_state_flags());
-    cr->set_source_rgba(c.get_red(), c.get_green(), c.get_blue(), 0.6);
-    for (int i = -1; i <= 1; ++i) cr->arc(w / 2.0, h / 2.0 + i * 5, 1.5, 0, 2 * M_PI);
-    cr->fill();
+    DrawGrip(slot.dots, cr);
     return true;
   });
   slot.grip.add(slot.dots);

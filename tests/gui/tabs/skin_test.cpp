@@ -229,6 +229,79 @@ TEST_F(SkinTest, TheBorderSwitchGivesTheWindowTheSkinsCaptionAndIsWrittenToTheSk
   EXPECT_NE(ReadFileBytes(ini)->find("CustomFrame=0\r\n"), std::string::npos);
 }
 
+
+// For each column of a widget as the window draws it, the rows painted in colour c.
+std::vector<std::vector<bool>> PaintedIn(Gtk::Window& window, Gtk::Widget& widget, Rgb c) {
+  for (int i = 0; i < 3; ++i) gtk_container_check_resize(GTK_CONTAINER(window.gobj()));
+  int wx = 0, wy = 0;
+  if (!widget.translate_coordinates(window, 0, 0, wx, wy)) return {};
+  const int width = window.get_allocated_width(), height = window.get_allocated_height();
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cr = cairo_create(surface);
+  gtk_widget_draw(GTK_WIDGET(window.gobj()), cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  std::vector<std::vector<bool>> columns(size_t(widget.get_allocated_width()));
+  for (int x = 0; x < widget.get_allocated_width(); ++x)
+    for (int y = 0; y < widget.get_allocated_height(); ++y) {
+      const unsigned char* p = data + (wy + y) * stride + (wx + x) * 4;
+      columns[size_t(x)].push_back(Rgb{p[2], p[1], p[0]}.Near(c, 10));
+    }
+  cairo_surface_destroy(surface);
+  return columns;
+}
+
+// A skin whose bars' grips are 4 pixels wide and green on a white shadow.
+class GripSkinTest : public SkinTest {
+ protected:
+  void BeforeStart() override {
+    SkinTest::BeforeStart();
+    ASSERT_TRUE(CreateFolderLevels(dir_.path() + "/skin/Grip"));
+    WriteGrip("Solid");
+  }
+  void WriteGrip(const std::string& style) {
+    ASSERT_TRUE(WriteFileAtomic(dir_.path() + "/skin/Grip/mskin.ini",
+                                "[Colors]\r\nToolbar.Gripper.Style=" + style +
+                                    "\r\nToolbar.Gripper.Width=4\r\nToolbar.Gripper.Color=00FF00\r\n"
+                                    "Toolbar.Gripper.ShadowColor=FFFFFF\r\n"));
+  }
+  // The grip's columns that hold green, and in the first of them how often green starts.
+  std::pair<int, int> GreenColumnsAndRuns() {
+    auto columns = PaintedIn(window(), *Glib::wrap(probe().Find("bar-grip-Standard")), {0, 255, 0});
+    int green = 0, runs = -1;
+    for (const auto& rows : columns) {
+      if (std::count(rows.begin(), rows.end(), true) < 2) continue;
+      if (green++ == 0) {
+        runs = 0;
+        for (size_t y = 0; y < rows.size(); ++y) runs += rows[y] && (y == 0 || !rows[y - 1]);
+      }
+    }
+    return {green, runs};
+  }
+};
+
+TEST_F(GripSkinTest, TheBarGripsTakeTheSkinsGripperLook) {
+  frame().OnCommand(cmd::kLockBars);  // unlocked: the grips show
+  ASSERT_TRUE(PumpUntil([&] {
+    GtkWidget* grip = probe().Find("bar-grip-Standard");
+    return grip && gtk_widget_get_mapped(grip) && gtk_widget_get_allocated_height(grip) > 16;
+  }));
+  skins().SelectSkin(u"Grip");
+  ASSERT_EQ(skins().currentName(), u"Grip");
+  // Solid: one line, as wide as the skin says, down the grip.
+  std::pair<int, int> look;
+  EXPECT_TRUE(PumpUntil([&] { return (look = GreenColumnsAndRuns()) == std::pair(4, 1); }))
+      << look.first << " columns, " << look.second << " runs";
+  // Dashed: the same width, broken into dots.
+  WriteGrip("Dashed");
+  skins().SelectSkin(u"Default");
+  skins().SelectSkin(u"Grip");
+  EXPECT_TRUE(PumpUntil([&] { return (look = GreenColumnsAndRuns()).first == 4 && look.second >= 3; }))
+      << look.first << " columns, " << look.second << " runs";
+}
+
 }  // namespace
 
 namespace {
