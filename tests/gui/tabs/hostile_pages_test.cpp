@@ -133,6 +133,23 @@ TEST_F(HostilePages, WindowsInALoopWithTheFilterOffStayFew) {
   EXPECT_LE(processes, 3);
 }
 
+// A page whose process is busy for a long while does not hold up the frame's own keys:
+// Ctrl+T opens a tab at once, whatever the page is doing.
+TEST_F(HostilePages, TheFramesKeysActWhileThePageIsBusy) {
+  server_.SetPage("/busy", R"HTML(<html><head><title>Idle</title></head><body><script>
+      onload = () => { document.title = 'Busy';
+        setTimeout(() => { const end = Date.now() + 20000; while (Date.now() < end) {} }, 100); };
+      </script></body></html>)HTML");
+  CChildFrame* tab = OpenAndWait("/busy", "Busy");
+  ASSERT_NE(tab, nullptr);
+  gtk_widget_grab_focus(PageOf(tab));
+  PumpFor(std::chrono::milliseconds(500));  // the page's loop has begun
+  const int before = frame().TabCount();
+  PressKeyIn(GTK_WIDGET(window().gobj()), GDK_KEY_t, GDK_CONTROL_MASK);
+  // Well within the page's 20 seconds (a key the page sees first waits for all of them).
+  EXPECT_TRUE(PumpUntil([&] { return frame().TabCount() == before + 1; }, std::chrono::seconds(5)));
+}
+
 // A page asking for the source of pages (in frames, from a script) gets nothing: no load
 // of those pages, no process for them, and the page stays where it is.
 TEST_F(HostilePages, ViewSourceFromPageContentGetsNothing) {
