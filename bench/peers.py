@@ -20,12 +20,13 @@ Figures (each the median of the runs, with the spread min..max, and the ratio Ze
          the first browser asked for its page); PSS of the tree 5 s after the last load
 
 Usage: bench/peers.py [warm|cold|tabs|all] [--runs N] [--sandbox on|off|both]
-                      [--zel NAME=PATH ...] [--compositing]
+                      [--zel NAME=PATH ...] [--compositing] [--detail]
   --sandbox on    both browsers with WebKit's sandbox as they ship it (GNOME Web's is on;
                   Zel's is on where the machine can run it)
   --sandbox off   both with WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 and ZEL_DISABLE_SANDBOX=1
   --zel NAME=PATH more than one Zel (an older build beside this one: before and after a
                   change in one run); the default is this tree's build/src/zel
+  --detail        prints each one-tab run's PSS by process name
   --compositing   leaves WebKit's compositing on (the default run sets
                   WEBKIT_DISABLE_COMPOSITING_MODE=1 for both: Xvfb has no GL)
 Without a display the script runs itself again under xvfb-run.
@@ -202,6 +203,14 @@ def pss_mb(pids) -> float:
     return total / 1024
 
 
+def pss_by_name(procs) -> str:
+    """PSS per process name (summed over processes of that name), largest first."""
+    sizes: dict[str, float] = {}
+    for pid, info in procs.items():
+        sizes[info[1]] = sizes.get(info[1], 0.0) + pss_mb([pid])
+    return ", ".join(f"{n} {v:.0f}" for n, v in sorted(sizes.items(), key=lambda kv: -kv[1]))
+
+
 def cpu_s(procs: dict[int, tuple[int, str, list[str]]]) -> float:
     # utime, stime, cutime, cstime: fields 14..17 of stat, 11..14 after the name.
     return sum(sum(int(v) for v in info[2][11:15]) for info in procs.values()) / TICK
@@ -275,6 +284,7 @@ class Bench:
                  pages: Pages) -> None:
         self.browsers, self.env, self.base, self.pages = browsers, env, base, pages
         self.results: dict[tuple[str, str], list[float]] = {}
+        self.detail = False
 
     def note(self, figure: str, who: str, value: float) -> None:
         self.results.setdefault((figure, who), []).append(value)
@@ -302,6 +312,8 @@ class Bench:
             if not record:
                 return
             mode = "cold" if cold else "warm"
+            if self.detail:
+                print(f"  {label}: PSS (MB) by process: {pss_by_name(procs)}")
             self.note(f"launch -> page loaded, {mode} (s)", label, loaded)
             if not cold:
                 self.note("PSS of the tree, 1 tab, 5 s after load (MB)", label,
@@ -379,6 +391,7 @@ def main() -> int:
     ap.add_argument("--zel", action="append", default=[],
                     help="NAME=PATH of a zel launcher (repeatable)")
     ap.add_argument("--compositing", action="store_true")
+    ap.add_argument("--detail", action="store_true", help="print each run's PSS by process")
     args = ap.parse_args()
     if not os.environ.get("DISPLAY"):
         os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset",
@@ -410,6 +423,7 @@ def main() -> int:
         if sandbox == "off":
             env.update(WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS="1", ZEL_DISABLE_SANDBOX="1")
         bench = Bench(browsers, env, base, pages)
+        bench.detail = args.detail
         # One unmeasured start of each fills the file caches.
         for label, kind, binary in browsers:
             bench.one_tab(label, kind, binary, cold=False, record=False)
