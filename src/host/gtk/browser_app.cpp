@@ -100,6 +100,7 @@ gboolean OnTerminateSignal(gpointer data) {
 }  // namespace
 
 int RunBrowser(int argc, char** argv) {
+  SetEngineEnvironment();
   const auto started = std::chrono::steady_clock::now();
   struct timespec startedWall {};
   ::clock_gettime(CLOCK_REALTIME, &startedWall);

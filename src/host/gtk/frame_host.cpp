@@ -84,6 +84,14 @@ WebKitWebContext* MakeWebContext(const std::string& profile) {
 
 }  // namespace
 
+void SetEngineEnvironment() {
+  // WebKit hands a page's pictures over in DMA buffers by default. Without a compositing
+  // window manager, where a closed window (a dialog, a menu, another program) uncovered
+  // the page, those pictures are not drawn again: the window's panel shows through the
+  // page until the page itself changes. Pictures in shared memory are always drawn again.
+  g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
+}
+
 struct FrameHost::Parts {
   explicit Parts(WebKitWebContext* ctx, const std::string& profile)
       : favoritesDialogs(&window, &registry),

@@ -23,6 +23,10 @@ class DestinationPort;
 // program does not exist).
 std::string LauncherPathBeside(const std::string& exeDir);
 
+// The engine's environment, set before any thread starts (the environment is not safe to
+// change once threads read it). A value the user set stands.
+void SetEngineEnvironment();
+
 class FrameHost {
  public:
   struct Options {

@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<Gtk::Main> kit;
   if (!::testing::GTEST_FLAG(list_tests)) {
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    zel::SetEngineEnvironment();
     // The request hook built beside the tests.
     g_setenv("ZEL_WEBEXT_DIR", ZEL_WEBEXT_BUILD_DIR, FALSE);
     // The automatic update check stays on this machine (a port where nothing listens).
