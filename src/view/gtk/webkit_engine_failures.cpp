@@ -21,7 +21,7 @@ std::string NoticePage(const std::string& title, const std::string& paragraphs,
                        const std::string& uri, const char* buttonId, const char* buttonText,
                        const std::string& more = {}) {
   return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +
-         "</title><style>body{font:14px sans-serif;margin:60px auto;max-width:640px;color:#333}"
+         "</title><style>body{font:14px sans-serif;margin:60px auto;padding:0 16px;max-width:640px;color:#333}"
          "h1{font-size:20px}p.addr{color:#666;word-break:break-all}"
          "a.button{display:inline-block;font-size:14px;padding:6px 18px;color:#222;"
          "text-decoration:none;border:1px solid #aaa;border-radius:4px;background:#f4f4f4}"
