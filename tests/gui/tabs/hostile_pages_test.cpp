@@ -129,8 +129,9 @@ TEST_F(HostilePages, WindowsInALoopWithTheFilterOffStayFew) {
   const int processes = WebProcessesBelow(getpid());
   std::printf("window loop: %d tabs, %d web processes, Ctrl+T acted after %lld ms\n", before,
               processes, (long long)ms);
-  // The page's windows share its process (and the new tab may have one of its own).
-  EXPECT_LE(processes, 3);
+  // The page's windows share its process. Besides it: the first blank tab's, the new tab's
+  // and, for a moment under load, the spare view's made for the tab after it.
+  EXPECT_LE(processes, 4);
 }
 
 // A page whose process is busy for a long while does not hold up the frame's own keys:
