@@ -40,24 +40,34 @@ struct Rgb {
   }
 };
 
-// The window drawn as on screen; the colour at a point of a widget (in its coordinates).
-Rgb PixelOf(Gtk::Window& window, Gtk::Widget& widget, int x, int y) {
-  // A new style sheet asks for a new layout; the window is drawn after it, as on screen. A
-  // layout can ask for one more (a bar of the toolbar row folding or coming back).
+// The window drawn as on screen, on magenta (what no widget paints). A new style sheet asks
+// for a new layout; the window is drawn after it, as on screen. A layout can ask for one more
+// (a bar of the toolbar row folding or coming back).
+cairo_surface_t* DrawnWindow(Gtk::Window& window) {
   for (int i = 0; i < 3; ++i) gtk_container_check_resize(GTK_CONTAINER(window.gobj()));
-  int wx = 0, wy = 0;
-  if (!widget.translate_coordinates(window, x, y, wx, wy)) return {-1, -1, -1};
-  const int width = window.get_allocated_width(), height = window.get_allocated_height();
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_surface_t* surface = cairo_image_surface_create(
+      CAIRO_FORMAT_RGB24, window.get_allocated_width(), window.get_allocated_height());
   cairo_t* cr = cairo_create(surface);
   cairo_set_source_rgb(cr, 1, 0, 1);
   cairo_paint(cr);
   gtk_widget_draw(GTK_WIDGET(window.gobj()), cr);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
+  return surface;
+}
+
+Rgb PixelAt(cairo_surface_t* surface, int x, int y) {
   const unsigned char* p =
-      cairo_image_surface_get_data(surface) + wy * cairo_image_surface_get_stride(surface) + wx * 4;
-  Rgb c{p[2], p[1], p[0]};
+      cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface) + x * 4;
+  return Rgb{p[2], p[1], p[0]};
+}
+
+// The colour at a point of a widget (in its coordinates) as the window draws it.
+Rgb PixelOf(Gtk::Window& window, Gtk::Widget& widget, int x, int y) {
+  cairo_surface_t* surface = DrawnWindow(window);
+  int wx = 0, wy = 0;
+  Rgb c{-1, -1, -1};
+  if (widget.translate_coordinates(window, x, y, wx, wy)) c = PixelAt(surface, wx, wy);
   cairo_surface_destroy(surface);
   return c;
 }
@@ -232,23 +242,15 @@ TEST_F(SkinTest, TheBorderSwitchGivesTheWindowTheSkinsCaptionAndIsWrittenToTheSk
 
 // For each column of a widget as the window draws it, the rows painted in colour c.
 std::vector<std::vector<bool>> PaintedIn(Gtk::Window& window, Gtk::Widget& widget, Rgb c) {
-  for (int i = 0; i < 3; ++i) gtk_container_check_resize(GTK_CONTAINER(window.gobj()));
+  cairo_surface_t* surface = DrawnWindow(window);
+  std::vector<std::vector<bool>> columns;
   int wx = 0, wy = 0;
-  if (!widget.translate_coordinates(window, 0, 0, wx, wy)) return {};
-  const int width = window.get_allocated_width(), height = window.get_allocated_height();
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-  cairo_t* cr = cairo_create(surface);
-  gtk_widget_draw(GTK_WIDGET(window.gobj()), cr);
-  cairo_destroy(cr);
-  cairo_surface_flush(surface);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  std::vector<std::vector<bool>> columns(size_t(widget.get_allocated_width()));
-  for (int x = 0; x < widget.get_allocated_width(); ++x)
-    for (int y = 0; y < widget.get_allocated_height(); ++y) {
-      const unsigned char* p = data + (wy + y) * stride + (wx + x) * 4;
-      columns[size_t(x)].push_back(Rgb{p[2], p[1], p[0]}.Near(c, 10));
-    }
+  if (widget.translate_coordinates(window, 0, 0, wx, wy)) {
+    columns.resize(size_t(widget.get_allocated_width()));
+    for (int x = 0; x < widget.get_allocated_width(); ++x)
+      for (int y = 0; y < widget.get_allocated_height(); ++y)
+        columns[size_t(x)].push_back(PixelAt(surface, wx + x, wy + y).Near(c, 10));
+  }
   cairo_surface_destroy(surface);
   return columns;
 }
