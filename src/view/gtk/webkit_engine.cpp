@@ -299,6 +299,22 @@ void WebKitEngine::Navigate2(const NavRequest& request) {
 
 void WebKitEngine::LoadRequest(const std::string& uri, int flags, const u16& headers) {
   pending_ = PendingNav{uri, flags, headers};
+  if (uri == kBlank && events_) {
+    // The browser's own blank page is decided at once: its tab shows without waiting for a
+    // web process to start (or for a busy one to get to it).
+    BeforeNavigateArgs args;
+    args.url = FromUtf8(uri);
+    args.flags = flags;
+    args.headers = headers;
+    std::weak_ptr<bool> alive = alive_;
+    events_->OnBeforeNavigate2(args);
+    if (alive.expired()) return;
+    if (args.cancel) {
+      pending_.reset();
+      return;
+    }
+    if (pending_ && pending_->uri == uri) pending_->decided = true;
+  }
   NoteUserStart();
   WebKitURIRequest* req = webkit_uri_request_new(AsciiUri(uri).c_str());
   AddHeaders(req, headers);

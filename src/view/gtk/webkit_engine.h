@@ -117,6 +117,7 @@ class WebKitEngine : public Engine {
     std::string uri;
     int flags = 0;
     u16 headers;
+    bool decided = false;  // reported already, when it was asked for (the blank page)
   };
   // A POST from Navigate2, loaded through a generated form page (see Navigate2).
   struct PostLoad {

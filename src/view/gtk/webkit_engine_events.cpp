@@ -163,9 +163,11 @@ bool WebKitEngine::DecideNavigation(WebKitNavigationPolicyDecision* decision) {
   }
   bool asked = pending_ && (pending_->uri == uri || navType == WEBKIT_NAVIGATION_TYPE_OTHER);
   if (asked) {
+    const bool decided = pending_->decided && pending_->uri == uri;
     args.flags = pending_->flags;
     args.headers = pending_->headers;
     pending_.reset();
+    if (decided) return true;
   }
   if (!events_) return true;
   events_->OnBeforeNavigate2(args);
