@@ -41,7 +41,7 @@ std::string InfoText(InfoRequest request, const std::string& version) {
          "  ZEL_STATS_URL   安装统计的地址前缀\n"
          "  WEBKIT_DISABLE_COMPOSITING_MODE=1  关闭网页的合成绘制 (显卡驱动有问题时)\n"
          "  WEBKIT_DISABLE_DMABUF_RENDERER=0   网页画面经显存缓冲区传递 (默认经共享内存,\n"
-         "                  以便窗口移开后网页立即重绘)\n"
+         "                  以便窗口移开后网页立即重绘, 浏览器进程也不载入显卡驱动)\n"
          "\n"
          "用户指南: /usr/share/doc/zel/guide.zh-CN.md, man zel\n";
 }

@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string_view>
 
 #include "settings/frame_settings.h"
 #include "host/startup.h"
+#include "platform/linux/child_environment.h"
 #include "base/file_modes.h"
 #include "base/files.h"
 #include "filters/filters_controller.h"
@@ -89,7 +92,34 @@ void SetEngineEnvironment() {
   // window manager, where a closed window (a dialog, a menu, another program) uncovered
   // the page, those pictures are not drawn again: the window's panel shows through the
   // page until the page itself changes. Pictures in shared memory are always drawn again.
-  g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
+  SetForThisProcessOnly("WEBKIT_DISABLE_DMABUF_RENDERER", "1");
+  // This process then draws the pictures with cairo and needs no graphics driver. Yet GDK
+  // asks the X server for GL when it opens the display, and WebKit opens an EGL display only
+  // to tell the page processes which render device to use: each loads the driver (Mesa's
+  // software one is 20 MB of LLVM in this process, and a tenth of a second). Naming the
+  // device and turning GDK's GL off spares both. Where the user wants DMA buffers, this
+  // process needs the driver and keeps it. The programs the browser starts get neither.
+  const char* noDmaBuffers = g_getenv("WEBKIT_DISABLE_DMABUF_RENDERER");
+  if (noDmaBuffers && std::string_view(noDmaBuffers) != "0") {
+    SetForThisProcessOnly("WEBKIT_WEB_RENDER_DEVICE_FILE", RenderNodeIn("/dev/dri").c_str());
+    SetForThisProcessOnly("GDK_GL", "disable");
+  }
+}
+
+std::string RenderNodeIn(const std::string& dir) {
+  // The lowest numbered render node; without one, the first one's name (it does not
+  // exist, and a page process then finds a device of its own, as it does with none named).
+  int lowest = -1;
+  if (GDir* d = g_dir_open(dir.c_str(), 0, nullptr)) {
+    while (const char* name = g_dir_read_name(d)) {
+      int n = 0;
+      char rest = 0;
+      if (std::sscanf(name, "renderD%d%c", &n, &rest) == 1 && n >= 0 && (lowest < 0 || n < lowest))
+        lowest = n;
+    }
+    g_dir_close(d);
+  }
+  return JoinPath(dir, "renderD" + std::to_string(lowest < 0 ? 128 : lowest));
 }
 
 struct FrameHost::Parts {

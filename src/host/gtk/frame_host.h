@@ -26,6 +26,9 @@ std::string LauncherPathBeside(const std::string& exeDir);
 // The engine's environment, set before any thread starts (the environment is not safe to
 // change once threads read it). A value the user set stands.
 void SetEngineEnvironment();
+// The render device named to WebKit's page processes: the lowest numbered render node in
+// dir ("/dev/dri"), or the name the first one would have when there is none.
+std::string RenderNodeIn(const std::string& dir);
 
 class FrameHost {
  public:

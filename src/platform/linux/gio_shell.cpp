@@ -1,4 +1,5 @@
 #include "platform/linux/gio_shell.h"
+#include "platform/linux/child_environment.h"
 
 #include <gio/gio.h>
 
@@ -37,7 +38,9 @@ bool GioShell::OpenLocation(u16view location) {
   std::string uri = ToUri(location);
   if (uri.empty()) return false;
   GError* err = nullptr;
-  gboolean ok = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &err);
+  GAppLaunchContext* context = LaunchContextForChildren();
+  gboolean ok = g_app_info_launch_default_for_uri(uri.c_str(), context, &err);
+  g_object_unref(context);
   if (err) g_error_free(err);
   return ok;
 }
@@ -75,8 +78,10 @@ bool GioShell::StartProgram(u16view program, u16view parameter, u16view workingF
   if (!param.empty()) argv.push_back(param.data());
   argv.push_back(nullptr);
   GError* err = nullptr;
-  gboolean ok = g_spawn_async(dir.empty() ? nullptr : dir.c_str(), argv.data(), nullptr,
+  char** env = EnvironmentForChildren();
+  gboolean ok = g_spawn_async(dir.empty() ? nullptr : dir.c_str(), argv.data(), env,
                               G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &err);
+  g_strfreev(env);
   if (err) g_error_free(err);
   return ok;
 }
@@ -87,7 +92,9 @@ bool GioShell::OpenInOtherBrowser(u16view address) {
   auto launch = [&uri](GAppInfo* app) {
     GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
     GError* err = nullptr;
-    bool ok = g_app_info_launch_uris(app, &uris, nullptr, &err);
+    GAppLaunchContext* context = LaunchContextForChildren();
+    bool ok = g_app_info_launch_uris(app, &uris, context, &err);
+    g_object_unref(context);
     if (err) g_error_free(err);
     return ok;
   };
