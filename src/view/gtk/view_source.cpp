@@ -210,6 +210,12 @@ void NoteLiveView(WebKitWebView* view, bool alive) {
   if (alive) views.push_back(view);
 }
 
+int LiveViewsLoading() {
+  int n = 0;
+  for (WebKitWebView* v : LiveViews()) n += webkit_web_view_is_loading(v) ? 1 : 0;
+  return n;
+}
+
 void RegisterViewSourceScheme(WebKitWebContext* context) {
   webkit_web_context_register_uri_scheme(context, "view-source", OnSourceRequest, nullptr, nullptr);
 }

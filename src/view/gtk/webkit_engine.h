@@ -358,8 +358,10 @@ class WebKitEngineFactory : public EngineFactory {
   // already running. A one-tab user gets none (its process costs about 60 MB), and after a
   // quiet minute without new tabs the spare goes again, with its process. Made sooner, its
   // process start competes with that tab's first page (at start-up: 0.94 s to the first
-  // request with a second's wait, 1.38 s with 150 ms).
+  // request with a second's wait, 1.38 s with 150 ms). While pages are loading (ten tabs
+  // handed over at once) it waits for them, at most kSpareCalmWaitMs (a page may never end).
   static constexpr unsigned kSpareDelayMs = 1000;
+  static constexpr unsigned kSpareCalmWaitMs = 15000;
   static constexpr unsigned kSpareIdleMs = 60000;
 
  private:
@@ -373,6 +375,7 @@ class WebKitEngineFactory : public EngineFactory {
   WebKitUserContentManager* spareContent_ = nullptr;  // what the spare was made with
   unsigned spareSource_ = 0;
   unsigned idleSource_ = 0;  // drops the spare after a quiet minute
+  gint64 spareAskedAt_ = 0;  // when the last view was handed out (monotonic, µs)
   int topLevelViews_ = 0;    // views handed out for tabs of their own (not a page's windows)
   WebKitSettings* base_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;

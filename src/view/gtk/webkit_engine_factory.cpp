@@ -1,6 +1,7 @@
 // WebKitEngineFactory: the views of every tab, the spare view made ahead, the context's
 // offline switch and proxy.
 #include "view/gtk/webkit_engine.h"
+#include "view/gtk/view_source.h"
 
 #include <cstdio>
 
@@ -154,6 +155,7 @@ void WebKitEngineFactory::ScheduleSpare() {
   // Made a while after the last view, so it never competes with that view's first page.
   if (spareSource_) g_source_remove(spareSource_);
   spareSource_ = 0;
+  spareAskedAt_ = g_get_monotonic_time();
   if (!spare_) spareSource_ = g_timeout_add(kSpareDelayMs, &WebKitEngineFactory::MakeSpare, this);
   if (idleSource_) g_source_remove(idleSource_);
   idleSource_ = g_timeout_add(kSpareIdleMs, &WebKitEngineFactory::DropSpare, this);
@@ -170,6 +172,13 @@ int WebKitEngineFactory::DropSpare(void* self) {
 int WebKitEngineFactory::MakeSpare(void* self) {
   auto* f = static_cast<WebKitEngineFactory*>(self);
   f->spareSource_ = 0;
+  // A process start competes with the pages still loading: the spare waits for them.
+  constexpr unsigned kRecheckMs = 250;
+  if (LiveViewsLoading() > 0 &&
+      g_get_monotonic_time() - f->spareAskedAt_ < gint64(kSpareCalmWaitMs) * 1000) {
+    f->spareSource_ = g_timeout_add(kRecheckMs, &WebKitEngineFactory::MakeSpare, f);
+    return G_SOURCE_REMOVE;
+  }
   // Never loaded, so its history is empty and its first navigation keeps its process.
   f->spare_ = std::make_unique<WebKitEngine>(f->context_, nullptr, f->base_, f->content_);
   f->spareContent_ = f->content_;
