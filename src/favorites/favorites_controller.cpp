@@ -166,10 +166,12 @@ void FavoritesController::StartImport(std::string file, std::string folder) {
             services_.tabs.SetStatusText(Format(u"正在导入收藏: %d", written));
           });
         }, &stopImport_));
+    // The folders' order here too: for a hundred thousand entries it is a value of megabytes,
+    // a second's work the window would wait for (the registry takes one change at a time).
+    if (services_.registry && !stopImport_)
+      for (const auto& [relative, entries] : result->orders)
+        WriteMenuOrder(*services_.registry, relative, entries);
     post([this, result] {
-      if (services_.registry)
-        for (const auto& [relative, entries] : result->orders)
-          WriteMenuOrder(*services_.registry, relative, entries);
       importing_ = false;
       ResetFavorites();
       services_.tabs.SetStatusText(Format(u"已导入 %d 个收藏。", result->written));

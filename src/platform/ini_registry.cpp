@@ -1,5 +1,6 @@
 #include "platform/ini_registry.h"
 
+#include <mutex>
 #include <optional>
 
 #include "base/ini_document.h"
@@ -11,6 +12,13 @@ namespace {
 
 // A registry file that exists but cannot be read shows no values and refuses writes.
 IniDocument Load(const std::string& path) { return IniDocument::Load(path).value_or(IniDocument()); }
+
+// A change reads the file, changes it and writes it again: one change at a time in the
+// process, or a change made on another thread (an import's) in between would be lost.
+std::mutex& ChangeLock() {
+  static std::mutex lock;
+  return lock;
+}
 
 bool Save(const std::string& path, const IniDocument& doc) {
   std::string dir = DirName(path);
@@ -113,6 +121,7 @@ std::optional<RegValue> IniRegistry::GetValue(u16view key, u16view name) {
 }
 
 bool IniRegistry::SetValue(u16view key, u16view name, const RegValue& value) {
+  std::lock_guard<std::mutex> changing(ChangeLock());
   auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
@@ -121,6 +130,7 @@ bool IniRegistry::SetValue(u16view key, u16view name, const RegValue& value) {
 }
 
 bool IniRegistry::CreateKey(u16view key) {
+  std::lock_guard<std::mutex> changing(ChangeLock());
   auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
@@ -132,6 +142,7 @@ bool IniRegistry::CreateKey(u16view key) {
 }
 
 bool IniRegistry::DeleteValue(u16view key, u16view name) {
+  std::lock_guard<std::mutex> changing(ChangeLock());
   auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
@@ -140,6 +151,7 @@ bool IniRegistry::DeleteValue(u16view key, u16view name) {
 }
 
 bool IniRegistry::DeleteKey(u16view key) {
+  std::lock_guard<std::mutex> changing(ChangeLock());
   auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;
@@ -156,6 +168,7 @@ std::vector<u16> IniRegistry::ValueNames(u16view key) {
 
 bool IniRegistry::ReplaceKey(u16view key,
                              const std::vector<std::pair<u16, RegValue>>& values) {
+  std::lock_guard<std::mutex> changing(ChangeLock());
   auto loaded = IniDocument::Load(path_);
   if (!loaded) return false;
   IniDocument& doc = *loaded;

@@ -82,6 +82,9 @@ TEST_F(FavoritesFolder, ListsInTheStoredOrderThenNewFoldersThenNewFiles) {
       {"a name stored as a folder does not take the file",
        {{u"a.url", true}, {u"b.url", false}},
        {"b.url", "[News]", "[Tools]", "a.url", "news.url"}},
+      {"a name stored twice emits its item once",
+       {{u"b.url", false}, {u"B.URL", false}, {u"a.url", false}},
+       {"b.url", "a.url", "[News]", "[Tools]", "news.url"}},
   };
   File("a.url");
   File("b.url");
