@@ -36,29 +36,40 @@ std::string FavoritesController::Root() const {
 }
 
 std::optional<FavoritesMenu> FavoritesController::MenuIfStale() {
+  if (prebuilt_) {
+    menu_ = std::move(*prebuilt_);
+    prebuilt_.reset();
+    return menu_;
+  }
   if (!menu_.urls.empty()) return std::nullopt;
   menu_ = BuildFavoritesMenu(Root(), services_.registry);
   return menu_;
 }
 
+namespace {
+std::vector<std::pair<u16, u16>> LinksOf(const FavoritesMenu& menu) {
+  std::vector<std::pair<u16, u16>> links;
+  std::function<void(const std::vector<FavoriteMenuNode>&)> walk =
+      [&](const std::vector<FavoriteMenuNode>& nodes) {
+        for (const FavoriteMenuNode& n : nodes) {
+          if (n.id == 0) walk(n.children);
+          else if (u16 url = menu.UrlFor(n.id); !url.empty()) links.emplace_back(url, n.text);
+        }
+      };
+  walk(menu.items);
+  return links;
+}
+}  // namespace
+
 const std::vector<std::pair<u16, u16>>& FavoritesController::Links() {
-  if (!links_) {
-    FavoritesMenu menu = BuildFavoritesMenu(Root(), services_.registry);
-    links_.emplace();
-    std::function<void(const std::vector<FavoriteMenuNode>&)> walk =
-        [&](const std::vector<FavoriteMenuNode>& nodes) {
-          for (const FavoriteMenuNode& n : nodes) {
-            if (n.id == 0) walk(n.children);
-            else if (u16 url = menu.UrlFor(n.id); !url.empty()) links_->emplace_back(url, n.text);
-          }
-        };
-    walk(menu.items);
-  }
+  if (!links_) links_ = LinksOf(prebuilt_ ? *prebuilt_ : BuildFavoritesMenu(Root(), services_.registry));
   return *links_;
 }
 
 void FavoritesController::ResetFavorites() {
   links_.reset();
+  prebuilt_.reset();
+  ++favoritesChanges_;
   menu_ = FavoritesMenu();
   if (pane_) pane_->Reset();
   if (menuChanged_) menuChanged_();
@@ -171,9 +182,19 @@ void FavoritesController::StartImport(std::string file, std::string folder) {
     if (services_.registry && !stopImport_)
       for (const auto& [relative, entries] : result->orders)
         WriteMenuOrder(*services_.registry, relative, entries);
-    post([this, result] {
+    // And the menu the import's folders make, for the same reason (listing, ordering and
+    // numbering a hundred thousand entries takes a second).
+    auto menu = std::make_shared<FavoritesMenu>();
+    const int changes = favoritesChanges_;
+    if (!stopImport_) *menu = BuildFavoritesMenu(root, services_.registry);
+    post([this, result, menu, changes] {
       importing_ = false;
+      const bool current = changes == favoritesChanges_;  // nothing changed them meanwhile
       ResetFavorites();
+      if (current && !stopImport_) {
+        links_ = LinksOf(*menu);
+        prebuilt_ = std::move(*menu);
+      }
       services_.tabs.SetStatusText(Format(u"已导入 %d 个收藏。", result->written));
       dialogs_->Tell(Format(u"已导入 %d 个收藏。", result->written));
     });

@@ -62,6 +62,10 @@ class FavoritesController : public FrameController {
   FavoritesPaneView* pane_ = nullptr;
   FavoritesDialogsView* dialogs_ = nullptr;
   FavoritesMenu menu_;
+  // A menu made off the main loop (by an import, whose folder may hold a hundred thousand
+  // entries), taken by the next MenuIfStale unless the favorites change first.
+  std::optional<FavoritesMenu> prebuilt_;
+  std::atomic<int> favoritesChanges_{0};  // counts ResetFavorites: a menu made before one is old
   bool built_ = false;
   std::function<void()> menuChanged_;
   std::optional<std::vector<std::pair<u16, u16>>> links_;

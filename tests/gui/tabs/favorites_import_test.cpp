@@ -82,6 +82,12 @@ TEST_F(FavoritesImport, ManyEntriesGoInWhileTheWindowAnswers) {
   watch.disconnect();
   EXPECT_LT(longest.count(), 500) << "the window stopped for " << longest.count() << " ms";
   EXPECT_EQ(told, "已导入 " + std::to_string(kEntries + 4) + " 个收藏。");
+  // The favorites menu (made on the import's thread) holds what came in.
+  favoritesController.MenuIfStale();
+  bool listed = false;
+  for (int id = cmd::kFavoriteMenuFirst; id <= cmd::kFavoriteMenuLast && !listed; ++id)
+    listed = favoritesController.UrlForCommand(id) == u"http://b.example/0";
+  EXPECT_TRUE(listed) << "the menu lacks the imported entries";
 
   // Every file inside the Favorites folder, with a name that is one line.
   int files = 0;
