@@ -21,14 +21,22 @@ using namespace zel;
 
 namespace {
 
-struct Folder {
+// A scratch profile: a Favorites folder and its registry, removed at the end.
+struct Scratch {
   std::string path;
   std::unique_ptr<IniRegistry> registry;
-  Folder() {
+  Scratch() {
     char tmpl[] = "/tmp/zel-bench-XXXXXX";
     path = mkdtemp(tmpl);
     registry = std::make_unique<IniRegistry>(path + "/registry.ini");
-    const std::string root = path + "/Favorites";
+  }
+  ~Scratch() { std::system(("rm -rf '" + path + "'").c_str()); }
+  std::string Root() const { return path + "/Favorites"; }
+};
+
+struct Folder : Scratch {
+  Folder() {
+    const std::string root = Root();
     std::vector<OrderedName> top;
     for (int f = 0; f < 50; ++f) {
       std::string name = "文件夹 " + std::to_string(f);
@@ -47,8 +55,6 @@ struct Folder {
     }
     WriteMenuOrder(*registry, u"", top);
   }
-  ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string Root() const { return path + "/Favorites"; }
 };
 Folder& folder() {
   static Folder f;
@@ -56,14 +62,9 @@ Folder& folder() {
 }
 
 // One folder of 100 000 entries with the order an import stores for it (its file order).
-struct BigFolder {
-  std::string path;
-  std::unique_ptr<IniRegistry> registry;
+struct BigFolder : Scratch {
   BigFolder() {
-    char tmpl[] = "/tmp/zel-bench-XXXXXX";
-    path = mkdtemp(tmpl);
-    registry = std::make_unique<IniRegistry>(path + "/registry.ini");
-    const std::string root = path + "/Favorites";
+    const std::string root = Root();
     CreateFolderLevels(root);
     std::vector<OrderedName> order;
     for (int i = 100000; i-- > 0;) {
@@ -73,14 +74,13 @@ struct BigFolder {
     }
     WriteMenuOrder(*registry, u"", order);
   }
-  ~BigFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
 };
 
 void BM_BuildMenuOneFolder100000(benchmark::State& state) {
   static BigFolder f;
   size_t n = 0;
   for (auto _ : state) {
-    FavoritesMenu m = BuildFavoritesMenu(f.path + "/Favorites", f.registry.get());
+    FavoritesMenu m = BuildFavoritesMenu(f.Root(), f.registry.get());
     n = m.urls.size();
     benchmark::DoNotOptimize(m);
   }

@@ -62,7 +62,12 @@ std::vector<std::pair<u16, u16>> LinksOf(const FavoritesMenu& menu) {
 }  // namespace
 
 const std::vector<std::pair<u16, u16>>& FavoritesController::Links() {
-  if (!links_) links_ = LinksOf(prebuilt_ ? *prebuilt_ : BuildFavoritesMenu(Root(), services_.registry));
+  if (links_) return *links_;
+  // From the menu made since the last change when there is one (an import's, or the one the
+  // window shows); the folder is read again only when neither is.
+  if (prebuilt_) links_ = LinksOf(*prebuilt_);
+  else if (!menu_.urls.empty()) links_ = LinksOf(menu_);
+  else links_ = LinksOf(BuildFavoritesMenu(Root(), services_.registry));
   return *links_;
 }
 
@@ -191,10 +196,7 @@ void FavoritesController::StartImport(std::string file, std::string folder) {
       importing_ = false;
       const bool current = changes == favoritesChanges_;  // nothing changed them meanwhile
       ResetFavorites();
-      if (current && !stopImport_) {
-        links_ = LinksOf(*menu);
-        prebuilt_ = std::move(*menu);
-      }
+      if (current && !stopImport_) prebuilt_ = std::move(*menu);
       services_.tabs.SetStatusText(Format(u"已导入 %d 个收藏。", result->written));
       dialogs_->Tell(Format(u"已导入 %d 个收藏。", result->written));
     });

@@ -210,10 +210,9 @@ void NoteLiveView(WebKitWebView* view, bool alive) {
   if (alive) views.push_back(view);
 }
 
-int LiveViewsLoading() {
-  int n = 0;
-  for (WebKitWebView* v : LiveViews()) n += webkit_web_view_is_loading(v) ? 1 : 0;
-  return n;
+bool AnyLiveViewLoading() {
+  const auto& views = LiveViews();
+  return std::any_of(views.begin(), views.end(), [](WebKitWebView* v) { return webkit_web_view_is_loading(v); });
 }
 
 void RegisterViewSourceScheme(WebKitWebContext* context) {

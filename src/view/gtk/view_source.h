@@ -22,7 +22,7 @@ bool SourceAllowed(WebKitWebView* view, const std::string& uri);
 
 // The views whose pages view-source may read (every tab's view is listed while it lives).
 void NoteLiveView(WebKitWebView* view, bool alive);
-// How many of those views are loading a page now.
-int LiveViewsLoading();
+// Whether one of those views is loading a page now.
+bool AnyLiveViewLoading();
 
 }  // namespace zel

@@ -174,7 +174,7 @@ int WebKitEngineFactory::MakeSpare(void* self) {
   f->spareSource_ = 0;
   // A process start competes with the pages still loading: the spare waits for them.
   constexpr unsigned kRecheckMs = 250;
-  if (LiveViewsLoading() > 0 &&
+  if (AnyLiveViewLoading() &&
       g_get_monotonic_time() - f->spareAskedAt_ < gint64(kSpareCalmWaitMs) * 1000) {
     f->spareSource_ = g_timeout_add(kRecheckMs, &WebKitEngineFactory::MakeSpare, f);
     return G_SOURCE_REMOVE;
